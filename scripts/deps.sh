@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what Plovane needs to build, run and test on Debian 12, idempotently:
+# Debian packages (apt-get update only when something is missing) and the pixel font
+# from the npm registry into the resource folder. Run as root (or with sudo available).
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config git
+  # libraries
+  qt6-base-dev libgl-dev nlohmann-json3-dev libasio-dev zlib1g-dev
+  libxcb1-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-xtest0-dev libcanberra-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # a desktop for the tests and the program: X server, window manager, compositor,
+  # tray host, session and accessibility buses, input and screenshot tools, fonts
+  xvfb openbox xcompmgr trayer dbus-x11 at-spi2-core xdotool x11-utils imagemagick
+  fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ! command -v npm >/dev/null 2>&1; then missing+=(npm); fi
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "deps: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The embedded pixel font (SIL Open Font License), where the resource lookup expects it.
+font_dir="$here/TessivarNative/Resources/Fonts"
+font="$font_dir/PressStart2P-Regular.ttf"
+if [ ! -s "$font" ]; then
+  echo "deps: fetching the PressStart2P font"
+  tmp="$(mktemp -d)"
+  trap 'rm -rf "$tmp"' EXIT
+  (cd "$tmp" && npm pack --silent @expo-google-fonts/press-start-2p@0.4.1 >/dev/null)
+  tar -xzf "$tmp"/*.tgz -C "$tmp" package/400Regular/PressStart2P_400Regular.ttf package/LICENSE_FONT
+  mkdir -p "$font_dir"
+  install -m 0644 "$tmp/package/400Regular/PressStart2P_400Regular.ttf" "$font"
+  install -m 0644 "$tmp/package/LICENSE_FONT" "$font_dir/PressStart2P-OFL.txt"
+fi

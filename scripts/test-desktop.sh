@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Starts a private desktop for the tests and runs a command inside it:
+# Xvfb on a free display, a session bus, openbox, a compositor, a tray host and the
+# accessibility bus. Everything started here is stopped again by its own pid.
+set -uo pipefail
+
+pids=()
+cleanup() {
+  for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+
+display=""
+for n in $(seq 91 140); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+if [ -z "$display" ]; then echo "test-desktop: no free X display" >&2; exit 1; fi
+
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY="$display"
+for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+export XDG_RUNTIME_DIR="$(mktemp -d /tmp/plovane-runtime-XXXXXX)"
+chmod 700 "$XDG_RUNTIME_DIR"
+eval "$(dbus-launch --sh-syntax)"
+export DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_PID
+
+openbox >/dev/null 2>&1 &
+pids+=($!)
+xcompmgr >/dev/null 2>&1 &
+pids+=($!)
+if command -v trayer >/dev/null 2>&1; then
+  trayer --edge top --align right --widthtype pixel --width 100 --height 24 >/dev/null 2>&1 &
+  pids+=($!)
+fi
+if [ -x /usr/libexec/at-spi-bus-launcher ]; then
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 1 30); do
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+      --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled "<true>" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+fi
+sleep 0.3
+
+"$@"
+rc=$?
+rm -rf "$XDG_RUNTIME_DIR"
+exit $rc

@@ -1,0 +1,76 @@
+#include "platform/VirtualScheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace plovane;
+
+TEST(VirtualScheduler, RunsDueTasksInTimeOrderWithClockAtEachDueTime)
+{
+    FakeClock clock;
+    VirtualScheduler s(clock);
+    const TimePoint start = clock.now();
+    std::vector<std::pair<std::string, double>> ran;
+    auto record = [&](std::string name) {
+        return [&, name] { ran.emplace_back(name, secondsBetween(start, clock.now())); };
+    };
+    s.postAfter(2.0, record("b"));
+    s.postAfter(1.0, record("a"));
+    s.postAfter(2.0, record("c")); // same due time as b: posted later, runs later
+    s.post(record("now"));
+
+    EXPECT_EQ(s.advance(1.5), 2);
+    EXPECT_EQ(s.advance(10), 2);
+    ASSERT_EQ(ran.size(), 4u);
+    EXPECT_EQ(ran[0], std::make_pair(std::string("now"), 0.0));
+    EXPECT_EQ(ran[1], std::make_pair(std::string("a"), 1.0));
+    EXPECT_EQ(ran[2], std::make_pair(std::string("b"), 2.0));
+    EXPECT_EQ(ran[3], std::make_pair(std::string("c"), 2.0));
+    EXPECT_DOUBLE_EQ(secondsBetween(start, clock.now()), 11.5);
+}
+
+TEST(VirtualScheduler, RepostingLoopTicksOncePerInterval)
+{
+    FakeClock clock;
+    VirtualScheduler s(clock);
+    int ticks = 0;
+    std::function<void()> loop = [&] {
+        ++ticks;
+        s.postAfter(1.0, loop);
+    };
+    s.post(loop);
+    s.advance(3600);
+    EXPECT_EQ(ticks, 3601); // at 0, 1, …, 3600
+}
+
+TEST(VirtualScheduler, CancelledTasksDoNotRunAndHandlesReportState)
+{
+    FakeClock clock;
+    VirtualScheduler s(clock);
+    int runs = 0;
+    TaskHandle cancelled = s.postAfter(1, [&] { ++runs; });
+    TaskHandle kept = s.postAfter(1, [&] { ++runs; });
+    EXPECT_TRUE(cancelled.isPending());
+    cancelled.cancel();
+    EXPECT_FALSE(cancelled.isPending());
+    s.advance(5);
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(kept.isPending());
+    kept.cancel(); // harmless after it ran
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(VirtualScheduler, TaskPostedFromAnotherThreadRunsOnlyWhenTheTestThreadRunsIt)
+{
+    FakeClock clock;
+    VirtualScheduler s(clock);
+    std::thread::id ranOn;
+    std::thread t([&] { s.post([&] { ranOn = std::this_thread::get_id(); }); });
+    t.join();
+    EXPECT_EQ(s.queued(), 1u);
+    EXPECT_EQ(s.runPending(), 1);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}

@@ -1,0 +1,23 @@
+#include "TestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace plovane::test {
+
+std::string sourceDir()
+{
+    const char* dir = std::getenv("PLOVANE_SOURCE_DIR");
+    return dir ? dir : std::filesystem::current_path().string();
+}
+
+std::string makeTempDir(const std::string& name)
+{
+    const char* home = std::getenv("HOME");
+    std::filesystem::path dir = std::filesystem::path(home ? home : "/tmp") / "tmp" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+} // namespace plovane::test
