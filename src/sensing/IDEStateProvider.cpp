@@ -100,6 +100,13 @@ std::string IDEStateProvider::makeSummary(IDEAppSurface surface, IDEPrimaryState
 }
 
 IDEStateSnapshot IDEStateProvider::snapshot(const ActiveAppSnapshot& appSnapshot, const InputSnapshot& inputSnapshot,
+                                            int switches60s)
+{
+    // Both switches default to off; the shared HUD settings take over once they exist.
+    return snapshot(appSnapshot, inputSnapshot, switches60s, IDESensingSwitches{});
+}
+
+IDEStateSnapshot IDEStateProvider::snapshot(const ActiveAppSnapshot& appSnapshot, const InputSnapshot& inputSnapshot,
                                             int switches60s, const IDESensingSwitches& settings)
 {
     if (!settings.aiIdeSensingEnabled)
