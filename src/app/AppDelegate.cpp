@@ -1,0 +1,120 @@
+#include "app/AppDelegate.h"
+
+#include "platform/Log.h"
+
+namespace plovane {
+
+namespace {
+constexpr double kStatusIconInterval = 1.0;
+constexpr double kKnockHintSeconds = 3.0;
+} // namespace
+
+AppDelegate::AppDelegate(AppServices& services)
+    : services_(services), self_(std::make_shared<AppDelegate*>(this))
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationWillFinishLaunching()
+{
+    setupStatusBar();
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    services_.becomeAccessory();
+    services_.registerEmbeddedFonts();
+
+    auto engine = services_.makeEngine();
+    // The first tick already uses the user's targets.
+    engine->adoptSavedHealthTargets();
+    auto hud = services_.makeHud(*engine);
+    engine_ = std::move(engine);
+    hudWindowController_ = std::move(hud);
+
+    engine_->start();
+    hudWindowController_->show();
+    updateStatusBarIcon();
+    showFirstRunSetupIfNeeded();
+
+    auto bridge = services_.makeKnockBridge(AppServices::kKnockPort);
+    // The bridge calls this on its own thread: do nothing there but hop to the main thread.
+    bridge->setOnKnock([weak = std::weak_ptr<AppDelegate*>(self_), services = &services_] {
+        services->mainScheduler().post([weak, services] {
+            if (!services->knockHintEnabled()) {
+                logLine("Knock received but knock hint is disabled.");
+                return;
+            }
+            logLine("Knock received: show hint + beep.");
+            auto self = weak.lock();
+            if (!self)
+                return;
+            (*self)->handleKnock();
+        });
+    });
+    bridge->start();
+    knockBridge_ = std::move(bridge);
+
+    scheduleStatusIconRefresh();
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    tickObserver_.cancel();
+    if (knockBridge_)
+        knockBridge_->stop();
+    if (engine_)
+        engine_->stop();
+}
+
+void AppDelegate::handleKnock()
+{
+    services_.playKnockSound();
+    if (engine_)
+        engine_->triggerKnockHint(kKnockHintSeconds);
+}
+
+void AppDelegate::scheduleStatusIconRefresh()
+{
+    tickObserver_ = services_.mainScheduler().postAfter(kStatusIconInterval, [weak = std::weak_ptr<AppDelegate*>(self_)] {
+        if (auto self = weak.lock()) {
+            (*self)->updateStatusBarIcon();
+            (*self)->scheduleStatusIconRefresh();
+        }
+    });
+}
+
+void AppDelegate::menuTriggerSurface()
+{
+    if (engine_)
+        engine_->triggerManualSurface();
+}
+
+void AppDelegate::menuToggleChaos() {}
+
+void AppDelegate::menuToggleCompact()
+{
+    refreshMenuTitles();
+}
+
+void AppDelegate::menuToggleKnockHint()
+{
+    refreshMenuTitles();
+}
+
+void AppDelegate::menuToggleLanguage()
+{
+    refreshMenuTitles();
+}
+
+// The tray item, its menu and the secondary windows arrive with the status menu and the
+// windows; until then these are deliberately without effect.
+void AppDelegate::setupStatusBar() {}
+void AppDelegate::updateStatusBarIcon() {}
+void AppDelegate::refreshMenuTitles() {}
+void AppDelegate::showFirstRunSetupIfNeeded() {}
+void AppDelegate::openDrainSettings() {}
+void AppDelegate::openDailyReport() {}
+
+} // namespace plovane

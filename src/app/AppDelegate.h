@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/AppServices.h"
+#include "platform/Scheduler.h"
+
+#include <memory>
+
+namespace plovane {
+
+// Starts and stops every other part of the application and carries out the menu actions.
+// Created once by PlovaneApp; its services are injected so tests can run launch and
+// termination against fakes.
+class AppDelegate {
+public:
+    explicit AppDelegate(AppServices& services);
+    // Releases what it holds; stopping is termination's job, not the destructor's.
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // Lifecycle, called by PlovaneApp in this order.
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+
+    // Right-click menu of the HUD.
+    void menuTriggerSurface();
+    void menuToggleChaos();
+    void menuToggleCompact();
+    void menuToggleKnockHint();
+    void menuToggleLanguage();
+    void openDrainSettings();
+    void openDailyReport();
+
+    // Status item (tray icon and its menu).
+    void setupStatusBar();
+    void updateStatusBarIcon();
+
+    EngineControl* engine() const { return engine_.get(); }
+    bool isRunning() const { return engine_ != nullptr; }
+
+private:
+    void handleKnock();
+    void scheduleStatusIconRefresh();
+    void refreshMenuTitles();
+    void showFirstRunSetupIfNeeded();
+
+    AppServices& services_;
+    std::unique_ptr<EngineControl> engine_;
+    std::unique_ptr<HudControl> hudWindowController_;
+    TaskHandle tickObserver_;
+    std::unique_ptr<KnockBridgeControl> knockBridge_;
+    // Tasks that outlive a moment hold this weakly, so they never touch a destroyed delegate.
+    std::shared_ptr<AppDelegate*> self_;
+};
+
+} // namespace plovane

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace plovane {
+
+class Scheduler;
+
+// The shell's handle on the dive engine: the operations launch, termination, the knock
+// handler and the menus use.
+class EngineControl {
+public:
+    virtual ~EngineControl() = default;
+    // Copies the user's saved health targets into the engine (before it first ticks).
+    virtual void adoptSavedHealthTargets() = 0;
+    virtual void start() = 0;
+    // Stops the loop and saves what today has booked since the last save.
+    virtual void stop() = 0;
+    virtual void triggerManualSurface() = 0;
+    virtual void triggerKnockHint(double seconds) = 0;
+};
+
+// The floating HUD panel for one engine.
+class HudControl {
+public:
+    virtual ~HudControl() = default;
+    // Shows the panel without taking focus from the application the user works in.
+    virtual void show() = 0;
+};
+
+// The knock port listener. `onKnock` runs on the bridge's own thread.
+class KnockBridgeControl {
+public:
+    virtual ~KnockBridgeControl() = default;
+    virtual void setOnKnock(std::function<void()> handler) = 0;
+    // Failures to listen are logged by the bridge; the application runs on without knocks.
+    virtual void start() = 0;
+    virtual void stop() = 0;
+};
+
+// Everything the application delegate creates or calls outside itself, so launch and
+// termination can run against fakes in tests.
+class AppServices {
+public:
+    static constexpr std::uint16_t kKnockPort = 8765;
+
+    virtual ~AppServices() = default;
+    // Runs tasks on the main thread; safe to post to from any thread.
+    virtual Scheduler& mainScheduler() = 0;
+    // No taskbar entry and no main window of our own: we live in the HUD and the tray.
+    virtual void becomeAccessory() = 0;
+    virtual void registerEmbeddedFonts() = 0;
+    // The engine with its real sensors; not started.
+    virtual std::unique_ptr<EngineControl> makeEngine() = 0;
+    virtual std::unique_ptr<HudControl> makeHud(EngineControl& engine) = 0;
+    virtual std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) = 0;
+    // Whether the user wants knocks answered (read at each knock).
+    virtual bool knockHintEnabled() = 0;
+    // The knock chime; falls back to the plain beep when the sound theme has none.
+    virtual void playKnockSound() = 0;
+};
+
+} // namespace plovane

@@ -1,0 +1,51 @@
+#include "app/PlovaneApp.h"
+
+#include "app/AppDelegate.h"
+#include "app/LinuxAppServices.h"
+#include "app/TerminationSignals.h"
+#include "platform/AppIdentity.h"
+#include "platform/FileUserDefaults.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/qt/QtScheduler.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+namespace plovane {
+
+int PlovaneApp::main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
+    QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));
+    // Closing a secondary window must not end an application that lives in the HUD and tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtScheduler scheduler(&app);
+    // The settings store goes in before anything reads a setting. Writes are coalesced on
+    // the main thread and flushed at quit.
+    auto defaults = std::make_shared<FileUserDefaults>(paths::settingsDir(), &scheduler);
+    UserDefaults::setStandard(defaults);
+
+    int exitCode = 0;
+    {
+        TerminationSignals quitOnSignal([](int) { QApplication::quit(); });
+        LinuxAppServices services(scheduler);
+        AppDelegate delegate(services);
+
+        delegate.applicationWillFinishLaunching();
+        QTimer::singleShot(0, &app, [&delegate] { delegate.applicationDidFinishLaunching(); });
+        exitCode = QApplication::exec();
+        delegate.applicationWillTerminate();
+    }
+
+    if (!defaults->flush())
+        logLine("Settings could not be written to " + defaults->folder());
+    return exitCode;
+}
+
+} // namespace plovane

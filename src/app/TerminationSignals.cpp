@@ -1,0 +1,74 @@
+#include "app/TerminationSignals.h"
+
+#include "platform/Log.h"
+
+#include <QSocketNotifier>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace plovane {
+
+namespace {
+constexpr std::array kSignals{SIGTERM, SIGINT, SIGHUP};
+int pipeFds[2] = {-1, -1};
+struct sigaction previous[kSignals.size()];
+
+extern "C" void onTerminationSignal(int signalNumber)
+{
+    const int savedErrno = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    // Nothing but write(2) here; a full pipe already holds a pending request.
+    [[maybe_unused]] auto written = ::write(pipeFds[1], &byte, 1);
+    errno = savedErrno;
+}
+} // namespace
+
+TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObject* parent)
+    : QObject(parent), onSignal_(std::move(onSignal))
+{
+    if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        logLine(std::string("Termination signals not handled: ") + std::strerror(errno));
+        pipeFds[0] = pipeFds[1] = -1;
+        return;
+    }
+    notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
+
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+        ::sigaction(kSignals[i], &action, &previous[i]);
+}
+
+TerminationSignals::~TerminationSignals()
+{
+    if (pipeFds[0] < 0)
+        return;
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+        ::sigaction(kSignals[i], &previous[i], nullptr);
+    delete notifier_;
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    pipeFds[0] = pipeFds[1] = -1;
+}
+
+void TerminationSignals::drain()
+{
+    unsigned char byte = 0;
+    int last = 0;
+    while (::read(pipeFds[0], &byte, 1) == 1)
+        last = byte;
+    if (last != 0 && onSignal_)
+        onSignal_(last);
+}
+
+} // namespace plovane

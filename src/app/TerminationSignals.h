@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QSocketNotifier;
+
+namespace plovane {
+
+// Turns SIGTERM (logout, shutdown), SIGINT and SIGHUP into a call on the main thread, so
+// the application quits through its normal termination path instead of dying with
+// unsaved settings. The signal handler only writes to a pipe; the notifier reads it.
+// One instance per process; the previous handlers come back when it is destroyed.
+class TerminationSignals final : public QObject {
+public:
+    explicit TerminationSignals(std::function<void(int signalNumber)> onSignal, QObject* parent = nullptr);
+    ~TerminationSignals() override;
+
+private:
+    void drain();
+
+    std::function<void(int)> onSignal_;
+    QSocketNotifier* notifier_{nullptr};
+};
+
+} // namespace plovane

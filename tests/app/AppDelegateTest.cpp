@@ -1,0 +1,194 @@
+#include "app/AppDelegate.h"
+
+#include "platform/FakeClock.h"
+#include "platform/Log.h"
+#include "platform/VirtualScheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace plovane;
+
+namespace {
+
+// Every fake writes what was asked of it into one journal, so order across services shows.
+using Journal = std::vector<std::string>;
+
+struct FakeEngine final : EngineControl {
+    explicit FakeEngine(Journal& j) : journal(j) {}
+    void adoptSavedHealthTargets() override { journal.push_back("engine.targets"); }
+    void start() override { journal.push_back("engine.start"); }
+    void stop() override { journal.push_back("engine.stop"); }
+    void triggerManualSurface() override { journal.push_back("engine.surface"); }
+    void triggerKnockHint(double seconds) override { journal.push_back("engine.knockHint " + std::to_string(seconds)); }
+    Journal& journal;
+};
+
+struct FakeHud final : HudControl {
+    explicit FakeHud(Journal& j) : journal(j) {}
+    void show() override { journal.push_back("hud.show"); }
+    Journal& journal;
+};
+
+struct FakeBridge final : KnockBridgeControl {
+    FakeBridge(Journal& j, std::function<void()>& slot) : journal(j), onKnock(slot) {}
+    void setOnKnock(std::function<void()> handler) override
+    {
+        journal.push_back("bridge.onKnock");
+        onKnock = std::move(handler);
+    }
+    void start() override { journal.push_back("bridge.start"); }
+    void stop() override { journal.push_back("bridge.stop"); }
+    Journal& journal;
+    std::function<void()>& onKnock;
+};
+
+struct FakeServices final : AppServices {
+    FakeServices() : scheduler(clock) {}
+    Scheduler& mainScheduler() override { return scheduler; }
+    void becomeAccessory() override { journal.push_back("accessory"); }
+    void registerEmbeddedFonts() override { journal.push_back("fonts"); }
+    std::unique_ptr<EngineControl> makeEngine() override
+    {
+        journal.push_back("engine.new");
+        return std::make_unique<FakeEngine>(journal);
+    }
+    std::unique_ptr<HudControl> makeHud(EngineControl&) override
+    {
+        journal.push_back("hud.new");
+        return std::make_unique<FakeHud>(journal);
+    }
+    std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) override
+    {
+        journal.push_back("bridge.new " + std::to_string(port));
+        return std::make_unique<FakeBridge>(journal, onKnock);
+    }
+    bool knockHintEnabled() override { return hintEnabled; }
+    void playKnockSound() override { journal.push_back("sound"); }
+
+    FakeClock clock;
+    VirtualScheduler scheduler;
+    Journal journal;
+    std::function<void()> onKnock;
+    bool hintEnabled = false;
+};
+
+struct LogCapture {
+    LogCapture()
+    {
+        setLogSink([this](std::string_view line) { lines.emplace_back(line); });
+    }
+    ~LogCapture() { setLogSink({}); }
+    std::vector<std::string> lines;
+};
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    void launch()
+    {
+        delegate->applicationWillFinishLaunching();
+        delegate->applicationDidFinishLaunching();
+        services.journal.clear();
+    }
+
+    FakeServices services;
+    std::unique_ptr<AppDelegate> delegate = std::make_unique<AppDelegate>(services);
+    LogCapture log;
+};
+
+} // namespace
+
+TEST_F(AppDelegateTest, LaunchStartsEveryServiceInOrder)
+{
+    delegate->applicationWillFinishLaunching();
+    EXPECT_TRUE(services.journal.empty()) << "nothing but the status item before launching has finished";
+    EXPECT_FALSE(delegate->isRunning());
+
+    delegate->applicationDidFinishLaunching();
+    const Journal expected{"accessory",   "fonts",       "engine.new",     "engine.targets",
+                           "hud.new",     "engine.start", "hud.show",      "bridge.new 8765",
+                           "bridge.onKnock", "bridge.start"};
+    EXPECT_EQ(services.journal, expected);
+    EXPECT_TRUE(delegate->isRunning());
+    EXPECT_EQ(services.scheduler.queued(), 1u) << "the status-icon task waits for its first second";
+}
+
+TEST_F(AppDelegateTest, TerminationStopsTheIconTaskThenTheBridgeThenTheEngine)
+{
+    launch();
+    services.scheduler.advance(3.0);
+    EXPECT_EQ(services.scheduler.queued(), 1u) << "the icon task repeats every second";
+
+    delegate->applicationWillTerminate();
+    EXPECT_EQ(services.journal, (Journal{"bridge.stop", "engine.stop"}));
+    services.scheduler.advance(5.0);
+    EXPECT_EQ(services.scheduler.queued(), 0u) << "no icon refresh is scheduled after termination";
+    EXPECT_TRUE(delegate->isRunning()) << "fields keep their values after termination";
+}
+
+TEST_F(AppDelegateTest, TerminationBeforeLaunchSkipsEveryStep)
+{
+    delegate->applicationWillFinishLaunching();
+    delegate->applicationWillTerminate();
+    EXPECT_TRUE(services.journal.empty());
+    EXPECT_EQ(services.scheduler.queued(), 0u);
+}
+
+TEST_F(AppDelegateTest, KnockWithHintDisabledOnlyLogs)
+{
+    launch();
+    services.onKnock();
+    services.scheduler.runPending();
+    EXPECT_TRUE(services.journal.empty());
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Knock received but knock hint is disabled."}));
+}
+
+TEST_F(AppDelegateTest, KnockWithHintEnabledPlaysTheSoundAndShowsTheHintForThreeSeconds)
+{
+    services.hintEnabled = true;
+    launch();
+    services.onKnock();
+    services.scheduler.runPending();
+    EXPECT_EQ(services.journal, (Journal{"sound", "engine.knockHint " + std::to_string(3.0)}));
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Knock received: show hint + beep."}));
+}
+
+TEST_F(AppDelegateTest, KnockFromTheBridgeThreadIsHandledOnTheMainThreadOnly)
+{
+    services.hintEnabled = true;
+    launch();
+    std::thread bridgeThread([this] { services.onKnock(); });
+    bridgeThread.join();
+    EXPECT_TRUE(services.journal.empty()) << "the bridge thread itself does nothing";
+    EXPECT_TRUE(log.lines.empty());
+
+    services.scheduler.runPending();
+    EXPECT_EQ(services.journal.size(), 2u);
+}
+
+TEST_F(AppDelegateTest, KnockArrivingAfterTheDelegateIsGoneOnlyLogs)
+{
+    services.hintEnabled = true;
+    launch();
+    auto handler = services.onKnock; // the bridge is gone with the delegate; keep its handler
+    handler();
+    delegate.reset();
+    services.journal.clear();
+    services.scheduler.runPending();
+    EXPECT_TRUE(services.journal.empty());
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Knock received: show hint + beep."}));
+}
+
+TEST_F(AppDelegateTest, MenuSurfaceReachesTheEngineOnlyOnceItExists)
+{
+    delegate->menuTriggerSurface();
+    EXPECT_TRUE(services.journal.empty());
+    launch();
+    delegate->menuTriggerSurface();
+    EXPECT_EQ(services.journal, (Journal{"engine.surface"}));
+}
