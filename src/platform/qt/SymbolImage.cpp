@@ -1,0 +1,151 @@
+#include "platform/qt/SymbolImage.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+namespace plovane {
+
+namespace {
+
+using Drawer = std::function<void(QPainter&, const QRectF&, const QColor&)>;
+
+struct Entry {
+    const char* name;
+    std::vector<const char*> themeIcons; // monochrome ("-symbolic") icons only: we tint them
+    Drawer draw;
+    const char* emoji;
+};
+
+void drawEmptyBattery(QPainter& p, const QRectF& r, const QColor& c)
+{
+    // A landscape battery outline with its terminal nub and no charge inside.
+    const double h = r.height() * 0.55;
+    const double w = std::min(r.width(), h * 2.0);
+    const double stroke = std::max(1.0, h * 0.14);
+    const QRectF body(r.center().x() - w / 2, r.center().y() - h / 2, w - h * 0.22, h);
+    p.setPen(QPen(c, stroke));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(body.adjusted(stroke / 2, stroke / 2, -stroke / 2, -stroke / 2), h * 0.22, h * 0.22);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawRoundedRect(QRectF(body.right() + stroke * 0.4, body.top() + h * 0.3, h * 0.16, h * 0.4), 1, 1);
+}
+
+void drawDashedQuestionSquare(QPainter& p, const QRectF& r, const QColor& c)
+{
+    const double side = std::min(r.width(), r.height()) * 0.8;
+    const QRectF sq(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
+    QPen pen(c, std::max(1.0, side * 0.06));
+    pen.setStyle(Qt::DashLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(sq, side * 0.15, side * 0.15);
+    QFont f = p.font();
+    f.setPixelSize(std::max(6, static_cast<int>(side * 0.6)));
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(c);
+    p.drawText(sq, Qt::AlignCenter, QStringLiteral("?"));
+}
+
+const std::vector<Entry>& table()
+{
+    static const std::vector<Entry> entries = {
+        {"battery.0percent", {"battery-empty-symbolic", "battery-level-0-symbolic"}, drawEmptyBattery, "🪫"},
+        {"questionmark.square.dashed", {}, drawDashedQuestionSquare, "❓"},
+        {"hammer.fill", {}, {}, "🔨"},
+        {"cup.and.saucer.fill", {}, {}, "☕"},
+    };
+    return entries;
+}
+
+const Entry* find(const QString& name)
+{
+    for (const Entry& e : table())
+        if (name == QLatin1String(e.name))
+            return &e;
+    return nullptr;
+}
+
+QIcon themeIcon(const Entry& e)
+{
+    // Desktops without a configured theme (a bare X server, the offscreen platform)
+    // still have Adwaita's symbolic icons installed.
+    static const bool fallbackSet = [] {
+        if (QIcon::fallbackThemeName().isEmpty())
+            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+        return true;
+    }();
+    (void)fallbackSet;
+    for (const char* n : e.themeIcons) {
+        QIcon icon = QIcon::fromTheme(QString::fromLatin1(n));
+        if (!icon.isNull() && !icon.availableSizes().isEmpty())
+            return icon;
+        if (!icon.isNull() && !icon.pixmap(16, 16).isNull())
+            return icon;
+    }
+    return {};
+}
+
+} // namespace
+
+SymbolImage::Source SymbolImage::sourceFor(const QString& name)
+{
+    const Entry* e = find(name);
+    if (!e)
+        return Source::none;
+    if (!themeIcon(*e).isNull())
+        return Source::themeIcon;
+    if (e->draw)
+        return Source::drawn;
+    return Source::emoji;
+}
+
+void SymbolImage::paint(QPainter& painter, const QString& name, const QRectF& rect, const QColor& color)
+{
+    const Entry* e = find(name);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    if (e) {
+        if (QIcon icon = themeIcon(*e); !icon.isNull()) {
+            // Tint the monochrome icon: keep its alpha, take our colour.
+            const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+            const int side = static_cast<int>(std::ceil(std::min(rect.width(), rect.height()) * dpr));
+            QPixmap pm = icon.pixmap(QSize(side, side));
+            QPixmap tinted(pm.size());
+            tinted.fill(Qt::transparent);
+            QPainter tp(&tinted);
+            tp.drawPixmap(0, 0, pm);
+            tp.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            tp.fillRect(tinted.rect(), color);
+            tp.end();
+            const QSizeF logical = QSizeF(tinted.size()) / dpr;
+            const QRectF target(rect.center().x() - logical.width() / 2, rect.center().y() - logical.height() / 2,
+                                logical.width(), logical.height());
+            painter.drawPixmap(target, tinted, QRectF(tinted.rect()));
+            painter.restore();
+            return;
+        }
+        if (e->draw) {
+            e->draw(painter, rect, color);
+            painter.restore();
+            return;
+        }
+    }
+    QFont f = painter.font();
+    f.setPixelSize(std::max(6, static_cast<int>(std::min(rect.width(), rect.height()) * 0.9)));
+    painter.setFont(f);
+    painter.setPen(color);
+    painter.drawText(rect, Qt::AlignCenter, e ? QString::fromUtf8(e->emoji) : QStringLiteral("?"));
+    painter.restore();
+}
+
+} // namespace plovane
