@@ -1,6 +1,8 @@
 #include "app/AppDelegate.h"
 
 #include "platform/Log.h"
+#include "settings/AppLanguage.h"
+#include "settings/HUDSettings.h"
 
 namespace plovane {
 
@@ -28,7 +30,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     auto engine = services_.makeEngine();
     // The first tick already uses the user's targets.
-    engine->adoptSavedHealthTargets();
+    engine->setAchillesTargets(settings_.achillesTargets());
     auto hud = services_.makeHud(*engine);
     engine_ = std::move(engine);
     hudWindowController_ = std::move(hud);
@@ -40,9 +42,9 @@ void AppDelegate::applicationDidFinishLaunching()
 
     auto bridge = services_.makeKnockBridge(AppServices::kKnockPort);
     // The bridge calls this on its own thread: do nothing there but hop to the main thread.
-    bridge->setOnKnock([weak = std::weak_ptr<AppDelegate*>(self_), services = &services_] {
-        services->mainScheduler().post([weak, services] {
-            if (!services->knockHintEnabled()) {
+    bridge->setOnKnock([weak = std::weak_ptr<AppDelegate*>(self_), scheduler = &services_.mainScheduler()] {
+        scheduler->post([weak] {
+            if (!HUDSettings::shared().knockHintEnabled) {
                 logLine("Knock received but knock hint is disabled.");
                 return;
             }
@@ -91,20 +93,29 @@ void AppDelegate::menuTriggerSurface()
         engine_->triggerManualSurface();
 }
 
-void AppDelegate::menuToggleChaos() {}
+void AppDelegate::menuToggleChaos()
+{
+    auto& chaos = HUDSettings::shared().chaosEnabled;
+    chaos = !chaos.get();
+}
 
 void AppDelegate::menuToggleCompact()
 {
+    auto& compact = HUDSettings::shared().compactMode;
+    compact = !compact.get();
     refreshMenuTitles();
 }
 
 void AppDelegate::menuToggleKnockHint()
 {
+    auto& hint = HUDSettings::shared().knockHintEnabled;
+    hint = !hint.get();
     refreshMenuTitles();
 }
 
 void AppDelegate::menuToggleLanguage()
 {
+    AppLanguage::shared().toggle();
     refreshMenuTitles();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "hud/HUDActions.h"
 #include "platform/Scheduler.h"
+#include "settings/AppSettings.h"
 
 #include <memory>
 
@@ -10,11 +12,11 @@ namespace plovane {
 // Starts and stops every other part of the application and carries out the menu actions.
 // Created once by PlovaneApp; its services are injected so tests can run launch and
 // termination against fakes.
-class AppDelegate {
+class AppDelegate final : public HUDActions {
 public:
     explicit AppDelegate(AppServices& services);
     // Releases what it holds; stopping is termination's job, not the destructor's.
-    ~AppDelegate();
+    ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
@@ -23,14 +25,14 @@ public:
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
 
-    // Right-click menu of the HUD.
-    void menuTriggerSurface();
-    void menuToggleChaos();
-    void menuToggleCompact();
-    void menuToggleKnockHint();
-    void menuToggleLanguage();
-    void openDrainSettings();
-    void openDailyReport();
+    // Right-click menu of the HUD (and later the status menu).
+    void menuTriggerSurface() override;
+    void menuToggleChaos() override;
+    void menuToggleCompact() override;
+    void menuToggleKnockHint() override;
+    void menuToggleLanguage() override;
+    void openDrainSettings() override;
+    void openDailyReport() override;
 
     // Status item (tray icon and its menu).
     void setupStatusBar();
@@ -46,6 +48,7 @@ private:
     void showFirstRunSetupIfNeeded();
 
     AppServices& services_;
+    AppSettings settings_;
     std::unique_ptr<EngineControl> engine_;
     std::unique_ptr<HudControl> hudWindowController_;
     TaskHandle tickObserver_;

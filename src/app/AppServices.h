@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/AchillesTarget.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,8 +15,7 @@ class Scheduler;
 class EngineControl {
 public:
     virtual ~EngineControl() = default;
-    // Copies the user's saved health targets into the engine (before it first ticks).
-    virtual void adoptSavedHealthTargets() = 0;
+    virtual void setAchillesTargets(const AchillesTargetSet& targets) = 0;
     virtual void start() = 0;
     // Stops the loop and saves what today has booked since the last save.
     virtual void stop() = 0;
@@ -56,8 +57,6 @@ public:
     virtual std::unique_ptr<EngineControl> makeEngine() = 0;
     virtual std::unique_ptr<HudControl> makeHud(EngineControl& engine) = 0;
     virtual std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) = 0;
-    // Whether the user wants knocks answered (read at each knock).
-    virtual bool knockHintEnabled() = 0;
     // The knock chime; falls back to the plain beep when the sound theme has none.
     virtual void playKnockSound() = 0;
 };

@@ -1,8 +1,11 @@
 #include "app/AppDelegate.h"
 
 #include "platform/FakeClock.h"
+#include "platform/InMemoryUserDefaults.h"
 #include "platform/Log.h"
 #include "platform/VirtualScheduler.h"
+#include "settings/AppLanguage.h"
+#include "settings/HUDSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +24,13 @@ using Journal = std::vector<std::string>;
 
 struct FakeEngine final : EngineControl {
     explicit FakeEngine(Journal& j) : journal(j) {}
-    void adoptSavedHealthTargets() override { journal.push_back("engine.targets"); }
+    void setAchillesTargets(const AchillesTargetSet& targets) override
+    {
+        std::string line = "engine.targets";
+        for (auto t : targets)
+            line += " " + std::string(rawValue(t));
+        journal.push_back(line);
+    }
     void start() override { journal.push_back("engine.start"); }
     void stop() override { journal.push_back("engine.stop"); }
     void triggerManualSurface() override { journal.push_back("engine.surface"); }
@@ -68,14 +77,12 @@ struct FakeServices final : AppServices {
         journal.push_back("bridge.new " + std::to_string(port));
         return std::make_unique<FakeBridge>(journal, onKnock);
     }
-    bool knockHintEnabled() override { return hintEnabled; }
     void playKnockSound() override { journal.push_back("sound"); }
 
     FakeClock clock;
     VirtualScheduler scheduler;
     Journal journal;
     std::function<void()> onKnock;
-    bool hintEnabled = false;
 };
 
 struct LogCapture {
@@ -87,8 +94,22 @@ struct LogCapture {
     std::vector<std::string> lines;
 };
 
+// Installs an in-memory settings store before anything reads a setting (each test case
+// is its own process, so the shared settings objects load from it).
+std::shared_ptr<InMemoryUserDefaults> installDefaults(std::vector<std::pair<std::string, UserDefaults::Value>> stored)
+{
+    auto defaults = std::make_shared<InMemoryUserDefaults>();
+    for (auto& [key, value] : stored)
+        defaults->set(key, value);
+    defaults->clearWrites();
+    UserDefaults::setStandard(defaults);
+    return defaults;
+}
+
 class AppDelegateTest : public ::testing::Test {
 protected:
+    std::shared_ptr<InMemoryUserDefaults> defaults =
+        installDefaults({{"tessivar.achilles_targets", {"dryEye", "calfCramp"}}});
     void launch()
     {
         delegate->applicationWillFinishLaunching();
@@ -110,7 +131,7 @@ TEST_F(AppDelegateTest, LaunchStartsEveryServiceInOrder)
     EXPECT_FALSE(delegate->isRunning());
 
     delegate->applicationDidFinishLaunching();
-    const Journal expected{"accessory",   "fonts",       "engine.new",     "engine.targets",
+    const Journal expected{"accessory",   "fonts",       "engine.new",     "engine.targets dryEye calfCramp",
                            "hud.new",     "engine.start", "hud.show",      "bridge.new 8765",
                            "bridge.onKnock", "bridge.start"};
     EXPECT_EQ(services.journal, expected);
@@ -150,7 +171,7 @@ TEST_F(AppDelegateTest, KnockWithHintDisabledOnlyLogs)
 
 TEST_F(AppDelegateTest, KnockWithHintEnabledPlaysTheSoundAndShowsTheHintForThreeSeconds)
 {
-    services.hintEnabled = true;
+    HUDSettings::shared().knockHintEnabled = true;
     launch();
     services.onKnock();
     services.scheduler.runPending();
@@ -160,7 +181,7 @@ TEST_F(AppDelegateTest, KnockWithHintEnabledPlaysTheSoundAndShowsTheHintForThree
 
 TEST_F(AppDelegateTest, KnockFromTheBridgeThreadIsHandledOnTheMainThreadOnly)
 {
-    services.hintEnabled = true;
+    HUDSettings::shared().knockHintEnabled = true;
     launch();
     std::thread bridgeThread([this] { services.onKnock(); });
     bridgeThread.join();
@@ -173,7 +194,7 @@ TEST_F(AppDelegateTest, KnockFromTheBridgeThreadIsHandledOnTheMainThreadOnly)
 
 TEST_F(AppDelegateTest, KnockArrivingAfterTheDelegateIsGoneOnlyLogs)
 {
-    services.hintEnabled = true;
+    HUDSettings::shared().knockHintEnabled = true;
     launch();
     auto handler = services.onKnock; // the bridge is gone with the delegate; keep its handler
     handler();
@@ -191,4 +212,42 @@ TEST_F(AppDelegateTest, MenuSurfaceReachesTheEngineOnlyOnceItExists)
     launch();
     delegate->menuTriggerSurface();
     EXPECT_EQ(services.journal, (Journal{"engine.surface"}));
+}
+
+TEST_F(AppDelegateTest, MenuTogglesFlipAndStoreTheSharedSettings)
+{
+    launch();
+    auto& hud = HUDSettings::shared();
+    delegate->menuToggleChaos();
+    delegate->menuToggleCompact();
+    delegate->menuToggleKnockHint();
+    EXPECT_TRUE(hud.chaosEnabled.get());
+    EXPECT_TRUE(hud.compactMode.get());
+    EXPECT_TRUE(hud.knockHintEnabled.get());
+    EXPECT_TRUE(defaults->boolForKey("quellin.chaos_enabled"));
+    EXPECT_TRUE(defaults->boolForKey("quellin.compact_mode"));
+    EXPECT_TRUE(defaults->boolForKey("quellin.knock_hint_enabled"));
+
+    delegate->menuToggleCompact();
+    EXPECT_FALSE(hud.compactMode.get());
+    EXPECT_FALSE(defaults->boolForKey("quellin.compact_mode"));
+
+    const Language before = AppLanguage::shared().language;
+    delegate->menuToggleLanguage();
+    EXPECT_NE(AppLanguage::shared().language.get(), before);
+    EXPECT_EQ(defaults->stringForKey("tessivar.language"), std::string(rawValue(AppLanguage::shared().language.get())));
+    EXPECT_TRUE(services.journal.empty()) << "the toggles leave the engine alone";
+}
+
+TEST_F(AppDelegateTest, KnockHintToggledFromTheMenuDecidesTheNextKnock)
+{
+    launch();
+    delegate->menuToggleKnockHint();
+    services.onKnock();
+    services.scheduler.runPending();
+    delegate->menuToggleKnockHint();
+    services.onKnock();
+    services.scheduler.runPending();
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Knock received: show hint + beep.",
+                                                   "Knock received but knock hint is disabled."}));
 }
