@@ -2,6 +2,7 @@
 
 #include "sensing/AXContextMonitor.h"
 #include "sensing/TextUtil.h"
+#include "settings/HUDSettings.h"
 
 #include <algorithm>
 #include <array>
@@ -102,8 +103,14 @@ std::string IDEStateProvider::makeSummary(IDEAppSurface surface, IDEPrimaryState
 IDEStateSnapshot IDEStateProvider::snapshot(const ActiveAppSnapshot& appSnapshot, const InputSnapshot& inputSnapshot,
                                             int switches60s)
 {
-    // Both switches default to off; the shared HUD settings take over once they exist.
-    return snapshot(appSnapshot, inputSnapshot, switches60s, IDESensingSwitches{});
+    return snapshot(appSnapshot, inputSnapshot, switches60s, HUDSettings::shared());
+}
+
+IDEStateSnapshot IDEStateProvider::snapshot(const ActiveAppSnapshot& appSnapshot, const InputSnapshot& inputSnapshot,
+                                            int switches60s, const HUDSettings& settings)
+{
+    return snapshot(appSnapshot, inputSnapshot, switches60s,
+                    IDESensingSwitches{settings.aiIdeSensingEnabled.get(), settings.screenIntelligenceEnabled.get()});
 }
 
 IDEStateSnapshot IDEStateProvider::snapshot(const ActiveAppSnapshot& appSnapshot, const InputSnapshot& inputSnapshot,

@@ -12,6 +12,7 @@
 namespace plovane {
 
 class AXContextMonitor;
+class HUDSettings;
 
 // The two user switches the classifier depends on.
 struct IDESensingSwitches {
@@ -30,6 +31,8 @@ public:
     // Reads the sensing switches from the shared HUD settings.
     virtual IDEStateSnapshot snapshot(const ActiveAppSnapshot& appSnapshot, const InputSnapshot& inputSnapshot,
                                       int switches60s);
+    IDEStateSnapshot snapshot(const ActiveAppSnapshot& appSnapshot, const InputSnapshot& inputSnapshot,
+                              int switches60s, const HUDSettings& settings);
     IDEStateSnapshot snapshot(const ActiveAppSnapshot& appSnapshot, const InputSnapshot& inputSnapshot,
                               int switches60s, const IDESensingSwitches& settings);
 

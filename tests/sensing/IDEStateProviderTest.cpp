@@ -1,6 +1,8 @@
 #include "SensingFakes.h"
 #include "sensing/AXContextMonitor.h"
+#include "platform/InMemoryUserDefaults.h"
 #include "sensing/IDEStateProvider.h"
+#include "settings/HUDSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -152,6 +154,21 @@ TEST_F(IDEStateProviderTest, ScreenIntelligenceOffOnlySetsItsFlag)
     EXPECT_FALSE(withSI.flags.screenIntelligenceUnavailable);
     EXPECT_TRUE(withoutSI.flags.screenIntelligenceUnavailable);
     EXPECT_EQ(withSI.summary, withoutSI.summary);
+}
+
+TEST_F(IDEStateProviderTest, ReadsBothSwitchesFromHUDSettings)
+{
+    InMemoryUserDefaults defaults;
+    HUDSettings settings{defaults};
+    const ActiveAppSnapshot app{"Firefox", "org.mozilla.firefox", ""};
+    EXPECT_EQ(provider.snapshot(app, InputSnapshot{0, true}, 0, settings), IDEStateSnapshot::disabled());
+
+    settings.aiIdeSensingEnabled = true;
+    auto on = provider.snapshot(app, InputSnapshot{0, true}, 0, settings);
+    EXPECT_TRUE(on.isEnabled);
+    EXPECT_TRUE(on.flags.screenIntelligenceUnavailable);
+    settings.screenIntelligenceEnabled = true;
+    EXPECT_FALSE(provider.snapshot(app, InputSnapshot{0, true}, 0, settings).flags.screenIntelligenceUnavailable);
 }
 
 TEST(IDEStateRawValuesTest, RoundTripAndRejectUnknownText)
