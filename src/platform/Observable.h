@@ -51,6 +51,15 @@ public:
         set(std::move(value));
         return true;
     }
+    // Changes the value in place (announcing first), for large values where a copy per
+    // assignment would cost more than the change itself.
+    template <typename F>
+    void modify(F&& change)
+    {
+        owner_.objectWillChange.emit();
+        std::forward<F>(change)(value_);
+        didSet.emit(value_);
+    }
     // Sets the value without announcing it: for loading initial values.
     void setSilently(T value) { value_ = std::move(value); }
 

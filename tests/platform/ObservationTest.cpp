@@ -23,8 +23,11 @@ TEST(Observation, WillChangeFiresBeforeTheNewValueIsVisible)
     EXPECT_FALSE(m.value.setIfChanged(2));
     EXPECT_TRUE(m.value.setIfChanged(3));
     EXPECT_EQ(seenAtAnnouncement, (std::vector<int>{1, 2, 2}));
+    m.value.modify([](int& v) { v += 4; }); // in-place change announces too, before it happens
+    EXPECT_EQ(seenAtAnnouncement, (std::vector<int>{1, 2, 2, 3}));
+    EXPECT_EQ(m.value.get(), 7);
     m.value.setSilently(9);
-    EXPECT_EQ(seenAtAnnouncement.size(), 3u);
+    EXPECT_EQ(seenAtAnnouncement.size(), 4u);
     EXPECT_EQ(m.value.get(), 9);
 }
 
