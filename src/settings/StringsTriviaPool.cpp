@@ -31,7 +31,7 @@ constexpr AreaLists kHealthFacts{{
         {"A healthy neck curves inward about 20–40°. Years of looking down can flatten it.",
          "健康颈椎有约 20-40 度的生理前凸，常年低头会把它拉直。"},
         {"Low back pain is the world's leading cause of years lived with disability.",
-         "在全球所有疾病中，腰痛造成的伤残生存年数排第一。"},
+         "腰痛是全球致残的头号原因。"},
         {"About 1 in 3 adults has neck pain within a year.",
          "每年约有三分之一的成年人会出现颈部疼痛。"},
         {"Your head weighs 4.5–5.5 kg—about a bowling ball balanced on your neck.",
