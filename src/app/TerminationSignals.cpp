@@ -45,8 +45,14 @@ TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObjec
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < kSignals.size(); ++i)
-        ::sigaction(kSignals[i], &action, &previous[i]);
+    for (std::size_t i = 0; i < kSignals.size(); ++i) {
+        ::sigaction(kSignals[i], nullptr, &previous[i]);
+        // Started under nohup or in the background of a shell: hang-ups and interrupts
+        // were meant for someone else, so they stay ignored. SIGTERM is always ours.
+        if (kSignals[i] != SIGTERM && previous[i].sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(kSignals[i], &action, nullptr);
+    }
 }
 
 TerminationSignals::~TerminationSignals()

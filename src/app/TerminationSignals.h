@@ -11,7 +11,9 @@ namespace plovane {
 // Turns SIGTERM (logout, shutdown), SIGINT and SIGHUP into a call on the main thread, so
 // the application quits through its normal termination path instead of dying with
 // unsaved settings. The signal handler only writes to a pipe; the notifier reads it.
-// One instance per process; the previous handlers come back when it is destroyed.
+// SIGHUP and SIGINT stay ignored when they were ignored at start (nohup, a shell's
+// background job). One instance per process; the previous handlers come back when it is
+// destroyed.
 class TerminationSignals final : public QObject {
 public:
     explicit TerminationSignals(std::function<void(int signalNumber)> onSignal, QObject* parent = nullptr);

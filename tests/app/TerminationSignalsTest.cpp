@@ -22,6 +22,8 @@ extern "C" void previousHandler(int) { previousHandlerRan = 1; }
 TEST(TerminationSignals, EachSignalReachesTheMainThreadThroughTheEventLoop)
 {
     QCoreApplication app(argc, argv);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
     std::vector<int> received;
     const auto mainThread = std::this_thread::get_id();
     bool onMain = true;
@@ -53,4 +55,19 @@ TEST(TerminationSignals, RestoresThePreviousHandlersWhenDestroyed)
     std::raise(SIGHUP);
     EXPECT_EQ(previousHandlerRan, 1);
     std::signal(SIGHUP, SIG_DFL);
+}
+
+TEST(TerminationSignals, HangupsIgnoredAtStartStayIgnoredButTermIsAlwaysHandled)
+{
+    QCoreApplication app(argc, argv);
+    std::signal(SIGHUP, SIG_IGN);
+    std::signal(SIGTERM, SIG_IGN);
+    std::vector<int> received;
+    TerminationSignals guard([&](int n) { received.push_back(n); });
+    std::raise(SIGHUP);
+    std::raise(SIGTERM);
+    for (int i = 0; i < 100 && received.empty(); ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(received, (std::vector<int>{SIGTERM}));
 }

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# End to end on the test desktop: start plovane with a private home, check that the HUD
+# panel maps at its default place without taking focus, knock on port 8765 and see the
+# knock badge, quit from the HUD's own menu, and check the exit code and today's
+# statistics on disk.
+# Usage: AppEndToEnd.sh <plovane executable> <repository folder>
+source "$(dirname "$0")/AppTestLib.sh"
+
+# Knock hint on; the one-time welcome and first-run setup already behind us; English menus.
+cat >"$settings_dir/defaults.json" <<'JSON'
+{"quellin.knock_hint_enabled": true, "quellin.has_shown_welcome": true,
+ "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
+JSON
+
+red_pixels() { # strongly red pixels in the HUD's area on screen
+  import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$work/shot.png" 2>/dev/null
+  convert "$work/shot.png" -alpha off -fx '(r > 0.75 && g < 0.4 && b < 0.4) ? 1 : 0' \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+start_focus_probe
+start_plovane
+read -r _ screen_h < <(xdotool getdisplaygeometry)
+expected_y=$(( screen_h - 120 - 220 ))
+[ "$W" = 340 ] && [ "$H" = 220 ] || fail "panel is ${W}x${H}, expected 340x220"
+[ "$X" = 40 ] && [ "$Y" = "$expected_y" ] || fail "panel at $X,$Y, expected 40,$expected_y"
+[ "$(xdotool getactivewindow)" = "$probe" ] || fail "showing the HUD took the focus"
+echo "ok: panel maps at $X,$Y ${W}x${H} and the user's window keeps the focus"
+
+# A left click on the pet rests it, and still leaves the focus where it was.
+xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-110} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 1
+sleep 0.5
+[ "$(xdotool getactivewindow)" = "$probe" ] || fail "a click on the pet took the focus"
+xdotool mousemove 900 300
+echo "ok: a click on the pet leaves the focus with the user's window"
+
+# Knock: the badge shows for 3 s.
+before="$(red_pixels)"
+wait_for 10 bash -c 'exec 3<>/dev/tcp/127.0.0.1/8765 && printf "KNOCK\n" >&3' || fail "knock port not listening"
+wait_for 5 grep -q "Knock received: show hint + beep." "$work/app.log" || fail "knock not received"
+sleep 0.7
+during="$(red_pixels)"
+cp "$work/shot.png" /tmp/plovane-e2e-knock.png 2>/dev/null
+[ "$during" -gt $(( before + 20 )) ] || fail "no knock badge: $before red pixels before, $during after"
+sleep 3.5
+after="$(red_pixels)"
+[ "$after" -lt $(( during - 20 )) ] || fail "knock badge still shown after 4 s ($after red pixels)"
+echo "ok: knock badge appeared ($before -> $during red pixels) and went away ($after)"
+
+hud_menu Up 1
+wait_exit 10
+[ "$rc" = 0 ] || fail "exit code $rc after Quit"
+echo "ok: Quit from the HUD menu exits with 0"
+
+day="$(today_file)"
+[ -s "$day" ] || fail "today's statistics not saved ($day missing)"
+grep -q 'stateDurations' "$day" || fail "today's record has no stateDurations: $(cat "$day")"
+grep -q 'Resting' "$day" || fail "the rest started by the click was not booked: $(cat "$day")"
+echo "ok: today's statistics saved: $(cat "$day")"

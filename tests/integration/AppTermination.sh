@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The system ends the application (SIGTERM at logout, SIGHUP): it runs the same
+# termination as Quit, so a setting changed a moment before and today's statistics reach
+# the disk, and the exit code is 0.
+# Usage: AppTermination.sh <plovane executable> <repository folder>
+source "$(dirname "$0")/AppTestLib.sh"
+
+printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}\n' \
+  >"$settings_dir/defaults.json"
+
+# SIGINT is covered in process: a shell's background job ignores it, and so do we.
+for sig in TERM HUP; do
+  start_plovane
+  if [ "$sig" = TERM ]; then
+    # "📊 Compact Mode" is the fourth item; the store writes it out only after a short delay,
+    # so the signal arrives while the change is still pending.
+    hud_menu Down 4
+    sleep 0.1
+  fi
+  kill -"$sig" "$app_pid"
+  wait_exit 10
+  [ "$rc" = 0 ] || fail "exit code $rc after SIG$sig"
+  [ -s "$(today_file)" ] || fail "today's statistics not saved after SIG$sig"
+  if [ "$sig" = TERM ]; then
+    grep -Eq '"quellin.compact_mode": *true' "$settings_dir/defaults.json" ||
+      fail "compact mode set just before SIGTERM was lost: $(cat "$settings_dir/defaults.json")"
+  fi
+  echo "ok: SIG$sig ends plovane with 0 and today's statistics on disk"
+done

@@ -1,0 +1,76 @@
+# Shared by the whole-application tests: a private home, the focus probe window, starting
+# plovane and finding its HUD panel. Source it; it defines $work, $app_pid, $hud, X Y W H.
+set -uo pipefail
+app="$1"
+repo="$2"
+
+if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY: run inside scripts/test-desktop.sh"; exit 77; fi
+for tool in xdotool import convert xmessage; do
+  command -v "$tool" >/dev/null || { echo "missing $tool"; exit 77; }
+done
+
+work="$(mktemp -d /tmp/plovane-apptest-XXXXXX)"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  echo "--- plovane log"; cat "$work/app.log" 2>/dev/null
+  import -window root "/tmp/plovane-$(basename "$0" .sh)-failure.png" 2>/dev/null &&
+    echo "screenshot: /tmp/plovane-$(basename "$0" .sh)-failure.png"
+  exit 1
+}
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_CACHE_HOME="$work/home/.cache"
+settings_dir="$XDG_CONFIG_HOME/plovane"
+mkdir -p "$settings_dir" "$XDG_DATA_HOME"
+
+wait_for() { # seconds, command...
+  local limit=$(( $1 * 10 )); shift
+  for ((i = 0; i < limit; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+
+# The application the user works in: it has the focus and must keep it.
+start_focus_probe() {
+  xmessage -title PlovaneFocusProbe -geometry +700+80 "the user's application" &
+  pids+=($!)
+  wait_for 10 xdotool search --name '^PlovaneFocusProbe$' || fail "probe window did not map"
+  probe="$(xdotool search --name '^PlovaneFocusProbe$' | head -1)"
+  xdotool windowactivate --sync "$probe" >/dev/null 2>&1
+  wait_for 5 test "$(xdotool getactivewindow 2>/dev/null)" = "$probe" || fail "probe window is not active"
+}
+
+start_plovane() {
+  (cd "$repo" && exec "$app") >>"$work/app.log" 2>&1 &
+  app_pid=$!
+  pids+=("$app_pid")
+  wait_for 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "HUD panel did not map"
+  hud="$(xdotool search --onlyvisible --name '^Plovane HUD$' | head -1)"
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$hud")"
+  X=$X Y=$Y W=$WIDTH H=$HEIGHT
+}
+
+# Opens the HUD's right-click menu over the pet and picks the item `downs` steps down
+# (separators are skipped; "Up" from the top wraps to the last item, Quit).
+hud_menu() { # key, count
+  xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-110} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 3
+  sleep 0.8
+  xdotool key --delay 120 $(yes "$1" | head -n "$2")
+  sleep 0.2
+  xdotool key Return
+}
+
+wait_exit() { # seconds; sets rc
+  for ((i = 0; i < $1 * 10; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && fail "plovane still running"
+  wait "$app_pid"; rc=$?
+}
+
+today_file() { echo "$settings_dir/days/$(date +%F).json"; }

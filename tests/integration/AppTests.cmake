@@ -1,0 +1,14 @@
+# Whole-application tests: they run the real plovane on the test desktop that
+# scripts/test-desktop.sh provides (skipped without DISPLAY). They all use the fixed knock
+# port, so they never run at the same time.
+if(TARGET plovane)
+  foreach(script AppEndToEnd AppTermination)
+    add_test(NAME ${script}
+      COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${script}.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
+    set_tests_properties(${script} PROPERTIES
+      SKIP_RETURN_CODE 77
+      RESOURCE_LOCK knock_port_8765
+      TIMEOUT 120
+      LABELS integration)
+  endforeach()
+endif()
