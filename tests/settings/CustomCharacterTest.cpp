@@ -1,0 +1,115 @@
+#include "FileFixtures.h"
+#include "settings/AppResource.h"
+#include "settings/CustomCharacter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace plovane;
+using plovane::test::makeCustomCharacter;
+using plovane::test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+template <typename T>
+std::vector<T> sorted(std::vector<T> v)
+{
+    std::sort(v.begin(), v.end(), [](const auto& a, const auto& b) {
+        if constexpr (std::is_same_v<T, CustomCharacter>)
+            return a.dirName() < b.dirName();
+        else
+            return a < b;
+    });
+    return v;
+}
+
+const char* const kNamed = R"({"name": "Named Pup", "author": "ignored"})";
+
+} // namespace
+
+TEST(CustomCharacterDirs, OnlyVisibleFoldersWithAManifest)
+{
+    const auto base = AppResource::customSpritesBase();
+    makeCustomCharacter("withManifest", kNamed, 0);
+    makeCustomCharacter("noManifest", nullptr);
+    makeCustomCharacter(".hidden", kNamed);
+    writeFile(base + "/notes.txt", "{}");
+    writeFile(base + "/.DS_Store");
+    EXPECT_EQ(AppResource::customCharacterDirs(), std::vector<std::string>{"withManifest"});
+}
+
+TEST(CustomCharacterDirs, MissingOrUnlistableFolderIsEmpty)
+{
+    EXPECT_TRUE(AppResource::customCharacterDirs().empty());
+    EXPECT_TRUE(CustomCharacter::loadAll().empty());
+    // Something that exists but cannot be listed as a folder.
+    writeFile(AppResource::customSpritesBase(), "not a folder");
+    EXPECT_TRUE(AppResource::customCharacterDirs().empty());
+    EXPECT_TRUE(CustomCharacter::loadAll().empty());
+}
+
+TEST(CustomCharacterDirs, UnreadableFolderIsEmpty)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    makeCustomCharacter("pup", kNamed);
+    fs::permissions(AppResource::customSpritesBase(), fs::perms::none);
+    const auto dirs = AppResource::customCharacterDirs();
+    fs::permissions(AppResource::customSpritesBase(), fs::perms::owner_all);
+    EXPECT_TRUE(dirs.empty());
+}
+
+TEST(CustomCharacterLoad, KeepsOnlyPacksWithEveryStill)
+{
+    makeCustomCharacter("complete", kNamed);
+    makeCustomCharacter("fourStills", kNamed, 4);
+    makeCustomCharacter("noManifest", nullptr);
+    makeCustomCharacter(".hiddenComplete", kNamed);
+    const auto gapped = makeCustomCharacter("gapped", kNamed, 0);
+    for (const char* s : {"deep_dive", "hovering", "resting", "critical"})
+        writeFile(gapped + "/sprite_" + s + "_32.png");
+
+    EXPECT_EQ(sorted(AppResource::customCharacterDirs()),
+              (std::vector<std::string>{"complete", "fourStills", "gapped"}));
+    EXPECT_EQ(CustomCharacter::loadAll(), std::vector<CustomCharacter>{CustomCharacter("complete", "Named Pup")});
+    EXPECT_FALSE(CustomCharacter("fourStills", "x").isValid());
+    EXPECT_FALSE(CustomCharacter("gapped", "x").isValid());
+    EXPECT_TRUE(CustomCharacter("complete", "x").isValid());
+}
+
+TEST(CustomCharacterLoad, DisplayNameFromTheManifestOrTheFolder)
+{
+    const auto base = AppResource::customSpritesBase();
+    makeCustomCharacter("emptyName", R"({"name": ""})");
+    makeCustomCharacter("numberName", R"({"name": 7})");
+    makeCustomCharacter("arrayTop", R"([{"name": "x"}])");
+    makeCustomCharacter("notJson", "name: Rex");
+    makeCustomCharacter("emptyFile", "");
+    makeCustomCharacter("noName", R"({"title": "x"})");
+    makeCustomCharacter("unicode", R"({"name": "柴犬 🐕"})");
+    makeCustomCharacter("huge", nullptr);
+    writeFile(base + "/huge/manifest.json", R"({"name": "Huge", "pad": ")" + std::string(1 << 20, 'a') + "\"}");
+    makeCustomCharacter("manifestIsFolder", nullptr);
+    fs::create_directories(base + "/manifestIsFolder/manifest.json");
+
+    const std::vector<CustomCharacter> expected{
+        {"arrayTop", "arrayTop"},   {"emptyFile", "emptyFile"}, {"emptyName", ""},
+        {"huge", "huge"},           {"manifestIsFolder", "manifestIsFolder"},
+        {"noName", "noName"},       {"notJson", "notJson"},     {"numberName", "numberName"},
+        {"unicode", "柴犬 🐕"}};
+    EXPECT_EQ(sorted(CustomCharacter::loadAll()), expected);
+}
+
+TEST(CustomCharacterLoad, SeesPacksAddedAndRemovedBetweenCalls)
+{
+    makeCustomCharacter("a", kNamed);
+    EXPECT_EQ(CustomCharacter::loadAll().size(), 1u);
+    makeCustomCharacter("b", R"({"name": "B"})");
+    EXPECT_EQ(CustomCharacter::loadAll().size(), 2u);
+    fs::remove(AppResource::customSpritesBase() + "/a/sprite_critical_32.png");
+    EXPECT_EQ(CustomCharacter::loadAll(), std::vector<CustomCharacter>{CustomCharacter("b", "B")});
+}
