@@ -10,12 +10,24 @@ function(plovane_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE plovane_test_support ${T_LIBS} GTest::gtest GTest::gmock)
   plovane_warnings(${name})
-  set(props ENVIRONMENT "PLOVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};${T_ENV}")
+  set(props "")
   if(T_LABELS)
     list(APPEND props LABELS "${T_LABELS}")
   endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     DISCOVERY_TIMEOUT 60
+    TEST_LIST ${name}_TESTS
     PROPERTIES ${props})
+
+  # The environment is a list, and gtest_discover_tests splits list-valued properties
+  # apart on the way to the generated test file. So it is set by a script of our own
+  # that CTest runs after that file has defined the tests.
+  set(env "PLOVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR}" ${T_ENV})
+  set(env_script "${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake")
+  file(WRITE "${env_script}"
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${env_script}")
 endfunction()

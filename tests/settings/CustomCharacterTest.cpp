@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace plovane;
@@ -52,15 +53,42 @@ TEST(CustomCharacterDirs, MissingOrUnlistableFolderIsEmpty)
     EXPECT_TRUE(CustomCharacter::loadAll().empty());
 }
 
+namespace {
+
+// Permissions do not bind root, so as root the listing runs in a child that drops to an
+// unprivileged user. Returns the number of folders listed, or -1 when that failed.
+int listedCountAsUnprivileged()
+{
+    if (::geteuid() != 0)
+        return static_cast<int>(AppResource::customCharacterDirs().size());
+    // The test's private home lies in a folder only root may enter.
+    for (fs::path p = AppResource::customSpritesBase(); p.has_parent_path() && p != "/tmp"; p = p.parent_path())
+        if (p.filename().string().starts_with("plovane-test-"))
+            fs::permissions(p, fs::perms::owner_all | fs::perms::others_exec);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t nobody = 65534;
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(255);
+        ::_exit(static_cast<int>(AppResource::customCharacterDirs().size()));
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
 TEST(CustomCharacterDirs, UnreadableFolderIsEmpty)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
     makeCustomCharacter("pup", kNamed);
-    fs::permissions(AppResource::customSpritesBase(), fs::perms::none);
-    const auto dirs = AppResource::customCharacterDirs();
-    fs::permissions(AppResource::customSpritesBase(), fs::perms::owner_all);
-    EXPECT_TRUE(dirs.empty());
+    const auto base = AppResource::customSpritesBase();
+    ASSERT_EQ(listedCountAsUnprivileged(), 1); // readable: the pack is there
+    fs::permissions(base, fs::perms::owner_exec | fs::perms::others_exec);
+    const int listed = listedCountAsUnprivileged();
+    fs::permissions(base, fs::perms::owner_all);
+    EXPECT_EQ(listed, 0);
 }
 
 TEST(CustomCharacterLoad, KeepsOnlyPacksWithEveryStill)
