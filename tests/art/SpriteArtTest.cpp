@@ -47,6 +47,20 @@ const Look& look(const CharacterArt& character, const std::string& key)
     throw std::runtime_error(character.name + " has no " + key);
 }
 
+// Share of pixels that differ, over the pixels opaque in either image.
+double difference(const Image& a, const Image& b)
+{
+    int opaque = 0;
+    int differing = 0;
+    for (std::size_t i = 0; i < a.pixels().size(); ++i) {
+        if (a.pixels()[i].a == 0 && b.pixels()[i].a == 0)
+            continue;
+        ++opaque;
+        differing += a.pixels()[i] != b.pixels()[i];
+    }
+    return opaque ? static_cast<double>(differing) / opaque : 0.0;
+}
+
 } // namespace
 
 TEST(SpriteArtTest, CommittedSpritesAreExactlyWhatTheMapsMake)
@@ -93,7 +107,17 @@ TEST(SpriteArtTest, EachCharacterHasEveryLookAndEveryLookMoves)
             }
         }
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"tuffin"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"corgi", "tuffin"}));
+}
+
+TEST(SpriteArtTest, TheTwoDogsLookDifferentInEveryPose)
+{
+    const auto characters = loadArt(artDir());
+    ASSERT_EQ(characters.size(), 2u);
+    for (const std::string& key : kKeys) {
+        EXPECT_GT(difference(look(characters[0], key).sprite.still, look(characters[1], key).sprite.still), 0.3)
+            << key;
+    }
 }
 
 TEST(SpriteArtTest, RegeneratingRemovesSpritesNoMapMakesAnyMore)
