@@ -4,9 +4,13 @@
 #include "ArtLibrary.h"
 #include "PngWriter.h"
 #include "TestSupport.h"
+#include "settings/AppResource.h"
+#include "settings/SpriteCharacter.h"
+#include "settings/SpriteNames.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -18,8 +22,7 @@ using namespace plovane::spritegen;
 
 namespace {
 
-// The sprite keys the HUD asks every character for, in the order it lists activity looks.
-const std::vector<std::string> kKeys{"deep_dive", "reading", "hovering", "resting", "critical"};
+const std::vector<std::string> kKeys{plovane::kRequiredSpriteStates.begin(), plovane::kRequiredSpriteStates.end()};
 
 std::string artDir() { return plovane::test::sourceDir() + "/art/sprites"; }
 std::string committedDir() { return plovane::test::sourceDir() + "/TessivarNative/Assets/HUD/Sprites"; }
@@ -107,7 +110,24 @@ TEST(SpriteArtTest, EachCharacterHasEveryLookAndEveryLookMoves)
             }
         }
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"corgi", "tuffin"}));
+    std::vector<std::string> builtIn;
+    for (plovane::SpriteCharacter c : plovane::allCases<plovane::SpriteCharacter>())
+        builtIn.emplace_back(plovane::rawValue(c));
+    std::ranges::sort(builtIn);
+    EXPECT_EQ(names, builtIn);
+}
+
+TEST(SpriteArtTest, TheProgramFindsEveryStillAndFrameFromAWorkingCopy)
+{
+    for (const CharacterArt& art : loadArt(artDir())) {
+        const auto character = plovane::fromRaw<plovane::SpriteCharacter>(art.name);
+        ASSERT_TRUE(character) << art.name;
+        for (const Look& l : art.looks) {
+            EXPECT_TRUE(plovane::AppResource::exists(plovane::spritePath(*character, l.key))) << art.name << " " << l.key;
+            EXPECT_EQ(plovane::frameCount(*character, l.key), static_cast<int>(l.sprite.frames.size()))
+                << art.name << " " << l.key;
+        }
+    }
 }
 
 TEST(SpriteArtTest, TheTwoDogsLookDifferentInEveryPose)
