@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plovane {
+
+class DesktopEntries;
+
+// An application we know by name: the identifier the activity sets use, and the ways it
+// shows itself on a Linux desktop. Classes, desktop ids and executables are matched
+// ignoring letter case for classes and ids, exactly for executables.
+struct KnownApplication {
+    std::string_view bundleID;
+    std::string_view name; // shown when no desktop entry is installed
+    std::vector<std::string_view> wmClasses;
+    std::vector<std::string_view> desktopIds;
+    std::vector<std::string_view> executables;
+};
+
+// Every application the activity sets or the IDE surface rules name that ships for Linux.
+const std::vector<KnownApplication>& knownApplications();
+
+struct ApplicationInfo {
+    std::string bundleID; // empty when nothing identifies the application
+    std::string name;
+    std::string icon; // theme icon name or absolute path; empty when none
+};
+
+// Turns what the desktop says about a window or process into an application identity:
+// a known application's identifier, else the id of its desktop entry.
+class ApplicationIdentity {
+public:
+    explicit ApplicationIdentity(std::shared_ptr<const DesktopEntries> entries);
+
+    // A window by its WM_CLASS (instance, class) and its process's executable name. When
+    // nothing matches: no identifier and the window's class as name.
+    ApplicationInfo forWindow(std::string_view wmInstance, std::string_view wmClass,
+                              std::string_view executable) const;
+    // A process by its executable name; nothing when it is not an application.
+    std::optional<ApplicationInfo> forProcess(std::string_view executable) const;
+
+private:
+    ApplicationInfo fromKnown(const KnownApplication& app, std::string_view wmClass) const;
+
+    std::shared_ptr<const DesktopEntries> entries_;
+};
+
+} // namespace plovane

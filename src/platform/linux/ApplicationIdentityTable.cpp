@@ -1,0 +1,70 @@
+// The applications the activity sets and the IDE surface rules name, as they appear on
+// a Linux desktop. One row per application; identifiers follow the other desktop's
+// bundle identifiers so the sets match on both.
+#include "platform/linux/ApplicationIdentity.h"
+
+namespace plovane {
+
+const std::vector<KnownApplication>& knownApplications()
+{
+    static const std::vector<KnownApplication> table{
+        // Editors and IDEs
+        {"com.microsoft.VSCode", "Visual Studio Code", {"code", "code-oss"},
+         {"code", "com.visualstudio.code", "code-oss", "com.visualstudio.code.oss"}, {"code", "code-oss"}},
+        {"com.microsoft.VSCodeInsiders", "Visual Studio Code - Insiders", {"code - insiders"},
+         {"code-insiders", "com.visualstudio.code.insiders"}, {"code-insiders"}},
+        {"com.todesktop.230313mzl4w4u92", "Cursor", {"cursor"}, {"cursor", "co.anysphere.cursor"}, {"cursor"}},
+        {"com.sublimetext.4", "Sublime Text", {"sublime_text"}, {"sublime_text", "com.sublimetext.three"},
+         {"sublime_text"}},
+        {"dev.zed.Zed", "Zed", {"dev.zed.zed", "zed"}, {"dev.zed.Zed", "zed"}, {"zed", "zed-editor", "zeditor"}},
+        {"com.jetbrains.intellij", "IntelliJ IDEA", {"jetbrains-idea"},
+         {"jetbrains-idea", "intellij-idea-ultimate", "com.jetbrains.IntelliJ-IDEA-Ultimate"}, {"idea", "idea.sh"}},
+        {"com.jetbrains.intellij.ce", "IntelliJ IDEA Community Edition", {"jetbrains-idea-ce"},
+         {"jetbrains-idea-ce", "intellij-idea-community", "com.jetbrains.IntelliJ-IDEA-Community"}, {}},
+        {"com.jetbrains.pycharm", "PyCharm", {"jetbrains-pycharm"},
+         {"jetbrains-pycharm", "pycharm-professional", "com.jetbrains.PyCharm-Professional"},
+         {"pycharm", "pycharm.sh"}},
+        {"com.jetbrains.pycharm.ce", "PyCharm Community Edition", {"jetbrains-pycharm-ce"},
+         {"jetbrains-pycharm-ce", "pycharm-community", "com.jetbrains.PyCharm-Community"}, {}},
+        {"com.jetbrains.webstorm", "WebStorm", {"jetbrains-webstorm"}, {"jetbrains-webstorm", "webstorm"},
+         {"webstorm", "webstorm.sh"}},
+        {"com.jetbrains.goland", "GoLand", {"jetbrains-goland"}, {"jetbrains-goland", "goland"}, {"goland", "goland.sh"}},
+        {"com.jetbrains.clion", "CLion", {"jetbrains-clion"}, {"jetbrains-clion", "clion"}, {"clion", "clion.sh"}},
+        {"com.jetbrains.rider", "Rider", {"jetbrains-rider"}, {"jetbrains-rider", "rider"}, {"rider", "rider.sh"}},
+        {"com.jetbrains.datagrip", "DataGrip", {"jetbrains-datagrip"}, {"jetbrains-datagrip", "datagrip"},
+         {"datagrip", "datagrip.sh"}},
+        {"com.jetbrains.phpstorm", "PhpStorm", {"jetbrains-phpstorm"}, {"jetbrains-phpstorm", "phpstorm"},
+         {"phpstorm", "phpstorm.sh"}},
+        {"com.jetbrains.rubymine", "RubyMine", {"jetbrains-rubymine"}, {"jetbrains-rubymine", "rubymine"},
+         {"rubymine", "rubymine.sh"}},
+        {"com.jetbrains.fleet", "Fleet", {"fleet", "jetbrains-fleet"}, {"jetbrains-fleet", "fleet"}, {"fleet"}},
+        {"com.google.android.studio", "Android Studio", {"jetbrains-studio"},
+         {"jetbrains-studio", "android-studio", "com.google.AndroidStudio"}, {"studio", "studio.sh"}},
+        // Terminals
+        {"dev.warp.Warp-Stable", "Warp", {"dev.warp.warp"}, {"dev.warp.Warp"}, {"warp", "warp-terminal"}},
+        {"org.gnome.Terminal", "Terminal", {"gnome-terminal-server", "org.gnome.terminal", "gnome-terminal"},
+         {"org.gnome.Terminal"}, {"gnome-terminal-server", "gnome-terminal"}},
+        {"org.kde.konsole", "Konsole", {"konsole", "org.kde.konsole"}, {"org.kde.konsole"}, {"konsole"}},
+        // Diagrams
+        {"com.jgraph.drawio.desktop", "draw.io", {"drawio"}, {"drawio", "com.jgraph.drawio.desktop"}, {"drawio"}},
+        {"org.gnome.dia", "Dia", {"dia", "dia-normal"}, {"org.gnome.Dia", "dia"}, {"dia"}},
+        // Browsers and notes
+        {"com.google.Chrome", "Google Chrome", {"google-chrome"}, {"google-chrome", "com.google.Chrome"},
+         {"chrome", "google-chrome", "google-chrome-stable"}},
+        {"org.mozilla.firefox", "Firefox", {"firefox", "firefox-esr"},
+         {"firefox", "firefox-esr", "org.mozilla.firefox"}, {"firefox", "firefox-esr", "firefox-bin"}},
+        {"com.microsoft.Edge", "Microsoft Edge", {"microsoft-edge"}, {"microsoft-edge", "com.microsoft.Edge"},
+         {"msedge", "microsoft-edge", "microsoft-edge-stable"}},
+        {"md.obsidian", "Obsidian", {"obsidian"}, {"obsidian", "md.obsidian.Obsidian"}, {"obsidian"}},
+        // Chat
+        {"com.tencent.xinWeChat", "WeChat", {"wechat"}, {"wechat", "com.tencent.WeChat"}, {"wechat"}},
+        // Music
+        {"com.spotify.client", "Spotify", {"spotify"}, {"spotify", "com.spotify.Client"}, {"spotify"}},
+        {"com.netease.163music", "NetEase Cloud Music", {"netease-cloud-music"}, {"netease-cloud-music"},
+         {"netease-cloud-music"}},
+        {"com.tencent.qqmusic", "QQ Music", {"qqmusic"}, {"qqmusic"}, {"qqmusic"}},
+    };
+    return table;
+}
+
+} // namespace plovane

@@ -1,0 +1,337 @@
+#include "platform/linux/AtspiAccessibilitySource.h"
+
+#include "platform/Log.h"
+#include "platform/linux/AtspiRoles.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QMap>
+
+#include <atomic>
+
+namespace plovane {
+
+namespace {
+
+const QString kAccessible = QStringLiteral("org.a11y.atspi.Accessible");
+const QString kText = QStringLiteral("org.a11y.atspi.Text");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+// A hung application must not stall the main thread for long.
+constexpr int kCallTimeoutMs = 250;
+constexpr int kMaxParentWalk = 32;
+// AT-SPI state bits.
+constexpr unsigned kStateMultiLine = 17;
+
+bool isNullPath(const QString& path)
+{
+    return path.isEmpty() || path == QLatin1String("/org/a11y/atspi/null");
+}
+
+// Calls into one accessible application. After a timeout or a vanished peer every
+// further call of the same snapshot gives up at once.
+class AtspiCaller {
+public:
+    explicit AtspiCaller(QDBusConnection connection) : connection_(std::move(connection)) {}
+
+    std::optional<QDBusMessage> call(const AtspiRef& ref, const QString& interface, const QString& method,
+                                     const QVariantList& args = {})
+    {
+        if (dead_)
+            return std::nullopt;
+        auto message = QDBusMessage::createMethodCall(ref.bus, ref.path, interface, method);
+        message.setArguments(args);
+        QDBusMessage reply = connection_.call(message, QDBus::Block, kCallTimeoutMs);
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+            const QString error = reply.errorName();
+            if (error == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+                error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+                error == QLatin1String("org.freedesktop.DBus.Error.Disconnected"))
+                dead_ = true;
+            return std::nullopt;
+        }
+        return reply;
+    }
+
+    std::optional<QVariant> property(const AtspiRef& ref, const QString& interface, const QString& name)
+    {
+        auto reply = call(ref, kProperties, QStringLiteral("Get"), {interface, name});
+        if (!reply || reply->arguments().isEmpty())
+            return std::nullopt;
+        return qvariant_cast<QDBusVariant>(reply->arguments().constFirst()).variant();
+    }
+
+    std::optional<QString> stringProperty(const AtspiRef& ref, const QString& interface, const QString& name)
+    {
+        auto value = property(ref, interface, name);
+        if (!value || value->metaType() != QMetaType::fromType<QString>())
+            return std::nullopt;
+        return value->toString();
+    }
+
+    // The (bus, path) reference of the accessible's parent; nothing at the top.
+    std::optional<AtspiRef> parent(const AtspiRef& ref)
+    {
+        auto value = property(ref, kAccessible, QStringLiteral("Parent"));
+        if (!value || !value->canConvert<QDBusArgument>())
+            return std::nullopt;
+        const auto argument = value->value<QDBusArgument>();
+        QString bus;
+        QDBusObjectPath path;
+        argument.beginStructure();
+        argument >> bus >> path;
+        argument.endStructure();
+        if (isNullPath(path.path()))
+            return std::nullopt;
+        return AtspiRef{bus.isEmpty() ? ref.bus : bus, path.path()};
+    }
+
+    std::optional<QString> roleName(const AtspiRef& ref)
+    {
+        auto reply = call(ref, kAccessible, QStringLiteral("GetRoleName"));
+        if (!reply || reply->arguments().isEmpty())
+            return std::nullopt;
+        return reply->arguments().constFirst().toString();
+    }
+
+private:
+    QDBusConnection connection_;
+    bool dead_{false};
+};
+
+class AtspiElement final : public AccessibleElement {
+public:
+    AtspiElement(std::shared_ptr<AtspiCaller> caller, AtspiRef ref) : caller_(std::move(caller)), ref_(std::move(ref)) {}
+
+    std::optional<std::string> stringAttribute(std::string_view name) const override
+    {
+        if (name == ax::kTitle)
+            return text(caller_->stringProperty(ref_, kAccessible, QStringLiteral("Name")));
+        if (name == ax::kDescription)
+            return text(caller_->stringProperty(ref_, kAccessible, QStringLiteral("Description")));
+        if (name == ax::kRole)
+            return role();
+        if (name == ax::kPlaceholderValue)
+            return placeholder();
+        if (name == ax::kSelectedText)
+            return selectedText();
+        if (name == ax::kValue)
+            return content();
+        return std::nullopt;
+    }
+
+private:
+    static std::optional<std::string> text(const std::optional<QString>& value)
+    {
+        if (!value)
+            return std::nullopt;
+        return value->toStdString();
+    }
+
+    std::optional<std::string> role() const
+    {
+        auto roleName = caller_->roleName(ref_);
+        if (!roleName)
+            return std::nullopt;
+        bool multiLine = false;
+        if (isAtspiTextInputRole(roleName->toStdString())) {
+            if (auto reply = caller_->call(ref_, kAccessible, QStringLiteral("GetState"));
+                reply && !reply->arguments().isEmpty()) {
+                const auto states = qdbus_cast<QList<uint>>(reply->arguments().constFirst());
+                multiLine = !states.isEmpty() && (states.constFirst() & (1u << kStateMultiLine));
+            }
+        }
+        return axRoleForAtspiRole(roleName->toStdString(), multiLine);
+    }
+
+    std::optional<std::string> placeholder() const
+    {
+        auto reply = caller_->call(ref_, kAccessible, QStringLiteral("GetAttributes"));
+        if (!reply || reply->arguments().isEmpty())
+            return std::nullopt;
+        const auto attributes = qdbus_cast<QMap<QString, QString>>(reply->arguments().constFirst());
+        auto it = attributes.constFind(QStringLiteral("placeholder-text"));
+        if (it == attributes.constEnd())
+            return std::nullopt;
+        return it.value().toStdString();
+    }
+
+    // The first selection; empty when the text has none. Nothing for non-text objects.
+    std::optional<std::string> selectedText() const
+    {
+        auto count = caller_->call(ref_, kText, QStringLiteral("GetNSelections"));
+        if (!count || count->arguments().isEmpty())
+            return std::nullopt;
+        if (count->arguments().constFirst().toInt() <= 0)
+            return std::string{};
+        auto range = caller_->call(ref_, kText, QStringLiteral("GetSelection"), {0});
+        if (!range || range->arguments().size() < 2)
+            return std::string{};
+        return textBetween(range->arguments().at(0).toInt(), range->arguments().at(1).toInt());
+    }
+
+    std::optional<std::string> content() const { return textBetween(0, -1); }
+
+    std::optional<std::string> textBetween(int start, int end) const
+    {
+        auto reply = caller_->call(ref_, kText, QStringLiteral("GetText"), {start, end});
+        if (!reply || reply->arguments().isEmpty())
+            return std::nullopt;
+        return reply->arguments().constFirst().toString().toStdString();
+    }
+
+    std::shared_ptr<AtspiCaller> caller_;
+    AtspiRef ref_;
+};
+
+class AtspiApplication final : public AccessibleApplication {
+public:
+    AtspiApplication(std::shared_ptr<AtspiCaller> caller, AtspiRef focused, std::optional<AtspiRef> activeWindow)
+        : caller_(std::move(caller)), focused_(std::move(focused)), activeWindow_(std::move(activeWindow))
+    {
+    }
+
+    std::shared_ptr<AccessibleElement> focusedWindow() override
+    {
+        if (activeWindow_ && activeWindow_->bus == focused_.bus)
+            return std::make_shared<AtspiElement>(caller_, *activeWindow_);
+        // No activation seen: the nearest window-like ancestor of the focused object.
+        std::optional<AtspiRef> ref = focused_;
+        for (int depth = 0; ref && depth < kMaxParentWalk; ++depth) {
+            auto role = caller_->roleName(*ref);
+            if (!role)
+                return nullptr;
+            if (*role == QLatin1String("frame") || *role == QLatin1String("window") ||
+                *role == QLatin1String("dialog"))
+                return std::make_shared<AtspiElement>(caller_, *ref);
+            if (*role == QLatin1String("application"))
+                return nullptr;
+            ref = caller_->parent(*ref);
+        }
+        return nullptr;
+    }
+
+    std::shared_ptr<AccessibleElement> focusedElement() override
+    {
+        return std::make_shared<AtspiElement>(caller_, focused_);
+    }
+
+private:
+    std::shared_ptr<AtspiCaller> caller_;
+    AtspiRef focused_;
+    std::optional<AtspiRef> activeWindow_;
+};
+
+const QString kA11yBusService = QStringLiteral("org.a11y.Bus");
+const QString kA11yBusPath = QStringLiteral("/org/a11y/bus");
+
+} // namespace
+
+std::unique_ptr<AtspiAccessibilitySource> AtspiAccessibilitySource::connectToSession(const QDBusConnection& session)
+{
+    if (!session.isConnected())
+        return nullptr;
+    auto request = QDBusMessage::createMethodCall(kA11yBusService, kA11yBusPath, kA11yBusService,
+                                                  QStringLiteral("GetAddress"));
+    const QDBusMessage reply = session.call(request, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return nullptr;
+    const QString address = reply.arguments().constFirst().toString();
+    if (address.isEmpty())
+        return nullptr;
+    static std::atomic<int> counter{0};
+    const QString name = QStringLiteral("plovane-a11y-%1").arg(counter++);
+    QDBusConnection a11y = QDBusConnection::connectToBus(address, name);
+    if (!a11y.isConnected()) {
+        QDBusConnection::disconnectFromBus(name);
+        return nullptr;
+    }
+    std::unique_ptr<AtspiAccessibilitySource> source(new AtspiAccessibilitySource(session, a11y, name));
+    source->subscribe();
+    return source;
+}
+
+AtspiAccessibilitySource::AtspiAccessibilitySource(QDBusConnection session, QDBusConnection a11y,
+                                                   QString connectionName)
+    : session_(std::move(session)), a11y_(std::move(a11y)), connectionName_(std::move(connectionName))
+{
+}
+
+AtspiAccessibilitySource::~AtspiAccessibilitySource()
+{
+    a11y_ = QDBusConnection(QString());
+    QDBusConnection::disconnectFromBus(connectionName_);
+}
+
+void AtspiAccessibilitySource::subscribe()
+{
+    a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("StateChanged"),
+                  this, SLOT(onStateChanged(QDBusMessage)));
+    a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"), QStringLiteral("Activate"),
+                  this, SLOT(onWindowActivated(QDBusMessage)));
+    a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"), QStringLiteral("Deactivate"),
+                  this, SLOT(onWindowDeactivated(QDBusMessage)));
+
+    // Applications only send the events some listener has asked the registry for.
+    for (const char* event : {"object:state-changed:focused", "window:activate", "window:deactivate"}) {
+        auto message = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.atspi.Registry"),
+                                                      QStringLiteral("/org/a11y/atspi/registry"),
+                                                      QStringLiteral("org.a11y.atspi.Registry"),
+                                                      QStringLiteral("RegisterEvent"));
+        message.setArguments({QString::fromLatin1(event)});
+        const QDBusMessage reply = a11y_.call(message, QDBus::Block, 2000);
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            logLine("Accessibility: cannot subscribe to " + std::string(event) + ": " +
+                    reply.errorMessage().toStdString());
+    }
+}
+
+void AtspiAccessibilitySource::onStateChanged(const QDBusMessage& message)
+{
+    const auto args = message.arguments();
+    if (args.size() < 2 || args.at(0).toString() != QLatin1String("focused"))
+        return;
+    AtspiRef ref{message.service(), message.path()};
+    if (args.at(1).toInt() != 0)
+        focused_ = ref;
+    else if (focused_ == ref)
+        focused_.reset();
+}
+
+void AtspiAccessibilitySource::onWindowActivated(const QDBusMessage& message)
+{
+    activeWindow_ = AtspiRef{message.service(), message.path()};
+    if (deactivatedBus_ == message.service())
+        deactivatedBus_.reset();
+}
+
+void AtspiAccessibilitySource::onWindowDeactivated(const QDBusMessage& message)
+{
+    const AtspiRef ref{message.service(), message.path()};
+    if (activeWindow_ == ref)
+        activeWindow_.reset();
+    // Until one of its windows is activated again, the application's last focus is stale:
+    // the user may have moved to a window the accessibility layer never hears about.
+    deactivatedBus_ = ref.bus;
+}
+
+bool AtspiAccessibilitySource::isTrusted()
+{
+    auto request = QDBusMessage::createMethodCall(kA11yBusService, kA11yBusPath, kProperties, QStringLiteral("Get"));
+    request.setArguments({QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")});
+    const QDBusMessage reply = session_.call(request, QDBus::Block, kCallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toBool();
+}
+
+std::shared_ptr<AccessibleApplication> AtspiAccessibilitySource::focusedApplication()
+{
+    if (!focused_ || deactivatedBus_ == focused_->bus)
+        return nullptr;
+    return std::make_shared<AtspiApplication>(std::make_shared<AtspiCaller>(a11y_), *focused_, activeWindow_);
+}
+
+} // namespace plovane

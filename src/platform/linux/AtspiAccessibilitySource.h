@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/AccessibilitySource.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QDBusMessage;
+
+namespace plovane {
+
+// An accessible object on the accessibility bus: the bus name of its application and
+// its object path.
+struct AtspiRef {
+    QString bus;
+    QString path;
+    bool operator==(const AtspiRef&) const = default;
+};
+
+// Focus context from AT-SPI 2. Follows focus and window-activation events on the
+// accessibility bus and answers attribute reads from the object that has focus. Lives
+// on the main thread; the events arrive through its event loop.
+class AtspiAccessibilitySource final : public QObject, public AccessibilitySource {
+    Q_OBJECT
+public:
+    // Joins the session's accessibility bus and subscribes to focus events; null when the
+    // session has no accessibility bus.
+    static std::unique_ptr<AtspiAccessibilitySource> connectToSession(const QDBusConnection& session);
+    ~AtspiAccessibilitySource() override;
+
+    bool isTrusted() override;
+    std::shared_ptr<AccessibleApplication> focusedApplication() override;
+
+    // The object that last gained focus, if any.
+    std::optional<AtspiRef> focusedObject() const { return focused_; }
+
+private Q_SLOTS:
+    void onStateChanged(const QDBusMessage& message);
+    void onWindowActivated(const QDBusMessage& message);
+    void onWindowDeactivated(const QDBusMessage& message);
+
+private:
+    AtspiAccessibilitySource(QDBusConnection session, QDBusConnection a11y, QString connectionName);
+    void subscribe();
+
+    QDBusConnection session_;
+    QDBusConnection a11y_;
+    QString connectionName_;
+    std::optional<AtspiRef> focused_;
+    std::optional<AtspiRef> activeWindow_;
+    std::optional<QString> deactivatedBus_;
+};
+
+// A desktop without an accessibility bus: never trusted, nothing focused.
+class NullAccessibilitySource final : public AccessibilitySource {
+public:
+    bool isTrusted() override { return false; }
+    std::shared_ptr<AccessibleApplication> focusedApplication() override { return nullptr; }
+};
+
+} // namespace plovane

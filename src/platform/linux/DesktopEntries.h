@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace plovane {
+
+// One application's desktop entry, reduced to what identifies and presents it.
+struct DesktopEntry {
+    std::string id;             // desktop-file id, e.g. "org.gnome.Terminal"
+    std::string name;           // Name, localised for the user's language when available
+    std::string icon;           // Icon: a theme icon name or an absolute path
+    std::string startupWMClass; // StartupWMClass, as written
+    std::string executable;     // base name of the program in Exec (or TryExec)
+};
+
+// Parses one desktop file's text. Returns false for files that are not applications
+// (another Type, Hidden, or no [Desktop Entry] group). `languages` lists the message
+// locales to try, most preferred first ("zh_CN", "zh").
+bool parseDesktopEntry(std::string_view text, const std::vector<std::string>& languages, DesktopEntry& entry);
+
+// The user's message locales from LANGUAGE, LC_ALL, LC_MESSAGES and LANG, each with
+// and without its country ("zh_CN.UTF-8" gives "zh_CN", "zh").
+std::vector<std::string> preferredLanguages();
+
+// The desktop entries of every XDG data folder ($XDG_DATA_HOME, then $XDG_DATA_DIRS),
+// read once; a folder earlier in that order hides an entry of the same id later on.
+class DesktopEntries {
+public:
+    // Reads "<dir>/applications" below each folder given, in order.
+    explicit DesktopEntries(const std::vector<std::string>& dataDirs,
+                            std::vector<std::string> languages = preferredLanguages());
+
+    // The XDG data folders in lookup order.
+    static std::vector<std::string> xdgDataDirs();
+
+    // Each lookup returns nothing (nullptr) when no entry matches. Class and id lookups
+    // ignore letter case.
+    const DesktopEntry* byId(std::string_view id) const;
+    const DesktopEntry* byStartupWMClass(std::string_view wmClass) const;
+    const DesktopEntry* byExecutable(std::string_view executable) const;
+
+    std::size_t size() const { return entries_.size(); }
+
+private:
+    void scan(const std::string& applicationsDir, const std::string& prefix, const std::vector<std::string>& languages);
+
+    std::vector<DesktopEntry> entries_;
+    std::unordered_map<std::string, std::size_t> byId_;       // lower-cased id
+    std::unordered_map<std::string, std::size_t> byWMClass_;  // lower-cased StartupWMClass
+    std::unordered_map<std::string, std::size_t> byExec_;     // executable base name
+};
+
+} // namespace plovane

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/AccessibilitySource.h"
+#include "platform/InputIdleSource.h"
+#include "platform/PermissionProbe.h"
+#include "platform/ProcessTable.h"
+#include "platform/SleepWakeNotifier.h"
+#include "platform/Workspace.h"
+
+#include <memory>
+
+namespace plovane {
+
+// Everything the sensors need from a Linux desktop. Every member is set: where the
+// desktop lacks a service its Null… stand-in answers with the sensors' fallbacks.
+struct LinuxSensingPlatform {
+    std::shared_ptr<Workspace> workspace;                 // XcbWorkspace, or ProcOnlyWorkspace without X11
+    std::shared_ptr<InputIdleSource> inputIdle;           // XScreenSaverIdleSource, or NullInputIdleSource (999 s)
+    std::shared_ptr<AccessibilitySource> accessibility;   // AtspiAccessibilitySource, or NullAccessibilitySource
+    std::shared_ptr<ProcessTable> processes;              // ProcStatProcessTable
+    std::shared_ptr<PermissionProbe> permissions;         // LinuxPermissionProbe, or NullPermissionProbe
+    std::shared_ptr<SleepWakeNotifier> sleepWake;         // LogindSleepMonitor, or NullSleepWakeNotifier
+};
+
+// Probes the desktop once: $DISPLAY and its MIT-SCREEN-SAVER extension, the session bus
+// and its accessibility bus, the system bus. Call it on the main thread after the
+// QCoreApplication exists (D-Bus events arrive through that thread's event loop), and
+// hand `permissions` to PermissionCenter::installSharedProbe(). Logs one line for each
+// service that is missing.
+LinuxSensingPlatform probeLinuxSensingPlatform();
+
+} // namespace plovane

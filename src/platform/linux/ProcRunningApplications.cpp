@@ -1,0 +1,101 @@
+#include "platform/linux/ProcRunningApplications.h"
+
+#include "platform/AppIdentity.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <charconv>
+
+namespace plovane {
+
+namespace {
+
+// Reads a small /proc file whole; empty when it cannot be read.
+std::string readSmallFile(const std::string& path)
+{
+    std::string out;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return out;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 && out.size() < 65536)
+        out.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    return out;
+}
+
+std::optional<int> parsePid(const char* name)
+{
+    int pid = 0;
+    const char* end = name + std::char_traits<char>::length(name);
+    auto [ptr, ec] = std::from_chars(name, end, pid);
+    if (ec != std::errc{} || ptr != end || pid <= 0)
+        return std::nullopt;
+    return pid;
+}
+
+} // namespace
+
+ProcRunningApplications::ProcRunningApplications(const ApplicationIdentity& identity, std::string procRoot)
+    : identity_(identity), procRoot_(std::move(procRoot)), selfPid_(static_cast<int>(::getpid()))
+{
+}
+
+std::string ProcRunningApplications::executableOf(const std::string& procRoot, int pid)
+{
+    const std::string base = procRoot + "/" + std::to_string(pid);
+    std::string cmdline = readSmallFile(base + "/cmdline");
+    std::string argv0 = cmdline.substr(0, cmdline.find('\0'));
+    // Some programs rewrite their command line into one space-separated string.
+    const bool rewritten = cmdline.find_first_not_of('\0', argv0.size()) == std::string::npos;
+    if (rewritten)
+        argv0 = argv0.substr(0, argv0.find(' '));
+    if (!argv0.empty()) {
+        const auto slash = argv0.rfind('/');
+        return slash == std::string::npos ? argv0 : argv0.substr(slash + 1);
+    }
+    if (cmdline.empty())
+        return {}; // kernel thread, or gone
+    std::string comm = readSmallFile(base + "/comm");
+    while (!comm.empty() && comm.back() == '\n')
+        comm.pop_back();
+    return comm;
+}
+
+std::optional<RunningApplication> ProcRunningApplications::resolve(int pid) const
+{
+    if (pid == selfPid_)
+        return RunningApplication{std::string(kAppIdentifier), std::string(kAppName), std::string(kAppIdentifier), pid};
+    const auto info = identity_.forProcess(executableOf(procRoot_, pid));
+    if (!info)
+        return std::nullopt;
+    return RunningApplication{info->bundleID, info->name, info->icon, pid};
+}
+
+std::vector<RunningApplication> ProcRunningApplications::list()
+{
+    std::vector<RunningApplication> out;
+    DIR* dir = ::opendir(procRoot_.c_str());
+    if (!dir)
+        return out;
+    std::unordered_map<int, std::optional<RunningApplication>> alive;
+    alive.reserve(cache_.size() + 16);
+    while (const dirent* entry = ::readdir(dir)) {
+        const auto pid = parsePid(entry->d_name);
+        if (!pid)
+            continue;
+        auto cached = cache_.find(*pid);
+        auto& slot = alive[*pid];
+        slot = cached != cache_.end() ? std::move(cached->second) : resolve(*pid);
+        if (slot)
+            out.push_back(*slot);
+    }
+    ::closedir(dir);
+    cache_ = std::move(alive); // pids that are gone drop out
+    return out;
+}
+
+} // namespace plovane

@@ -1,0 +1,94 @@
+#include "platform/linux/XcbWorkspace.h"
+
+#include "platform/AppIdentity.h"
+#include "platform/linux/XcbConnection.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace plovane {
+
+namespace {
+
+constexpr std::size_t kMaxRememberedWindows = 512;
+
+struct WmClass {
+    std::string instance;
+    std::string className;
+};
+
+WmClass parseWmClass(xcb_get_property_reply_t* reply)
+{
+    WmClass out;
+    if (!reply || reply->format != 8)
+        return out;
+    const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply));
+    const std::string_view value(static_cast<const char*>(xcb_get_property_value(reply)), length);
+    const auto nul = value.find('\0');
+    out.instance = std::string(value.substr(0, nul));
+    if (nul != std::string_view::npos) {
+        auto rest = value.substr(nul + 1);
+        out.className = std::string(rest.substr(0, rest.find('\0')));
+    }
+    return out;
+}
+
+} // namespace
+
+XcbWorkspace::XcbWorkspace(std::shared_ptr<XcbConnection> connection,
+                           std::shared_ptr<const ApplicationIdentity> identity)
+    : connection_(std::move(connection)), identity_(std::move(identity)), running_(*identity_),
+      selfPid_(static_cast<int>(::getpid()))
+{
+}
+
+std::optional<RunningApplication> XcbWorkspace::frontmostApplication()
+{
+    if (!connection_->healthy())
+        return std::nullopt;
+    auto& ewmh = connection_->ewmh();
+    xcb_window_t active = XCB_WINDOW_NONE;
+    if (!xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, 0), &active, nullptr) ||
+        active == XCB_WINDOW_NONE)
+        return std::nullopt;
+
+    // Both properties in one round trip.
+    auto* c = connection_->connection();
+    auto pidCookie = xcb_ewmh_get_wm_pid(&ewmh, active);
+    auto classCookie = xcb_get_property(c, 0, active, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
+    std::uint32_t pid = 0;
+    if (!xcb_ewmh_get_wm_pid_reply(&ewmh, pidCookie, &pid, nullptr))
+        pid = 0;
+    xcb_get_property_reply_t* classReply = xcb_get_property_reply(c, classCookie, nullptr);
+    const WmClass wmClass = parseWmClass(classReply);
+    std::free(classReply);
+
+    const int processId = static_cast<int>(pid);
+    if (processId != 0 && processId == selfPid_)
+        return RunningApplication{std::string(kAppIdentifier), std::string(kAppName), std::string(kAppIdentifier),
+                                  processId};
+
+    WindowKey key{processId, wmClass.instance + '\n' + wmClass.className};
+    if (auto it = windows_.find(key); it != windows_.end())
+        return it->second;
+    const std::string executable = processId > 0 ? ProcRunningApplications::executableOf("/proc", processId) : "";
+    const ApplicationInfo info = identity_->forWindow(wmClass.instance, wmClass.className, executable);
+    RunningApplication app{info.bundleID, info.name, info.icon, processId};
+    if (windows_.size() >= kMaxRememberedWindows)
+        windows_.clear();
+    windows_.emplace(std::move(key), app);
+    return app;
+}
+
+std::vector<RunningApplication> XcbWorkspace::runningApplications() { return running_.list(); }
+
+ProcOnlyWorkspace::ProcOnlyWorkspace(std::shared_ptr<const ApplicationIdentity> identity)
+    : identity_(std::move(identity)), running_(*identity_)
+{
+}
+
+} // namespace plovane

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/Workspace.h"
+#include "platform/linux/ApplicationIdentity.h"
+#include "platform/linux/ProcRunningApplications.h"
+
+#include <memory>
+#include <unordered_map>
+
+namespace plovane {
+
+class XcbConnection;
+
+// The workspace of an X11 desktop: the frontmost application is the owner of the EWMH
+// active window (its _NET_WM_PID and WM_CLASS), the running ones come from /proc. Our
+// own windows report our own application.
+class XcbWorkspace final : public Workspace {
+public:
+    XcbWorkspace(std::shared_ptr<XcbConnection> connection, std::shared_ptr<const ApplicationIdentity> identity);
+
+    std::optional<RunningApplication> frontmostApplication() override;
+    std::vector<RunningApplication> runningApplications() override;
+
+private:
+    struct WindowKey {
+        int pid;
+        std::string wmClass;
+        bool operator==(const WindowKey&) const = default;
+    };
+    struct WindowKeyHash {
+        std::size_t operator()(const WindowKey& k) const { return std::hash<std::string>{}(k.wmClass) ^ k.pid; }
+    };
+
+    std::shared_ptr<XcbConnection> connection_;
+    std::shared_ptr<const ApplicationIdentity> identity_;
+    ProcRunningApplications running_;
+    int selfPid_;
+    // Identity of each (process, window class) seen, so a tick resolves nothing twice.
+    std::unordered_map<WindowKey, RunningApplication, WindowKeyHash> windows_;
+};
+
+// A desktop without X11: no frontmost application; the running ones still come from /proc.
+class ProcOnlyWorkspace final : public Workspace {
+public:
+    explicit ProcOnlyWorkspace(std::shared_ptr<const ApplicationIdentity> identity);
+    std::optional<RunningApplication> frontmostApplication() override { return std::nullopt; }
+    std::vector<RunningApplication> runningApplications() override { return running_.list(); }
+
+private:
+    std::shared_ptr<const ApplicationIdentity> identity_;
+    ProcRunningApplications running_;
+};
+
+} // namespace plovane
