@@ -1,0 +1,189 @@
+#include "TestSupport.h"
+#include "platform/linux/ApplicationIdentity.h"
+#include "platform/linux/DesktopEntries.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace plovane {
+namespace {
+
+// One row per known application: how its window and its process introduce themselves,
+// and the identifier they must map to. Written out by hand so a slip in the table shows.
+struct Row {
+    const char* bundleID;
+    const char* wmInstance;
+    const char* wmClass;
+    const char* executable;
+};
+
+const Row kRows[] = {
+    {"com.microsoft.VSCode", "code", "Code", "code"},
+    {"com.microsoft.VSCodeInsiders", "code - insiders", "Code - Insiders", "code-insiders"},
+    {"com.todesktop.230313mzl4w4u92", "cursor", "Cursor", "cursor"},
+    {"com.sublimetext.4", "sublime_text", "Sublime_text", "sublime_text"},
+    {"dev.zed.Zed", "zed", "dev.zed.Zed", "zed-editor"},
+    {"com.jetbrains.intellij", "jetbrains-idea", "jetbrains-idea", "idea"},
+    {"com.jetbrains.intellij.ce", "jetbrains-idea-ce", "jetbrains-idea-ce", ""},
+    {"com.jetbrains.pycharm", "jetbrains-pycharm", "jetbrains-pycharm", "pycharm"},
+    {"com.jetbrains.pycharm.ce", "jetbrains-pycharm-ce", "jetbrains-pycharm-ce", ""},
+    {"com.jetbrains.webstorm", "jetbrains-webstorm", "jetbrains-webstorm", "webstorm"},
+    {"com.jetbrains.goland", "jetbrains-goland", "jetbrains-goland", "goland"},
+    {"com.jetbrains.clion", "jetbrains-clion", "jetbrains-clion", "clion"},
+    {"com.jetbrains.rider", "jetbrains-rider", "jetbrains-rider", "rider"},
+    {"com.jetbrains.datagrip", "jetbrains-datagrip", "jetbrains-datagrip", "datagrip"},
+    {"com.jetbrains.phpstorm", "jetbrains-phpstorm", "jetbrains-phpstorm", "phpstorm"},
+    {"com.jetbrains.rubymine", "jetbrains-rubymine", "jetbrains-rubymine", "rubymine"},
+    {"com.jetbrains.fleet", "fleet", "Fleet", "fleet"},
+    {"com.google.android.studio", "sun-awt-X11-XFramePeer", "jetbrains-studio", "studio"},
+    {"dev.warp.Warp-Stable", "dev.warp.Warp", "dev.warp.Warp", "warp-terminal"},
+    {"org.gnome.Terminal", "gnome-terminal-server", "Gnome-terminal", "gnome-terminal-server"},
+    {"org.kde.konsole", "konsole", "konsole", "konsole"},
+    {"com.jgraph.drawio.desktop", "drawio", "drawio", "drawio"},
+    {"org.gnome.dia", "dia-normal", "Dia", "dia"},
+    {"com.google.Chrome", "google-chrome", "Google-chrome", "chrome"},
+    {"org.mozilla.firefox", "Navigator", "firefox", "firefox"},
+    {"com.microsoft.Edge", "microsoft-edge", "Microsoft-edge", "msedge"},
+    {"md.obsidian", "obsidian", "obsidian", "obsidian"},
+    {"com.tencent.xinWeChat", "wechat", "wechat", "wechat"},
+    {"com.spotify.client", "spotify", "Spotify", "spotify"},
+    {"com.netease.163music", "netease-cloud-music", "netease-cloud-music", "netease-cloud-music"},
+    {"com.tencent.qqmusic", "qqmusic", "qqmusic", "qqmusic"},
+};
+
+class ApplicationIdentityRowTest : public ::testing::TestWithParam<Row> {
+protected:
+    std::shared_ptr<DesktopEntries> none = std::make_shared<DesktopEntries>(std::vector<std::string>{});
+    ApplicationIdentity identity{none};
+};
+
+TEST_P(ApplicationIdentityRowTest, WindowAndProcessMapToTheIdentifier)
+{
+    const Row& row = GetParam();
+    const auto byWindow = identity.forWindow(row.wmInstance, row.wmClass, "");
+    EXPECT_EQ(byWindow.bundleID, row.bundleID);
+    EXPECT_FALSE(byWindow.name.empty());
+    if (*row.executable) {
+        const auto byProcess = identity.forProcess(row.executable);
+        ASSERT_TRUE(byProcess.has_value());
+        EXPECT_EQ(byProcess->bundleID, row.bundleID);
+        // A window without a usable class still finds its application by its program.
+        EXPECT_EQ(identity.forWindow("", "", row.executable).bundleID, row.bundleID);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(KnownApplications, ApplicationIdentityRowTest, ::testing::ValuesIn(kRows),
+                         [](const auto& info) {
+                             std::string name = info.param.bundleID;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
+
+TEST(ApplicationIdentityTableTest, EveryRowIsCoveredAndIdentifiersAreUnique)
+{
+    std::set<std::string_view> ids;
+    for (const auto& app : knownApplications())
+        EXPECT_TRUE(ids.insert(app.bundleID).second) << app.bundleID;
+    std::set<std::string_view> tested;
+    for (const auto& row : kRows)
+        tested.insert(row.bundleID);
+    EXPECT_EQ(ids, tested);
+}
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path) << text;
+}
+
+class DesktopEntriesTest : public ::testing::Test {
+protected:
+    std::string user = test::makeTempDir("user-data");
+    std::string system = test::makeTempDir("system-data");
+};
+
+TEST_F(DesktopEntriesTest, LookupsByIdClassAndProgramWithLocalisedNames)
+{
+    writeFile(system + "/applications/org.example.Notes.desktop",
+              "[Desktop Entry]\nType=Application\nName=Notes\nName[zh_CN]=笔记\nName[zh]=笔记本\n"
+              "Icon=org.example.Notes\nExec=env FOO=1 /opt/notes/notes-bin --new %U\nStartupWMClass=NotesMain\n"
+              "[Desktop Action new]\nName=Should not win\nExec=other\n");
+    writeFile(system + "/applications/kde/pad.desktop", "[Desktop Entry]\nName=Pad\nExec=\"/usr/bin/pad app\"\n");
+    DesktopEntries entries({system}, {"zh_CN", "zh"});
+
+    const auto* notes = entries.byStartupWMClass("notesmain");
+    ASSERT_NE(notes, nullptr);
+    EXPECT_EQ(notes->id, "org.example.Notes");
+    EXPECT_EQ(notes->name, "笔记");
+    EXPECT_EQ(notes->icon, "org.example.Notes");
+    EXPECT_EQ(entries.byExecutable("notes-bin"), notes);
+    EXPECT_EQ(entries.byId("ORG.EXAMPLE.NOTES"), notes);
+
+    const auto* pad = entries.byId("kde-pad");
+    ASSERT_NE(pad, nullptr) << "ids of subfolders join with a dash";
+    EXPECT_EQ(pad->executable, "pad app");
+    EXPECT_EQ(pad->name, "Pad");
+
+    DesktopEntries english({system}, {"en_GB", "en"});
+    EXPECT_EQ(english.byId("org.example.Notes")->name, "Notes");
+}
+
+TEST_F(DesktopEntriesTest, EarlierFolderHidesLaterAndHiddenEntriesHideToo)
+{
+    writeFile(user + "/applications/tool.desktop", "[Desktop Entry]\nName=Mine\nExec=tool\n");
+    writeFile(system + "/applications/tool.desktop", "[Desktop Entry]\nName=System\nExec=tool\n");
+    writeFile(user + "/applications/gone.desktop", "[Desktop Entry]\nName=Gone\nHidden=true\n");
+    writeFile(system + "/applications/gone.desktop", "[Desktop Entry]\nName=Gone\nExec=gone\n");
+    writeFile(system + "/applications/link.desktop", "[Desktop Entry]\nType=Link\nName=Link\nURL=x\n");
+    writeFile(system + "/applications/broken.desktop", "no group here\n\0\xff");
+    DesktopEntries entries({user, system}, {});
+    EXPECT_EQ(entries.byId("tool")->name, "Mine");
+    EXPECT_EQ(entries.byId("gone"), nullptr);
+    EXPECT_EQ(entries.byExecutable("gone"), nullptr);
+    EXPECT_EQ(entries.byId("link"), nullptr);
+    EXPECT_EQ(entries.byId("broken"), nullptr);
+    EXPECT_EQ(entries.size(), 1u);
+}
+
+TEST_F(DesktopEntriesTest, IdentityPrefersKnownRowsThenEntriesThenClassName)
+{
+    writeFile(system + "/applications/code.desktop",
+              "[Desktop Entry]\nName=Visual Studio Code\nName[de]=Code-Editor\nIcon=vscode\nExec=/usr/share/code/code\n"
+              "StartupWMClass=Code\n");
+    writeFile(system + "/applications/org.example.Paint.desktop",
+              "[Desktop Entry]\nName=Paint\nIcon=/opt/paint/icon.png\nExec=paint\n");
+    auto entries = std::make_shared<DesktopEntries>(std::vector<std::string>{system}, std::vector<std::string>{"de"});
+    ApplicationIdentity identity{entries};
+
+    auto code = identity.forWindow("code", "Code", "code");
+    EXPECT_EQ(code.bundleID, "com.microsoft.VSCode");
+    EXPECT_EQ(code.name, "Code-Editor");
+    EXPECT_EQ(code.icon, "vscode");
+
+    auto paint = identity.forWindow("paint", "org.example.Paint", "paint");
+    EXPECT_EQ(paint.bundleID, "org.example.Paint");
+    EXPECT_EQ(paint.icon, "/opt/paint/icon.png");
+
+    auto unknown = identity.forWindow("xeyes", "XEyes", "xeyes");
+    EXPECT_EQ(unknown.bundleID, "");
+    EXPECT_EQ(unknown.name, "XEyes");
+    EXPECT_FALSE(identity.forProcess("bash").has_value());
+}
+
+TEST(PreferredLanguagesTest, ReadsLanguageListThenLocale)
+{
+    ::setenv("LANGUAGE", "zh_CN:en", 1);
+    ::setenv("LANG", "de_DE.UTF-8", 1);
+    EXPECT_EQ(preferredLanguages(), (std::vector<std::string>{"zh_CN", "zh", "en", "de_DE", "de"}));
+    ::unsetenv("LANGUAGE");
+    ::setenv("LC_ALL", "C", 1);
+    EXPECT_TRUE(preferredLanguages().empty());
+}
+
+} // namespace
+} // namespace plovane

@@ -1,0 +1,104 @@
+#include "TestSupport.h"
+#include "platform/AppIdentity.h"
+#include "platform/linux/ApplicationIdentity.h"
+#include "platform/linux/DesktopEntries.h"
+#include "platform/linux/ProcRunningApplications.h"
+#include "platform/linux/ProcStatProcessTable.h"
+#include "platform/linux/AtspiRoles.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace plovane {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+void writeProcess(const std::string& root, int pid, const std::string& cmdline, const std::string& comm = "x")
+{
+    fs::create_directories(root + "/" + std::to_string(pid));
+    std::ofstream(root + "/" + std::to_string(pid) + "/cmdline", std::ios::binary) << cmdline;
+    std::ofstream(root + "/" + std::to_string(pid) + "/comm") << comm << "\n";
+}
+
+TEST(ProcStatTest, ParsesUserAndSystemTicksPastAnAwkwardName)
+{
+    const std::string stat =
+        "4242 (we ird) (name)) S 1 4242 4242 0 -1 4194560 500 0 0 0 250 130 0 0 20 0 3 0 12345 0 0";
+    EXPECT_EQ(ProcStatProcessTable::parseStat(stat, 100), 3'800'000'000ULL);
+    EXPECT_EQ(ProcStatProcessTable::parseStat("1 (x) S 1 2", 100), std::nullopt);
+    EXPECT_EQ(ProcStatProcessTable::parseStat("garbage", 100), std::nullopt);
+    // Tick rates that do not divide a second keep nanosecond precision.
+    EXPECT_EQ(ProcStatProcessTable::parseStat("1 (x) S 1 1 1 0 -1 0 0 0 0 0 1 0 0", 3), 333'333'333ULL);
+}
+
+TEST(ProcStatTest, ReadsOurOwnProcessAndNothingForAMissingOne)
+{
+    ProcStatProcessTable table;
+    volatile double sink = 0;
+    for (int i = 0; i < 20'000'000; ++i)
+        sink = sink + i * 0.5;
+    const auto mine = table.cpuTimeNanoseconds(static_cast<int>(::getpid()));
+    ASSERT_TRUE(mine.has_value());
+    EXPECT_GT(*mine, 0u);
+    EXPECT_FALSE(table.cpuTimeNanoseconds(999'999'999).has_value());
+}
+
+TEST(ProcRunningApplicationsTest, MapsProgramsAndResolvesEachPidOnce)
+{
+    const std::string proc = test::makeTempDir("proc");
+    writeProcess(proc, 100, "/usr/share/spotify/spotify\0--flag\0"s);
+    writeProcess(proc, 101, "/usr/bin/bash\0"s);
+    writeProcess(proc, 102, "", "kworker/0:1"); // kernel thread
+    writeProcess(proc, 103, "/opt/google/chrome/chrome --type=renderer\0\0\0"s);
+    writeProcess(proc, static_cast<int>(::getpid()), "/anything\0"s);
+    fs::create_directories(proc + "/self");
+
+    ApplicationIdentity identity{std::make_shared<DesktopEntries>(std::vector<std::string>{})};
+    ProcRunningApplications running{identity, proc};
+    auto apps = running.list();
+    std::map<int, std::string> byPid;
+    for (const auto& app : apps)
+        byPid[app.pid] = app.bundleID;
+    EXPECT_EQ(byPid, (std::map<int, std::string>{{100, "com.spotify.client"},
+                                                 {103, "com.google.Chrome"},
+                                                 {static_cast<int>(::getpid()), std::string(kAppIdentifier)}}));
+
+    // Cached: changing a known pid's command line changes nothing while it lives ...
+    writeProcess(proc, 100, "/usr/bin/bash\0"s);
+    writeProcess(proc, 104, "/usr/bin/konsole\0"s);
+    apps = running.list();
+    EXPECT_EQ(apps.size(), 4u);
+    // ... and a pid that disappeared is forgotten, so its reuse resolves afresh.
+    fs::remove_all(proc + "/100");
+    EXPECT_EQ(running.list().size(), 3u);
+    writeProcess(proc, 100, "/usr/bin/bash\0"s);
+    for (const auto& app : running.list())
+        EXPECT_NE(app.pid, 100);
+}
+
+TEST(ProcRunningApplicationsTest, UnreadableProcIsEmpty)
+{
+    ApplicationIdentity identity{std::make_shared<DesktopEntries>(std::vector<std::string>{})};
+    ProcRunningApplications running{identity, "/nonexistent/proc"};
+    EXPECT_TRUE(running.list().empty());
+}
+
+TEST(AtspiRolesTest, TextInputsBecomeFieldsOrAreasOtherRolesCamelCase)
+{
+    EXPECT_EQ(axRoleForAtspiRole("text", false), "AXTextField");
+    EXPECT_EQ(axRoleForAtspiRole("entry", true), "AXTextArea");
+    EXPECT_EQ(axRoleForAtspiRole("password text", true), "AXTextField");
+    EXPECT_EQ(axRoleForAtspiRole("terminal", false), "AXTextArea");
+    EXPECT_EQ(axRoleForAtspiRole("push button", false), "AXButton");
+    EXPECT_EQ(axRoleForAtspiRole("tree table", false), "AXTreeTable");
+    EXPECT_EQ(axRoleForAtspiRole("", false), "");
+}
+
+} // namespace
+} // namespace plovane
