@@ -1,0 +1,90 @@
+// The focus context read over AT-SPI from a real accessible Qt window on the test
+// desktop's accessibility bus.
+#include "ChildProcess.h"
+#include "platform/linux/AtspiAccessibilitySource.h"
+#include "platform/linux/LinuxPermissionProbe.h"
+#include "sensing/AXContextMonitor.h"
+#include "sensing/IDEStateProvider.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace plovane {
+namespace {
+
+int argc = 1;
+char arg0[] = "atspi-focus-test";
+char* argv[] = {arg0, nullptr};
+
+template <typename Condition>
+bool pumpUntil(Condition condition, int deadlineMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > deadlineMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+class AtspiFocusTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY") || !std::getenv("DBUS_SESSION_BUS_ADDRESS"))
+            GTEST_SKIP() << "no test desktop (DISPLAY and a session bus): run under scripts/test-desktop.sh";
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    std::unique_ptr<QCoreApplication> app;
+};
+
+TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
+{
+    auto source = AtspiAccessibilitySource::connectToSession(QDBusConnection::sessionBus());
+    ASSERT_NE(source, nullptr) << "the test desktop has no accessibility bus";
+    ASSERT_TRUE(source->isTrusted()) << "org.a11y.Status.IsEnabled is off";
+
+    test::ChildProcess window({PLOVANE_ACCESSIBLE_WINDOW});
+    const auto id = window.readLine();
+    ASSERT_TRUE(id);
+    ASSERT_EQ(std::system(("xdotool windowactivate --sync " + *id + " >/dev/null 2>&1").c_str()), 0);
+    ASSERT_TRUE(pumpUntil([&] { return source->focusedApplication() != nullptr; }))
+        << "no focus event arrived from the accessible window";
+
+    AXContextMonitor monitor{*source};
+    const auto context = monitor.snapshot("org.example.Probe");
+    EXPECT_TRUE(context.accessibilityTrusted);
+    EXPECT_EQ(context.focusedRole, "AXTextField");
+    EXPECT_EQ(context.inputFieldHint, "Ask anything");
+    EXPECT_EQ(context.windowTitle, "Prompt Window");
+    EXPECT_EQ(context.selectedText, "");
+    EXPECT_EQ(context.lastInputFieldDescriptor,
+              "bundle=org.example.Probe|window=Prompt Window|role=AXTextField|label=" + context.inputFieldHint);
+
+    // The classifier sees a prompt box in an AI editor.
+    IDEStateProvider provider{monitor};
+    const auto ide = provider.snapshot(ActiveAppSnapshot{"Cursor", "com.todesktop.230313mzl4w4u92", ""},
+                                       InputSnapshot{0.2, true}, 0, IDESensingSwitches{true, false});
+    EXPECT_EQ(ide.primaryState, IDEPrimaryState::prompting);
+    EXPECT_EQ(ide.summary.rfind("cursor:prompting | role=AXTextField", 0), 0u) << ide.summary;
+}
+
+TEST_F(AtspiFocusTest, PermissionProbeReadsAndSetsTheAccessibilitySwitch)
+{
+    LinuxPermissionProbe probe{QDBusConnection::sessionBus()};
+    ASSERT_TRUE(probe.accessibilityTrusted());
+    EXPECT_TRUE(LinuxPermissionProbe::isX11Session());
+    // The request turns the switch on and leaves it on; calling it again is harmless.
+    probe.requestAccessibility();
+    EXPECT_TRUE(probe.accessibilityTrusted());
+}
+
+} // namespace
+} // namespace plovane
