@@ -51,17 +51,21 @@ std::string currentDirectory()
 
 std::optional<std::string> installedDataDir()
 {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return std::nullopt;
-    auto binDir = exe.parent_path();
-    if (binDir.filename() != "bin")
-        return std::nullopt;
-    auto data = binDir.parent_path() / "share" / "plovane";
-    if (!std::filesystem::is_directory(data, ec))
-        return std::nullopt;
-    return data.string();
+    // The executable does not move while it runs, so this is worked out once.
+    static const std::optional<std::string> dir = []() -> std::optional<std::string> {
+        std::error_code ec;
+        auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (ec)
+            return std::nullopt;
+        auto binDir = exe.parent_path();
+        if (binDir.filename() != "bin")
+            return std::nullopt;
+        auto data = binDir.parent_path() / "share" / "plovane";
+        if (!std::filesystem::is_directory(data, ec))
+            return std::nullopt;
+        return data.string();
+    }();
+    return dir;
 }
 
 } // namespace plovane::paths
