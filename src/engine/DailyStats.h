@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/UserDefaults.h"
+#include "settings/DiveState.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plovane {
+
+// One calendar day of tracked time: seconds per activity state (keyed by the state's raw
+// value) and per application, with the applications' display names. Stored as a JSON
+// object under "dailyStats_" + date.
+struct DailyStats {
+    struct AppUsage {
+        std::string bundleID;
+        std::string name;
+        long long seconds{0};
+        bool operator==(const AppUsage&) const = default;
+    };
+
+    static constexpr const char* kKeyPrefix = "dailyStats_";
+    static constexpr std::size_t kTopAppsLimit = 7;
+
+    std::string date;
+    std::map<std::string, long long> stateDurations;
+    std::map<std::string, long long> appDurations;
+    std::map<std::string, std::string> appNames;
+
+    // "yyyy-MM-dd" of `at` in the local time zone.
+    static std::string dateKey(TimePoint at);
+    static std::string todayKey(const Clock& clock) { return dateKey(clock.now()); }
+    static std::string storeKey(const std::string& date) { return kKeyPrefix + date; }
+
+    // The stored record of `date`, or an empty record of that date when nothing readable
+    // is stored. A stored record always comes back dated `date`, so a later save can never
+    // land on another day's key.
+    static DailyStats load(const std::string& date, const UserDefaults& store = UserDefaults::standard());
+    static DailyStats loadToday(const Clock& clock, const UserDefaults& store = UserDefaults::standard());
+    // Writes this record under its own date's key, replacing what was there.
+    void save(UserDefaults& store = UserDefaults::standard()) const;
+
+    // Books `seconds` (nothing below 1) to the state and, unless the application is the
+    // unknown placeholder, to the application under its latest name.
+    void add(long long seconds, DiveState state, const std::string& bundleID, const std::string& appName);
+
+    long long totalTrackedSeconds() const;
+    // Up to seven applications with the most seconds, largest first; the program itself and
+    // system processes are left out.
+    std::vector<AppUsage> topApps() const;
+
+    nlohmann::json toJson() const;
+    // Nothing when a required member is missing or has the wrong type.
+    static std::optional<DailyStats> fromJson(const nlohmann::json& json);
+
+    bool operator==(const DailyStats&) const = default;
+};
+
+} // namespace plovane

@@ -1,0 +1,98 @@
+#include "engine/DiveConfig.h"
+
+namespace plovane {
+
+BundleIDSet DiveConfig::defaultOxygenApps()
+{
+    return {
+        "com.openai.chat",
+        "com.openai.codex",
+        "com.anthropic.claudefordesktop",
+        "com.anthropic.claudedesktop",
+        "com.todesktop.230313mzl4w4u92",
+        "com.microsoft.VSCode",
+        "com.microsoft.VSCodeInsiders",
+        "com.apple.dt.Xcode",
+        "com.sublimetext.4",
+        "com.sublimetext.3",
+        "com.panic.Nova",
+        "dev.zed.Zed",
+        "com.jetbrains.intellij",
+        "com.jetbrains.intellij.ce",
+        "com.jetbrains.pycharm",
+        "com.jetbrains.pycharm.ce",
+        "com.jetbrains.webstorm",
+        "com.jetbrains.goland",
+        "com.jetbrains.clion",
+        "com.jetbrains.rider",
+        "com.jetbrains.datagrip",
+        "com.jetbrains.phpstorm",
+        "com.jetbrains.rubymine",
+        "com.jetbrains.fleet",
+        "com.google.android.studio",
+        "com.apple.Terminal",
+        "com.googlecode.iterm2",
+        "dev.warp.Warp-Stable",
+        "dev.warp.Warp",
+        // The two terminals most Linux desktops ship with, by their desktop-file ids.
+        "org.gnome.Terminal",
+        "org.kde.konsole",
+        "com.figma.Desktop",
+        "com.jgraph.drawio.desktop",
+        "org.gnome.dia",
+        "com.dify.app",
+    };
+}
+
+BundleIDSet DiveConfig::defaultResearchApps()
+{
+    return {
+        "com.google.Chrome",
+        "com.browsercompany.Arc",
+        "com.apple.Safari",
+        "org.mozilla.firefox",
+        "com.microsoft.Edge",
+        "com.apple.Preview",
+        "com.apple.Books",
+        "com.apple.finder",
+        "com.readdle.PDF-Expert",
+        "com.notion.id",
+        "md.obsidian",
+        "com.reederapp.5.macOS",
+    };
+}
+
+BundleIDSet DiveConfig::defaultNitrogenApps()
+{
+    return {
+        "com.tencent.xinWeChat",
+        "com.bilibili.app",
+        "com.apple.iChat",
+    };
+}
+
+BundleIDSet DiveConfig::defaultMusicApps()
+{
+    return {
+        "com.apple.Music",
+        "com.spotify.client",
+        "com.netease.163music",
+        "com.netease.cloudmusic",
+        "com.tencent.QQMusicMac",
+        "com.tencent.qqmusic",
+        "com.tencent.QQMusic",
+        "com.pandora.pandora",
+        "com.amazon.Amazon-Music",
+        "com.soundcloud.SoundCloud",
+        "com.apple.itunes",
+        "fm.last.Last.fm",
+        "com.pCloud.pCloud",
+        "com.vinyls.Vinyls",
+        "com.itu.tidal",
+        "com.deezer.Deezer",
+        "com.google.youtube.music",
+        "com.yandex.music",
+    };
+}
+
+} // namespace plovane

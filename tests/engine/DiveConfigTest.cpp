@@ -1,0 +1,49 @@
+#include "engine/DiveConfig.h"
+
+#include <gtest/gtest.h>
+
+using namespace plovane;
+
+TEST(DiveConfig, DefaultAndMemberwiseRecordsAreIdentical)
+{
+    const DiveConfig byDefault;
+    const DiveConfig memberwise{};
+    EXPECT_EQ(byDefault, memberwise);
+    EXPECT_EQ(byDefault.tickInterval, 1.0);
+    EXPECT_EQ(byDefault.switchCountThreshold, 5);
+    EXPECT_EQ(byDefault.decompressionDepthThreshold, 520.0);
+    EXPECT_EQ(byDefault.oxygenApps.size(), 35u);
+    EXPECT_EQ(byDefault.researchApps.size(), 12u);
+    EXPECT_EQ(byDefault.nitrogenApps.size(), 3u);
+    EXPECT_EQ(byDefault.musicApps.size(), 18u);
+
+    const DiveConfig tuned{.hoveringIdleSeconds = 10, .switchCountThreshold = 2};
+    EXPECT_EQ(tuned.hoveringIdleSeconds, 10.0);
+    EXPECT_EQ(tuned.switchCountThreshold, 2);
+    EXPECT_EQ(tuned.musicApps, byDefault.musicApps);
+}
+
+TEST(DiveConfig, MembershipIsExactIncludingLetterCase)
+{
+    const DiveConfig c;
+    EXPECT_TRUE(c.musicApps.contains("com.apple.Music"));
+    EXPECT_FALSE(c.musicApps.contains("com.apple.music"));
+    EXPECT_FALSE(c.musicApps.contains("COM.APPLE.MUSIC"));
+    EXPECT_TRUE(c.musicApps.contains("com.apple.itunes"));
+    EXPECT_FALSE(c.musicApps.contains("com.apple.iTunes"));
+    EXPECT_TRUE(c.musicApps.contains("com.tencent.qqmusic"));
+    EXPECT_TRUE(c.musicApps.contains("com.tencent.QQMusic"));
+    // The Linux desktops' own terminals are work tools.
+    EXPECT_TRUE(c.oxygenApps.contains("org.gnome.Terminal"));
+    EXPECT_TRUE(c.oxygenApps.contains("org.kde.konsole"));
+}
+
+TEST(DiveConfig, NoIdentifierBelongsToTwoSets)
+{
+    const DiveConfig c;
+    const BundleIDSet* sets[] = {&c.oxygenApps, &c.researchApps, &c.nitrogenApps, &c.musicApps};
+    for (std::size_t i = 0; i < 4; ++i)
+        for (std::size_t j = i + 1; j < 4; ++j)
+            for (const auto& id : *sets[i])
+                EXPECT_FALSE(sets[j]->contains(id)) << id << " is in sets " << i << " and " << j;
+}
