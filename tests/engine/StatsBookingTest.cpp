@@ -1,0 +1,154 @@
+#include "EngineRig.h"
+
+#include <gtest/gtest.h>
+
+using namespace plovane;
+using namespace plovane::test;
+
+namespace {
+const std::string kCode = "com.microsoft.VSCode";
+const std::string kToday = "2026-03-02";
+const std::string kTomorrow = "2026-03-03";
+
+int savesOf(const EngineRig& rig, const std::string& date)
+{
+    int n = 0;
+    for (const auto& [key, value] : rig.defaults->writes())
+        if (key == DailyStats::storeKey(date))
+            ++n;
+    return n;
+}
+
+struct Running : EngineRig {
+    DiveEngine& e;
+    Running() : e((front(kCode, "Code"), startEngine())) { scheduler.runPending(); }
+};
+} // namespace
+
+TEST(StatsBooking, SavesAfterEveryTenBookedSeconds)
+{
+    Running r; // the first tick booked 1 s
+    r.run(8);
+    EXPECT_EQ(savesOf(r, kToday), 0);
+    r.run(1);
+    EXPECT_EQ(savesOf(r, kToday), 1);
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), 10);
+    r.run(10);
+    EXPECT_EQ(savesOf(r, kToday), 2);
+
+    r.jump(25);
+    r.run(0); // 25 s at once: saved at once
+    EXPECT_EQ(savesOf(r, kToday), 3);
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), 45);
+    r.run(9);
+    EXPECT_EQ(savesOf(r, kToday), 3);
+    r.run(1);
+    EXPECT_EQ(savesOf(r, kToday), 4);
+}
+
+TEST(StatsBooking, StopSavesWhatWasBookedSinceTheLastSave)
+{
+    Running r;
+    r.run(12); // 13 s booked, 10 of them saved
+    ASSERT_EQ(r.stored(kToday)->totalTrackedSeconds(), 10);
+    r.e.stop();
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), 13);
+    EXPECT_EQ(r.stored(kToday)->appNames.at(kCode), "Code");
+
+    r.defaults->clearWrites();
+    r.e.stop(); // nothing new: nothing written
+    EXPECT_TRUE(r.defaults->writes().empty());
+
+    // A relaunch the same day resumes every second.
+    r.engine.reset();
+    DiveEngine& again = r.makeEngine();
+    EXPECT_EQ(again.dailyStats->totalTrackedSeconds(), 13);
+}
+
+TEST(StatsBooking, FirstBookingAfterMidnightSavesYesterdayUnderItsOwnKey)
+{
+    Running r;
+    r.run(5);
+    r.jump(kSecondsToMidnight - 5 - 3); // 23:59:57; after such a gap the engine starts afresh
+    r.run(0);
+    r.run(2); // 23:59:58 and 23:59:59
+    const long long yesterday = r.e.dailyStats->totalTrackedSeconds();
+    const int yesterdaySaves = savesOf(r, kToday);
+
+    r.run(5); // 00:00:00 to 00:00:04
+    EXPECT_EQ(savesOf(r, kToday), yesterdaySaves + 1);
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), yesterday);
+    EXPECT_EQ(r.e.dailyStats->date, kTomorrow);
+    EXPECT_EQ(r.e.dailyStats->totalTrackedSeconds(), 5);
+
+    r.run(60);
+    EXPECT_EQ(savesOf(r, kToday), yesterdaySaves + 1); // yesterday is left alone now
+    EXPECT_GE(savesOf(r, kTomorrow), 1);
+}
+
+TEST(StatsBooking, ClockSetBackToAStoredDayContinuesThatDay)
+{
+    EngineRig rig;
+    DailyStats earlier{.date = "2026-03-01"};
+    earlier.add(5000, DiveState::research, "org.mozilla.firefox", "Firefox");
+    earlier.save(*rig.defaults);
+    rig.front(kCode, "Code");
+    DiveEngine& e = rig.startEngine();
+    rig.scheduler.runPending();
+    rig.run(14); // 15 s today
+
+    e.stop();
+    rig.clock.advance(-86400); // the user sets the date back a day
+    e.start();
+    rig.run(20);
+    EXPECT_EQ(e.dailyStats->date, "2026-03-01");
+    EXPECT_EQ(e.dailyStats->stateDurations.at("Research"), 5000);
+    EXPECT_EQ(e.dailyStats->appDurations.at("org.mozilla.firefox"), 5000);
+    EXPECT_EQ(rig.stored(kToday)->totalTrackedSeconds(), 15);
+
+    e.stop();
+    EXPECT_EQ(rig.stored("2026-03-01")->totalTrackedSeconds(), 5000 + 21);
+}
+
+TEST(StatsBooking, CorruptStoredDayLoadsEmptyAndIsReplacedAtTheNextSave)
+{
+    EngineRig rig;
+    rig.defaults->set(DailyStats::storeKey(kToday),
+                      nlohmann::json::parse(R"({"date":"2026-03-02","stateDurations":{"Flow":"lots"},
+                                               "appDurations":{},"appNames":{}})"));
+    rig.front(kCode, "Code");
+    DiveEngine& e = rig.startEngine();
+    EXPECT_EQ(e.dailyStats.get(), DailyStats{.date = kToday});
+    rig.scheduler.runPending();
+    rig.run(9);
+    const auto replaced = rig.stored(kToday);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(replaced->stateDurations.at("Flow"), 10);
+}
+
+TEST(StatsBooking, SleepAcrossMidnightBooksTheWholeSleepToTheNewDay)
+{
+    Running r;
+    r.jump(kSecondsToMidnight - 60);
+    r.run(0);
+    const long long before = r.e.dailyStats->totalTrackedSeconds();
+    r.sleep();
+    r.jump(120); // asleep from 23:59 to 00:01
+    r.wake();
+    EXPECT_EQ(r.e.dailyStats->date, kTomorrow);
+    EXPECT_EQ(r.e.dailyStats->stateDurations, (std::map<std::string, long long>{{"Resting", 120}}));
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), before);
+    EXPECT_EQ(r.stored(kTomorrow)->totalTrackedSeconds(), 120); // 10 s or more: saved at once
+}
+
+TEST(StatsBooking, UnknownFrontmostBooksTheStateOnly)
+{
+    EngineRig rig;
+    rig.noFront();
+    DiveEngine& e = rig.startEngine();
+    rig.scheduler.runPending();
+    rig.run(4);
+    EXPECT_EQ(e.dailyStats->totalTrackedSeconds(), 5);
+    EXPECT_TRUE(e.dailyStats->appDurations.empty());
+    EXPECT_TRUE(e.dailyStats->appNames.empty());
+}
