@@ -537,20 +537,20 @@ void DiveEngine::trackDailyStats(long long seconds, DiveState bookedState, const
     if (seconds <= 0)
         return;
     const std::string today = DailyStats::todayKey(services_.clock);
-    DailyStats next = dailyStats.get();
-    if (next.date != today) {
-        next.save(services_.defaults);
-        // The new day may already be stored (the clock was set back): continue it rather
-        // than overwrite its totals at the next save.
-        next = DailyStats::load(today, services_.defaults);
-    }
-    next.add(seconds, bookedState, bundleID, appName);
+    dailyStats.modify([&](DailyStats& day) {
+        if (day.date != today) {
+            day.save(services_.defaults);
+            // The new day may already be stored (the clock was set back): continue it
+            // rather than overwrite its totals at the next save.
+            day = DailyStats::load(today, services_.defaults);
+        }
+        day.add(seconds, bookedState, bundleID, appName);
+    });
     statsSaveCounter_ += seconds;
     if (statsSaveCounter_ >= kSaveEverySeconds) {
-        next.save(services_.defaults);
+        dailyStats->save(services_.defaults);
         statsSaveCounter_ = 0;
     }
-    dailyStats.set(std::move(next));
 }
 
 } // namespace plovane
