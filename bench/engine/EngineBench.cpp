@@ -121,6 +121,17 @@ std::string makeBenchFolder()
     return ::mkdtemp(pattern);
 }
 
+// Saves today's record (40 applications), one more booked second each time.
+void saveTodayRepeatedly(benchmark::State& state, UserDefaults& store)
+{
+    DailyStats today = busyDay(DailyStats::dateKey(FakeClock::defaultStart()), 40);
+    for (auto _ : state) {
+        today.add(1, DiveState::flow, "org.example.tool1", "Tool 1");
+        today.save(store);
+    }
+    state.counters["daysStored"] = static_cast<double>(state.range(0));
+}
+
 // One save of today's record (40 applications) written through to disk (atomic replace
 // with fsync), with `range(0)` other days stored beside it.
 void BM_SaveTodayToDisk(benchmark::State& state)
@@ -130,12 +141,7 @@ void BM_SaveTodayToDisk(benchmark::State& state)
         FileUserDefaults store(folder);
         storeHistory(store, state.range(0));
         ::sync(); // let the history's writeback settle before measuring
-        DailyStats today = busyDay(DailyStats::dateKey(FakeClock::defaultStart()), 40);
-        for (auto _ : state) {
-            today.add(1, DiveState::flow, "org.example.tool1", "Tool 1");
-            today.save(store);
-        }
-        state.counters["daysStored"] = static_cast<double>(state.range(0));
+        saveTodayRepeatedly(state, store);
     }
     std::filesystem::remove_all(folder);
 }
@@ -152,12 +158,7 @@ void BM_SaveTodayCoalesced(benchmark::State& state)
         FileUserDefaults store(folder, &scheduler);
         storeHistory(store, state.range(0));
         store.flush();
-        DailyStats today = busyDay(DailyStats::dateKey(FakeClock::defaultStart()), 40);
-        for (auto _ : state) {
-            today.add(1, DiveState::flow, "org.example.tool1", "Tool 1");
-            today.save(store);
-        }
-        state.counters["daysStored"] = static_cast<double>(state.range(0));
+        saveTodayRepeatedly(state, store);
     }
     std::filesystem::remove_all(folder);
 }

@@ -8,13 +8,10 @@ using namespace plovane;
 using namespace plovane::test;
 
 namespace {
-const std::string kCode = "com.microsoft.VSCode";
-const std::string kFirefox = "org.mozilla.firefox";
 const Language kLang = Language::en;
 
-struct Running : EngineRig {
-    DiveEngine& e;
-    explicit Running(DiveConfig config = {}) : e((front(kCode), startEngine(config))) { scheduler.runPending(); }
+struct Running : RunningEngine {
+    explicit Running(DiveConfig config = {}) : RunningEngine(kCode, std::move(config)) {}
 
     // Enters a rest by hand and runs its first tick; returns the entry tick's text.
     std::string enterRest()

@@ -7,11 +7,6 @@ using namespace plovane;
 using namespace plovane::test;
 
 namespace {
-const std::string kCode = "com.microsoft.VSCode";
-const std::string kFirefox = "org.mozilla.firefox";
-const std::string kChat = "com.tencent.xinWeChat";
-const std::string kMail = "org.gnome.Evolution";
-
 std::vector<std::string> recentIDs(const DiveEngine& e)
 {
     std::vector<std::string> ids;

@@ -151,6 +151,23 @@ struct EngineRig {
     }
 };
 
+// A started engine whose first tick has run, with `app` frontmost.
+struct RunningEngine : EngineRig {
+    DiveEngine& e;
+    explicit RunningEngine(const std::string& app = "com.microsoft.VSCode", DiveConfig config = {},
+                           const std::string& name = {})
+        : e((front(app, name), startEngine(std::move(config))))
+    {
+        scheduler.runPending();
+    }
+};
+
+inline const std::string kCode = "com.microsoft.VSCode";
+inline const std::string kFirefox = "org.mozilla.firefox";
+inline const std::string kChat = "com.tencent.xinWeChat";
+inline const std::string kVideo = "com.bilibili.app";
+inline const std::string kMail = "org.gnome.Evolution";
+
 // Local-time midnight tests run in UTC (the test main's default), so 09:00 of the fake
 // clock's first day plus 15 h is midnight.
 inline constexpr double kSecondsToMidnight = 15 * 3600;

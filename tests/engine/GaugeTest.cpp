@@ -5,15 +5,7 @@
 using namespace plovane;
 using namespace plovane::test;
 
-namespace {
-const std::string kCode = "com.microsoft.VSCode";
-const std::string kFirefox = "org.mozilla.firefox";
-
-struct Running : EngineRig {
-    DiveEngine& e;
-    explicit Running(const std::string& app = kCode) : e((front(app), startEngine())) { scheduler.runPending(); }
-};
-} // namespace
+using Running = RunningEngine;
 
 TEST(Gauges, DrainAndDepthFollowTheStateRates)
 {

@@ -10,9 +10,6 @@ using namespace plovane;
 using namespace plovane::test;
 
 namespace {
-const std::string kCode = "com.microsoft.VSCode";
-const std::string kFirefox = "org.mozilla.firefox";
-const std::string kChat = "com.tencent.xinWeChat";
 constexpr double kFlow = 1.0 / 27;
 constexpr double kResearch = 1.0 / 54;
 constexpr double kChaos = 5.0 / 27;

@@ -6,25 +6,13 @@ using namespace plovane;
 using namespace plovane::test;
 
 namespace {
-const std::string kCode = "com.microsoft.VSCode";
-const std::string kFirefox = "org.mozilla.firefox";
-const std::string kChat = "com.tencent.xinWeChat";
-const std::string kVideo = "com.bilibili.app";
-
 IDEStateSnapshot ideSays(IDEPrimaryState primary)
 {
     return IDEStateSnapshot{.isEnabled = true, .primaryState = primary, .summary = "scripted"};
 }
-
-// A running engine whose first tick has run.
-struct Running : EngineRig {
-    DiveEngine& e;
-    explicit Running(const std::string& app = kCode, DiveConfig config = {}) : e((front(app), startEngine(config)))
-    {
-        scheduler.runPending();
-    }
-};
 } // namespace
+
+using Running = RunningEngine;
 
 TEST(StateDerivation, WorkAppsGiveFlowAndResearchAppsGiveResearch)
 {

@@ -6,7 +6,6 @@ using namespace plovane;
 using namespace plovane::test;
 
 namespace {
-const std::string kCode = "com.microsoft.VSCode";
 const std::string kToday = "2026-03-02";
 const std::string kTomorrow = "2026-03-03";
 
@@ -19,9 +18,8 @@ int savesOf(const EngineRig& rig, const std::string& date)
     return n;
 }
 
-struct Running : EngineRig {
-    DiveEngine& e;
-    Running() : e((front(kCode, "Code"), startEngine())) { scheduler.runPending(); }
+struct Running : RunningEngine {
+    Running() : RunningEngine(kCode, {}, "Code") {}
 };
 } // namespace
 
