@@ -89,7 +89,7 @@ public:
     Published<std::string> activeBundleID{*this, kUnknownBundleID};
     Published<int> switches60s{*this, 0};
     Published<bool> narcosisWarningVisible{*this, false};
-    Published<std::set<AchillesTarget>> achillesTargets{*this, {AchillesTarget::varicoseVeins}};
+    Published<AchillesTargetSet> achillesTargets{*this, {AchillesTarget::varicoseVeins}};
     Published<std::string> adviceText;
     Published<std::vector<RecentApp>> recentApps{*this, {}};
     Published<bool> isMusicPlaying{*this, false};

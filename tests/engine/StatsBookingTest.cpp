@@ -70,6 +70,7 @@ TEST(StatsBooking, FirstBookingAfterMidnightSavesYesterdayUnderItsOwnKey)
     r.jump(kSecondsToMidnight - 5 - 3); // 23:59:57; after such a gap the engine starts afresh
     r.run(0);
     r.run(2); // 23:59:58 and 23:59:59
+    const long long focus = r.e.focusSeconds.get();
     const long long yesterday = r.e.dailyStats->totalTrackedSeconds();
     const int yesterdaySaves = savesOf(r, kToday);
 
@@ -78,6 +79,7 @@ TEST(StatsBooking, FirstBookingAfterMidnightSavesYesterdayUnderItsOwnKey)
     EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), yesterday);
     EXPECT_EQ(r.e.dailyStats->date, kTomorrow);
     EXPECT_EQ(r.e.dailyStats->totalTrackedSeconds(), 5);
+    EXPECT_EQ(r.e.focusSeconds.get(), focus + 5); // the shift goes on across midnight
 
     r.run(60);
     EXPECT_EQ(savesOf(r, kToday), yesterdaySaves + 1); // yesterday is left alone now
