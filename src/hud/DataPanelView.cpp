@@ -1,0 +1,311 @@
+#include "hud/DataPanelView.h"
+
+#include "hud/HUDRules.h"
+#include "hud/HUDStyle.h"
+#include "platform/qt/ImageLoader.h"
+#include "platform/qt/SymbolImage.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace plovane {
+
+namespace {
+constexpr double kPadH = 10.0;
+constexpr double kPadV = 8.0;
+constexpr double kRowSpacing = 6.0;
+constexpr double kMetricsHeight = 38.0;
+constexpr double kMetricsSpacing = 12.0;
+constexpr double kStripSpacing = 4.0;
+constexpr double kIconSide = 18.0;
+constexpr double kAdviceSpacing = 4.0;
+constexpr double kAdviceMinGap = 4.0;
+constexpr double kBottomRadius = 14.0;
+constexpr double kButtonPadH = 8.0;
+constexpr double kButtonPadV = 4.0;
+constexpr double kButtonSymbol = 11.0;
+constexpr double kButtonIconGap = 3.0;
+
+QFont headerFont() { return hud::systemFont(11.0, QFont::Bold); }
+QFont labelFont() { return hud::systemFont(8.0, QFont::DemiBold); }
+QFont valueFont() { return hud::systemFont(12.0, QFont::Bold); }
+QFont adviceFont() { return hud::systemFont(10.0, QFont::Bold); }
+QFont buttonFont() { return hud::systemFont(10.0, QFont::Bold); }
+
+// Secondary text of the dark scheme.
+QColor secondary() { return QColor(235, 235, 245, 153); }
+
+QPainterPath cardShape(const QRectF& r)
+{
+    // Square top corners, round bottom ones.
+    QPainterPath path;
+    path.moveTo(r.topLeft());
+    path.lineTo(r.topRight());
+    path.lineTo(r.right(), r.bottom() - kBottomRadius);
+    path.arcTo(QRectF(r.right() - 2 * kBottomRadius, r.bottom() - 2 * kBottomRadius, 2 * kBottomRadius,
+                      2 * kBottomRadius),
+               0, -90);
+    path.lineTo(r.left() + kBottomRadius, r.bottom());
+    path.arcTo(QRectF(r.left(), r.bottom() - 2 * kBottomRadius, 2 * kBottomRadius, 2 * kBottomRadius), -90, -90);
+    path.closeSubpath();
+    return path;
+}
+
+// Greyed copy of an icon for the apps that are not frontmost: keeps alpha, drops colour.
+QPixmap greyed(const QPixmap& pm)
+{
+    QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const int g = qGray(line[x]);
+            line[x] = qRgba(g, g, g, qAlpha(line[x]));
+        }
+    }
+    QPixmap out = QPixmap::fromImage(img);
+    out.setDevicePixelRatio(pm.devicePixelRatio());
+    return out;
+}
+
+QPixmap iconPixmap(const std::string& name, bool grey)
+{
+    static QHash<QString, QPixmap> cache;
+    const QString key = QString::fromStdString(name) + (grey ? QStringLiteral("#grey") : QString());
+    if (auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
+    const qreal dpr = std::max<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0);
+    // Room for the 1.15 zoom of the active icon.
+    QPixmap pm = ImageLoader::appIcon(QString::fromStdString(name), static_cast<int>(std::ceil(kIconSide * 1.15 * dpr)));
+    if (!pm.isNull()) {
+        pm.setDevicePixelRatio(dpr);
+        if (grey)
+            pm = greyed(pm);
+    }
+    cache.insert(key, pm);
+    return pm;
+}
+
+} // namespace
+
+DataPanelView::DataPanelView(AnimationDriver& driver, std::function<void()> onFrame)
+    : title_(driver, QString(), Animation::easeInOut(0.3), onFrame),
+      advice_(driver, QString(), Animation::easeInOut(0.5), onFrame),
+      buttonPresence_(driver, 0.0, onFrame)
+{
+    for (auto& v : iconActive_)
+        v = std::make_unique<AnimatedValue>(driver, 0.0, onFrame);
+}
+
+QString DataPanelView::wearText(long long focusSeconds)
+{
+    return QStringLiteral("Lv.%1/5").arg(hud::pressureLevel(static_cast<int>(std::min<long long>(focusSeconds, 1 << 30))));
+}
+
+void DataPanelView::setContent(const Content& content, double width)
+{
+    const bool first = content_.statusTitle.isEmpty() && title_.current().isEmpty();
+    title_.set(content.statusTitle, !first);
+    advice_.set(content.advice, !first);
+    const double buttonTarget = content.showActionButton ? 1.0 : 0.0;
+    if (first)
+        buttonPresence_.set(buttonTarget);
+    else
+        buttonPresence_.animateTo(buttonTarget, Animation::easeInOut(0.3));
+    for (std::size_t i = 0; i < iconActive_.size(); ++i) {
+        const bool present = i < content.apps.size();
+        const std::string id = present ? content.apps[i].id : std::string();
+        const double target = present && content.apps[i].isActive ? 1.0 : 0.0;
+        if (id != iconSlotIds_[i] || first)
+            iconActive_[i]->set(target); // another app in this place: no glide from the old one
+        else
+            iconActive_[i]->animateTo(target, Animation::easeInOut(0.2));
+        iconSlotIds_[i] = id;
+    }
+    // The button keeps its look while it fades out.
+    const hud::ActionButtonLook keepButton = content_.actionButton;
+    content_ = content;
+    if (!content.showActionButton && !keepButton.title.empty())
+        content_.actionButton = keepButton;
+    layout(width);
+}
+
+void DataPanelView::layout(double width)
+{
+    width_ = width;
+    headerHeight_ = std::ceil(QFontMetricsF(headerFont()).height());
+    bool anyIcon = false;
+    for (const AppIcon& a : content_.apps)
+        anyIcon = anyIcon || !a.icon.empty();
+    stripHeight_ = anyIcon ? kIconSide : 0.0;
+
+    const QFontMetricsF bfm(buttonFont());
+    const double buttonWidth = kButtonPadH + kButtonSymbol + kButtonIconGap +
+                               std::ceil(bfm.horizontalAdvance(hud::qs(content_.actionButton.title))) + kButtonPadH;
+    buttonSize_ = QSizeF(buttonWidth, std::ceil(bfm.height()) + 2 * kButtonPadV);
+    const double inner = width - 2 * kPadH;
+    const double textWidth = inner - kAdviceMinGap - (content_.showActionButton ? buttonSize_.width() : 0.0);
+    const hud::WrappedText advice = hud::wrapText(content_.advice, adviceFont(), std::max(20.0, textWidth), 2);
+    adviceHeight_ = std::max(advice.height(), content_.showActionButton ? buttonSize_.height() : 0.0);
+
+    const double height = kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing + stripHeight_ +
+                          kAdviceSpacing + adviceHeight_ + kPadV;
+    size_ = QSizeF(width, std::ceil(height));
+}
+
+QRectF DataPanelView::actionButtonRect() const
+{
+    if (!content_.showActionButton)
+        return {};
+    const double lineTop = kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing + stripHeight_ + kAdviceSpacing;
+    return {QPointF(width_ - kPadH - buttonSize_.width(), lineTop + (adviceHeight_ - buttonSize_.height()) / 2),
+            buttonSize_};
+}
+
+void DataPanelView::paint(QPainter& p, QPointF topLeft) const
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.translate(topLeft);
+    const QRectF card(QPointF(0, 0), size_);
+    const QPainterPath shape = cardShape(card);
+    p.fillPath(shape, hud::ultraThinMaterial(0.65));
+    p.setPen(QPen(content_.decompression ? hud::color(hud::Hue::red, 0.8) : hud::color(hud::Hue::white, 0.25), 0.3));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(shape);
+
+    double y = kPadV;
+    const double inner = width_ - 2 * kPadH;
+    p.setFont(headerFont());
+    title_.paint([&](const QString& text, double opacity) {
+        if (text.isEmpty() || opacity <= 0.0)
+            return;
+        p.setOpacity(opacity);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(kPadH, y, inner, headerHeight_), Qt::AlignLeft | Qt::AlignVCenter, text);
+    });
+    p.setOpacity(1.0);
+    y += headerHeight_ + kRowSpacing;
+
+    paintMetrics(p, QRectF(kPadH, y, inner, kMetricsHeight));
+    y += kMetricsHeight + kRowSpacing;
+
+    paintIcons(p, QPointF(kPadH, y));
+    y += stripHeight_ + kAdviceSpacing;
+
+    paintAdviceLine(p, QRectF(kPadH, y, inner, adviceHeight_));
+    p.restore();
+}
+
+void DataPanelView::paintMetrics(QPainter& p, const QRectF& row) const
+{
+    const QFontMetricsF lfm(labelFont());
+    const QFontMetricsF vfm(valueFont());
+    const double cellHeight = std::ceil(lfm.height()) + 2.0 + std::ceil(vfm.height());
+    const double top = row.top() + (row.height() - cellHeight) / 2;
+    double x = row.left();
+    auto cell = [&](const QString& label, const QString& value) {
+        const double w = std::ceil(std::max(lfm.horizontalAdvance(label), vfm.horizontalAdvance(value)));
+        p.setFont(labelFont());
+        p.setPen(secondary());
+        p.drawText(QRectF(x, top, w + 1, lfm.height()), Qt::AlignLeft | Qt::AlignVCenter, label);
+        p.setFont(valueFont());
+        p.setPen(Qt::white);
+        p.drawText(QRectF(x, top + std::ceil(lfm.height()) + 2.0, w + 1, vfm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                   value);
+        x += w + kMetricsSpacing;
+    };
+    auto divider = [&] {
+        p.fillRect(QRectF(x, row.top(), 1.0, row.height()), hud::color(hud::Hue::white, 0.08));
+        x += 1.0 + kMetricsSpacing;
+    };
+    cell(QStringLiteral("WEAR"), wearText(content_.focusSeconds));
+    divider();
+    cell(QStringLiteral("SHIFT"),
+         QString::fromStdString(hud::focusClockString(static_cast<int>(std::min<long long>(content_.focusSeconds, 1LL << 30)))));
+    divider();
+    cell(QStringLiteral("NOISE"), content_.noiseText);
+}
+
+void DataPanelView::paintIcons(QPainter& p, QPointF origin) const
+{
+    double x = origin.x();
+    for (std::size_t i = 0; i < content_.apps.size() && i < iconActive_.size(); ++i) {
+        const AppIcon& app = content_.apps[i];
+        if (app.icon.empty())
+            continue;
+        const double t = std::clamp(iconActive_[i]->value(), 0.0, 1.0);
+        const QRectF frame(x, origin.y(), kIconSide, kIconSide);
+        x += kIconSide + kStripSpacing;
+        const double scale = 1.0 + 0.15 * t;
+        p.save();
+        p.translate(frame.center());
+        p.scale(scale, scale);
+        p.translate(-frame.center());
+        QPainterPath clip;
+        clip.addRoundedRect(frame, 4.0, 4.0);
+        const QPixmap colour = iconPixmap(app.icon, false);
+        const QPixmap grey = iconPixmap(app.icon, true);
+        p.save();
+        p.setClipPath(clip);
+        if (!grey.isNull() && t < 1.0) {
+            p.setOpacity(0.35 * (1.0 - t) + t * 0.0);
+            p.drawPixmap(frame, grey, QRectF(grey.rect()));
+        }
+        if (!colour.isNull() && t > 0.0) {
+            p.setOpacity(t);
+            p.drawPixmap(frame, colour, QRectF(colour.rect()));
+        }
+        p.restore();
+        const QColor activeBorder = app.isNitrogen ? hud::color(hud::Hue::orange) : hud::color(hud::Hue::white, 0.6);
+        const QColor border = hud::mix(hud::color(hud::Hue::white, 0.08), activeBorder, t);
+        p.setPen(QPen(border, 0.5 + t * 1.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(frame, 4.0, 4.0);
+        p.restore();
+    }
+}
+
+void DataPanelView::paintAdviceLine(QPainter& p, const QRectF& line) const
+{
+    const double presence = buttonPresence_.value();
+    const double textWidth = line.width() - kAdviceMinGap - (content_.showActionButton ? buttonSize_.width() : 0.0);
+    advice_.paint([&](const QString& text, double opacity) {
+        if (text.isEmpty() || opacity <= 0.0)
+            return;
+        const hud::WrappedText wrapped = hud::wrapText(text, adviceFont(), std::max(20.0, textWidth), 2);
+        p.setOpacity(opacity);
+        p.setPen(Qt::white);
+        hud::paintWrapped(p, wrapped, adviceFont(), QPointF(line.left(), line.top() + (line.height() - wrapped.height()) / 2),
+                          textWidth, Qt::AlignLeft);
+    });
+    p.setOpacity(1.0);
+    if (presence <= 0.001 || content_.actionButton.title.empty())
+        return;
+    const QRectF button(QPointF(line.right() - buttonSize_.width(), line.top() + (line.height() - buttonSize_.height()) / 2),
+                        buttonSize_);
+    p.save();
+    const double scale = 0.8 + 0.2 * presence;
+    p.translate(button.center());
+    p.scale(scale, scale);
+    p.translate(-button.center());
+    p.setOpacity(std::clamp(presence, 0.0, 1.0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(hud::color(content_.actionButton.hue, 0.75));
+    p.drawRoundedRect(button, button.height() / 2, button.height() / 2);
+    const QRectF symbol(button.left() + kButtonPadH, button.center().y() - kButtonSymbol / 2, kButtonSymbol, kButtonSymbol);
+    SymbolImage::paint(p, QString::fromLatin1(content_.actionButton.symbol), symbol, Qt::white);
+    p.setFont(buttonFont());
+    p.setPen(Qt::white);
+    p.drawText(QRectF(symbol.right() + kButtonIconGap, button.top(), button.right() - kButtonPadH - symbol.right() - kButtonIconGap + 1,
+                      button.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, hud::qs(content_.actionButton.title));
+    p.restore();
+}
+
+} // namespace plovane

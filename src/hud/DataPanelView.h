@@ -1,0 +1,78 @@
+#pragma once
+
+#include "hud/CrossFade.h"
+#include "hud/HUDTexts.h"
+#include "platform/qt/AnimationDriver.h"
+
+#include <QPixmap>
+#include <QRectF>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPainter;
+
+namespace plovane {
+
+// The card beside the pet: status headline; WEAR / SHIFT / NOISE; the recent
+// applications with the frontmost one highlighted; the current advice; and, while
+// critical or resting, the Rest / Work button.
+class DataPanelView {
+public:
+    struct AppIcon {
+        std::string id;
+        std::string icon; // theme name or path; empty: the app shows no icon
+        bool isActive{false};
+        bool isNitrogen{false};
+    };
+    struct Content {
+        QString statusTitle;
+        bool decompression{false};
+        long long focusSeconds{0};
+        QString noiseText;
+        std::vector<AppIcon> apps; // already cut to the first five
+        QString advice;
+        bool showActionButton{false};
+        hud::ActionButtonLook actionButton;
+    };
+
+    DataPanelView(AnimationDriver& driver, std::function<void()> onFrame);
+
+    // Takes new values (animating what changes) and lays the card out for `width`.
+    void setContent(const Content& content, double width);
+    const Content& content() const { return content_; }
+
+    QSizeF size() const { return size_; }
+    // The Rest / Work button relative to the card's top-left, or empty while hidden.
+    QRectF actionButtonRect() const;
+
+    void paint(QPainter& painter, QPointF topLeft) const;
+
+    static QString wearText(long long focusSeconds);
+
+private:
+    void layout(double width);
+    void paintMetrics(QPainter& p, const QRectF& row) const;
+    void paintIcons(QPainter& p, QPointF origin) const;
+    void paintAdviceLine(QPainter& p, const QRectF& line) const;
+
+    Content content_;
+    double width_{0};
+    QSizeF size_;
+    double headerHeight_{0};
+    double stripHeight_{0};
+    double adviceHeight_{0};
+    QSizeF buttonSize_;
+
+    CrossFade<QString> title_;
+    CrossFade<QString> advice_;
+    AnimatedValue buttonPresence_;
+    std::array<std::unique_ptr<AnimatedValue>, 5> iconActive_;
+    std::array<std::string, 5> iconSlotIds_;
+};
+
+} // namespace plovane

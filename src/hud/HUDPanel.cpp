@@ -1,0 +1,67 @@
+#include "hud/HUDPanel.h"
+
+#include "platform/qt/X11WindowHints.h"
+
+#include <QMouseEvent>
+#include <QWindow>
+
+namespace plovane {
+
+HUDPanel::HUDPanel(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
+                          Qt::NoDropShadowWindowHint)
+{
+    setObjectName(QStringLiteral("PlovaneHUDPanel"));
+    setWindowTitle(QStringLiteral("Plovane HUD"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    // Closing is not the user's to do: the panel is hidden and shown by the app.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void HUDPanel::orderFrontRegardless()
+{
+    if (!isVisible()) {
+        // The window manager reads these when the window is mapped, so they go first.
+        winId();
+        requestSkipTaskbarAndSticky(*this);
+        show();
+    }
+    raise();
+}
+
+void HUDPanel::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // The window manager moves the window itself where it can; that also keeps
+    // moves smooth and snapping right. Otherwise follow the pointer ourselves.
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void HUDPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_) {
+        event->ignore();
+        return;
+    }
+    move(event->globalPosition().toPoint() - dragOffset_);
+    event->accept();
+}
+
+void HUDPanel::mouseReleaseEvent(QMouseEvent* event)
+{
+    dragging_ = false;
+    event->accept();
+}
+
+} // namespace plovane

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+namespace plovane {
+
+// The HUD's one window: frameless, transparent outside what the view paints, above
+// ordinary windows, on every desktop, absent from the taskbar and the window switcher,
+// and never given keyboard focus — a click on it leaves the user's window focused.
+// Pressing its background and dragging moves it.
+class HUDPanel final : public QWidget {
+    Q_OBJECT
+public:
+    explicit HUDPanel(QWidget* parent = nullptr);
+
+    // Shows (or raises) the panel without activating it.
+    void orderFrontRegardless();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // Set while we move the window ourselves (when the window manager cannot).
+    bool dragging_{false};
+    QPoint dragOffset_;
+};
+
+} // namespace plovane

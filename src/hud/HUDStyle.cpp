@@ -1,0 +1,110 @@
+#include "hud/HUDStyle.h"
+
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+
+namespace plovane::hud {
+
+QColor color(Hue hue, double opacity)
+{
+    QColor c;
+    switch (hue) {
+    case Hue::red:
+        c = QColor(255, 69, 58);
+        break;
+    case Hue::green:
+        c = QColor(48, 209, 88);
+        break;
+    case Hue::orange:
+        c = QColor(255, 159, 10);
+        break;
+    case Hue::blue:
+        c = QColor(10, 132, 255);
+        break;
+    case Hue::white:
+        c = QColor(255, 255, 255);
+        break;
+    case Hue::black:
+        c = QColor(0, 0, 0);
+        break;
+    }
+    c.setAlphaF(static_cast<float>(std::clamp(opacity, 0.0, 1.0)));
+    return c;
+}
+
+QColor color(const Tint& tint) { return color(tint.hue, tint.opacity); }
+
+QColor mix(const QColor& a, const QColor& b, double t)
+{
+    t = std::clamp(t, 0.0, 1.0);
+    auto lerp = [t](float x, float y) { return x + (y - x) * static_cast<float>(t); };
+    QColor c;
+    c.setRgbF(lerp(a.redF(), b.redF()), lerp(a.greenF(), b.greenF()), lerp(a.blueF(), b.blueF()),
+              lerp(a.alphaF(), b.alphaF()));
+    return c;
+}
+
+QFont systemFont(double size, QFont::Weight weight)
+{
+    QFont f = QGuiApplication::font();
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
+    f.setWeight(weight);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+QColor ultraThinMaterial(double opacity)
+{
+    QColor c(28, 28, 32);
+    c.setAlphaF(static_cast<float>(std::clamp(0.25 + 0.7 * opacity, 0.0, 1.0)));
+    return c;
+}
+
+} // namespace plovane::hud
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+
+namespace plovane::hud {
+
+WrappedText wrapText(const QString& text, const QFont& font, double width, int maxLines)
+{
+    WrappedText out;
+    const QFontMetricsF fm(font);
+    out.lineHeight = std::ceil(fm.height());
+    QString flat = text;
+    flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QTextLayout layout(flat, font);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (out.lines.size() + 1 == maxLines) {
+            // Last line allowed: whatever remains goes on it, cut with an ellipsis.
+            const QString rest = flat.mid(line.textStart());
+            out.lines << fm.elidedText(rest, Qt::ElideRight, width);
+            break;
+        }
+        out.lines << flat.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    for (const QString& l : out.lines)
+        out.width = std::max(out.width, fm.horizontalAdvance(l));
+    out.width = std::min(std::ceil(out.width), width);
+    return out;
+}
+
+void paintWrapped(QPainter& p, const WrappedText& text, const QFont& font, QPointF topLeft, double width,
+                  Qt::Alignment horizontal)
+{
+    p.setFont(font);
+    double y = topLeft.y();
+    for (const QString& line : text.lines) {
+        p.drawText(QRectF(topLeft.x(), y, width, text.lineHeight), horizontal | Qt::AlignVCenter, line);
+        y += text.lineHeight;
+    }
+}
+
+} // namespace plovane::hud

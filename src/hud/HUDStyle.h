@@ -1,0 +1,49 @@
+#pragma once
+
+#include "hud/HUDRules.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+class QPainter;
+class QRectF;
+
+namespace plovane::hud {
+
+// The named colours of the HUD (their dark-appearance values), at an opacity.
+QColor color(Hue hue, double opacity = 1.0);
+QColor color(const Tint& tint);
+// Straight blend of two colours, alpha included.
+QColor mix(const QColor& a, const QColor& b, double t);
+
+// The system UI font at `size` logical pixels.
+QFont systemFont(double size, QFont::Weight weight = QFont::Normal);
+
+// Stand-in for the frosted "ultra-thin material" in the dark scheme: a translucent dark
+// fill, made denser by `opacity`.
+QColor ultraThinMaterial(double opacity);
+
+inline QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+} // namespace plovane::hud
+
+namespace plovane::hud {
+
+// Text broken into at most `maxLines` lines of `width`; the last line ends in an
+// ellipsis when text remains.
+struct WrappedText {
+    QStringList lines;
+    double lineHeight{0};
+    double width{0}; // widest line
+    double height() const { return lineHeight * lines.size(); }
+};
+WrappedText wrapText(const QString& text, const QFont& font, double width, int maxLines);
+// Draws the lines from `topLeft`, each left-aligned or centred within `width`.
+void paintWrapped(QPainter& p, const WrappedText& text, const QFont& font, QPointF topLeft, double width,
+                  Qt::Alignment horizontal);
+
+} // namespace plovane::hud
