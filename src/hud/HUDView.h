@@ -1,0 +1,190 @@
+#pragma once
+
+#include "hud/BadgeView.h"
+#include "hud/CrossFade.h"
+#include "hud/DataPanelView.h"
+#include "hud/WelcomeBubbleView.h"
+#include "platform/Scheduler.h"
+#include "platform/Signal.h"
+#include "platform/qt/AnimationDriver.h"
+#include "settings/DiveState.h"
+
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace plovane {
+
+class AppLanguage;
+class DiveEngine;
+class HUDSettings;
+class RightClickOverlay;
+
+// The whole content of the floating HUD: the pet with its O2 bar, the data panel (or the
+// compact advice label), the knock and music badges and the one-time welcome bubble,
+// faded as one by the attention rule. It observes the engine, the language and the HUD
+// settings and repaints the parts that change; its only actions on the engine are the
+// work/rest switch (left click on the pet, the data panel's button) and its only setting
+// written is the welcome flag.
+class HUDView final : public QWidget {
+    Q_OBJECT
+public:
+    // What the view runs on; anything left null is the process-wide instance (and a
+    // scheduler on the Qt event loop).
+    struct Environment {
+        AppLanguage* appLanguage{nullptr};
+        HUDSettings* hudSettings{nullptr};
+        Scheduler* scheduler{nullptr};
+        AnimationDriver::TimeSource animationTime{};
+    };
+
+    explicit HUDView(DiveEngine& engine, Environment env = {}, QWidget* parent = nullptr);
+    ~HUDView() override;
+
+    // Fades the welcome bubble out and remembers that it was seen. Does nothing while the
+    // bubble is not showing.
+    void dismissWelcome();
+    // Builds the right-click menu afresh and runs it at `globalPos` (returns when it closes).
+    void showContextMenu(QPoint globalPos);
+
+    // Decoded sprite images by full path, shared by every HUD view for the whole process.
+    static std::unordered_map<std::string, QPixmap>& spriteCache();
+    // The image for a sprite path (relative for built-in characters); null when the file
+    // cannot be read, in which case nothing is cached and the next call tries again.
+    QPixmap getSpriteImage(const std::string& path) const;
+    // The path to show now: the current animation frame, else the still of the state,
+    // else the deep-dive still.
+    std::string floatingSpritePath() const;
+
+    // View state, for the panel host and for tests.
+    bool criticalPulse() const { return criticalPulse_; }
+    bool isHovering() const { return isHovering_; }
+    bool isSpriteHovering() const { return isSpriteHovering_; }
+    int spriteFrame() const { return spriteFrame_; }
+    int spriteFrameCount() const { return spriteFrameCount_; }
+    bool showWelcomeBubble() const { return showWelcomeBubble_; }
+    bool showDataPanel() const;
+    double viewOpacity() const;          // where the opacity is heading
+    double presentedOpacity() const;     // where it is now
+    bool frameClockRunning() const { return frameClock_.isPending(); }
+    AnimationDriver& animationDriver() { return driver_; }
+
+    // Geometry of the painted parts in view coordinates, as last laid out.
+    QRectF spriteFrameRect() const { return spriteRect_; }
+    QRectF healthBarRect() const;
+    QRectF batterySymbolRect() const;
+    bool batterySymbolShown() const { return batteryPresence_.value() > 0.001; }
+    QRectF dataPanelRect() const { return cardRect_; }
+    QRectF compactLabelRect() const { return compactLabelRect_; }
+    QRectF knockBadgeRect() const { return knockRect_; }
+    QRectF musicBadgeRect() const { return musicRect_; }
+    QRectF welcomeBubbleRect() const { return welcomeRect_; }
+    QRectF welcomeButtonRect() const;
+    QRectF actionButtonRect() const;
+    RightClickOverlay* clickOverlay() const { return overlay_; }
+
+    // Applies pending changes of the observed objects at once (normally queued).
+    void refreshNow();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    struct Observed {
+        DiveState state{DiveState::flow};
+        double o2{100};
+        bool music{false};
+        bool knock{false};
+        bool compact{false};
+        std::string spriteKey;
+        std::string character;
+    };
+
+    void scheduleRefresh();
+    void appear();
+    void onStateChanged(DiveState state);
+    void updateFrameCount();
+    void runFrameClock();
+    void advanceFrame();
+    void setSpriteHovering(bool hovering);
+    void setHovering(bool hovering);
+    void updateOpacityTarget();
+    void updateContent();
+    void relayout();
+    std::string spriteIdentity() const;
+
+    void paintSpriteBlock(QPainter& p) const;
+    // Sprite paths resolved to files, and loaded through the shared cache.
+    std::string fullSpritePath(const std::string& path) const;
+    static QPixmap loadSprite(const std::string& fullPath);
+    void paintSprite(QPainter& p, const std::string& fullPath, double opacity) const;
+    void paintHealthColumn(QPainter& p) const;
+    void paintCompactLabel(QPainter& p) const;
+    void paintBadges(QPainter& p) const;
+    void paintWelcome(QPainter& p) const;
+
+    DiveEngine& engine_;
+    AppLanguage& appLanguage_;
+    HUDSettings& hudSettings_;
+    std::unique_ptr<Scheduler> ownScheduler_;
+    Scheduler& scheduler_;
+    AnimationDriver driver_;
+
+    // View state.
+    bool criticalPulse_{false};
+    bool isHovering_{false};
+    bool isSpriteHovering_{false};
+    int spriteFrame_{0};
+    int spriteFrameCount_{0};
+    bool showWelcomeBubble_{false};
+
+    Observed last_;
+    bool refreshQueued_{false};
+    TaskHandle frameClock_;
+    std::vector<Connection> observers_;
+    std::shared_ptr<HUDView*> alive_;
+
+    // Animated presentation.
+    AnimatedValue opacity_;
+    AnimatedValue panelPresence_;
+    AnimatedValue spriteZoom_;
+    AnimatedValue pulse_;
+    AnimatedValue fillWidth_;
+    CrossFade<QColor> fillColor_;
+    AnimatedValue barVisible_;
+    AnimatedValue batteryPresence_;
+    AnimatedValue knockPresence_;
+    AnimatedValue musicPresence_;
+    AnimatedValue welcomePresence_;
+    CrossFade<QString> compactAdvice_;
+    CrossFade<std::string> spriteLook_;
+    std::string previousSpritePath_;
+
+    std::unique_ptr<BadgeView> knockBadge_;
+    std::unique_ptr<BadgeView> musicBadge_;
+    WelcomeBubbleView welcome_;
+    DataPanelView dataPanel_;
+    QPointer<RightClickOverlay> overlay_;
+
+    // Layout, in view coordinates.
+    QRectF rootRect_;
+    QRectF spriteRect_;
+    QRectF cardRect_;
+    QRectF compactLabelRect_;
+    QRectF knockRect_;
+    QRectF musicRect_;
+    QRectF welcomeRect_;
+    hud::WrappedText compactText_;
+};
+
+} // namespace plovane

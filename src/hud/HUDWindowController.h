@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+#include <memory>
+
+class QPropertyAnimation;
+class QWidget;
+
+namespace plovane {
+
+class DiveEngine;
+class HUDPanel;
+class HUDView;
+
+// Owns the HUD's floating panel and the one HUD view inside it, for the application's
+// lifetime. The panel starts hidden at its default place, 40 points from the left and
+// 120 above the bottom of the primary screen; the place lives in memory only, so every
+// launch starts there again.
+class HUDWindowController {
+public:
+    explicit HUDWindowController(DiveEngine& engine);
+    ~HUDWindowController();
+    HUDWindowController(const HUDWindowController&) = delete;
+    HUDWindowController& operator=(const HUDWindowController&) = delete;
+
+    // Brings the panel to the front without activating the application.
+    void show();
+    // Takes the panel off the screen; it keeps its place.
+    void hide();
+    void toggle();
+    bool isVisible() const;
+
+    // Moves the panel's top-left corner to `point` (screen coordinates) and makes that
+    // the default place.
+    void reposition(QPoint point);
+    // Grows the panel over the middle half of the primary screen's available area.
+    void enterDecompressionLayout();
+    // Returns the panel to its default place and size.
+    void restoreDefaultLayout();
+
+    HUDPanel& panel() const { return *panel_; }
+    HUDView& view() const { return *view_; }
+    QRect defaultFrame() const { return defaultFrame_; }
+
+    // The default frame for a screen's full geometry (top-left origin).
+    static QRect defaultFrameFor(const QRect& screenGeometry);
+
+private:
+    void animateTo(const QRect& frame);
+
+    std::unique_ptr<HUDPanel> panel_;
+    QRect defaultFrame_;
+    HUDView* view_{nullptr};
+    QPropertyAnimation* frameAnimation_{nullptr};
+};
+
+} // namespace plovane

@@ -1,0 +1,52 @@
+#include "HUDTestRig.h"
+
+#include "hud/HUDPanel.h"
+#include "hud/HUDWindowController.h"
+
+#include <gtest/gtest.h>
+
+using namespace plovane;
+using namespace plovane::test;
+
+TEST(HUDPanel, FloatsWithoutFocusTaskbarOrFrame)
+{
+    testApp();
+    HUDPanel panel;
+    const Qt::WindowFlags f = panel.windowFlags();
+    EXPECT_TRUE(f.testFlag(Qt::Tool));
+    EXPECT_TRUE(f.testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(f.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(f.testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(panel.testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_TRUE(panel.testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(panel.focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(panel.objectName(), "PlovaneHUDPanel");
+    EXPECT_EQ(panel.windowTitle(), "Plovane HUD");
+}
+
+TEST(HUDPanel, DefaultPlaceIsFortyFromTheLeftAndOneTwentyAboveTheBottom)
+{
+    EXPECT_EQ(HUDWindowController::defaultFrameFor(QRect(0, 0, 1280, 800)), QRect(40, 460, 340, 220));
+    // A primary screen that does not start at the origin.
+    EXPECT_EQ(HUDWindowController::defaultFrameFor(QRect(1920, 100, 1024, 768)), QRect(1960, 528, 340, 220));
+}
+
+TEST(HUDPanel, ToggleHidesAndShowsAtTheSamePlace)
+{
+    HUDRig rig;
+    HUDWindowController controller(*rig.engine);
+    EXPECT_FALSE(controller.isVisible());
+    controller.panel().setAttribute(Qt::WA_DontShowOnScreen);
+    controller.show();
+    EXPECT_TRUE(controller.isVisible());
+    EXPECT_EQ(controller.view().size(), QSize(340, 220));
+    const QRect home = controller.defaultFrame();
+    controller.panel().move(300, 200); // as a drag would
+    const QRect dragged = controller.panel().geometry();
+    controller.toggle();
+    EXPECT_FALSE(controller.isVisible());
+    controller.toggle();
+    EXPECT_TRUE(controller.isVisible());
+    EXPECT_EQ(controller.panel().geometry(), dragged);
+    EXPECT_EQ(controller.defaultFrame(), home) << "a drag does not change the default place";
+}

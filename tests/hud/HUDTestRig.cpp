@@ -1,0 +1,105 @@
+#include "HUDTestRig.h"
+
+#include <QDir>
+#include <QPainter>
+
+#include <cstdlib>
+
+namespace plovane::test {
+
+QApplication& testApp()
+{
+    static int argc = 1;
+    static char arg0[] = "hud-tests";
+    static char* argv[] = {arg0, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+HUDRig::HUDRig(Language lang, bool welcomeAlreadyShown)
+{
+    testApp();
+    UserDefaults::setStandard(defaults);
+    AppLanguage::shared().language = lang;
+    language = std::make_unique<AppLanguage>(*defaults);
+    language->language = lang;
+    settings = std::make_unique<HUDSettings>(*defaults);
+    settings->hasShownWelcome = welcomeAlreadyShown;
+    auto input = std::make_unique<GlobalInputMonitor>(idle);
+    auto ide = std::make_unique<IDEStateProvider>(axMonitor);
+    engine = std::make_unique<DiveEngine>(DiveConfig{}, std::move(input), std::make_unique<ActiveAppMonitor>(workspace),
+                                          std::move(ide), EngineServices{clock, scheduler, workspace, sleepWake, *defaults});
+}
+
+HUDRig::~HUDRig()
+{
+    view.reset();
+    engine.reset();
+    UserDefaults::setStandard(nullptr);
+}
+
+HUDView& HUDRig::makeView()
+{
+    HUDView::Environment env;
+    env.appLanguage = language.get();
+    env.hudSettings = settings.get();
+    env.scheduler = &scheduler;
+    env.animationTime = [this] { return animationTime; };
+    view = std::make_unique<HUDView>(*engine, env);
+    view->setAttribute(Qt::WA_DontShowOnScreen);
+    view->resize(340, 220);
+    return *view;
+}
+
+void HUDRig::show()
+{
+    view->show();
+    settle();
+}
+
+void HUDRig::settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+void HUDRig::animate(double seconds)
+{
+    animationTime += seconds;
+    view->animationDriver().tick();
+}
+
+QImage HUDRig::render()
+{
+    QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+QImage HUDRig::renderOverBackdrop()
+{
+    QImage out(view->size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&out);
+    QLinearGradient g(0, 0, out.width(), out.height());
+    g.setColorAt(0, QColor(70, 96, 130));
+    g.setColorAt(1, QColor(150, 160, 170));
+    p.fillRect(out.rect(), g);
+    p.drawImage(0, 0, render());
+    return out;
+}
+
+std::string galleryDir()
+{
+    const char* dir = std::getenv("PLOVANE_HUD_GALLERY");
+    const std::string path = dir ? dir : "hud-gallery";
+    QDir().mkpath(QString::fromStdString(path));
+    return path;
+}
+
+void saveToGallery(const QImage& image, const std::string& name)
+{
+    image.save(QString::fromStdString(galleryDir() + "/" + name + ".png"));
+}
+
+} // namespace plovane::test

@@ -1,0 +1,90 @@
+#pragma once
+
+// A HUD view over a real dive engine that runs on virtual time with scripted sensors,
+// its own settings and language objects on an in-memory store, and an animation clock
+// the test moves by hand. Rendering goes to images on Qt's offscreen platform.
+
+#include "engine/DiveEngine.h"
+#include "hud/HUDView.h"
+#include "platform/AccessibilitySource.h"
+#include "platform/InMemoryUserDefaults.h"
+#include "platform/InputIdleSource.h"
+#include "platform/SleepWakeNotifier.h"
+#include "platform/VirtualScheduler.h"
+#include "platform/Workspace.h"
+#include "sensing/AXContextMonitor.h"
+#include "sensing/ActiveAppMonitor.h"
+#include "sensing/GlobalInputMonitor.h"
+#include "sensing/IDEStateProvider.h"
+#include "settings/AppLanguage.h"
+#include "settings/HUDSettings.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace plovane::test {
+
+struct HUDFakeWorkspace final : Workspace {
+    std::optional<RunningApplication> frontmost;
+    std::vector<RunningApplication> running;
+    std::optional<RunningApplication> frontmostApplication() override { return frontmost; }
+    std::vector<RunningApplication> runningApplications() override { return running; }
+};
+
+struct HUDFakeIdle final : InputIdleSource {
+    double idle = 0.2;
+    double secondsSinceLastInput() override { return idle; }
+};
+
+struct HUDNoAccessibility final : AccessibilitySource {
+    bool isTrusted() override { return false; }
+    std::shared_ptr<AccessibleApplication> focusedApplication() override { return nullptr; }
+};
+
+// One QApplication for the whole test process (each test case runs in its own process).
+QApplication& testApp();
+
+struct HUDRig {
+    FakeClock clock;
+    VirtualScheduler scheduler{clock};
+    HUDFakeWorkspace workspace;
+    HUDFakeIdle idle;
+    HUDNoAccessibility accessibility;
+    AXContextMonitor axMonitor{accessibility};
+    SleepWakeNotifier sleepWake;
+    std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+    std::unique_ptr<AppLanguage> language;
+    std::unique_ptr<HUDSettings> settings;
+    std::unique_ptr<DiveEngine> engine;
+    std::unique_ptr<HUDView> view;
+    double animationTime = 1000.0;
+
+    explicit HUDRig(Language lang = Language::en, bool welcomeAlreadyShown = true);
+    ~HUDRig();
+
+    // Builds the view (hidden until show()).
+    HUDView& makeView();
+    // Shows the view as the panel does (runs the appearance hooks).
+    void show();
+
+    // Lets queued observer refreshes run.
+    void settle();
+    // Moves animation time forward and runs one animation frame.
+    void animate(double seconds);
+    // Settles, then lets every animation finish.
+    void finishAnimations() { settle(); animate(3.0); }
+
+    QImage render();
+    // The view composited over a plain backdrop, for looking at.
+    QImage renderOverBackdrop();
+};
+
+// Where the gallery goes (the build folder); created on first use.
+std::string galleryDir();
+void saveToGallery(const QImage& image, const std::string& name);
+
+} // namespace plovane::test

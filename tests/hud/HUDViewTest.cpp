@@ -1,0 +1,340 @@
+#include "HUDTestRig.h"
+
+#include "hud/HUDRules.h"
+#include "hud/RightClickOverlay.h"
+
+#include <QMouseEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace plovane;
+using namespace plovane::test;
+
+namespace {
+
+enum class Seen { green, orange, red, other };
+
+Seen classify(QColor c)
+{
+    const int r = c.red(), g = c.green(), b = c.blue();
+    if (c.alpha() < 100)
+        return Seen::other;
+    if (g > r + 30 && g > b + 30)
+        return Seen::green;
+    if (r > 150 && g > 90 && g < 190 && b < 80 && r > g + 40)
+        return Seen::orange;
+    if (r > 150 && g < 110 && b < 110)
+        return Seen::red;
+    return Seen::other;
+}
+
+QColor pixel(const QImage& image, QPointF at)
+{
+    return image.convertToFormat(QImage::Format_ARGB32).pixelColor(at.toPoint());
+}
+
+// Rightmost column of the bar's middle row that shows the fill's hue (tick columns skipped).
+double measuredFillWidth(const QImage& image, const QRectF& bar, Seen hue)
+{
+    const QImage img = image.convertToFormat(QImage::Format_ARGB32);
+    const int y = static_cast<int>(bar.center().y());
+    int rightmost = -1;
+    for (int x = static_cast<int>(bar.left()); x < static_cast<int>(bar.right()); ++x)
+        if (classify(img.pixelColor(x, y)) == hue)
+            rightmost = x;
+    return rightmost < 0 ? 0.0 : rightmost + 1 - bar.left();
+}
+
+void setO2(DiveEngine& e, double o2) { e.o2 = o2; }
+
+} // namespace
+
+TEST(HUDView, BarFillWidthAndColourAtTheThresholds)
+{
+    HUDRig rig;
+    rig.settings->idleOpacity = 1.0;
+    HUDView& view = rig.makeView();
+    rig.show();
+    struct Case {
+        double o2;
+        Seen hue;
+    };
+    for (Case c : {Case{0, Seen::red}, Case{25, Seen::red}, Case{25.1, Seen::orange}, Case{60, Seen::orange},
+                   Case{60.1, Seen::green}, Case{100, Seen::green}}) {
+        SCOPED_TRACE(c.o2);
+        setO2(*rig.engine, c.o2);
+        rig.finishAnimations();
+        const QImage image = rig.render();
+        const QRectF bar = view.healthBarRect();
+        EXPECT_DOUBLE_EQ(bar.width(), 48.0);
+        EXPECT_DOUBLE_EQ(bar.height(), 6.0);
+        const double expected = hud::healthBarFillWidth(c.o2);
+        EXPECT_NEAR(measuredFillWidth(image, bar, c.hue), expected, 1.5);
+        EXPECT_EQ(classify(pixel(image, QPointF(bar.left() + 1.5, bar.center().y()))), c.hue);
+        if (expected < 46)
+            EXPECT_NE(classify(pixel(image, QPointF(bar.left() + expected + 1.5, bar.center().y()))), c.hue);
+    }
+}
+
+TEST(HUDView, CriticalShowsTheBlinkingBatteryAndARedBarWhateverTheLevel)
+{
+    HUDRig rig;
+    rig.settings->idleOpacity = 1.0;
+    HUDView& view = rig.makeView();
+    rig.show();
+    rig.finishAnimations();
+    EXPECT_FALSE(view.batterySymbolShown());
+    const QRectF battery = view.batterySymbolRect();
+    auto redPixelsIn = [](const QImage& image, const QRectF& r) {
+        const QImage img = image.convertToFormat(QImage::Format_ARGB32);
+        int n = 0;
+        for (int y = static_cast<int>(r.top()); y < static_cast<int>(r.bottom()); ++y)
+            for (int x = static_cast<int>(r.left()); x < static_cast<int>(r.right()); ++x)
+                n += classify(img.pixelColor(x, y)) == Seen::red;
+        return n;
+    };
+    const int redBefore = redPixelsIn(rig.render(), battery);
+
+    for (DiveState s : {DiveState::chaos, DiveState::resting, DiveState::hovering}) {
+        rig.engine->state = s;
+        rig.finishAnimations();
+        EXPECT_FALSE(view.batterySymbolShown());
+        EXPECT_FALSE(view.criticalPulse());
+    }
+
+    rig.engine->state = DiveState::critical;
+    setO2(*rig.engine, 80);
+    rig.settle();
+    EXPECT_TRUE(view.criticalPulse());
+    rig.animate(0.8); // top of a blink
+    const QImage lit = rig.render();
+    EXPECT_TRUE(view.batterySymbolShown());
+    EXPECT_GT(redPixelsIn(lit, view.batterySymbolRect()), redBefore + 5);
+    const QRectF bar = view.healthBarRect();
+    EXPECT_EQ(classify(pixel(lit, QPointF(bar.left() + 30, bar.center().y()))), Seen::red);
+    // The blink keeps the animation clock running while critical, and only then.
+    EXPECT_TRUE(view.animationDriver().isRunning());
+
+    rig.engine->state = DiveState::resting;
+    rig.finishAnimations();
+    EXPECT_FALSE(view.criticalPulse());
+    EXPECT_FALSE(view.batterySymbolShown());
+    EXPECT_FALSE(view.animationDriver().isRunning());
+}
+
+TEST(HUDView, OpacityAtIdleHoveredRestingAndCritical)
+{
+    HUDRig rig;
+    rig.settings->idleOpacity = 0.3;
+    HUDView& view = rig.makeView();
+    rig.show();
+    rig.finishAnimations();
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 0.3);
+
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+    QCoreApplication::sendEvent(&view, &enter);
+    rig.animate(0.3);
+    EXPECT_GT(view.presentedOpacity(), 0.3);
+    EXPECT_LT(view.presentedOpacity(), 1.0); // a 0.6 s fade, halfway
+    rig.animate(0.4);
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 1.0);
+
+    rig.engine->state = DiveState::resting;
+    rig.finishAnimations();
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 1.0); // hover beats resting
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&view, &leave);
+    rig.finishAnimations();
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 0.85);
+
+    rig.engine->state = DiveState::critical;
+    rig.finishAnimations();
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 1.0);
+
+    rig.engine->state = DiveState::flow;
+    setO2(*rig.engine, 19.9);
+    rig.finishAnimations();
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 1.0);
+    setO2(*rig.engine, 20.0);
+    rig.finishAnimations();
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 0.3);
+
+    // The pet's own hover also brings the HUD to full strength, and zooms the pet.
+    QEnterEvent onPet(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(view.clickOverlay(), &onPet);
+    rig.finishAnimations();
+    EXPECT_TRUE(view.isSpriteHovering());
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 1.0);
+}
+
+TEST(HUDView, SpriteFramesCycleOverFourFramesEveryQuarterSecond)
+{
+    HUDRig rig;
+    HUDView& view = rig.makeView();
+    rig.show();
+    ASSERT_EQ(view.spriteFrameCount(), 4) << "tuffin's deep_dive look has four frames";
+    EXPECT_EQ(view.spriteFrame(), 0);
+    std::vector<int> seen;
+    for (int i = 0; i < 5; ++i) {
+        rig.scheduler.advance(0.25);
+        seen.push_back(view.spriteFrame());
+    }
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 0, 1}));
+    EXPECT_NE(view.floatingSpritePath().find("sprite_deep_dive_32_2.png"), std::string::npos);
+
+    // Another look restarts at its first frame with its own count.
+    rig.engine->state = DiveState::research;
+    rig.settle();
+    EXPECT_EQ(view.spriteFrame(), 0);
+    EXPECT_EQ(view.spriteFrameCount(), 3);
+    rig.scheduler.advance(0.75);
+    EXPECT_EQ(view.spriteFrame(), 0);
+}
+
+TEST(HUDView, StillOnlySpriteNeverAdvancesAndTheClockSleeps)
+{
+    HUDRig rig;
+    // A custom character that is not on disk: no frames, no stills.
+    rig.settings->characterID = CharacterID::custom("nonexistent-pack");
+    HUDView& view = rig.makeView();
+    rig.show();
+    EXPECT_EQ(view.spriteFrameCount(), 0);
+    EXPECT_FALSE(view.frameClockRunning());
+    rig.scheduler.advance(2.0);
+    EXPECT_EQ(view.spriteFrame(), 0);
+    // Nothing on disk: the deep-dive still is asked for, shows the placeholder and is not cached.
+    EXPECT_NE(view.floatingSpritePath().find("sprite_deep_dive_32.png"), std::string::npos);
+    EXPECT_TRUE(view.getSpriteImage(view.floatingSpritePath()).isNull());
+    EXPECT_EQ(HUDView::spriteCache().count(view.floatingSpritePath()), 0u);
+    const QImage image = rig.render();
+    const QRectF s = view.spriteFrameRect();
+    int painted = 0;
+    for (int y = static_cast<int>(s.top()); y < static_cast<int>(s.bottom()); y += 2)
+        for (int x = static_cast<int>(s.left()); x < static_cast<int>(s.right()); x += 2)
+            painted += image.pixelColor(x, y).alpha() > 60;
+    EXPECT_GT(painted, 20) << "the placeholder symbol stands in for the missing sprite";
+}
+
+TEST(HUDView, SpriteImagesAreDecodedOncePerPath)
+{
+    HUDRig rig;
+    HUDView& view = rig.makeView();
+    const std::string path = view.floatingSpritePath();
+    const QPixmap first = view.getSpriteImage(path);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(HUDView::spriteCache().size(), 1u);
+    EXPECT_EQ(view.getSpriteImage(path).cacheKey(), first.cacheKey());
+    EXPECT_EQ(HUDView::spriteCache().size(), 1u);
+}
+
+TEST(HUDView, CompactModeHidesThePanelAndShowsTheAdviceLabel)
+{
+    HUDRig rig;
+    rig.settings->idleOpacity = 1.0;
+    HUDView& view = rig.makeView();
+    rig.show();
+    rig.finishAnimations();
+    const QRectF card = view.dataPanelRect();
+    const QImage expanded = rig.render();
+    EXPECT_TRUE(view.showDataPanel());
+    EXPECT_GT(pixel(expanded, card.topLeft() + QPointF(20, 20)).alpha(), 100);
+
+    rig.settings->compactMode = true;
+    rig.settle();
+    rig.animate(0.1);
+    EXPECT_FALSE(view.showDataPanel());
+    rig.animate(3.0);
+    const QImage compact = rig.render();
+    EXPECT_EQ(pixel(compact, card.topLeft() + QPointF(20, 20)).alpha(), 0);
+    // The pet moves to the leading side and the label sits over its lower part.
+    EXPECT_LT(view.spriteFrameRect().left(), card.center().x());
+    EXPECT_TRUE(view.spriteFrameRect().intersects(view.compactLabelRect()));
+    EXPECT_GT(pixel(compact, view.compactLabelRect().center()).alpha(), 100);
+}
+
+TEST(HUDView, WelcomeBubbleComesAfterOnePointTwoSecondsUntilDismissed)
+{
+    HUDRig rig(Language::en, /*welcomeAlreadyShown=*/false);
+    HUDView& view = rig.makeView();
+    rig.show();
+    rig.scheduler.advance(1.1);
+    EXPECT_FALSE(view.showWelcomeBubble());
+    rig.scheduler.advance(0.1);
+    EXPECT_TRUE(view.showWelcomeBubble());
+    rig.finishAnimations();
+    EXPECT_FALSE(rig.settings->hasShownWelcome.get());
+
+    // Its button dismisses it for good.
+    const QPointF button = view.welcomeButtonRect().center();
+    QTest::mouseClick(&view, Qt::LeftButton, {}, button.toPoint());
+    EXPECT_FALSE(view.showWelcomeBubble());
+    EXPECT_TRUE(rig.settings->hasShownWelcome.get());
+    // A second press finds it gone and changes nothing.
+    rig.defaults->clearWrites();
+    view.dismissWelcome();
+    EXPECT_TRUE(rig.defaults->writes().empty());
+
+    // The next launch never schedules it.
+    rig.view.reset();
+    HUDView& again = rig.makeView();
+    rig.show();
+    rig.scheduler.advance(5.0);
+    EXPECT_FALSE(again.showWelcomeBubble());
+}
+
+TEST(HUDView, BadgesStackKnockAboveMusicAndOnlyWhileRaised)
+{
+    HUDRig rig;
+    HUDView& view = rig.makeView();
+    rig.show();
+    rig.finishAnimations();
+    EXPECT_FALSE(view.animationDriver().isRunning());
+
+    rig.engine->isMusicPlaying = true;
+    rig.finishAnimations();
+    const QRectF musicAlone = view.musicBadgeRect();
+    EXPECT_TRUE(view.animationDriver().isRunning()) << "the badge bobs";
+
+    rig.engine->knockHintVisible = true;
+    rig.finishAnimations();
+    EXPECT_LT(view.knockBadgeRect().bottom(), view.musicBadgeRect().top() + 0.5);
+    EXPECT_GT(view.musicBadgeRect().top(), musicAlone.top());
+    // Both near the top-right corner, right-aligned.
+    EXPECT_NEAR(view.knockBadgeRect().right(), view.musicBadgeRect().right(), 0.5);
+    EXPECT_GT(view.knockBadgeRect().left(), view.width() / 2.0);
+
+    rig.engine->knockHintVisible = false;
+    rig.engine->isMusicPlaying = false;
+    rig.finishAnimations();
+    EXPECT_FALSE(view.animationDriver().isRunning()) << "no badge, no timer";
+}
+
+TEST(HUDView, LeftClickOnThePetTogglesWorkAndRestAndTheButtonDoesToo)
+{
+    HUDRig rig;
+    HUDView& view = rig.makeView();
+    rig.show();
+    RightClickOverlay* overlay = view.clickOverlay();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(overlay->geometry(), view.spriteFrameRect().toAlignedRect());
+
+    QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(80, 80));
+    EXPECT_EQ(rig.engine->state.get(), DiveState::resting);
+    QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(80, 80));
+    rig.finishAnimations();
+
+    // Resting: the data panel offers "Work".
+    const QRectF button = view.actionButtonRect();
+    ASSERT_FALSE(button.isEmpty());
+    QTest::mouseClick(&view, Qt::LeftButton, {}, button.center().toPoint());
+    EXPECT_NE(rig.engine->state.get(), DiveState::resting);
+    rig.finishAnimations();
+    EXPECT_TRUE(view.actionButtonRect().isEmpty());
+
+    // A right press reports the press's own screen position.
+    QPoint reported;
+    overlay->onRightClick = [&](QPoint at) { reported = at; };
+    QTest::mousePress(overlay, Qt::RightButton, {}, QPoint(30, 40));
+    EXPECT_EQ(reported, overlay->mapToGlobal(QPoint(30, 40)));
+}
