@@ -87,6 +87,8 @@ QFont compactFont() { return hud::systemFont(kCompactFont, QFont::DemiBold); }
 
 } // namespace
 
+HUDView::HUDView(DiveEngine& engine, QWidget* parent) : HUDView(engine, Environment{}, parent) {}
+
 HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     : QWidget(parent),
       engine_(engine),

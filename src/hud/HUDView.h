@@ -3,6 +3,7 @@
 #include "hud/BadgeView.h"
 #include "hud/CrossFade.h"
 #include "hud/DataPanelView.h"
+#include "hud/HUDStyle.h"
 #include "hud/WelcomeBubbleView.h"
 #include "platform/Scheduler.h"
 #include "platform/Signal.h"
@@ -25,6 +26,15 @@ class DiveEngine;
 class HUDSettings;
 class RightClickOverlay;
 
+// What a HUD view runs on; anything left null is the process-wide instance (and a
+// scheduler on the Qt event loop).
+struct HUDViewEnvironment {
+    AppLanguage* appLanguage{nullptr};
+    HUDSettings* hudSettings{nullptr};
+    Scheduler* scheduler{nullptr};
+    AnimationDriver::TimeSource animationTime{};
+};
+
 // The whole content of the floating HUD: the pet with its O2 bar, the data panel (or the
 // compact advice label), the knock and music badges and the one-time welcome bubble,
 // faded as one by the attention rule. It observes the engine, the language and the HUD
@@ -34,16 +44,10 @@ class RightClickOverlay;
 class HUDView final : public QWidget {
     Q_OBJECT
 public:
-    // What the view runs on; anything left null is the process-wide instance (and a
-    // scheduler on the Qt event loop).
-    struct Environment {
-        AppLanguage* appLanguage{nullptr};
-        HUDSettings* hudSettings{nullptr};
-        Scheduler* scheduler{nullptr};
-        AnimationDriver::TimeSource animationTime{};
-    };
+    using Environment = HUDViewEnvironment;
 
-    explicit HUDView(DiveEngine& engine, Environment env = {}, QWidget* parent = nullptr);
+    explicit HUDView(DiveEngine& engine, QWidget* parent = nullptr);
+    HUDView(DiveEngine& engine, Environment env, QWidget* parent = nullptr);
     ~HUDView() override;
 
     // Fades the welcome bubble out and remembers that it was seen. Does nothing while the

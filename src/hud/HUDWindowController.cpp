@@ -28,7 +28,7 @@ HUDWindowController::HUDWindowController(DiveEngine& engine) : panel_(std::make_
     const QScreen* screen = QGuiApplication::primaryScreen();
     defaultFrame_ = defaultFrameFor(screen ? screen->geometry() : QRect(0, 0, 1280, 800));
     panel_->setGeometry(defaultFrame_);
-    view_ = new HUDView(engine, {}, panel_.get());
+    view_ = new HUDView(engine, panel_.get());
     auto* layout = new QVBoxLayout(panel_.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
