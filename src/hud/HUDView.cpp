@@ -102,7 +102,7 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       panelPresence_(driver_, 1.0, [this] { relayout(); update(); }),
       spriteZoom_(driver_, 1.0, [this] { update(spriteRect_.adjusted(-30, -30, 30, 30).toAlignedRect()); }),
       pulse_(driver_, 0.0, [this] { update(); }),
-      fillWidth_(driver_, kBarWidth, [this] { update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect()); }),
+      fillWidth_(driver_, hud::kBarWidth, [this] { update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect()); }),
       fillColor_(driver_, QColor(), Animation::easeInOut(0.6), [this] { update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect()); }),
       barVisible_(driver_, 1.0, [this] { update(); }),
       batteryPresence_(driver_, 0.0, [this] { update(); }),
@@ -463,7 +463,7 @@ QRectF HUDView::healthBarRect() const
     const QRectF battery = batterySymbolRect();
     // Off the critical state the column sits one point lower.
     const double top = spriteRect_.top() + (1.0 - presence) * 1.0 + presence * (battery.height() + kColumnSpacing);
-    return {spriteRect_.left() + kColumnLeading, top, kBarWidth, kBarHeight};
+    return {spriteRect_.left() + kColumnLeading, top, hud::kBarWidth, hud::kBarHeight};
 }
 
 QRectF HUDView::welcomeButtonRect() const

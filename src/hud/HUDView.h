@@ -4,6 +4,7 @@
 #include "hud/CrossFade.h"
 #include "hud/DataPanelView.h"
 #include "hud/HUDStyle.h"
+#include "hud/RightClickOverlay.h"
 #include "hud/WelcomeBubbleView.h"
 #include "platform/Scheduler.h"
 #include "platform/Signal.h"
@@ -24,7 +25,6 @@ namespace plovane {
 class AppLanguage;
 class DiveEngine;
 class HUDSettings;
-class RightClickOverlay;
 
 // What a HUD view runs on; anything left null is the process-wide instance (and a
 // scheduler on the Qt event loop).
