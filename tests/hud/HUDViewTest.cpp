@@ -72,8 +72,9 @@ TEST(HUDView, BarFillWidthAndColourAtTheThresholds)
         const double expected = hud::healthBarFillWidth(c.o2);
         EXPECT_NEAR(measuredFillWidth(image, bar, c.hue), expected, 1.5);
         EXPECT_EQ(classify(pixel(image, QPointF(bar.left() + 1.5, bar.center().y()))), c.hue);
-        if (expected < 46)
+        if (expected < 46) {
             EXPECT_NE(classify(pixel(image, QPointF(bar.left() + expected + 1.5, bar.center().y()))), c.hue);
+        }
     }
 }
 
