@@ -158,7 +158,7 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     spriteLook_.set(spriteIdentity(), false);
     opacity_.set(viewOpacity());
     updateContent();
-    resize(340, 220);
+    resize(392, 220);
     relayout();
 }
 
@@ -423,7 +423,8 @@ void HUDView::relayout()
     const QSizeF card = dataPanel_.size();
     const double expandedHeight = std::max(kSpriteSide, kPanelTop + card.height());
     const double contentHeight = lerp(kSpriteSide, expandedHeight, p);
-    const double x0 = (width() - kRootWidth) / 2.0;
+    // Laid from the panel's leading edge; the pet overhangs the layout width on the right.
+    const double x0 = 0.0;
     const double y0 = (height() - contentHeight) / 2.0;
     rootRect_ = QRectF(x0, y0, kRootWidth, contentHeight);
 

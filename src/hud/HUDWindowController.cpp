@@ -11,8 +11,8 @@
 namespace plovane {
 
 namespace {
-constexpr int kWidth = 340;
-constexpr int kHeight = 220;
+constexpr int kWidth = HUDWindowController::kPanelWidth;
+constexpr int kHeight = HUDWindowController::kPanelHeight;
 constexpr int kFromLeft = 40;
 constexpr int kFromBottom = 120;
 } // namespace

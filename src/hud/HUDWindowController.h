@@ -47,6 +47,11 @@ public:
     // The default frame for a screen's full geometry (top-left origin).
     static QRect defaultFrameFor(const QRect& screenGeometry);
 
+    // The pet sits 28 points past the 350-point layout and grows 12 % under the pointer;
+    // the panel is wide enough that none of it is cut off at the window's edge.
+    static constexpr int kPanelWidth = 392;
+    static constexpr int kPanelHeight = 220;
+
 private:
     void animateTo(const QRect& frame);
 

@@ -31,7 +31,7 @@ void stage(HUDRig& rig, DiveState state, double o2, long long focus, const std::
     rig.engine->adviceText = advice;
     rig.finishAnimations();
     if (state == DiveState::critical)
-        rig.animate(0.8 - std::fmod(3.0, 0.8)); // show the blink at its brightest
+        rig.animate(1.0); // 4 s into the 0.8 s blink: at its brightest
 }
 
 const char* name(DiveState s)

@@ -26,9 +26,9 @@ TEST(HUDPanel, FloatsWithoutFocusTaskbarOrFrame)
 
 TEST(HUDPanel, DefaultPlaceIsFortyFromTheLeftAndOneTwentyAboveTheBottom)
 {
-    EXPECT_EQ(HUDWindowController::defaultFrameFor(QRect(0, 0, 1280, 800)), QRect(40, 460, 340, 220));
+    EXPECT_EQ(HUDWindowController::defaultFrameFor(QRect(0, 0, 1280, 800)), QRect(40, 460, 392, 220));
     // A primary screen that does not start at the origin.
-    EXPECT_EQ(HUDWindowController::defaultFrameFor(QRect(1920, 100, 1024, 768)), QRect(1960, 528, 340, 220));
+    EXPECT_EQ(HUDWindowController::defaultFrameFor(QRect(1920, 100, 1024, 768)), QRect(1960, 528, 392, 220));
 }
 
 TEST(HUDPanel, ToggleHidesAndShowsAtTheSamePlace)
@@ -39,7 +39,7 @@ TEST(HUDPanel, ToggleHidesAndShowsAtTheSamePlace)
     controller.panel().setAttribute(Qt::WA_DontShowOnScreen);
     controller.show();
     EXPECT_TRUE(controller.isVisible());
-    EXPECT_EQ(controller.view().size(), QSize(340, 220));
+    EXPECT_EQ(controller.view().size(), QSize(392, 220));
     const QRect home = controller.defaultFrame();
     controller.panel().move(300, 200); // as a drag would
     const QRect dragged = controller.panel().geometry();

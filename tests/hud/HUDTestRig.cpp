@@ -47,7 +47,7 @@ HUDView& HUDRig::makeView()
     env.animationTime = [this] { return animationTime; };
     view = std::make_unique<HUDView>(*engine, env);
     view->setAttribute(Qt::WA_DontShowOnScreen);
-    view->resize(340, 220);
+    view->resize(392, 220);
     return *view;
 }
 
