@@ -108,7 +108,7 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       batteryPresence_(driver_, 0.0, [this] { update(); }),
       knockPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       musicPresence_(driver_, 0.0, [this] { relayout(); update(); }),
-      welcomePresence_(driver_, 0.0, [this] { update(); }),
+      welcomePresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
       compactAdvice_(driver_, QString(), Animation::easeInOut(0.5), [this] { update(); }),
       spriteLook_(driver_, std::string(), Animation::easeInOut(0.45), [this] { update(); }),
       dataPanel_(driver_, [this] { update(cardRect_.adjusted(-2, -2, 2, 2).toAlignedRect()); })
@@ -450,6 +450,44 @@ void HUDView::relayout()
 
     if (overlay_)
         overlay_->setGeometry(spriteRect_.toAlignedRect());
+    updateWindowMask();
+}
+
+QRegion HUDView::interactiveRegion() const
+{
+    // Both places of the pet count, so a compact-mode switch never leaves it unclickable
+    // mid-move; the pet's 12 % zoom and its glow get their margin.
+    const double x0 = rootRect_.left();
+    const double compactY0 = (height() - kSpriteSide) / 2.0;
+    const double expandedY0 = (height() - std::max(kSpriteSide, kPanelTop + dataPanel_.size().height())) / 2.0;
+    const QRectF compactPet(QPointF(x0, compactY0) + kSpriteBlockOffset, QSizeF(kSpriteSide, kSpriteSide));
+    const QRectF expandedPet(QPointF(x0 + kRootWidth - kSpriteSide, expandedY0) + kSpriteBlockOffset,
+                             QSizeF(kSpriteSide, kSpriteSide));
+    auto grow = [](const QRectF& r, double by) { return r.adjusted(-by, -by, by, by).toAlignedRect(); };
+    QRegion region;
+    region += grow(compactPet, 16);
+    region += grow(expandedPet, 16);
+    if (panelPresence_.value() > 0.001 || showDataPanel())
+        region += grow(cardRect_, 2);
+    if (knockPresence_.value() > 0.001 || last_.knock)
+        region += grow(knockRect_, 8);
+    if (musicPresence_.value() > 0.001 || last_.music)
+        region += grow(musicRect_, 8);
+    if (showWelcomeBubble_ || welcomePresence_.value() > 0.001)
+        region += grow(welcomeRect_, 14);
+    return region & rect();
+}
+
+void HUDView::updateWindowMask()
+{
+    QWidget* top = window();
+    if (top == this || !top->isWindow())
+        return;
+    QRegion region = interactiveRegion().translated(mapTo(top, QPoint(0, 0)));
+    if (region == appliedMask_)
+        return;
+    appliedMask_ = region;
+    top->setMask(region);
 }
 
 QRectF HUDView::batterySymbolRect() const

@@ -13,6 +13,7 @@
 
 #include <QPixmap>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 #include <memory>
@@ -92,6 +93,10 @@ public:
     QRectF actionButtonRect() const;
     RightClickOverlay* clickOverlay() const { return overlay_; }
 
+    // The parts of the view that take the pointer: what is painted, with room for the
+    // pet's zoom and glow. Elsewhere clicks go through to the windows below.
+    QRegion interactiveRegion() const;
+
     // Applies pending changes of the observed objects at once (normally queued).
     void refreshNow();
 
@@ -125,6 +130,7 @@ private:
     void updateOpacityTarget();
     void updateContent();
     void relayout();
+    void updateWindowMask();
     std::string spriteIdentity() const;
 
     void paintSpriteBlock(QPainter& p) const;
@@ -189,6 +195,7 @@ private:
     QRectF musicRect_;
     QRectF welcomeRect_;
     hud::WrappedText compactText_;
+    QRegion appliedMask_;
 };
 
 } // namespace plovane
