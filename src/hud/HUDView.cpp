@@ -465,8 +465,8 @@ QRegion HUDView::interactiveRegion() const
                              QSizeF(kSpriteSide, kSpriteSide));
     auto grow = [](const QRectF& r, double by) { return r.adjusted(-by, -by, by, by).toAlignedRect(); };
     QRegion region;
-    region += grow(compactPet, 16);
-    region += grow(expandedPet, 16);
+    region += grow(compactPet, 30);
+    region += grow(expandedPet, 30);
     if (panelPresence_.value() > 0.001 || showDataPanel())
         region += grow(cardRect_, 2);
     if (knockPresence_.value() > 0.001 || last_.knock)

@@ -50,3 +50,18 @@ TEST(HUDPanel, ToggleHidesAndShowsAtTheSamePlace)
     EXPECT_EQ(controller.panel().geometry(), dragged);
     EXPECT_EQ(controller.defaultFrame(), home) << "a drag does not change the default place";
 }
+
+TEST(HUDPanel, OnlyThePaintedPartsTakeThePointer)
+{
+    HUDRig rig;
+    HUDWindowController controller(*rig.engine);
+    controller.panel().setAttribute(Qt::WA_DontShowOnScreen);
+    controller.show();
+    QCoreApplication::processEvents();
+    const QRegion mask = controller.panel().mask();
+    HUDView& view = controller.view();
+    EXPECT_TRUE(mask.contains(view.spriteFrameRect().center().toPoint()));
+    EXPECT_TRUE(mask.contains(view.dataPanelRect().center().toPoint()));
+    // The empty corner above the card lets clicks through to the window below.
+    EXPECT_FALSE(mask.contains(QPoint(4, 4)));
+}
