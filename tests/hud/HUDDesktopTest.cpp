@@ -1,0 +1,130 @@
+// The HUD panel on a real X server with a window manager (the test desktop): where it
+// maps, what it asks of the window manager, and that clicking the pet leaves the user's
+// window active. Skipped when there is no X display.
+
+#include "HUDTestRig.h"
+
+#include "hud/HUDPanel.h"
+#include "hud/HUDWindowController.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+using namespace plovane;
+using namespace plovane::test;
+
+namespace {
+
+xcb_connection_t* x11()
+{
+    auto* native = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    return native ? native->connection() : nullptr;
+}
+
+xcb_atom_t atom(const char* name)
+{
+    auto cookie = xcb_intern_atom(x11(), 0, static_cast<uint16_t>(strlen(name)), name);
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(x11(), cookie, nullptr);
+    const xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+    free(r);
+    return a;
+}
+
+std::vector<uint32_t> property(xcb_window_t w, const char* name, xcb_atom_t type)
+{
+    auto cookie = xcb_get_property(x11(), 0, w, atom(name), type, 0, 64);
+    std::vector<uint32_t> out;
+    if (xcb_get_property_reply_t* r = xcb_get_property_reply(x11(), cookie, nullptr)) {
+        const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r));
+        out.assign(data, data + xcb_get_property_value_length(r) / 4);
+        free(r);
+    }
+    return out;
+}
+
+xcb_window_t root() { return xcb_setup_roots_iterator(xcb_get_setup(x11())).data->root; }
+
+xcb_window_t activeWindow()
+{
+    const auto v = property(root(), "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW);
+    return v.empty() ? XCB_WINDOW_NONE : v.front();
+}
+
+bool waitFor(const std::function<bool()>& done, int ms = 3000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (done())
+            return true;
+    }
+    return done();
+}
+
+} // namespace
+
+TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheWindowManagerKeepsItOffTheTaskbar)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    HUDRig rig;
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb");
+
+    // The window the user works in.
+    QWidget work;
+    work.setWindowTitle("work");
+    work.resize(300, 200);
+    work.move(600, 100);
+    work.show();
+    work.activateWindow();
+    const auto workId = static_cast<xcb_window_t>(work.winId());
+    // Openbox reparents: the active window is the client window itself.
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == workId; })) << "test desktop did not activate a window";
+
+    HUDWindowController hud(*rig.engine);
+    hud.show();
+    HUDPanel& panel = hud.panel();
+    ASSERT_TRUE(waitFor([&] { return panel.windowHandle() && panel.windowHandle()->isExposed(); }));
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(panel.frameGeometry().topLeft(), QPoint(screen.left() + 40, screen.bottom() + 1 - 120 - 220));
+
+    const auto wid = static_cast<xcb_window_t>(panel.winId());
+    const xcb_atom_t skipTaskbar = atom("_NET_WM_STATE_SKIP_TASKBAR");
+    const xcb_atom_t skipPager = atom("_NET_WM_STATE_SKIP_PAGER");
+    const xcb_atom_t sticky = atom("_NET_WM_STATE_STICKY");
+    const xcb_atom_t above = atom("_NET_WM_STATE_ABOVE");
+    auto has = [&](xcb_atom_t a) {
+        const auto states = property(wid, "_NET_WM_STATE", XCB_ATOM_ATOM);
+        return std::find(states.begin(), states.end(), a) != states.end();
+    };
+    EXPECT_TRUE(waitFor([&] { return has(skipTaskbar) && has(skipPager) && has(sticky) && has(above); }));
+    EXPECT_EQ(activeWindow(), workId) << "showing the HUD took the focus";
+
+    // A click on the pet: work and rest switch, the user's window stays active.
+    const QPoint pet = panel.mapToGlobal(hud.view().spriteFrameRect().center().toPoint());
+    QProcess::execute("xdotool", {"mousemove", QString::number(pet.x()), QString::number(pet.y()), "click", "1"});
+    EXPECT_TRUE(waitFor([&] { return rig.engine->state.get() == DiveState::resting; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(activeWindow(), workId) << "clicking the HUD took the focus";
+
+    // Hidden and shown again: the states are asked for again and it comes back in place.
+    const QRect before = panel.frameGeometry();
+    hud.toggle();
+    ASSERT_TRUE(waitFor([&] { return !panel.isVisible(); }));
+    hud.toggle();
+    ASSERT_TRUE(waitFor([&] { return panel.windowHandle()->isExposed(); }));
+    EXPECT_TRUE(waitFor([&] { return has(skipTaskbar) && has(sticky); }));
+    EXPECT_EQ(panel.frameGeometry(), before);
+}
