@@ -35,7 +35,7 @@ xcb_atom_t atom(const char* name)
 {
     auto cookie = xcb_intern_atom(x11(), 0, static_cast<uint16_t>(strlen(name)), name);
     xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(x11(), cookie, nullptr);
-    const xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+    const xcb_atom_t a = r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     free(r);
     return a;
 }
@@ -57,7 +57,7 @@ xcb_window_t root() { return xcb_setup_roots_iterator(xcb_get_setup(x11())).data
 xcb_window_t activeWindow()
 {
     const auto v = property(root(), "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW);
-    return v.empty() ? XCB_WINDOW_NONE : v.front();
+    return v.empty() ? static_cast<xcb_window_t>(XCB_WINDOW_NONE) : v.front();
 }
 
 bool waitFor(const std::function<bool()>& done, int ms = 3000)
