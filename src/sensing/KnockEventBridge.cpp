@@ -5,6 +5,8 @@
 
 #include <asio.hpp>
 
+#include <pthread.h>
+
 #include <array>
 #include <atomic>
 #include <future>
@@ -41,6 +43,8 @@ public:
         : port_(port), clock_(clock), limits_(limits), work_(asio::make_work_guard(io_)), acceptRetry_(io_),
           thread_([this] { io_.run(); })
     {
+        // Thread names are cut at 15 bytes, too short for the application identifier.
+        ::pthread_setname_np(thread_.native_handle(), "knock-bridge");
     }
 
     ~Impl()

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QMap>
 
@@ -36,6 +37,8 @@ class AtspiCaller {
 public:
     explicit AtspiCaller(QDBusConnection connection) : connection_(std::move(connection)) {}
 
+    const QDBusConnection& connection() const { return connection_; }
+
     std::optional<QDBusMessage> call(const AtspiRef& ref, const QString& interface, const QString& method,
                                      const QVariantList& args = {})
     {
@@ -61,14 +64,6 @@ public:
         if (!reply || reply->arguments().isEmpty())
             return std::nullopt;
         return qvariant_cast<QDBusVariant>(reply->arguments().constFirst()).variant();
-    }
-
-    std::optional<QString> stringProperty(const AtspiRef& ref, const QString& interface, const QString& name)
-    {
-        auto value = property(ref, interface, name);
-        if (!value || value->metaType() != QMetaType::fromType<QString>())
-            return std::nullopt;
-        return value->toString();
     }
 
     // The (bus, path) reference of the accessible's parent; nothing at the top.
@@ -101,16 +96,31 @@ private:
     bool dead_{false};
 };
 
+// What an element is asked for. All of it goes out at once when the element is made, so
+// a snapshot waits for about one round trip to the application instead of one per read.
+enum class Prefetch { window, focusedElement };
+
 class AtspiElement final : public AccessibleElement {
 public:
-    AtspiElement(std::shared_ptr<AtspiCaller> caller, AtspiRef ref) : caller_(std::move(caller)), ref_(std::move(ref)) {}
+    AtspiElement(std::shared_ptr<AtspiCaller> caller, AtspiRef ref, Prefetch prefetch)
+        : caller_(std::move(caller)), ref_(std::move(ref))
+    {
+        name_ = send(kProperties, QStringLiteral("Get"), {kAccessible, QStringLiteral("Name")});
+        if (prefetch == Prefetch::window)
+            return;
+        description_ = send(kProperties, QStringLiteral("Get"), {kAccessible, QStringLiteral("Description")});
+        roleName_ = send(kAccessible, QStringLiteral("GetRoleName"));
+        state_ = send(kAccessible, QStringLiteral("GetState"));
+        attributes_ = send(kAccessible, QStringLiteral("GetAttributes"));
+        selections_ = send(kText, QStringLiteral("GetNSelections"));
+    }
 
     std::optional<std::string> stringAttribute(std::string_view name) const override
     {
         if (name == ax::kTitle)
-            return text(caller_->stringProperty(ref_, kAccessible, QStringLiteral("Name")));
+            return stringProperty(name_);
         if (name == ax::kDescription)
-            return text(caller_->stringProperty(ref_, kAccessible, QStringLiteral("Description")));
+            return stringProperty(description_);
         if (name == ax::kRole)
             return role();
         if (name == ax::kPlaceholderValue)
@@ -118,40 +128,76 @@ public:
         if (name == ax::kSelectedText)
             return selectedText();
         if (name == ax::kValue)
-            return content();
+            return textBetween(0, -1);
         return std::nullopt;
     }
 
 private:
-    static std::optional<std::string> text(const std::optional<QString>& value)
+    // A call sent now and answered on first use.
+    class Pending {
+    public:
+        Pending() = default;
+        explicit Pending(QDBusPendingCall call) : call_(std::move(call)) {}
+        std::optional<QList<QVariant>> arguments()
+        {
+            if (!call_)
+                return std::nullopt;
+            if (!done_) {
+                call_->waitForFinished();
+                const QDBusMessage reply = call_->reply();
+                if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+                    answer_ = reply.arguments();
+                done_ = true;
+            }
+            return answer_;
+        }
+
+    private:
+        std::optional<QDBusPendingCall> call_;
+        std::optional<QList<QVariant>> answer_;
+        bool done_{false};
+    };
+
+    Pending send(const QString& interface, const QString& method, const QVariantList& args = {})
     {
-        if (!value)
+        auto message = QDBusMessage::createMethodCall(ref_.bus, ref_.path, interface, method);
+        message.setArguments(args);
+        return Pending(caller_->connection().asyncCall(message, kCallTimeoutMs));
+    }
+
+    static std::optional<std::string> stringProperty(Pending& property)
+    {
+        auto args = property.arguments();
+        if (!args)
             return std::nullopt;
-        return value->toStdString();
+        const QVariant value = qvariant_cast<QDBusVariant>(args->constFirst()).variant();
+        if (value.metaType() != QMetaType::fromType<QString>())
+            return std::nullopt;
+        return value.toString().toStdString();
     }
 
     std::optional<std::string> role() const
     {
-        auto roleName = caller_->roleName(ref_);
-        if (!roleName)
+        auto args = roleName_.arguments();
+        if (!args)
             return std::nullopt;
+        const std::string roleName = args->constFirst().toString().toStdString();
         bool multiLine = false;
-        if (isAtspiTextInputRole(roleName->toStdString())) {
-            if (auto reply = caller_->call(ref_, kAccessible, QStringLiteral("GetState"));
-                reply && !reply->arguments().isEmpty()) {
-                const auto states = qdbus_cast<QList<uint>>(reply->arguments().constFirst());
-                multiLine = !states.isEmpty() && (states.constFirst() & (1u << kStateMultiLine));
+        if (isAtspiTextInputRole(roleName)) {
+            if (auto state = state_.arguments()) {
+                const auto bits = qdbus_cast<QList<uint>>(state->constFirst());
+                multiLine = !bits.isEmpty() && (bits.constFirst() & (1u << kStateMultiLine));
             }
         }
-        return axRoleForAtspiRole(roleName->toStdString(), multiLine);
+        return axRoleForAtspiRole(roleName, multiLine);
     }
 
     std::optional<std::string> placeholder() const
     {
-        auto reply = caller_->call(ref_, kAccessible, QStringLiteral("GetAttributes"));
-        if (!reply || reply->arguments().isEmpty())
+        auto args = attributes_.arguments();
+        if (!args)
             return std::nullopt;
-        const auto attributes = qdbus_cast<QMap<QString, QString>>(reply->arguments().constFirst());
+        const auto attributes = qdbus_cast<QMap<QString, QString>>(args->constFirst());
         auto it = attributes.constFind(QStringLiteral("placeholder-text"));
         if (it == attributes.constEnd())
             return std::nullopt;
@@ -161,18 +207,16 @@ private:
     // The first selection; empty when the text has none. Nothing for non-text objects.
     std::optional<std::string> selectedText() const
     {
-        auto count = caller_->call(ref_, kText, QStringLiteral("GetNSelections"));
-        if (!count || count->arguments().isEmpty())
+        auto count = selections_.arguments();
+        if (!count)
             return std::nullopt;
-        if (count->arguments().constFirst().toInt() <= 0)
+        if (count->constFirst().toInt() <= 0)
             return std::string{};
         auto range = caller_->call(ref_, kText, QStringLiteral("GetSelection"), {0});
         if (!range || range->arguments().size() < 2)
             return std::string{};
-        return textBetween(range->arguments().at(0).toInt(), range->arguments().at(1).toInt());
+        return textBetween(range->arguments().at(0).toInt(), range->arguments().at(1).toInt()).value_or("");
     }
-
-    std::optional<std::string> content() const { return textBetween(0, -1); }
 
     std::optional<std::string> textBetween(int start, int end) const
     {
@@ -184,6 +228,12 @@ private:
 
     std::shared_ptr<AtspiCaller> caller_;
     AtspiRef ref_;
+    mutable Pending name_;
+    mutable Pending description_;
+    mutable Pending roleName_;
+    mutable Pending state_;
+    mutable Pending attributes_;
+    mutable Pending selections_;
 };
 
 class AtspiApplication final : public AccessibleApplication {
@@ -196,7 +246,7 @@ public:
     std::shared_ptr<AccessibleElement> focusedWindow() override
     {
         if (activeWindow_ && activeWindow_->bus == focused_.bus)
-            return std::make_shared<AtspiElement>(caller_, *activeWindow_);
+            return std::make_shared<AtspiElement>(caller_, *activeWindow_, Prefetch::window);
         // No activation seen: the nearest window-like ancestor of the focused object.
         std::optional<AtspiRef> ref = focused_;
         for (int depth = 0; ref && depth < kMaxParentWalk; ++depth) {
@@ -205,7 +255,7 @@ public:
                 return nullptr;
             if (*role == QLatin1String("frame") || *role == QLatin1String("window") ||
                 *role == QLatin1String("dialog"))
-                return std::make_shared<AtspiElement>(caller_, *ref);
+                return std::make_shared<AtspiElement>(caller_, *ref, Prefetch::window);
             if (*role == QLatin1String("application"))
                 return nullptr;
             ref = caller_->parent(*ref);
@@ -215,7 +265,7 @@ public:
 
     std::shared_ptr<AccessibleElement> focusedElement() override
     {
-        return std::make_shared<AtspiElement>(caller_, focused_);
+        return std::make_shared<AtspiElement>(caller_, focused_, Prefetch::focusedElement);
     }
 
 private:
