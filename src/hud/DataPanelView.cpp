@@ -149,8 +149,8 @@ void DataPanelView::layout(double width)
     buttonSize_ = QSizeF(buttonWidth, std::ceil(bfm.height()) + 2 * kButtonPadV);
     const double inner = width - 2 * kPadH;
     const double textWidth = inner - kAdviceMinGap - (content_.showActionButton ? buttonSize_.width() : 0.0);
-    const hud::WrappedText advice = hud::wrapText(content_.advice, adviceFont(), std::max(20.0, textWidth), 2);
-    adviceHeight_ = std::max(advice.height(), content_.showActionButton ? buttonSize_.height() : 0.0);
+    wrappedAdvice_ = hud::wrapText(content_.advice, adviceFont(), std::max(20.0, textWidth), 2);
+    adviceHeight_ = std::max(wrappedAdvice_.height(), content_.showActionButton ? buttonSize_.height() : 0.0);
 
     const double height = kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing + stripHeight_ +
                           kAdviceSpacing + adviceHeight_ + kPadV;
@@ -278,7 +278,8 @@ void DataPanelView::paintAdviceLine(QPainter& p, const QRectF& line) const
     advice_.paint([&](const QString& text, double opacity) {
         if (text.isEmpty() || opacity <= 0.0)
             return;
-        const hud::WrappedText wrapped = hud::wrapText(text, adviceFont(), std::max(20.0, textWidth), 2);
+        const hud::WrappedText wrapped =
+            text == content_.advice ? wrappedAdvice_ : hud::wrapText(text, adviceFont(), std::max(20.0, textWidth), 2);
         p.setOpacity(opacity);
         p.setPen(Qt::white);
         hud::paintWrapped(p, wrapped, adviceFont(), QPointF(line.left(), line.top() + (line.height() - wrapped.height()) / 2),

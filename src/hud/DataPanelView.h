@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hud/CrossFade.h"
+#include "hud/HUDStyle.h"
 #include "hud/HUDTexts.h"
 #include "platform/qt/AnimationDriver.h"
 
@@ -67,6 +68,7 @@ private:
     double stripHeight_{0};
     double adviceHeight_{0};
     QSizeF buttonSize_;
+    hud::WrappedText wrappedAdvice_;
 
     CrossFade<QString> title_;
     CrossFade<QString> advice_;

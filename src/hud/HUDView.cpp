@@ -615,8 +615,14 @@ void HUDView::mousePressEvent(QMouseEvent* event)
     event->ignore();
 }
 
-void HUDView::paintEvent(QPaintEvent*)
+void HUDView::paintEvent(QPaintEvent* event)
 {
+    // Most repaints are one part changing (the clock, a sprite frame, a bob): leave the
+    // rest alone.
+    const QRegion& dirty = event->region();
+    auto touches = [&](const QRectF& r, double margin) {
+        return dirty.intersects(r.adjusted(-margin, -margin, margin, margin).toAlignedRect());
+    };
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
@@ -626,7 +632,7 @@ void HUDView::paintEvent(QPaintEvent*)
     p.setOpacity(std::clamp(opacity_.value(), 0.0, 1.0));
 
     const double panel = panelPresence_.value();
-    if (panel > 0.001) {
+    if (panel > 0.001 && touches(cardRect_, 12.0)) {
         // Enters and leaves fading, growing from 95 % at its top centre, dropping 8 points.
         const double t = std::clamp(panel, 0.0, 1.0);
         const double base = p.opacity();
@@ -640,9 +646,12 @@ void HUDView::paintEvent(QPaintEvent*)
         dataPanel_.paint(p, cardRect_.topLeft());
         p.restore();
     }
-    paintSpriteBlock(p);
-    paintBadges(p);
-    paintWelcome(p);
+    if (touches(spriteRect_, 40.0) || touches(compactLabelRect_, 10.0))
+        paintSpriteBlock(p);
+    if (touches(knockRect_, 10.0) || touches(musicRect_, 10.0))
+        paintBadges(p);
+    if (touches(welcomeRect_, 20.0))
+        paintWelcome(p);
 }
 
 void HUDView::paintSprite(QPainter& p, const std::string& full, double opacity) const
@@ -738,7 +747,8 @@ void HUDView::paintCompactLabel(QPainter& p) const
     compactAdvice_.paint([&](const QString& text, double opacity) {
         if (text.isEmpty() || opacity <= 0.0)
             return;
-        const hud::WrappedText wrapped = hud::wrapText(text, compactFont(), kSpriteSide - 20.0, 2);
+        const hud::WrappedText wrapped =
+            text == compactAdvice_.current() ? compactText_ : hud::wrapText(text, compactFont(), kSpriteSide - 20.0, 2);
         p.setOpacity(base * presence * opacity);
         p.setPen(hud::color(hud::Hue::white, 0.85));
         hud::paintWrapped(p, wrapped, compactFont(), QPointF(r.left() + 10.0, r.top() + 5.0), r.width() - 20.0,

@@ -34,34 +34,9 @@ void stage(HUDRig& rig, DiveState state, double o2, long long focus, const std::
         rig.animate(1.0); // 4 s into the 0.8 s blink: at its brightest
 }
 
-const char* name(DiveState s)
-{
-    switch (s) {
-    case DiveState::flow:
-        return "flow";
-    case DiveState::research:
-        return "research";
-    case DiveState::chaos:
-        return "chaos";
-    case DiveState::hovering:
-        return "hovering";
-    case DiveState::critical:
-        return "critical";
-    case DiveState::resting:
-        return "resting";
-    }
-    return "?";
-}
-
 void expectPainted(const QImage& image, const QRectF& r)
 {
-    const QImage img = image.convertToFormat(QImage::Format_ARGB32);
-    int painted = 0;
-    for (int y = static_cast<int>(r.top()); y < static_cast<int>(r.bottom()); y += 2)
-        for (int x = static_cast<int>(r.left()); x < static_cast<int>(r.right()); x += 2)
-            if (img.rect().contains(x, y))
-                painted += img.pixelColor(x, y).alpha() > 40;
-    EXPECT_GT(painted, 10);
+    EXPECT_GT(countPixels(image, r, [](QColor c) { return c.alpha() > 40; }, 2), 10);
 }
 
 } // namespace
@@ -95,7 +70,7 @@ TEST_P(HUDGallery, EveryStateExpandedAndCompact)
         const QImage image = rig.renderOverBackdrop();
         expectPainted(rig.render(), view.dataPanelRect());
         expectPainted(rig.render(), view.spriteFrameRect());
-        saveToGallery(image, std::string("state-") + name(l.state) + "-" + suffix);
+        saveToGallery(image, "state-" + QString::fromLatin1(rawValue(l.state)).toLower().toStdString() + "-" + suffix);
     }
 
     rig.settings->compactMode = true;

@@ -89,6 +89,17 @@ QImage HUDRig::renderOverBackdrop()
     return out;
 }
 
+int countPixels(const QImage& image, const QRectF& rect, const std::function<bool(QColor)>& keep, int step)
+{
+    const QImage img = image.convertToFormat(QImage::Format_ARGB32);
+    const QRect r = rect.toAlignedRect() & img.rect();
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); y += step)
+        for (int x = r.left(); x <= r.right(); x += step)
+            n += keep(img.pixelColor(x, y)) ? 1 : 0;
+    return n;
+}
+
 std::string galleryDir()
 {
     const char* dir = std::getenv("PLOVANE_HUD_GALLERY");

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QImage>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -82,6 +83,9 @@ struct HUDRig {
     // The view composited over a plain backdrop, for looking at.
     QImage renderOverBackdrop();
 };
+
+// Pixels of `rect` (every `step`th in both directions) for which `keep` holds.
+int countPixels(const QImage& image, const QRectF& rect, const std::function<bool(QColor)>& keep, int step = 1);
 
 // Where the gallery goes (the build folder); created on first use.
 std::string galleryDir();

@@ -88,12 +88,7 @@ TEST(HUDView, CriticalShowsTheBlinkingBatteryAndARedBarWhateverTheLevel)
     EXPECT_FALSE(view.batterySymbolShown());
     const QRectF battery = view.batterySymbolRect();
     auto redPixelsIn = [](const QImage& image, const QRectF& r) {
-        const QImage img = image.convertToFormat(QImage::Format_ARGB32);
-        int n = 0;
-        for (int y = static_cast<int>(r.top()); y < static_cast<int>(r.bottom()); ++y)
-            for (int x = static_cast<int>(r.left()); x < static_cast<int>(r.right()); ++x)
-                n += classify(img.pixelColor(x, y)) == Seen::red;
-        return n;
+        return countPixels(image, r, [](QColor c) { return classify(c) == Seen::red; });
     };
     const int redBefore = redPixelsIn(rig.render(), battery);
 
@@ -209,11 +204,7 @@ TEST(HUDView, StillOnlySpriteNeverAdvancesAndTheClockSleeps)
     EXPECT_TRUE(view.getSpriteImage(view.floatingSpritePath()).isNull());
     EXPECT_EQ(HUDView::spriteCache().count(view.floatingSpritePath()), 0u);
     const QImage image = rig.render();
-    const QRectF s = view.spriteFrameRect();
-    int painted = 0;
-    for (int y = static_cast<int>(s.top()); y < static_cast<int>(s.bottom()); y += 2)
-        for (int x = static_cast<int>(s.left()); x < static_cast<int>(s.right()); x += 2)
-            painted += image.pixelColor(x, y).alpha() > 60;
+    const int painted = countPixels(image, view.spriteFrameRect(), [](QColor c) { return c.alpha() > 60; }, 2);
     EXPECT_GT(painted, 20) << "the placeholder symbol stands in for the missing sprite";
 }
 
