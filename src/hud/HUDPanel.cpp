@@ -3,6 +3,7 @@
 #include "platform/qt/X11WindowHints.h"
 
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWindow>
 
 namespace plovane {
@@ -29,6 +30,12 @@ void HUDPanel::orderFrontRegardless()
         winId();
         requestSkipTaskbarAndSticky(*this);
         show();
+        // A window manager still finishing the last hide may drop what we set before
+        // the map; ask again once it manages the window.
+        QTimer::singleShot(250, this, [this] {
+            if (isVisible())
+                requestSkipTaskbarAndSticky(*this);
+        });
     }
     raise();
 }

@@ -7,7 +7,9 @@
 #include "hud/HUDPanel.h"
 #include "hud/HUDWindowController.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -124,6 +126,40 @@ TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheWindowManagerKeepsItOffTheTas
     EXPECT_TRUE(waitFor([&] { return rig.engine->state.get() == DiveState::resting; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(activeWindow(), workId) << "clicking the HUD took the focus";
+
+    // A right click opens the menu at the pointer; Escape closes it and nothing changes.
+    QStringList titles;
+    QPoint menuAt;
+    QTimer::singleShot(400, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            for (QAction* a : popup->actions())
+                titles << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            menuAt = popup->geometry().topLeft();
+            popup->close();
+        }
+    });
+    QProcess::execute("xdotool", {"click", "3"});
+    EXPECT_TRUE(waitFor([&] { return !titles.isEmpty(); }));
+    ASSERT_FALSE(titles.isEmpty());
+    EXPECT_EQ(titles.first(), "Back to Work");
+    EXPECT_EQ(titles.last(), "Quit Plovane");
+    EXPECT_EQ(titles.size(), 10);
+    EXPECT_LE((menuAt - pet).manhattanLength(), 2) << "the menu opens at the click";
+    EXPECT_EQ(rig.engine->state.get(), DiveState::resting);
+
+    // Dragging the background moves the panel (the window manager does the moving).
+    const QRect start = panel.frameGeometry();
+    const QPoint grip = panel.mapToGlobal(hud.view().dataPanelRect().topLeft().toPoint() + QPoint(40, 10));
+    QProcess::execute("xdotool", {"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1"});
+    waitFor([] { return false; }, 150);
+    QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(grip.x() + 60), QString::number(grip.y() - 40)});
+    waitFor([] { return false; }, 150);
+    QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(grip.x() + 120), QString::number(grip.y() - 80)});
+    QProcess::execute("xdotool", {"mouseup", "1"});
+    EXPECT_TRUE(waitFor([&] { return panel.frameGeometry().topLeft() == start.topLeft() + QPoint(120, -80); }))
+        << "panel at " << panel.frameGeometry().x() << "," << panel.frameGeometry().y();
+    EXPECT_EQ(hud.defaultFrame().topLeft(), start.topLeft()) << "a drag leaves the default place alone";
+    EXPECT_EQ(activeWindow(), workId);
 
     // Hidden and shown again: the states are asked for again and it comes back in place.
     const QRect before = panel.frameGeometry();

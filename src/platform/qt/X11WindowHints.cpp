@@ -71,10 +71,24 @@ void requestSkipTaskbarAndSticky(QWidget& window)
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmState, XCB_ATOM_ATOM, 32,
                             static_cast<uint32_t>(states.size()), states.data());
     }
-    // _NET_WM_DESKTOP 0xFFFFFFFF: on all desktops, for window managers that go by it.
+    // _NET_WM_DESKTOP 0xFFFFFFFF: on all desktops, for window managers without the
+    // sticky state (openbox among them).
     const uint32_t allDesktops = 0xFFFFFFFFu;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
-                        &allDesktops);
+    const xcb_atom_t netWmDesktop = atom(c, "_NET_WM_DESKTOP");
+    if (window.isVisible()) {
+        xcb_client_message_event_t ev{};
+        ev.response_type = XCB_CLIENT_MESSAGE;
+        ev.format = 32;
+        ev.window = wid;
+        ev.type = netWmDesktop;
+        ev.data.data32[0] = allDesktops;
+        ev.data.data32[1] = 1;
+        xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&ev));
+    } else {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmDesktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+    }
     xcb_flush(c);
 }
 
