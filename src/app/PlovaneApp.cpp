@@ -22,8 +22,6 @@ int PlovaneApp::main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
     QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));
-    // Closing a secondary window must not end an application that lives in the HUD and tray.
-    QApplication::setQuitOnLastWindowClosed(false);
 
     QtScheduler scheduler(&app);
     // The settings store goes in before anything reads a setting. Writes are coalesced on
@@ -33,14 +31,18 @@ int PlovaneApp::main(int argc, char** argv)
 
     int exitCode = 0;
     {
-        TerminationSignals quitOnSignal([](int) { QApplication::quit(); });
+        // The system asks us to end: leave the event loop and take the normal termination path.
+        TerminationSignals quitOnSignal([](int) { QApplication::exit(0); });
         LinuxAppServices services(scheduler);
         AppDelegate delegate(services);
+        // The HUD's menu sends its actions to the application's delegate.
+        HUDActions::setDelegate(&delegate);
 
         delegate.applicationWillFinishLaunching();
         QTimer::singleShot(0, &app, [&delegate] { delegate.applicationDidFinishLaunching(); });
         exitCode = QApplication::exec();
         delegate.applicationWillTerminate();
+        HUDActions::setDelegate(nullptr);
     }
 
     if (!defaults->flush())

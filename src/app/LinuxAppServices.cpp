@@ -1,0 +1,114 @@
+#include "app/LinuxAppServices.h"
+
+#include "engine/DiveEngine.h"
+#include "hud/HUDWindowController.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/qt/QtFontManager.h"
+#include "platform/qt/QtScheduler.h"
+#include "sensing/KnockEventBridge.h"
+#include "settings/FontRegistrar.h"
+
+#include <QApplication>
+
+namespace plovane {
+
+namespace {
+
+// The engine together with the sensors it reads; the HUD draws from the engine itself.
+class DiveEngineControl final : public EngineControl {
+public:
+    DiveEngineControl(std::unique_ptr<AXContextMonitor> axContext, std::unique_ptr<DiveEngine> engine)
+        : axContext_(std::move(axContext)), engine_(std::move(engine))
+    {
+    }
+    ~DiveEngineControl() override { engine_.reset(); }
+
+    void setAchillesTargets(const AchillesTargetSet& targets) override { engine_->achillesTargets = targets; }
+    void start() override { engine_->start(); }
+    void stop() override { engine_->stop(); }
+    void triggerManualSurface() override { engine_->triggerManualSurface(); }
+    void triggerKnockHint(double seconds) override { engine_->triggerKnockHint(seconds); }
+
+    DiveEngine& engine() { return *engine_; }
+
+private:
+    // The IDE state provider reads through this monitor, so it outlives the engine.
+    std::unique_ptr<AXContextMonitor> axContext_;
+    std::unique_ptr<DiveEngine> engine_;
+};
+
+class HudWindowControl final : public HudControl {
+public:
+    explicit HudWindowControl(DiveEngine& engine) : controller_(engine) {}
+    void show() override { controller_.show(); }
+
+private:
+    HUDWindowController controller_;
+};
+
+class KnockBridgeAdapter final : public KnockBridgeControl {
+public:
+    explicit KnockBridgeAdapter(std::uint16_t port) : bridge_(port) {}
+    void setOnKnock(std::function<void()> handler) override { bridge_.setOnKnock(std::move(handler)); }
+    void start() override { bridge_.start(); }
+    void stop() override { bridge_.stop(); }
+
+private:
+    KnockEventBridge bridge_;
+};
+
+} // namespace
+
+LinuxAppServices::LinuxAppServices(QtScheduler& mainThread)
+    : mainThread_(mainThread), knockSound_("message-new-instant", [] { QApplication::beep(); })
+{
+}
+
+LinuxAppServices::~LinuxAppServices() = default;
+
+Scheduler& LinuxAppServices::mainScheduler()
+{
+    return mainThread_;
+}
+
+void LinuxAppServices::becomeAccessory()
+{
+    // Our windows are tool windows and keep out of the taskbar on their own; what is left
+    // is that closing the last window (a report, the settings) must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void LinuxAppServices::registerEmbeddedFonts()
+{
+    QtFontManager fonts;
+    FontRegistrar::registerEmbeddedFonts(fonts);
+}
+
+std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()
+{
+    if (!platform_)
+        platform_ = makeLinuxPlatform(mainThread_);
+    auto axContext = std::make_unique<AXContextMonitor>(platform_->accessibility());
+    auto engine = std::make_unique<DiveEngine>(
+        DiveConfig{}, std::make_unique<GlobalInputMonitor>(platform_->inputIdle()),
+        std::make_unique<ActiveAppMonitor>(platform_->workspace()), std::make_unique<IDEStateProvider>(*axContext),
+        EngineServices{SystemClock::instance(), mainThread_, platform_->workspace(), platform_->sleepWake()});
+    return std::make_unique<DiveEngineControl>(std::move(axContext), std::move(engine));
+}
+
+std::unique_ptr<HudControl> LinuxAppServices::makeHud(EngineControl& engine)
+{
+    return std::make_unique<HudWindowControl>(static_cast<DiveEngineControl&>(engine).engine());
+}
+
+std::unique_ptr<KnockBridgeControl> LinuxAppServices::makeKnockBridge(std::uint16_t port)
+{
+    return std::make_unique<KnockBridgeAdapter>(port);
+}
+
+void LinuxAppServices::playKnockSound()
+{
+    knockSound_.play();
+}
+
+} // namespace plovane

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/AppServices.h"
+#include "app/SystemSound.h"
+
+#include <memory>
+
+namespace plovane {
+
+class LinuxPlatform;
+class QtScheduler;
+
+// The real services of the application on a Linux desktop: the engine with the sensors
+// from the Linux platform factory, the Qt HUD panel, the knock bridge on its TCP port and
+// the theme's message sound.
+class LinuxAppServices final : public AppServices {
+public:
+    explicit LinuxAppServices(QtScheduler& mainThread);
+    ~LinuxAppServices() override;
+
+    Scheduler& mainScheduler() override;
+    void becomeAccessory() override;
+    void registerEmbeddedFonts() override;
+    std::unique_ptr<EngineControl> makeEngine() override;
+    std::unique_ptr<HudControl> makeHud(EngineControl& engine) override;
+    std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) override;
+    void playKnockSound() override;
+
+private:
+    QtScheduler& mainThread_;
+    std::unique_ptr<LinuxPlatform> platform_;
+    SystemSound knockSound_;
+};
+
+} // namespace plovane
