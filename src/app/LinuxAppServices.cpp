@@ -2,10 +2,11 @@
 
 #include "engine/DiveEngine.h"
 #include "hud/HUDWindowController.h"
-#include "platform/linux/LinuxPlatform.h"
 #include "platform/qt/QtFontManager.h"
 #include "platform/qt/QtScheduler.h"
+#include "sensing/AXContextMonitor.h"
 #include "sensing/KnockEventBridge.h"
+#include "sensing/PermissionCenter.h"
 #include "settings/FontRegistrar.h"
 
 #include <QApplication>
@@ -60,8 +61,11 @@ private:
 } // namespace
 
 LinuxAppServices::LinuxAppServices(QtScheduler& mainThread)
-    : mainThread_(mainThread), knockSound_("message-new-instant", [] { QApplication::beep(); })
+    : mainThread_(mainThread),
+      platform_(probeLinuxSensingPlatform()),
+      knockSound_("message-new-instant", [] { QApplication::beep(); })
 {
+    PermissionCenter::installSharedProbe(platform_.permissions);
 }
 
 LinuxAppServices::~LinuxAppServices() = default;
@@ -86,18 +90,17 @@ void LinuxAppServices::registerEmbeddedFonts()
 
 std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()
 {
-    if (!platform_)
-        platform_ = makeLinuxPlatform(mainThread_);
-    auto axContext = std::make_unique<AXContextMonitor>(platform_->accessibility());
+    auto axContext = std::make_unique<AXContextMonitor>(*platform_.accessibility);
     auto engine = std::make_unique<DiveEngine>(
-        DiveConfig{}, std::make_unique<GlobalInputMonitor>(platform_->inputIdle()),
-        std::make_unique<ActiveAppMonitor>(platform_->workspace()), std::make_unique<IDEStateProvider>(*axContext),
-        EngineServices{SystemClock::instance(), mainThread_, platform_->workspace(), platform_->sleepWake()});
+        DiveConfig{}, std::make_unique<GlobalInputMonitor>(*platform_.inputIdle),
+        std::make_unique<ActiveAppMonitor>(*platform_.workspace), std::make_unique<IDEStateProvider>(*axContext),
+        EngineServices{SystemClock::instance(), mainThread_, *platform_.workspace, *platform_.sleepWake});
     return std::make_unique<DiveEngineControl>(std::move(axContext), std::move(engine));
 }
 
 std::unique_ptr<HudControl> LinuxAppServices::makeHud(EngineControl& engine)
 {
+    // Only engines made by makeEngine() above come back here.
     return std::make_unique<HudWindowControl>(static_cast<DiveEngineControl&>(engine).engine());
 }
 

@@ -2,17 +2,17 @@
 
 #include "app/AppServices.h"
 #include "app/SystemSound.h"
+#include "platform/linux/LinuxPlatform.h"
 
 #include <memory>
 
 namespace plovane {
 
-class LinuxPlatform;
 class QtScheduler;
 
 // The real services of the application on a Linux desktop: the engine with the sensors
-// from the Linux platform factory, the Qt HUD panel, the knock bridge on its TCP port and
-// the theme's message sound.
+// of the probed desktop, the Qt HUD panel, the knock bridge on its TCP port and the
+// theme's message sound. Create it on the main thread once the QApplication exists.
 class LinuxAppServices final : public AppServices {
 public:
     explicit LinuxAppServices(QtScheduler& mainThread);
@@ -28,7 +28,7 @@ public:
 
 private:
     QtScheduler& mainThread_;
-    std::unique_ptr<LinuxPlatform> platform_;
+    LinuxSensingPlatform platform_;
     SystemSound knockSound_;
 };
 

@@ -60,7 +60,7 @@ start_plovane() {
 # Opens the HUD's right-click menu over the pet and picks the item `downs` steps down
 # (separators are skipped; "Up" from the top wraps to the last item, Quit).
 hud_menu() { # key, count
-  xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-110} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 3
+  xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-$(( W - 90 ))} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 3
   sleep 0.8
   xdotool key --delay 120 $(yes "$1" | head -n "$2")
   sleep 0.2
