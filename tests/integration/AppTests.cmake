@@ -1,6 +1,6 @@
 # Whole-application tests: they run the real plovane on the test desktop that
-# scripts/test-desktop.sh provides (skipped without DISPLAY). They all use the fixed knock
-# port, so they never run at the same time.
+# scripts/test-desktop.sh provides (skipped without DISPLAY). They move the keyboard focus
+# and the pointer of the shared desktop and bind the fixed knock port, so each runs alone.
 if(TARGET plovane)
   foreach(script AppEndToEnd AppTermination)
     add_test(NAME ${script}
@@ -8,6 +8,7 @@ if(TARGET plovane)
     set_tests_properties(${script} PROPERTIES
       SKIP_RETURN_CODE 77
       RESOURCE_LOCK knock_port_8765
+      RUN_SERIAL TRUE
       TIMEOUT 120
       LABELS integration)
   endforeach()
