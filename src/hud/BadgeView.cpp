@@ -38,8 +38,12 @@ void BadgeView::disappear()
 
 QSizeF BadgeView::size() const
 {
-    const QFontMetricsF fm(hud::systemFont(kFontSize));
-    return {std::ceil(fm.horizontalAdvance(look_.emoji)), std::ceil(fm.height())};
+    // Measuring a colour emoji decodes its bitmap: once is enough.
+    if (size_.isEmpty()) {
+        const QFontMetricsF fm(hud::systemFont(kFontSize));
+        size_ = QSizeF(std::ceil(fm.horizontalAdvance(look_.emoji)), std::ceil(fm.height()));
+    }
+    return size_;
 }
 
 double BadgeView::offsetY() const { return -look_.lift * bounce_.value(); }

@@ -49,6 +49,7 @@ private:
     mutable QImage glyph_;
     mutable Shadow shadow_;
     mutable qreal renderedDpr_{0};
+    mutable QSizeF size_;
 };
 
 std::unique_ptr<BadgeView> makeKnockBadgeView(AnimationDriver& driver, std::function<void()> onFrame);

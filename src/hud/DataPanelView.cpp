@@ -128,10 +128,31 @@ void DataPanelView::setContent(const Content& content, double width)
     }
     // The button keeps its look while it fades out.
     const hud::ActionButtonLook keepButton = content_.actionButton;
+    auto layoutKey = [](const Content& c, double w) {
+        std::string key = c.advice.toStdString() + '\x1f' + c.actionButton.title + '\x1f' +
+                          (c.showActionButton ? "b" : "-") + std::to_string(w);
+        for (const AppIcon& a : c.apps)
+            key += a.icon.empty() ? '0' : '1';
+        return key;
+    };
+    const bool relayout = first || layoutKey(content, width) != layoutKey(content_, width_);
     content_ = content;
     if (!content.showActionButton && !keepButton.title.empty())
         content_.actionButton = keepButton;
-    layout(width);
+    cacheValid_ = false;
+    // Most updates are the SHIFT clock: nothing moves, so the text is not laid out again.
+    if (relayout)
+        layout(width);
+}
+
+bool DataPanelView::isAnimating() const
+{
+    if (title_.isFading() || advice_.isFading() || buttonPresence_.isAnimating())
+        return true;
+    for (const auto& v : iconActive_)
+        if (v->isAnimating())
+            return true;
+    return false;
 }
 
 void DataPanelView::layout(double width)
@@ -168,6 +189,30 @@ QRectF DataPanelView::actionButtonRect() const
 
 void DataPanelView::paint(QPainter& p, QPointF topLeft) const
 {
+    // Between changes the card is one image: the sprite's frames and the badges' bobs
+    // repaint over it four to thirty times a second.
+    if (isAnimating()) {
+        cacheValid_ = false;
+        paintCard(p, topLeft);
+        return;
+    }
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    if (!cacheValid_ || cacheDpr_ != dpr) {
+        const QSize pixels(static_cast<int>(std::ceil(size_.width() * dpr)), static_cast<int>(std::ceil(size_.height() * dpr)));
+        cache_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        cache_.setDevicePixelRatio(dpr);
+        cache_.fill(Qt::transparent);
+        QPainter cp(&cache_);
+        paintCard(cp, QPointF(0, 0));
+        cp.end();
+        cacheValid_ = true;
+        cacheDpr_ = dpr;
+    }
+    p.drawImage(topLeft, cache_);
+}
+
+void DataPanelView::paintCard(QPainter& p, QPointF topLeft) const
+{
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
@@ -186,8 +231,7 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
         if (text.isEmpty() || opacity <= 0.0)
             return;
         p.setOpacity(opacity);
-        p.setPen(Qt::white);
-        p.drawText(QRectF(kPadH, y, inner, headerHeight_), Qt::AlignLeft | Qt::AlignVCenter, text);
+        hud::drawCachedText(p, QRectF(kPadH, y, inner, headerHeight_), Qt::AlignLeft, text, headerFont(), Qt::white);
     });
     p.setOpacity(1.0);
     y += headerHeight_ + kRowSpacing;

@@ -5,6 +5,7 @@
 #include "hud/HUDTexts.h"
 #include "platform/qt/AnimationDriver.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QRectF>
 #include <QString>
@@ -57,6 +58,8 @@ public:
 
 private:
     void layout(double width);
+    bool isAnimating() const;
+    void paintCard(QPainter& p, QPointF topLeft) const;
     void paintMetrics(QPainter& p, const QRectF& row) const;
     void paintIcons(QPainter& p, QPointF origin) const;
     void paintAdviceLine(QPainter& p, const QRectF& line) const;
@@ -69,6 +72,9 @@ private:
     double adviceHeight_{0};
     QSizeF buttonSize_;
     hud::WrappedText wrappedAdvice_;
+    mutable QImage cache_;
+    mutable bool cacheValid_{false};
+    mutable qreal cacheDpr_{0};
 
     CrossFade<QString> title_;
     CrossFade<QString> advice_;

@@ -108,3 +108,44 @@ void paintWrapped(QPainter& p, const WrappedText& text, const QFont& font, QPoin
 }
 
 } // namespace plovane::hud
+
+#include <QHash>
+
+namespace plovane::hud {
+
+void drawCachedText(QPainter& p, const QRectF& rect, Qt::Alignment align, const QString& text, const QFont& font,
+                    const QColor& color)
+{
+    static QHash<QString, QImage> cache;
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const QString key = text + QChar(0x1f) + font.key() + QChar(0x1f) + color.name(QColor::HexArgb) +
+                        QChar(0x1f) + QString::number(dpr);
+    auto it = cache.constFind(key);
+    if (it == cache.constEnd()) {
+        const QFontMetricsF fm(font);
+        const QSizeF size(std::ceil(fm.horizontalAdvance(text)) + 2.0, std::ceil(fm.height()));
+        QImage image(QSize(static_cast<int>(std::ceil(size.width() * dpr)), static_cast<int>(std::ceil(size.height() * dpr))),
+                     QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        QPainter ip(&image);
+        ip.setRenderHint(QPainter::TextAntialiasing, true);
+        ip.setFont(font);
+        ip.setPen(color);
+        ip.drawText(QRectF(QPointF(0, 0), size), Qt::AlignLeft | Qt::AlignVCenter, text);
+        ip.end();
+        if (cache.size() > 64)
+            cache.clear();
+        it = cache.insert(key, image);
+    }
+    const QSizeF size = QSizeF(it->size()) / dpr;
+    double x = rect.left();
+    if (align & Qt::AlignHCenter)
+        x = rect.center().x() - size.width() / 2;
+    else if (align & Qt::AlignRight)
+        x = rect.right() - size.width();
+    const double y = rect.center().y() - size.height() / 2;
+    p.drawImage(QPointF(x, y), *it);
+}
+
+} // namespace plovane::hud

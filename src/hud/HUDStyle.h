@@ -42,6 +42,12 @@ struct WrappedText {
     double height() const { return lineHeight * lines.size(); }
 };
 WrappedText wrapText(const QString& text, const QFont& font, double width, int maxLines);
+// Draws one line of text like QPainter::drawText, from an image made the first time.
+// Colour emoji are bitmaps scaled down on every draw; the HUD's few repeating texts
+// (headline, button symbols) should not pay that each second.
+void drawCachedText(QPainter& p, const QRectF& rect, Qt::Alignment align, const QString& text, const QFont& font,
+                    const QColor& color);
+
 // Draws the lines from `topLeft`, each left-aligned or centred within `width`.
 void paintWrapped(QPainter& p, const WrappedText& text, const QFont& font, QPointF topLeft, double width,
                   Qt::Alignment horizontal);

@@ -432,7 +432,10 @@ void HUDView::relayout()
     spriteRect_ = QRectF(QPointF(blockX, y0) + kSpriteBlockOffset, QSizeF(kSpriteSide, kSpriteSide));
     cardRect_ = QRectF(QPointF(x0, y0 + kPanelTop), card);
 
-    compactText_ = hud::wrapText(compactAdvice_.current(), compactFont(), kSpriteSide - 20.0, 2);
+    if (compactText_.lines.isEmpty() || compactTextFor_ != compactAdvice_.current()) {
+        compactText_ = hud::wrapText(compactAdvice_.current(), compactFont(), kSpriteSide - 20.0, 2);
+        compactTextFor_ = compactAdvice_.current();
+    }
     const QSizeF labelSize(compactText_.width + 20.0, compactText_.height() + 10.0);
     compactLabelRect_ = QRectF(QPointF(spriteRect_.center().x() - 20.0 - labelSize.width() / 2,
                                        spriteRect_.bottom() - 10.0 - labelSize.height()),

@@ -195,6 +195,7 @@ private:
     QRectF musicRect_;
     QRectF welcomeRect_;
     hud::WrappedText compactText_;
+    QString compactTextFor_;
     QRegion appliedMask_;
 };
 

@@ -1,7 +1,9 @@
 #include "platform/qt/SymbolImage.h"
 
 #include <QFont>
+#include <QHash>
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -140,11 +142,30 @@ void SymbolImage::paint(QPainter& painter, const QString& name, const QRectF& re
             return;
         }
     }
-    QFont f = painter.font();
-    f.setPixelSize(std::max(6, static_cast<int>(std::min(rect.width(), rect.height()) * 0.9)));
-    painter.setFont(f);
-    painter.setPen(color);
-    painter.drawText(rect, Qt::AlignCenter, e ? QString::fromUtf8(e->emoji) : QStringLiteral("?"));
+    // Emoji glyphs are bitmaps scaled down at every draw: keep each one drawn once.
+    static QHash<QString, QImage> emojiCache;
+    const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const int px = std::max(6, static_cast<int>(std::min(rect.width(), rect.height()) * 0.9));
+    const QString text = e ? QString::fromUtf8(e->emoji) : QStringLiteral("?");
+    const QString key = text + QLatin1Char('@') + QString::number(px) + QLatin1Char('x') + QString::number(dpr) +
+                        color.name(QColor::HexArgb);
+    auto it = emojiCache.constFind(key);
+    if (it == emojiCache.constEnd()) {
+        const int side = static_cast<int>(std::ceil(px * 1.4 * dpr));
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        QPainter ip(&image);
+        QFont f = painter.font();
+        f.setPixelSize(px);
+        ip.setFont(f);
+        ip.setPen(color);
+        ip.drawText(QRectF(0, 0, side / dpr, side / dpr), Qt::AlignCenter, text);
+        ip.end();
+        it = emojiCache.insert(key, image);
+    }
+    const QSizeF logical = QSizeF(it->size()) / dpr;
+    painter.drawImage(QPointF(rect.center().x() - logical.width() / 2, rect.center().y() - logical.height() / 2), *it);
     painter.restore();
 }
 
