@@ -317,6 +317,11 @@ AtspiAccessibilitySource::~AtspiAccessibilitySource()
 
 void AtspiAccessibilitySource::subscribe()
 {
+    // Asking the session bus on every snapshot would cost a round trip per tick.
+    session_.connect(kA11yBusService, kA11yBusPath, kProperties, QStringLiteral("PropertiesChanged"), this,
+                     SLOT(onStatusChanged(QString, QVariantMap, QStringList)));
+    trusted_ = readIsEnabled();
+
     a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("StateChanged"),
                   this, SLOT(onStateChanged(QDBusMessage)));
     a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"), QStringLiteral("Activate"),
@@ -367,7 +372,20 @@ void AtspiAccessibilitySource::onWindowDeactivated(const QDBusMessage& message)
     deactivatedBus_ = ref.bus;
 }
 
-bool AtspiAccessibilitySource::isTrusted()
+bool AtspiAccessibilitySource::isTrusted() { return trusted_; }
+
+void AtspiAccessibilitySource::onStatusChanged(const QString& interface, const QVariantMap& changed,
+                                               const QStringList& invalidated)
+{
+    if (interface != QLatin1String("org.a11y.Status"))
+        return;
+    if (auto it = changed.constFind(QStringLiteral("IsEnabled")); it != changed.constEnd())
+        trusted_ = it->toBool();
+    else if (invalidated.contains(QStringLiteral("IsEnabled")))
+        trusted_ = readIsEnabled();
+}
+
+bool AtspiAccessibilitySource::readIsEnabled()
 {
     auto request = QDBusMessage::createMethodCall(kA11yBusService, kA11yBusPath, kProperties, QStringLiteral("Get"));
     request.setArguments({QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")});

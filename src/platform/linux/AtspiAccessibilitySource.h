@@ -5,6 +5,8 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QVariantMap>
 
 #include <memory>
 #include <optional>
@@ -42,10 +44,12 @@ private Q_SLOTS:
     void onStateChanged(const QDBusMessage& message);
     void onWindowActivated(const QDBusMessage& message);
     void onWindowDeactivated(const QDBusMessage& message);
+    void onStatusChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
 
 private:
     AtspiAccessibilitySource(QDBusConnection session, QDBusConnection a11y, QString connectionName);
     void subscribe();
+    bool readIsEnabled();
 
     QDBusConnection session_;
     QDBusConnection a11y_;
@@ -53,6 +57,8 @@ private:
     std::optional<AtspiRef> focused_;
     std::optional<AtspiRef> activeWindow_;
     std::optional<QString> deactivatedBus_;
+    // The session's accessibility switch, kept current by its change notifications.
+    bool trusted_{false};
 };
 
 // A desktop without an accessibility bus: never trusted, nothing focused.

@@ -81,20 +81,21 @@ std::vector<RunningApplication> ProcRunningApplications::list()
     DIR* dir = ::opendir(procRoot_.c_str());
     if (!dir)
         return out;
-    std::unordered_map<int, std::optional<RunningApplication>> alive;
-    alive.reserve(cache_.size() + 16);
+    // Mark and sweep: entries not seen in this listing belong to processes that are gone.
+    ++generation_;
     while (const dirent* entry = ::readdir(dir)) {
         const auto pid = parsePid(entry->d_name);
         if (!pid)
             continue;
-        auto cached = cache_.find(*pid);
-        auto& slot = alive[*pid];
-        slot = cached != cache_.end() ? std::move(cached->second) : resolve(*pid);
-        if (slot)
-            out.push_back(*slot);
+        auto [it, isNew] = cache_.try_emplace(*pid);
+        if (isNew)
+            it->second.app = resolve(*pid);
+        it->second.generation = generation_;
+        if (it->second.app)
+            out.push_back(*it->second.app);
     }
     ::closedir(dir);
-    cache_ = std::move(alive); // pids that are gone drop out
+    std::erase_if(cache_, [this](const auto& entry) { return entry.second.generation != generation_; });
     return out;
 }
 

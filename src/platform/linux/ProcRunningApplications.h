@@ -3,6 +3,7 @@
 #include "platform/Workspace.h"
 #include "platform/linux/ApplicationIdentity.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -30,7 +31,12 @@ private:
     const ApplicationIdentity& identity_;
     std::string procRoot_;
     int selfPid_;
-    std::unordered_map<int, std::optional<RunningApplication>> cache_;
+    struct Entry {
+        std::optional<RunningApplication> app;
+        std::uint64_t generation{0};
+    };
+    std::unordered_map<int, Entry> cache_;
+    std::uint64_t generation_{0};
 };
 
 } // namespace plovane

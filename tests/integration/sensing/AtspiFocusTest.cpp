@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 
 #include <gtest/gtest.h>
@@ -76,14 +78,26 @@ TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
     EXPECT_EQ(ide.summary.rfind("cursor:prompting | role=AXTextField", 0), 0u) << ide.summary;
 }
 
-TEST_F(AtspiFocusTest, PermissionProbeReadsAndSetsTheAccessibilitySwitch)
+TEST_F(AtspiFocusTest, TrustFollowsTheSwitchAndTheRequestTurnsItOn)
 {
+    auto source = AtspiAccessibilitySource::connectToSession(QDBusConnection::sessionBus());
+    ASSERT_NE(source, nullptr);
     LinuxPermissionProbe probe{QDBusConnection::sessionBus()};
     ASSERT_TRUE(probe.accessibilityTrusted());
     EXPECT_TRUE(LinuxPermissionProbe::isX11Session());
-    // The request turns the switch on and leaves it on; calling it again is harmless.
+
+    auto set = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                              QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    set.setArguments({QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"),
+                      QVariant::fromValue(QDBusVariant(false))});
+    ASSERT_EQ(QDBusConnection::sessionBus().call(set).type(), QDBusMessage::ReplyMessage);
+    EXPECT_FALSE(probe.accessibilityTrusted());
+    EXPECT_TRUE(pumpUntil([&] { return !source->isTrusted(); }));
+
+    // The permission request switches accessibility back on, and the source hears of it.
     probe.requestAccessibility();
     EXPECT_TRUE(probe.accessibilityTrusted());
+    EXPECT_TRUE(pumpUntil([&] { return source->isTrusted(); }));
 }
 
 } // namespace
