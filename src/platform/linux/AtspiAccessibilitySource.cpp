@@ -329,6 +329,11 @@ void AtspiAccessibilitySource::subscribe()
     a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"), QStringLiteral("Deactivate"),
                   this, SLOT(onWindowDeactivated(QDBusMessage)));
 
+    // An application that quits takes its focus with it.
+    a11y_.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                  QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
+                  SLOT(onNameOwnerChanged(QString, QString, QString)));
+
     // Applications only send the events some listener has asked the registry for.
     for (const char* event : {"object:state-changed:focused", "window:activate", "window:deactivate"}) {
         auto message = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.atspi.Registry"),
@@ -370,6 +375,19 @@ void AtspiAccessibilitySource::onWindowDeactivated(const QDBusMessage& message)
     // Until one of its windows is activated again, the application's last focus is stale:
     // the user may have moved to a window the accessibility layer never hears about.
     deactivatedBus_ = ref.bus;
+}
+
+void AtspiAccessibilitySource::onNameOwnerChanged(const QString& name, const QString& /*oldOwner*/,
+                                                  const QString& newOwner)
+{
+    if (!newOwner.isEmpty())
+        return;
+    if (focused_ && focused_->bus == name)
+        focused_.reset();
+    if (activeWindow_ && activeWindow_->bus == name)
+        activeWindow_.reset();
+    if (deactivatedBus_ == name)
+        deactivatedBus_.reset();
 }
 
 bool AtspiAccessibilitySource::isTrusted() { return trusted_; }

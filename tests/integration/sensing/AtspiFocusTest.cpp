@@ -53,8 +53,8 @@ TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
     ASSERT_NE(source, nullptr) << "the test desktop has no accessibility bus";
     ASSERT_TRUE(source->isTrusted()) << "org.a11y.Status.IsEnabled is off";
 
-    test::ChildProcess window({PLOVANE_ACCESSIBLE_WINDOW});
-    const auto id = window.readLine();
+    auto window = std::make_unique<test::ChildProcess>(std::vector<std::string>{PLOVANE_ACCESSIBLE_WINDOW});
+    const auto id = window->readLine();
     ASSERT_TRUE(id);
     ASSERT_EQ(std::system(("xdotool windowactivate --sync " + *id + " >/dev/null 2>&1").c_str()), 0);
     ASSERT_TRUE(pumpUntil([&] { return source->focusedApplication() != nullptr; }))
@@ -76,6 +76,11 @@ TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
                                        InputSnapshot{0.2, true}, 0, IDESensingSwitches{true, false});
     EXPECT_EQ(ide.primaryState, IDEPrimaryState::prompting);
     EXPECT_EQ(ide.summary.rfind("cursor:prompting | role=AXTextField", 0), 0u) << ide.summary;
+
+    // The application quits: no focused application any more, so the context is unavailable.
+    window.reset();
+    EXPECT_TRUE(pumpUntil([&] { return source->focusedApplication() == nullptr; }));
+    EXPECT_FALSE(monitor.snapshot("org.example.Probe").accessibilityTrusted);
 }
 
 TEST_F(AtspiFocusTest, TrustFollowsTheSwitchAndTheRequestTurnsItOn)
