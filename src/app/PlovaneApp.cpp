@@ -45,8 +45,12 @@ int PlovaneApp::main(int argc, char** argv)
         HUDActions::setDelegate(nullptr);
     }
 
-    if (!defaults->flush())
+    // Whatever the store still holds (a toggle of the last half second, today's final
+    // seconds) goes to disk now; if it cannot, say so rather than exit as if all was well.
+    if (!defaults->flush()) {
         logLine("Settings could not be written to " + defaults->folder());
+        return exitCode != 0 ? exitCode : 1;
+    }
     return exitCode;
 }
 

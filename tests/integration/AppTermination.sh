@@ -27,3 +27,13 @@ for sig in TERM HUP; do
   fi
   echo "ok: SIG$sig ends plovane with 0 and today's statistics on disk"
 done
+
+# A settings folder that cannot be written: the exit code says so instead of 0.
+rm -rf "$settings_dir"
+echo "not a folder" >"$settings_dir"
+start_plovane
+kill -TERM "$app_pid"
+wait_exit 10
+[ "$rc" != 0 ] || fail "exit code 0 although the settings could not be written"
+grep -q "Settings could not be written" "$work/app.log" || fail "the failed write was not reported"
+echo "ok: an unwritable settings folder ends with exit code $rc and a log line"

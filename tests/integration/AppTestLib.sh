@@ -46,7 +46,15 @@ start_focus_probe() {
   wait_for 5 test "$(xdotool getactivewindow 2>/dev/null)" = "$probe" || fail "probe window is not active"
 }
 
+# The knock port is machine-wide: another run of these tests (another checkout) may hold it.
+port_busy() { bash -c 'exec 3<>/dev/tcp/127.0.0.1/8765' 2>/dev/null; }
+wait_for_free_knock_port() {
+  for _ in $(seq 1 600); do port_busy || return 0; sleep 0.1; done
+  fail "port 8765 is held by another program"
+}
+
 start_plovane() {
+  wait_for_free_knock_port
   (cd "$repo" && exec "$app") >>"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
