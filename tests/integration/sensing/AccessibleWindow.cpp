@@ -1,8 +1,9 @@
-// A small Qt window for the accessibility tests: a line edit with a placeholder, focused,
-// under a known title. Prints its window id once shown, then lives until its standard
+// A small Qt window for the accessibility tests: a focused line edit with a placeholder
+// and, one Tab away, a named multi-line editor holding some code, under a known title. Prints its window id once shown, then lives until its standard
 // input closes.
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSocketNotifier>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -21,7 +22,12 @@ int main(int argc, char** argv)
     auto* edit = new QLineEdit(&window);
     edit->setPlaceholderText(QStringLiteral("Ask anything"));
     layout->addWidget(edit);
-    window.resize(320, 120);
+    auto* editor = new QPlainTextEdit(&window);
+    editor->setAccessibleName(QStringLiteral("Editor"));
+    editor->setPlainText(QStringLiteral("fn main() {}"));
+    editor->setTabChangesFocus(true);
+    layout->addWidget(editor);
+    window.resize(320, 200);
     window.show();
     edit->setFocus();
 

@@ -77,6 +77,20 @@ TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
     EXPECT_EQ(ide.primaryState, IDEPrimaryState::prompting);
     EXPECT_EQ(ide.summary.rfind("cursor:prompting | role=AXTextField", 0), 0u) << ide.summary;
 
+    // Tab to the multi-line editor and select its text.
+    const auto focusedBefore = source->focusedObject();
+    ASSERT_EQ(std::system("xdotool key --clearmodifiers Tab >/dev/null 2>&1"), 0);
+    ASSERT_TRUE(pumpUntil([&] { return source->focusedObject() != focusedBefore; }));
+    ASSERT_EQ(std::system("xdotool key --clearmodifiers ctrl+a >/dev/null 2>&1"), 0);
+    AXContextSnapshot editor;
+    EXPECT_TRUE(pumpUntil([&] {
+        editor = monitor.snapshot("org.example.Probe");
+        return editor.selectedText == "fn main() {}";
+    })) << editor.selectedText;
+    EXPECT_EQ(editor.focusedRole, "AXTextArea");
+    EXPECT_EQ(editor.focusedLabel, "Editor");
+    EXPECT_EQ(editor.windowTitle, "Prompt Window");
+
     // The application quits: no focused application any more, so the context is unavailable.
     window.reset();
     EXPECT_TRUE(pumpUntil([&] { return source->focusedApplication() == nullptr; }));
