@@ -12,6 +12,8 @@
 #include <QMap>
 
 #include <atomic>
+#include <deque>
+#include <vector>
 
 namespace plovane {
 
@@ -24,7 +26,11 @@ const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 constexpr int kCallTimeoutMs = 250;
 constexpr int kMaxParentWalk = 32;
 // AT-SPI state bits.
+constexpr unsigned kStateActive = 1;
+constexpr unsigned kStateFocused = 12;
 constexpr unsigned kStateMultiLine = 17;
+// How much of an active window's tree the start-up search for the focus may read.
+constexpr int kMaxFocusSearchNodes = 400;
 
 bool isNullPath(const QString& path)
 {
@@ -81,6 +87,37 @@ public:
         if (isNullPath(path.path()))
             return std::nullopt;
         return AtspiRef{bus.isEmpty() ? ref.bus : bus, path.path()};
+    }
+
+    std::vector<AtspiRef> children(const AtspiRef& ref)
+    {
+        std::vector<AtspiRef> out;
+        auto reply = call(ref, kAccessible, QStringLiteral("GetChildren"));
+        if (!reply || reply->arguments().isEmpty())
+            return out;
+        const auto argument = reply->arguments().constFirst().value<QDBusArgument>();
+        argument.beginArray();
+        while (!argument.atEnd()) {
+            QString bus;
+            QDBusObjectPath path;
+            argument.beginStructure();
+            argument >> bus >> path;
+            argument.endStructure();
+            if (!isNullPath(path.path()))
+                out.push_back(AtspiRef{bus.isEmpty() ? ref.bus : bus, path.path()});
+        }
+        argument.endArray();
+        return out;
+    }
+
+    // The first word of the object's state set; 0 when it cannot be read.
+    unsigned states(const AtspiRef& ref)
+    {
+        auto reply = call(ref, kAccessible, QStringLiteral("GetState"));
+        if (!reply || reply->arguments().isEmpty())
+            return 0;
+        const auto bits = qdbus_cast<QList<uint>>(reply->arguments().constFirst());
+        return bits.isEmpty() ? 0 : bits.constFirst();
     }
 
     std::optional<QString> roleName(const AtspiRef& ref)
@@ -300,6 +337,7 @@ std::unique_ptr<AtspiAccessibilitySource> AtspiAccessibilitySource::connectToSes
     }
     std::unique_ptr<AtspiAccessibilitySource> source(new AtspiAccessibilitySource(session, a11y, name));
     source->subscribe();
+    source->discoverFocus();
     return source;
 }
 
@@ -345,6 +383,37 @@ void AtspiAccessibilitySource::subscribe()
         if (reply.type() != QDBusMessage::ReplyMessage)
             logLine("Accessibility: cannot subscribe to " + std::string(event) + ": " +
                     reply.errorMessage().toStdString());
+    }
+}
+
+void AtspiAccessibilitySource::discoverFocus()
+{
+    // Focus events only tell of changes; what had focus before we listened is looked up
+    // once: the active window of each application, then a bounded search below it.
+    const AtspiRef root{QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/accessible/root")};
+    AtspiCaller registry{a11y_};
+    for (const auto& app : registry.children(root)) {
+        if (app.bus == a11y_.baseService())
+            continue;
+        AtspiCaller caller{a11y_}; // a hung application only costs its own calls
+        for (const auto& window : caller.children(app)) {
+            if (!(caller.states(window) & (1u << kStateActive)))
+                continue;
+            std::deque<AtspiRef> queue{window};
+            for (int visited = 0; !queue.empty() && visited < kMaxFocusSearchNodes; ++visited) {
+                const AtspiRef node = queue.front();
+                queue.pop_front();
+                if (caller.states(node) & (1u << kStateFocused)) {
+                    if (!focused_)
+                        focused_ = node;
+                    if (!activeWindow_)
+                        activeWindow_ = window;
+                    return;
+                }
+                for (auto& child : caller.children(node))
+                    queue.push_back(std::move(child));
+            }
+        }
     }
 }
 

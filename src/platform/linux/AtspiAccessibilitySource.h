@@ -50,6 +50,7 @@ private Q_SLOTS:
 private:
     AtspiAccessibilitySource(QDBusConnection session, QDBusConnection a11y, QString connectionName);
     void subscribe();
+    void discoverFocus();
     bool readIsEnabled();
 
     QDBusConnection session_;

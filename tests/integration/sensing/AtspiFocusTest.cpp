@@ -97,6 +97,28 @@ TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
     EXPECT_FALSE(monitor.snapshot("org.example.Probe").accessibilityTrusted);
 }
 
+TEST_F(AtspiFocusTest, FindsTheFocusThatWasThereBeforeItListened)
+{
+    test::ChildProcess window({PLOVANE_ACCESSIBLE_WINDOW});
+    const auto id = window.readLine();
+    ASSERT_TRUE(id);
+    ASSERT_EQ(std::system(("xdotool windowactivate --sync " + *id + " >/dev/null 2>&1").c_str()), 0);
+    // Give the window time to register on the bus and settle its focus.
+    auto probe = AtspiAccessibilitySource::connectToSession(QDBusConnection::sessionBus());
+    ASSERT_NE(probe, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return probe->focusedApplication() != nullptr; }));
+    probe.reset();
+
+    auto source = AtspiAccessibilitySource::connectToSession(QDBusConnection::sessionBus());
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(source->focusedApplication(), nullptr) << "the focus was not found at start";
+    AXContextMonitor monitor{*source};
+    const auto context = monitor.snapshot("org.example.Probe");
+    EXPECT_EQ(context.focusedRole, "AXTextField");
+    EXPECT_EQ(context.inputFieldHint, "Ask anything");
+    EXPECT_EQ(context.windowTitle, "Prompt Window");
+}
+
 TEST_F(AtspiFocusTest, TrustFollowsTheSwitchAndTheRequestTurnsItOn)
 {
     auto source = AtspiAccessibilitySource::connectToSession(QDBusConnection::sessionBus());
