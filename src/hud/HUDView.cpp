@@ -578,7 +578,16 @@ void HUDView::showContextMenu(QPoint globalPos)
 void HUDView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    driver_.setSuspended(false);
     appear();
+}
+
+void HUDView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Nobody sees a hidden HUD bob or blink: no frames until it is back.
+    driver_.setSuspended(true);
+    frameClock_.cancel();
 }
 
 void HUDView::resizeEvent(QResizeEvent* event)

@@ -296,6 +296,14 @@ TEST(HUDView, BadgesStackKnockAboveMusicAndOnlyWhileRaised)
     EXPECT_NEAR(view.knockBadgeRect().right(), view.musicBadgeRect().right(), 0.5);
     EXPECT_GT(view.knockBadgeRect().left(), view.width() / 2.0);
 
+    // Hidden, nothing runs; shown again, the bob goes on.
+    view.hide();
+    EXPECT_FALSE(view.animationDriver().isRunning());
+    EXPECT_FALSE(view.frameClockRunning());
+    view.show();
+    EXPECT_TRUE(view.animationDriver().isRunning());
+    EXPECT_TRUE(view.frameClockRunning());
+
     rig.engine->knockHintVisible = false;
     rig.engine->isMusicPlaying = false;
     rig.finishAnimations();

@@ -40,9 +40,15 @@ void AnimationDriver::detach(AnimatedValue* value)
     retime();
 }
 
+void AnimationDriver::setSuspended(bool suspended)
+{
+    suspended_ = suspended;
+    retime();
+}
+
 void AnimationDriver::retime()
 {
-    if (live_.empty()) {
+    if (live_.empty() || suspended_) {
         timer_.stop();
         return;
     }

@@ -28,6 +28,9 @@ public:
     void setTimeSource(TimeSource source);
 
     bool isRunning() const { return timer_.isActive(); }
+    // While suspended (the view is hidden) no frames run; values keep following the
+    // clock, so on resuming everything is where it would have been.
+    void setSuspended(bool suspended);
     std::size_t liveCount() const { return live_.size(); }
 
     // One frame: each live value reports, finished ones drop out, and the timer stops
@@ -43,6 +46,7 @@ private:
     TimeSource timeSource_;
     QTimer timer_;
     std::vector<AnimatedValue*> live_;
+    bool suspended_{false};
 };
 
 // A number that moves to new targets along an Animation. Its owner reads value() when it

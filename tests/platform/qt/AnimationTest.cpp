@@ -89,6 +89,14 @@ TEST(AnimationDriver, TimerRunsOnlyWhileSomethingMoves)
     bounce.set(0.0);
     EXPECT_FALSE(driver.isRunning());
 
+    // Suspended (a hidden view): no frames, but the value still follows the clock.
+    bounce.animateTo(1.0, Animation::easeInOut(0.45).repeatForever());
+    driver.setSuspended(true);
+    EXPECT_FALSE(driver.isRunning());
+    driver.setSuspended(false);
+    EXPECT_TRUE(driver.isRunning());
+    bounce.set(0.0);
+
     // A value destroyed while moving leaves the driver.
     {
         AnimatedValue shortLived(driver, 0.0);
