@@ -106,8 +106,22 @@ QString DataPanelView::wearText(long long focusSeconds)
     return QStringLiteral("Lv.%1/5").arg(hud::pressureLevel(static_cast<int>(std::min<long long>(focusSeconds, 1 << 30))));
 }
 
-void DataPanelView::setContent(const Content& content, double width)
+DataPanelView::Change DataPanelView::setContent(const Content& content, double width)
 {
+    auto sameApps = [](const std::vector<AppIcon>& a, const std::vector<AppIcon>& b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i].id != b[i].id || a[i].icon != b[i].icon || a[i].isActive != b[i].isActive ||
+                a[i].isNitrogen != b[i].isNitrogen)
+                return false;
+        return true;
+    };
+    const bool sameCard = content.statusTitle == content_.statusTitle && content.decompression == content_.decompression &&
+                          content.advice == content_.advice && content.showActionButton == content_.showActionButton &&
+                          content.actionButton.title == content_.actionButton.title && sameApps(content.apps, content_.apps) &&
+                          width == width_;
+    const bool sameMetrics = content.focusSeconds == content_.focusSeconds && content.noiseText == content_.noiseText;
     const bool first = content_.statusTitle.isEmpty() && title_.current().isEmpty();
     title_.set(content.statusTitle, !first);
     advice_.set(content.advice, !first);
@@ -139,10 +153,19 @@ void DataPanelView::setContent(const Content& content, double width)
     content_ = content;
     if (!content.showActionButton && !keepButton.title.empty())
         content_.actionButton = keepButton;
-    cacheValid_ = false;
+    if (!sameCard)
+        cacheValid_ = false;
     // Most updates are the SHIFT clock: nothing moves, so the text is not laid out again.
     if (relayout)
         layout(width);
+    if (!sameCard)
+        return Change::card;
+    return sameMetrics ? Change::none : Change::metrics;
+}
+
+QRectF DataPanelView::metricsRect() const
+{
+    return {kPadH, kPadV + headerHeight_ + kRowSpacing, width_ - 2 * kPadH, kMetricsHeight};
 }
 
 bool DataPanelView::isAnimating() const
@@ -193,7 +216,7 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
     // repaint over it four to thirty times a second.
     if (isAnimating()) {
         cacheValid_ = false;
-        paintCard(p, topLeft);
+        paintCard(p, topLeft, true);
         return;
     }
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
@@ -203,15 +226,19 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
         cache_.setDevicePixelRatio(dpr);
         cache_.fill(Qt::transparent);
         QPainter cp(&cache_);
-        paintCard(cp, QPointF(0, 0));
+        paintCard(cp, QPointF(0, 0), false);
         cp.end();
         cacheValid_ = true;
         cacheDpr_ = dpr;
     }
     p.drawImage(topLeft, cache_);
+    p.save();
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    paintMetrics(p, metricsRect().translated(topLeft));
+    p.restore();
 }
 
-void DataPanelView::paintCard(QPainter& p, QPointF topLeft) const
+void DataPanelView::paintCard(QPainter& p, QPointF topLeft, bool metrics) const
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -236,7 +263,8 @@ void DataPanelView::paintCard(QPainter& p, QPointF topLeft) const
     p.setOpacity(1.0);
     y += headerHeight_ + kRowSpacing;
 
-    paintMetrics(p, QRectF(kPadH, y, inner, kMetricsHeight));
+    if (metrics)
+        paintMetrics(p, QRectF(kPadH, y, inner, kMetricsHeight));
     y += kMetricsHeight + kRowSpacing;
 
     paintIcons(p, QPointF(kPadH, y));

@@ -45,12 +45,16 @@ public:
     DataPanelView(AnimationDriver& driver, std::function<void()> onFrame);
 
     // Takes new values (animating what changes) and lays the card out for `width`.
-    void setContent(const Content& content, double width);
+    // Returns what has to be repainted.
+    enum class Change { none, metrics, card };
+    Change setContent(const Content& content, double width);
     const Content& content() const { return content_; }
 
     QSizeF size() const { return size_; }
     // The Rest / Work button relative to the card's top-left, or empty while hidden.
     QRectF actionButtonRect() const;
+    // The WEAR / SHIFT / NOISE row relative to the card's top-left.
+    QRectF metricsRect() const;
 
     void paint(QPainter& painter, QPointF topLeft) const;
 
@@ -59,7 +63,9 @@ public:
 private:
     void layout(double width);
     bool isAnimating() const;
-    void paintCard(QPainter& p, QPointF topLeft) const;
+    // The card; without the metrics row when `metrics` is false (they change every
+    // second and are drawn over a kept image of the rest).
+    void paintCard(QPainter& p, QPointF topLeft, bool metrics) const;
     void paintMetrics(QPainter& p, const QRectF& row) const;
     void paintIcons(QPainter& p, QPointF origin) const;
     void paintAdviceLine(QPainter& p, const QRectF& line) const;

@@ -261,8 +261,15 @@ void HUDView::refreshNow()
         spriteLook_.set(identity);
     }
 
-    if (now.o2 != before.o2)
-        fillWidth_.animateTo(hud::healthBarFillWidth(now.o2), Animation::easeInOut(0.6));
+    if (now.o2 != before.o2) {
+        // The gauge moves a tenth at a time while draining: a twentieth of a point, which
+        // no one can see glide. Only steps of a point or more are animated.
+        const double width = hud::healthBarFillWidth(now.o2);
+        if (std::abs(width - fillWidth_.target()) >= 1.0 || fillWidth_.isAnimating())
+            fillWidth_.animateTo(width, Animation::easeInOut(0.6));
+        else
+            fillWidth_.set(width);
+    }
     fillColor_.set(tintColor(hud::healthBarFill(now.state, now.o2)));
     barVisible_.animateTo(hud::showSpriteHealthBar(now.state, now.o2) ? 1.0 : 0.0, Animation::easeInOut(0.5));
     batteryPresence_.animateTo(now.state == DiveState::critical ? 1.0 : 0.0, Animation::easeInOut(0.3));
@@ -291,10 +298,15 @@ void HUDView::refreshNow()
     const bool onlyText = now.state == before.state && now.o2 == before.o2 && now.music == before.music &&
                           now.knock == before.knock && now.compact == before.compact &&
                           now.character == before.character;
-    if (onlyText && !compactAdvice_.isFading())
-        update(cardRect_.adjusted(-2, -2, 2, 2).toAlignedRect());
-    else
+    if (onlyText && !compactAdvice_.isFading()) {
+        // Usually just the SHIFT clock ticking: repaint that row, or the card, or nothing.
+        if (panelChange_ == DataPanelView::Change::metrics && showDataPanel())
+            update(dataPanel_.metricsRect().translated(cardRect_.topLeft()).toAlignedRect());
+        else if (panelChange_ == DataPanelView::Change::card)
+            update(cardRect_.united(compactLabelRect_).adjusted(-2, -2, 2, 2).toAlignedRect());
+    } else {
         update();
+    }
 }
 
 void HUDView::onStateChanged(DiveState state)
@@ -343,8 +355,45 @@ void HUDView::advanceFrame()
 {
     if (spriteFrameCount_ <= 1)
         return;
+    const std::string before = fullSpritePath(floatingSpritePath());
     spriteFrame_ = (spriteFrame_ + 1) % spriteFrameCount_;
-    update(spriteRect_.adjusted(-24, -24, 24, 24).toAlignedRect());
+    const std::string after = fullSpritePath(floatingSpritePath());
+    // Frames of one look differ in a few places (paws, a page): repaint only those,
+    // with room for the shadow or glow that follows them.
+    const QRectF changed = changedArea(before, after);
+    if (changed.isEmpty())
+        return;
+    const double zoom = spriteZoom_.value();
+    const QPointF c = spriteRect_.center();
+    const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
+    update(zoomed.adjusted(-24, -24, 24, 24).toAlignedRect());
+}
+
+QRectF HUDView::changedArea(const std::string& fromPath, const std::string& toPath) const
+{
+    // Per pair of frame files: the box of source pixels that differ, in sprite points.
+    static std::unordered_map<std::string, QRectF> boxes;
+    const std::string key = fromPath + '\n' + toPath;
+    auto it = boxes.find(key);
+    if (it == boxes.end()) {
+        const QImage a = loadSprite(fromPath).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage b = loadSprite(toPath).toImage().convertToFormat(QImage::Format_ARGB32);
+        QRectF box(0, 0, kSpriteSide, kSpriteSide);
+        if (!a.isNull() && a.size() == b.size()) {
+            QRect diff;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    if (a.pixel(x, y) != b.pixel(x, y))
+                        diff |= QRect(x, y, 1, 1);
+            // Both are scaled to fit the square and centred, pixel for pixel alike.
+            const double scale = kSpriteSide / std::max(a.width(), a.height());
+            const QPointF inset((kSpriteSide - a.width() * scale) / 2, (kSpriteSide - a.height() * scale) / 2);
+            box = diff.isEmpty() ? QRectF()
+                                 : QRectF(inset + QPointF(diff.x(), diff.y()) * scale, QSizeF(diff.size()) * scale);
+        }
+        it = boxes.emplace(key, box).first;
+    }
+    return it->second.isEmpty() ? QRectF() : it->second.translated(spriteRect_.topLeft());
 }
 
 void HUDView::appear()
@@ -411,7 +460,7 @@ void HUDView::updateContent()
     c.advice = hud::qs(engine_.adviceText.get());
     c.showActionButton = state == DiveState::critical || state == DiveState::resting;
     c.actionButton = hud::stateActionButton(state, lang);
-    dataPanel_.setContent(c, kRootWidth - kPanelTrailing);
+    panelChange_ = dataPanel_.setContent(c, kRootWidth - kPanelTrailing);
 
     welcome_.setContent(hud::qs(hud::welcomeMessage(lang, hudSettings_.sessionMinutes.get())),
                         hud::qs(hud::welcomeButtonTitle(lang)), kRootWidth - 4.0);

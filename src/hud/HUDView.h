@@ -126,6 +126,7 @@ private:
     void updateFrameCount();
     void runFrameClock();
     void advanceFrame();
+    QRectF changedArea(const std::string& fromPath, const std::string& toPath) const;
     void setSpriteHovering(bool hovering);
     void setHovering(bool hovering);
     void updateOpacityTarget();
@@ -197,6 +198,7 @@ private:
     QRectF welcomeRect_;
     hud::WrappedText compactText_;
     QString compactTextFor_;
+    DataPanelView::Change panelChange_{DataPanelView::Change::card};
     QRegion appliedMask_;
 };
 

@@ -338,3 +338,36 @@ TEST(HUDView, LeftClickOnThePetTogglesWorkAndRestAndTheButtonDoesToo)
     QTest::mousePress(overlay, Qt::RightButton, {}, QPoint(30, 40));
     EXPECT_EQ(reported, overlay->mapToGlobal(QPoint(30, 40)));
 }
+
+TEST(HUDView, IdleRepaintsStaySmall)
+{
+    HUDRig rig;
+    HUDView& view = rig.makeView();
+    rig.show();
+    rig.finishAnimations();
+
+    // Draining by a tenth moves the bar by a twentieth of a point: no animation for that.
+    rig.engine->o2 = 99.9;
+    rig.settle();
+    EXPECT_FALSE(view.animationDriver().isRunning());
+    // A real step glides.
+    rig.engine->o2 = 50.0;
+    rig.settle();
+    EXPECT_TRUE(view.animationDriver().isRunning());
+    rig.finishAnimations();
+
+    // The SHIFT clock alone touches only the metrics row of the card.
+    AnimationDriver driver;
+    DataPanelView panel(driver, [] {});
+    DataPanelView::Content c;
+    c.statusTitle = "In the Zone";
+    c.advice = "Sit tall.";
+    c.noiseText = "Zen";
+    EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::card);
+    EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::none);
+    c.focusSeconds = 61;
+    EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::metrics);
+    c.advice = "Stand up.";
+    EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::card);
+    EXPECT_TRUE(QRectF(QPointF(0, 0), panel.size()).contains(panel.metricsRect()));
+}
