@@ -5,6 +5,8 @@
 #   voluntary context switches (wakeups) per second, summed over all threads.
 # Usage: bench/idle-app.sh [path/to/plovane]   (default build/src/app/plovane)
 #        PLOVANE_WARMUP=20 PLOVANE_MEASURE=60 to change the two periods.
+#        PLOVANE_BENCH_MODE=flow (default): a key press every 10 s somewhere else keeps the
+#          user "working", so the pet stays in flow; =away: no input at all, the pet hovers.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 app="$(realpath "${1:-$here/build/src/app/plovane}")"
@@ -25,8 +27,15 @@ mkdir -p "$XDG_CONFIG_HOME/plovane"
 printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true}\n' \
   >"$XDG_CONFIG_HOME/plovane/defaults.json"
 
+mode="${PLOVANE_BENCH_MODE:-flow}"
 # Pointer away from the HUD (bottom left) and the tray (top right).
 xdotool mousemove 900 300 >/dev/null 2>&1 || true
+if [ "$mode" = flow ]; then
+  # Input that reaches the idle counter but no window of ours (the HUD never has focus).
+  (while sleep 10; do xdotool key shift >/dev/null 2>&1; done) &
+  typist=$!
+  trap 'kill $typist 2>/dev/null; rm -rf "$home"' EXIT
+fi
 
 cd "$here"
 "$app" >"$home/app.log" 2>&1 &
@@ -48,9 +57,9 @@ kill -TERM "$pid"
 rc=0; wait "$pid" || rc=$?
 
 awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v w0="$w0" -v w1="$w1" \
-    -v peak="$peak" -v final="$final" -v threads="$threads" -v rc="$rc" -v warm="$warmup" 'BEGIN {
+    -v peak="$peak" -v final="$final" -v threads="$threads" -v rc="$rc" -v warm="$warmup" -v mode="$mode" 'BEGIN {
   wall = t1 - t0; cpu = (c1 - c0) / 1e9
-  printf "plovane idle, %.0f s after a %d s warm-up (%d threads)\n", wall, warm, threads
+  printf "plovane idle (%s), %.0f s after a %d s warm-up (%d threads)\n", mode, wall, warm, threads
   printf "  CPU                 %.3f %% of one core\n", 100 * cpu / wall
   printf "  CPU per minute      %.3f s\n", cpu * 60 / wall
   printf "  resident peak       %.1f MB\n", peak / 1024
