@@ -38,7 +38,7 @@ public:
     void setupStatusBar();
     void updateStatusBarIcon();
 
-    EngineControl* engine() const { return engine_.get(); }
+    // True once launching has finished (the engine exists); stays true after termination.
     bool isRunning() const { return engine_ != nullptr; }
 
 private:
