@@ -93,8 +93,9 @@ QPixmap iconPixmap(const std::string& name, bool grey)
 } // namespace
 
 DataPanelView::DataPanelView(AnimationDriver& driver, std::function<void()> onFrame)
-    : title_(driver, QString(), Animation::easeInOut(0.3), onFrame),
-      advice_(driver, QString(), Animation::easeInOut(0.5), onFrame),
+    // Text cross-fades are gentle: thirty frames a second carry them.
+    : title_(driver, QString(), Animation::easeInOut(0.3).atFrameRate(30), onFrame),
+      advice_(driver, QString(), Animation::easeInOut(0.5).atFrameRate(30), onFrame),
       buttonPresence_(driver, 0.0, onFrame)
 {
     for (auto& v : iconActive_)
@@ -106,8 +107,13 @@ QString DataPanelView::wearText(long long focusSeconds)
     return QStringLiteral("Lv.%1/5").arg(hud::pressureLevel(static_cast<int>(std::min<long long>(focusSeconds, 1 << 30))));
 }
 
-DataPanelView::Change DataPanelView::setContent(const Content& content, double width)
+DataPanelView::Change DataPanelView::setContent(const Content& incoming, double width)
 {
+    // A hidden button keeps its look, so it fades out as it was.
+    Content content = incoming;
+    if (!content.showActionButton && !content_.actionButton.title.empty())
+        content.actionButton = content_.actionButton;
+
     auto sameApps = [](const std::vector<AppIcon>& a, const std::vector<AppIcon>& b) {
         if (a.size() != b.size())
             return false;
@@ -117,11 +123,13 @@ DataPanelView::Change DataPanelView::setContent(const Content& content, double w
                 return false;
         return true;
     };
-    const bool sameCard = content.statusTitle == content_.statusTitle && content.decompression == content_.decompression &&
-                          content.advice == content_.advice && content.showActionButton == content_.showActionButton &&
-                          content.actionButton.title == content_.actionButton.title && sameApps(content.apps, content_.apps) &&
-                          width == width_;
+    const bool sameChrome = content.decompression == content_.decompression &&
+                            content.showActionButton == content_.showActionButton &&
+                            content.actionButton.title == content_.actionButton.title &&
+                            sameApps(content.apps, content_.apps) && width == width_;
+    const bool sameCard = sameChrome && content.statusTitle == content_.statusTitle && content.advice == content_.advice;
     const bool sameMetrics = content.focusSeconds == content_.focusSeconds && content.noiseText == content_.noiseText;
+
     const bool first = content_.statusTitle.isEmpty() && title_.current().isEmpty();
     title_.set(content.statusTitle, !first);
     advice_.set(content.advice, !first);
@@ -140,8 +148,7 @@ DataPanelView::Change DataPanelView::setContent(const Content& content, double w
             iconActive_[i]->animateTo(target, Animation::easeInOut(0.2));
         iconSlotIds_[i] = id;
     }
-    // The button keeps its look while it fades out.
-    const hud::ActionButtonLook keepButton = content_.actionButton;
+
     auto layoutKey = [](const Content& c, double w) {
         std::string key = c.advice.toStdString() + '\x1f' + c.actionButton.title + '\x1f' +
                           (c.showActionButton ? "b" : "-") + std::to_string(w);
@@ -150,10 +157,8 @@ DataPanelView::Change DataPanelView::setContent(const Content& content, double w
         return key;
     };
     const bool relayout = first || layoutKey(content, width) != layoutKey(content_, width_);
-    content_ = content;
-    if (!content.showActionButton && !keepButton.title.empty())
-        content_.actionButton = keepButton;
-    if (!sameCard)
+    content_ = std::move(content);
+    if (!sameChrome)
         cacheValid_ = false;
     // Most updates are the SHIFT clock: nothing moves, so the text is not laid out again.
     if (relayout)
@@ -168,19 +173,11 @@ QRectF DataPanelView::metricsRect() const
     return {kPadH, kPadV + headerHeight_ + kRowSpacing, width_ - 2 * kPadH, kMetricsHeight};
 }
 
-bool DataPanelView::isAnimating() const
-{
-    if (title_.isFading() || advice_.isFading() || buttonPresence_.isAnimating())
-        return true;
-    for (const auto& v : iconActive_)
-        if (v->isAnimating())
-            return true;
-    return false;
-}
-
 void DataPanelView::layout(double width)
 {
     width_ = width;
+    cacheValid_ = false;
+    adviceImages_.clear();
     headerHeight_ = std::ceil(QFontMetricsF(headerFont()).height());
     bool anyIcon = false;
     for (const AppIcon& a : content_.apps)
@@ -210,35 +207,114 @@ QRectF DataPanelView::actionButtonRect() const
             buttonSize_};
 }
 
+namespace {
+QImage makeLayer(QSizeF size, qreal dpr)
+{
+    QImage image(QSize(static_cast<int>(std::ceil(size.width() * dpr)), static_cast<int>(std::ceil(size.height() * dpr))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    return image;
+}
+} // namespace
+
 void DataPanelView::paint(QPainter& p, QPointF topLeft) const
 {
-    // Between changes the card is one image: the sprite's frames and the badges' bobs
-    // repaint over it four to thirty times a second.
-    if (isAnimating()) {
-        cacheValid_ = false;
-        paintCard(p, topLeft, true);
-        return;
-    }
+    // The card is drawn from kept images: the chrome (fill, border, icons, button), the
+    // metrics row and each advice text. Sprite frames and badge bobs repaint over it
+    // many times a second, and a new tip cross-fades as two images.
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    if (!cacheValid_ || cacheDpr_ != dpr) {
-        const QSize pixels(static_cast<int>(std::ceil(size_.width() * dpr)), static_cast<int>(std::ceil(size_.height() * dpr)));
-        cache_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        cache_.setDevicePixelRatio(dpr);
-        cache_.fill(Qt::transparent);
-        QPainter cp(&cache_);
-        paintCard(cp, QPointF(0, 0), false);
-        cp.end();
-        cacheValid_ = true;
-        cacheDpr_ = dpr;
+    const double base = p.opacity();
+    if (chromeMoving()) {
+        cacheValid_ = false;
+        paintChrome(p, topLeft);
+    } else {
+        if (!cacheValid_ || cacheDpr_ != dpr) {
+            cache_ = makeLayer(size_, dpr);
+            QPainter cp(&cache_);
+            paintChrome(cp, QPointF(0, 0));
+            cp.end();
+            cacheValid_ = true;
+            cacheDpr_ = dpr;
+        }
+        p.drawImage(topLeft, cache_);
     }
-    p.drawImage(topLeft, cache_);
-    p.save();
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    paintMetrics(p, metricsRect().translated(topLeft));
-    p.restore();
+
+    const double inner = width_ - 2 * kPadH;
+    title_.paint([&](const QString& text, double opacity) {
+        if (text.isEmpty() || opacity <= 0.0)
+            return;
+        p.setOpacity(base * opacity);
+        hud::drawCachedText(p, QRectF(topLeft + QPointF(kPadH, kPadV), QSizeF(inner, headerHeight_)), Qt::AlignLeft, text,
+                            headerFont(), Qt::white);
+    });
+    p.setOpacity(base);
+
+    const QString key = wearText(content_.focusSeconds) + QChar(0x1f) + QString::number(content_.focusSeconds) +
+                        QChar(0x1f) + content_.noiseText;
+    const QRectF row = metricsRect();
+    if (key != metricsKey_ || metricsCache_.devicePixelRatio() != dpr || metricsCache_.isNull()) {
+        metricsCache_ = makeLayer(row.size(), dpr);
+        QPainter mp(&metricsCache_);
+        mp.setRenderHint(QPainter::TextAntialiasing, true);
+        paintMetrics(mp, QRectF(QPointF(0, 0), row.size()));
+        mp.end();
+        metricsKey_ = key;
+    }
+    p.drawImage(row.topLeft() + topLeft, metricsCache_);
+
+    const QRectF line = adviceLineRect();
+    advice_.paint([&](const QString& text, double opacity) {
+        if (text.isEmpty() || opacity <= 0.0)
+            return;
+        const QImage& image = adviceImage(text, dpr);
+        p.setOpacity(base * opacity);
+        const double h = image.height() / dpr;
+        p.drawImage(QPointF(line.left(), line.top() + (line.height() - h) / 2) + topLeft, image);
+    });
+    p.setOpacity(base);
 }
 
-void DataPanelView::paintCard(QPainter& p, QPointF topLeft, bool metrics) const
+bool DataPanelView::chromeMoving() const
+{
+    if (buttonPresence_.isAnimating())
+        return true;
+    for (const auto& v : iconActive_)
+        if (v->isAnimating())
+            return true;
+    return false;
+}
+
+QRectF DataPanelView::adviceLineRect() const
+{
+    const double top = kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing + stripHeight_ + kAdviceSpacing;
+    return {kPadH, top, width_ - 2 * kPadH, adviceHeight_};
+}
+
+const QImage& DataPanelView::adviceImage(const QString& text, qreal dpr) const
+{
+    const double textWidth = std::max(20.0, adviceLineRect().width() - kAdviceMinGap -
+                                                (content_.showActionButton ? buttonSize_.width() : 0.0));
+    const QString key = text + QChar(0x1f) + QString::number(textWidth) + QChar(0x1f) + QString::number(dpr);
+    for (const auto& [k, image] : adviceImages_)
+        if (k == key)
+            return image;
+    const hud::WrappedText wrapped =
+        text == content_.advice ? wrappedAdvice_ : hud::wrapText(text, adviceFont(), textWidth, 2);
+    QImage image = makeLayer(QSizeF(textWidth, std::max(1.0, wrapped.height())), dpr);
+    QPainter ip(&image);
+    ip.setRenderHint(QPainter::TextAntialiasing, true);
+    ip.setPen(Qt::white);
+    hud::paintWrapped(ip, wrapped, adviceFont(), QPointF(0, 0), textWidth, Qt::AlignLeft);
+    ip.end();
+    // The one showing and the one fading out are all that is ever needed.
+    if (adviceImages_.size() >= 3)
+        adviceImages_.erase(adviceImages_.begin());
+    adviceImages_.emplace_back(key, std::move(image));
+    return adviceImages_.back().second;
+}
+
+void DataPanelView::paintChrome(QPainter& p, QPointF topLeft) const
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -250,27 +326,8 @@ void DataPanelView::paintCard(QPainter& p, QPointF topLeft, bool metrics) const
     p.setPen(QPen(content_.decompression ? hud::color(hud::Hue::red, 0.8) : hud::color(hud::Hue::white, 0.25), 0.3));
     p.setBrush(Qt::NoBrush);
     p.drawPath(shape);
-
-    double y = kPadV;
-    const double inner = width_ - 2 * kPadH;
-    p.setFont(headerFont());
-    title_.paint([&](const QString& text, double opacity) {
-        if (text.isEmpty() || opacity <= 0.0)
-            return;
-        p.setOpacity(opacity);
-        hud::drawCachedText(p, QRectF(kPadH, y, inner, headerHeight_), Qt::AlignLeft, text, headerFont(), Qt::white);
-    });
-    p.setOpacity(1.0);
-    y += headerHeight_ + kRowSpacing;
-
-    if (metrics)
-        paintMetrics(p, QRectF(kPadH, y, inner, kMetricsHeight));
-    y += kMetricsHeight + kRowSpacing;
-
-    paintIcons(p, QPointF(kPadH, y));
-    y += stripHeight_ + kAdviceSpacing;
-
-    paintAdviceLine(p, QRectF(kPadH, y, inner, adviceHeight_));
+    paintIcons(p, QPointF(kPadH, kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing));
+    paintActionButton(p, adviceLineRect());
     p.restore();
 }
 
@@ -343,21 +400,9 @@ void DataPanelView::paintIcons(QPainter& p, QPointF origin) const
     }
 }
 
-void DataPanelView::paintAdviceLine(QPainter& p, const QRectF& line) const
+void DataPanelView::paintActionButton(QPainter& p, const QRectF& line) const
 {
     const double presence = buttonPresence_.value();
-    const double textWidth = line.width() - kAdviceMinGap - (content_.showActionButton ? buttonSize_.width() : 0.0);
-    advice_.paint([&](const QString& text, double opacity) {
-        if (text.isEmpty() || opacity <= 0.0)
-            return;
-        const hud::WrappedText wrapped =
-            text == content_.advice ? wrappedAdvice_ : hud::wrapText(text, adviceFont(), std::max(20.0, textWidth), 2);
-        p.setOpacity(opacity);
-        p.setPen(Qt::white);
-        hud::paintWrapped(p, wrapped, adviceFont(), QPointF(line.left(), line.top() + (line.height() - wrapped.height()) / 2),
-                          textWidth, Qt::AlignLeft);
-    });
-    p.setOpacity(1.0);
     if (presence <= 0.001 || content_.actionButton.title.empty())
         return;
     const QRectF button(QPointF(line.right() - buttonSize_.width(), line.top() + (line.height() - buttonSize_.height()) / 2),
@@ -367,7 +412,7 @@ void DataPanelView::paintAdviceLine(QPainter& p, const QRectF& line) const
     p.translate(button.center());
     p.scale(scale, scale);
     p.translate(-button.center());
-    p.setOpacity(std::clamp(presence, 0.0, 1.0));
+    p.setOpacity(p.opacity() * std::clamp(presence, 0.0, 1.0));
     p.setPen(Qt::NoPen);
     p.setBrush(hud::color(content_.actionButton.hue, 0.75));
     p.drawRoundedRect(button, button.height() / 2, button.height() / 2);

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -47,7 +48,7 @@ public:
     // Takes new values (animating what changes) and lays the card out for `width`.
     // Returns what has to be repainted.
     enum class Change { none, metrics, card };
-    Change setContent(const Content& content, double width);
+    Change setContent(const Content& incoming, double width);
     const Content& content() const { return content_; }
 
     QSizeF size() const { return size_; }
@@ -62,13 +63,13 @@ public:
 
 private:
     void layout(double width);
-    bool isAnimating() const;
-    // The card; without the metrics row when `metrics` is false (they change every
-    // second and are drawn over a kept image of the rest).
-    void paintCard(QPainter& p, QPointF topLeft, bool metrics) const;
+    bool chromeMoving() const;
+    QRectF adviceLineRect() const;
+    const QImage& adviceImage(const QString& text, qreal dpr) const;
+    void paintChrome(QPainter& p, QPointF topLeft) const;
     void paintMetrics(QPainter& p, const QRectF& row) const;
     void paintIcons(QPainter& p, QPointF origin) const;
-    void paintAdviceLine(QPainter& p, const QRectF& line) const;
+    void paintActionButton(QPainter& p, const QRectF& line) const;
 
     Content content_;
     double width_{0};
@@ -81,6 +82,9 @@ private:
     mutable QImage cache_;
     mutable bool cacheValid_{false};
     mutable qreal cacheDpr_{0};
+    mutable QImage metricsCache_;
+    mutable QString metricsKey_;
+    mutable std::vector<std::pair<QString, QImage>> adviceImages_;
 
     CrossFade<QString> title_;
     CrossFade<QString> advice_;

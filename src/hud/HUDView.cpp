@@ -109,8 +109,10 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       knockPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       musicPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       welcomePresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
-      compactAdvice_(driver_, QString(), Animation::easeInOut(0.5), [this] { update(); }),
-      spriteLook_(driver_, std::string(), Animation::easeInOut(0.45), [this] { update(); }),
+      compactAdvice_(driver_, QString(), Animation::easeInOut(0.5).atFrameRate(30),
+                     [this] { update(compactLabelRect_.adjusted(-6, -12, 6, 6).toAlignedRect()); }),
+      spriteLook_(driver_, std::string(), Animation::easeInOut(0.45).atFrameRate(30),
+                  [this] { update(spriteRect_.adjusted(-40, -40, 40, 40).toAlignedRect()); }),
       dataPanel_(driver_, [this] { update(cardRect_.adjusted(-2, -2, 2, 2).toAlignedRect()); })
 {
     if (env.animationTime)
@@ -290,7 +292,8 @@ void HUDView::refreshNow()
         else
             musicBadge_->disappear();
     }
-    compactAdvice_.set(hud::qs(engine_.adviceText.get()));
+    // The label is only seen in compact mode; elsewhere a new tip just replaces the old.
+    compactAdvice_.set(hud::qs(engine_.adviceText.get()), !showDataPanel() || panelPresence_.isAnimating());
     updateOpacityTarget();
     updateContent();
     relayout();

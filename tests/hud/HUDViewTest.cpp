@@ -371,3 +371,39 @@ TEST(HUDView, IdleRepaintsStaySmall)
     EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::card);
     EXPECT_TRUE(QRectF(QPointF(0, 0), panel.size()).contains(panel.metricsRect()));
 }
+
+TEST(HUDView, CardFollowsStateAfterItHasBeenKeptAsAnImage)
+{
+    HUDRig rig;
+    rig.settings->idleOpacity = 1.0;
+    HUDView& view = rig.makeView();
+    rig.show();
+    auto buttonHue = [&] {
+        const QImage image = rig.render();
+        const QRectF b = view.actionButtonRect();
+        // Left of the symbol, inside the capsule.
+        return pixel(image, QPointF(b.left() + 4, b.center().y()));
+    };
+    rig.engine->state = DiveState::critical;
+    rig.finishAnimations();
+    rig.render(); // kept as an image now
+    const QColor rest = buttonHue();
+    EXPECT_GT(rest.green(), rest.blue() + 40) << "green Rest button";
+
+    rig.engine->state = DiveState::resting;
+    rig.finishAnimations();
+    const QColor work = buttonHue();
+    EXPECT_GT(work.blue(), work.green() + 40) << "blue Work button";
+
+    // A longer tip grows the card; its image grows with it.
+    rig.engine->state = DiveState::flow;
+    rig.engine->adviceText = "Short.";
+    rig.finishAnimations();
+    rig.render();
+    const double shortHeight = view.dataPanelRect().height();
+    rig.engine->adviceText = "A much longer piece of advice that certainly needs two lines of the card to be shown.";
+    rig.finishAnimations();
+    EXPECT_GT(view.dataPanelRect().height(), shortHeight);
+    const QRectF card = view.dataPanelRect();
+    EXPECT_GT(pixel(rig.render(), QPointF(card.left() + 30, card.bottom() - 4)).alpha(), 100);
+}
