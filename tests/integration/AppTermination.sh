@@ -5,17 +5,24 @@
 # Usage: AppTermination.sh <plovane executable> <repository folder>
 source "$(dirname "$0")/AppTestLib.sh"
 
-printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}\n' \
-  >"$settings_dir/defaults.json"
+write_settings() {
+  printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}\n' \
+    >"$settings_dir/defaults.json"
+}
 
 # SIGINT is covered in process: a shell's background job ignores it, and so do we.
 for sig in TERM HUP; do
+  write_settings # the expanded layout, where the pet sits at the point we click
   start_plovane
   if [ "$sig" = TERM ]; then
     # "📊 Compact Mode" is the fourth item; the store writes it out only after a short delay,
     # so the signal arrives while the change is still pending.
     hud_menu Down 4
     sleep 0.1
+  else
+    # The menu's own event loop is running: the signal still ends the program normally.
+    open_hud_menu
+    [ "$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l)" -ge 2 ] || fail "the HUD's menu did not open"
   fi
   kill -"$sig" "$app_pid"
   wait_exit 10

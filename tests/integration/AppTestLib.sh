@@ -67,9 +67,12 @@ start_plovane() {
 
 # Opens the HUD's right-click menu over the pet and picks the item `downs` steps down
 # (separators are skipped; "Up" from the top wraps to the last item, Quit).
-hud_menu() { # key, count
+open_hud_menu() {
   xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-$(( W - 90 ))} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 3
   sleep 0.8
+}
+hud_menu() { # key, count
+  open_hud_menu
   xdotool key --delay 120 $(yes "$1" | head -n "$2")
   sleep 0.2
   xdotool key Return
