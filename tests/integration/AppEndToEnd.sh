@@ -26,7 +26,10 @@ read -r _ screen_h < <(xdotool getdisplaygeometry)
 [ "$X" = 40 ] && [ $(( Y + H )) = $(( screen_h - 120 )) ] ||
   fail "panel at $X,$Y (${W}x${H}), expected its lower-left corner at 40,$(( screen_h - 120 ))"
 [ "$(xdotool getactivewindow)" = "$probe" ] || fail "showing the HUD took the focus"
-echo "ok: panel maps at $X,$Y ${W}x${H} and the user's window keeps the focus"
+# An accessory: nothing of ours in the taskbar or the pager.
+xprop -id "$hud" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "the HUD shows in the taskbar"
+[ "$(xdotool search --onlyvisible --pid "$app_pid" | wc -l)" = 1 ] || fail "plovane mapped more than its HUD"
+echo "ok: panel maps at $X,$Y ${W}x${H}, off the taskbar, and the user's window keeps the focus"
 
 # A left click on the pet rests it, and still leaves the focus where it was.
 xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-$(( W - 90 ))} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 1
