@@ -56,6 +56,10 @@ struct SpriteArt {
     QImage scaled;
     Shadow dropShadow;
     Shadow redGlow;
+    // The sprite over its drop shadow in one image (the common case: one draw per frame);
+    // its top-left corner lies `margin` up and left of the sprite's.
+    QImage withShadow;
+    double margin{0};
 };
 
 SpriteArt& spriteArt(const std::string& key, const QPixmap& source)
@@ -79,6 +83,18 @@ SpriteArt& spriteArt(const std::string& key, const QPixmap& source)
     art.scaled = canvas;
     art.dropShadow = Shadow::make(canvas, 6.0, QColor(0, 0, 0));
     art.redGlow = Shadow::make(canvas, 14.0, hud::color(hud::Hue::red));
+    art.margin = art.dropShadow.margin;
+    const QSize full = art.dropShadow.image.size() + QSize(0, static_cast<int>(std::ceil(6 * dpr)));
+    art.withShadow = QImage(full, QImage::Format_ARGB32_Premultiplied);
+    art.withShadow.setDevicePixelRatio(dpr);
+    art.withShadow.fill(Qt::transparent);
+    {
+        QPainter p(&art.withShadow);
+        p.setOpacity(0.35);
+        p.drawImage(QPointF(0, 6), art.dropShadow.image);
+        p.setOpacity(1.0);
+        p.drawImage(QPointF(art.margin, art.margin), canvas);
+    }
     return cache.emplace(key, std::move(art)).first->second;
 }
 
@@ -159,6 +175,7 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     compactAdvice_.set(hud::qs(engine_.adviceText.get()), false);
     spriteLook_.set(spriteIdentity(), false);
     opacity_.set(viewOpacity());
+    updateShownSprite();
     updateContent();
     resize(392, 220);
     relayout();
@@ -207,6 +224,12 @@ std::string HUDView::floatingSpritePath() const
     if (c.spriteExists(still))
         return still;
     return c.spritePath("deep_dive");
+}
+
+void HUDView::updateShownSprite()
+{
+    // Looked up when the frame, the state or the character changes, not at every paint.
+    shownSpritePath_ = fullSpritePath(floatingSpritePath());
 }
 
 std::string HUDView::spriteIdentity() const
@@ -294,6 +317,7 @@ void HUDView::refreshNow()
     }
     // The label is only seen in compact mode; elsewhere a new tip just replaces the old.
     compactAdvice_.set(hud::qs(engine_.adviceText.get()), !showDataPanel() || panelPresence_.isAnimating());
+    updateShownSprite();
     updateOpacityTarget();
     updateContent();
     relayout();
@@ -330,6 +354,7 @@ void HUDView::onStateChanged(DiveState state)
 void HUDView::updateFrameCount()
 {
     spriteFrameCount_ = hudSettings_.characterID.get().frameCount(hud::floatingStateKey(engine_.state.get()));
+    updateShownSprite();
     runFrameClock();
 }
 
@@ -358,9 +383,10 @@ void HUDView::advanceFrame()
 {
     if (spriteFrameCount_ <= 1)
         return;
-    const std::string before = fullSpritePath(floatingSpritePath());
+    const std::string before = shownSpritePath_;
     spriteFrame_ = (spriteFrame_ + 1) % spriteFrameCount_;
-    const std::string after = fullSpritePath(floatingSpritePath());
+    updateShownSprite();
+    const std::string& after = shownSpritePath_;
     // Frames of one look differ in a few places (paws, a page): repaint only those,
     // with room for the shadow or glow that follows them.
     const QRectF changed = changedArea(before, after);
@@ -736,12 +762,12 @@ void HUDView::paintSprite(QPainter& p, const std::string& full, double opacity) 
         const double glow = criticalPulse_ ? lerp(0.25, 0.85, pulse_.value()) : 0.25;
         p.setOpacity(base * opacity * glow);
         p.drawImage(art.redGlow.drawOrigin(spriteRect_.topLeft(), QPointF(0, 0)), art.redGlow.image);
+        p.setOpacity(base * opacity);
+        p.drawImage(spriteRect_.topLeft(), art.scaled);
     } else {
-        p.setOpacity(base * opacity * 0.35);
-        p.drawImage(art.dropShadow.drawOrigin(spriteRect_.topLeft(), QPointF(0, 6)), art.dropShadow.image);
+        p.setOpacity(base * opacity);
+        p.drawImage(spriteRect_.topLeft() - QPointF(art.margin, art.margin), art.withShadow);
     }
-    p.setOpacity(base * opacity);
-    p.drawImage(spriteRect_.topLeft(), art.scaled);
     p.setOpacity(base);
 }
 
@@ -756,7 +782,7 @@ void HUDView::paintSpriteBlock(QPainter& p) const
     const double fade = spriteLook_.progress();
     if (fade < 1.0 && !previousSpritePath_.empty())
         paintSprite(p, previousSpritePath_, 1.0 - fade);
-    paintSprite(p, fullSpritePath(floatingSpritePath()), fade < 1.0 ? fade : 1.0);
+    paintSprite(p, shownSpritePath_, fade < 1.0 ? fade : 1.0);
     p.restore();
 
     paintHealthColumn(p);
@@ -782,8 +808,23 @@ void HUDView::paintHealthColumn(QPainter& p) const
     p.setOpacity(base * visible);
     const QColor fill = hud::mix(fillColor_.previous().isValid() ? fillColor_.previous() : fillColor_.current(),
                                  fillColor_.current(), fillColor_.progress());
-    hud::paintSpriteHealthBar(p, healthBarRect().topLeft(),
-                              {fillWidth_.value(), fill, critical ? blink : 1.0});
+    const hud::SpriteHealthBarLook look{fillWidth_.value(), fill, critical ? blink : 1.0};
+    // A still bar is one small image; a gliding or blinking one is drawn afresh.
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const QString key = QString::number(look.fillWidth, 'f', 2) + fill.name(QColor::HexArgb) +
+                        QString::number(look.fillOpacity, 'f', 3) + QLatin1Char('@') + QString::number(dpr);
+    if (key != barKey_) {
+        barImage_ = QImage(QSize(static_cast<int>(std::ceil((hud::kBarWidth + 2) * dpr)),
+                                 static_cast<int>(std::ceil((hud::kBarHeight + 2) * dpr))),
+                           QImage::Format_ARGB32_Premultiplied);
+        barImage_.setDevicePixelRatio(dpr);
+        barImage_.fill(Qt::transparent);
+        QPainter bp(&barImage_);
+        hud::paintSpriteHealthBar(bp, QPointF(1, 1), look);
+        bp.end();
+        barKey_ = key;
+    }
+    p.drawImage(healthBarRect().topLeft() - QPointF(1, 1), barImage_);
     p.setOpacity(base);
 }
 

@@ -11,6 +11,7 @@
 #include "platform/qt/AnimationDriver.h"
 #include "settings/DiveState.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QRegion>
@@ -126,6 +127,7 @@ private:
     void updateFrameCount();
     void runFrameClock();
     void advanceFrame();
+    void updateShownSprite();
     QRectF changedArea(const std::string& fromPath, const std::string& toPath) const;
     void setSpriteHovering(bool hovering);
     void setHovering(bool hovering);
@@ -181,6 +183,9 @@ private:
     CrossFade<QString> compactAdvice_;
     CrossFade<std::string> spriteLook_;
     std::string previousSpritePath_;
+    std::string shownSpritePath_;
+    mutable QImage barImage_;
+    mutable QString barKey_;
 
     std::unique_ptr<BadgeView> knockBadge_;
     std::unique_ptr<BadgeView> musicBadge_;
