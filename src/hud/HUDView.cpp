@@ -716,9 +716,7 @@ void HUDView::paintEvent(QPaintEvent* event)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // The backing store of a translucent window hands us the dirty area already cleared.
     p.setOpacity(std::clamp(opacity_.value(), 0.0, 1.0));
 
     const double panel = panelPresence_.value();
