@@ -54,10 +54,7 @@ void BadgeView::render() const
     if (!glyph_.isNull() && renderedDpr_ == dpr)
         return;
     const QSizeF s = size();
-    glyph_ = QImage(QSize(static_cast<int>(std::ceil(s.width() * dpr)), static_cast<int>(std::ceil(s.height() * dpr))),
-                    QImage::Format_ARGB32_Premultiplied);
-    glyph_.setDevicePixelRatio(dpr);
-    glyph_.fill(Qt::transparent);
+    glyph_ = hud::makeLayer(s, dpr);
     QPainter p(&glyph_);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.setFont(hud::systemFont(kFontSize));

@@ -207,16 +207,6 @@ QRectF DataPanelView::actionButtonRect() const
             buttonSize_};
 }
 
-namespace {
-QImage makeLayer(QSizeF size, qreal dpr)
-{
-    QImage image(QSize(static_cast<int>(std::ceil(size.width() * dpr)), static_cast<int>(std::ceil(size.height() * dpr))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
-    image.fill(Qt::transparent);
-    return image;
-}
-} // namespace
 
 void DataPanelView::paint(QPainter& p, QPointF topLeft) const
 {
@@ -230,7 +220,7 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
         paintChrome(p, topLeft);
     } else {
         if (!cacheValid_ || cacheDpr_ != dpr) {
-            cache_ = makeLayer(size_, dpr);
+            cache_ = hud::makeLayer(size_, dpr);
             QPainter cp(&cache_);
             paintChrome(cp, QPointF(0, 0));
             cp.end();
@@ -254,7 +244,7 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
                         QChar(0x1f) + content_.noiseText;
     const QRectF row = metricsRect();
     if (key != metricsKey_ || metricsCache_.devicePixelRatio() != dpr || metricsCache_.isNull()) {
-        metricsCache_ = makeLayer(row.size(), dpr);
+        metricsCache_ = hud::makeLayer(row.size(), dpr);
         QPainter mp(&metricsCache_);
         mp.setRenderHint(QPainter::TextAntialiasing, true);
         paintMetrics(mp, QRectF(QPointF(0, 0), row.size()));
@@ -301,7 +291,7 @@ const QImage& DataPanelView::adviceImage(const QString& text, qreal dpr) const
             return image;
     const hud::WrappedText wrapped =
         text == content_.advice ? wrappedAdvice_ : hud::wrapText(text, adviceFont(), textWidth, 2);
-    QImage image = makeLayer(QSizeF(textWidth, std::max(1.0, wrapped.height())), dpr);
+    QImage image = hud::makeLayer(QSizeF(textWidth, std::max(1.0, wrapped.height())), dpr);
     QPainter ip(&image);
     ip.setRenderHint(QPainter::TextAntialiasing, true);
     ip.setPen(Qt::white);

@@ -113,6 +113,15 @@ void paintWrapped(QPainter& p, const WrappedText& text, const QFont& font, QPoin
 
 namespace plovane::hud {
 
+QImage makeLayer(QSizeF size, qreal dpr)
+{
+    QImage image(QSize(static_cast<int>(std::ceil(size.width() * dpr)), static_cast<int>(std::ceil(size.height() * dpr))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    return image;
+}
+
 void drawCachedText(QPainter& p, const QRectF& rect, Qt::Alignment align, const QString& text, const QFont& font,
                     const QColor& color)
 {
@@ -124,10 +133,7 @@ void drawCachedText(QPainter& p, const QRectF& rect, Qt::Alignment align, const 
     if (it == cache.constEnd()) {
         const QFontMetricsF fm(font);
         const QSizeF size(std::ceil(fm.horizontalAdvance(text)) + 2.0, std::ceil(fm.height()));
-        QImage image(QSize(static_cast<int>(std::ceil(size.width() * dpr)), static_cast<int>(std::ceil(size.height() * dpr))),
-                     QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(dpr);
-        image.fill(Qt::transparent);
+        QImage image = makeLayer(size, dpr);
         QPainter ip(&image);
         ip.setRenderHint(QPainter::TextAntialiasing, true);
         ip.setFont(font);

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +43,10 @@ struct WrappedText {
     double height() const { return lineHeight * lines.size(); }
 };
 WrappedText wrapText(const QString& text, const QFont& font, double width, int maxLines);
+// A transparent image of `size` logical pixels for a device pixel ratio: what the
+// HUD's kept layers are painted into.
+QImage makeLayer(QSizeF size, qreal dpr);
+
 // Draws one line of text like QPainter::drawText, from an image made the first time.
 // Colour emoji are bitmaps scaled down on every draw; the HUD's few repeating texts
 // (headline, button symbols) should not pay that each second.

@@ -812,11 +812,7 @@ void HUDView::paintHealthColumn(QPainter& p) const
     const QString key = QString::number(look.fillWidth, 'f', 2) + fill.name(QColor::HexArgb) +
                         QString::number(look.fillOpacity, 'f', 3) + QLatin1Char('@') + QString::number(dpr);
     if (key != barKey_) {
-        barImage_ = QImage(QSize(static_cast<int>(std::ceil((hud::kBarWidth + 2) * dpr)),
-                                 static_cast<int>(std::ceil((hud::kBarHeight + 2) * dpr))),
-                           QImage::Format_ARGB32_Premultiplied);
-        barImage_.setDevicePixelRatio(dpr);
-        barImage_.fill(Qt::transparent);
+        barImage_ = hud::makeLayer(QSizeF(hud::kBarWidth + 2, hud::kBarHeight + 2), dpr);
         QPainter bp(&barImage_);
         hud::paintSpriteHealthBar(bp, QPointF(1, 1), look);
         bp.end();

@@ -130,11 +130,7 @@ void WelcomeBubbleView::renderShadow() const
     if (!shadow_.isNull())
         return;
     const qreal dpr = std::max<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0);
-    QImage silhouette(QSize(static_cast<int>(std::ceil(size_.width() * dpr)),
-                            static_cast<int>(std::ceil(size_.height() * dpr))),
-                      QImage::Format_ARGB32_Premultiplied);
-    silhouette.setDevicePixelRatio(dpr);
-    silhouette.fill(Qt::transparent);
+    QImage silhouette = hud::makeLayer(size_, dpr);
     QPainter p(&silhouette);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(Qt::NoPen);
