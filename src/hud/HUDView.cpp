@@ -322,11 +322,16 @@ void HUDView::refreshNow()
     updateContent();
     relayout();
 
-    const bool onlyText = now.state == before.state && now.o2 == before.o2 && now.music == before.music &&
-                          now.knock == before.knock && now.compact == before.compact &&
-                          now.character == before.character;
-    if (onlyText && !compactAdvice_.isFading()) {
-        // Usually just the SHIFT clock ticking: repaint that row, or the card, or nothing.
+    // While working, the gauge drains a tenth every few seconds and the SHIFT clock ticks
+    // every second: repaint the bar, that row or the card, not the whole HUD.
+    const bool sameLook = now.state == before.state && now.music == before.music && now.knock == before.knock &&
+                          now.compact == before.compact && now.character == before.character &&
+                          hud::lowO2PulseEnabled(now.o2) == hud::lowO2PulseEnabled(before.o2) &&
+                          hud::showSpriteHealthBar(now.state, now.o2) ==
+                              hud::showSpriteHealthBar(before.state, before.o2);
+    if (sameLook && !compactAdvice_.isFading()) {
+        if (now.o2 != before.o2)
+            update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect());
         if (panelChange_ == DataPanelView::Change::metrics && showDataPanel())
             update(dataPanel_.metricsRect().translated(cardRect_.topLeft()).toAlignedRect());
         else if (panelChange_ == DataPanelView::Change::card)
