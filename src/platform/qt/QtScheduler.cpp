@@ -1,6 +1,7 @@
 #include "platform/qt/QtScheduler.h"
 
 #include <QMetaObject>
+#include <QThread>
 #include <QTimer>
 
 #include <cmath>
@@ -24,12 +25,18 @@ TaskHandle QtScheduler::postAfter(double delaySeconds, Task task)
     // A precise timer: the engine's one-second loop should not drift by the coarse
     // timer's 5 % slack.
     const int ms = static_cast<int>(std::lround(delaySeconds * 1000.0));
-    QMetaObject::invokeMethod(
-        context_,
-        [ctx = context_, ms, fn = std::move(guarded)]() mutable {
-            QTimer::singleShot(ms, Qt::PreciseTimer, ctx, std::move(fn));
-        },
-        Qt::AutoConnection);
+    if (QThread::currentThread() == context_->thread()) {
+        // Already on the main thread (the engine loop re-arms itself from there): arm the
+        // timer directly rather than waking the event loop once more to do it.
+        QTimer::singleShot(ms, Qt::PreciseTimer, context_, std::move(guarded));
+    } else {
+        QMetaObject::invokeMethod(
+            context_,
+            [ctx = context_, ms, fn = std::move(guarded)]() mutable {
+                QTimer::singleShot(ms, Qt::PreciseTimer, ctx, std::move(fn));
+            },
+            Qt::QueuedConnection);
+    }
     return handle;
 }
 
