@@ -2,11 +2,14 @@
 
 #include "platform/AppIdentity.h"
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace plovane {
 
@@ -27,8 +30,19 @@ std::string readSmallFile(const std::string& path)
     return out;
 }
 
+// The record getdents64 fills in; glibc has no declaration of its own for it.
+struct LinuxDirent64 {
+    std::uint64_t d_ino;
+    std::int64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+    char d_name[1];
+};
+
 std::optional<int> parsePid(const char* name)
 {
+    if (*name < '1' || *name > '9')
+        return std::nullopt; // ".", "self", "sys", ...
     int pid = 0;
     const char* end = name + std::char_traits<char>::length(name);
     auto [ptr, ec] = std::from_chars(name, end, pid);
@@ -75,27 +89,59 @@ std::optional<RunningApplication> ProcRunningApplications::resolve(int pid) cons
     return RunningApplication{info->bundleID, info->name, info->icon, pid};
 }
 
+ProcRunningApplications::~ProcRunningApplications()
+{
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
+}
+
+bool ProcRunningApplications::rewindListing()
+{
+    if (dirFd_ >= 0 && ::lseek(dirFd_, 0, SEEK_SET) == 0)
+        return true;
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
+    dirFd_ = ::open(procRoot_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return dirFd_ >= 0;
+}
+
 std::vector<RunningApplication> ProcRunningApplications::list()
 {
     std::vector<RunningApplication> out;
-    DIR* dir = ::opendir(procRoot_.c_str());
-    if (!dir)
+    // One directory handle and one buffer for the life of the object: a listing is a few
+    // getdents64 calls and no allocation, however many processes there are.
+    if (!rewindListing())
         return out;
+    if (buffer_.empty())
+        buffer_.resize(32 * 1024);
     // Mark and sweep: entries not seen in this listing belong to processes that are gone.
     ++generation_;
-    while (const dirent* entry = ::readdir(dir)) {
-        const auto pid = parsePid(entry->d_name);
-        if (!pid)
-            continue;
-        auto [it, isNew] = cache_.try_emplace(*pid);
-        if (isNew)
-            it->second.app = resolve(*pid);
-        it->second.generation = generation_;
-        if (it->second.app)
-            out.push_back(*it->second.app);
+    std::size_t seen = 0;
+    for (;;) {
+        const long n = ::syscall(SYS_getdents64, dirFd_, buffer_.data(), buffer_.size());
+        if (n <= 0)
+            break;
+        for (long offset = 0; offset < n;) {
+            const char* record = buffer_.data() + offset;
+            unsigned short length = 0;
+            std::memcpy(&length, record + offsetof(LinuxDirent64, d_reclen), sizeof length);
+            if (length == 0)
+                break;
+            offset += length;
+            const auto pid = parsePid(record + offsetof(LinuxDirent64, d_name));
+            if (!pid)
+                continue;
+            auto [it, isNew] = cache_.try_emplace(*pid);
+            if (isNew)
+                it->second.app = resolve(*pid);
+            it->second.generation = generation_;
+            ++seen;
+            if (it->second.app)
+                out.push_back(*it->second.app);
+        }
     }
-    ::closedir(dir);
-    std::erase_if(cache_, [this](const auto& entry) { return entry.second.generation != generation_; });
+    if (seen != cache_.size())
+        std::erase_if(cache_, [this](const auto& entry) { return entry.second.generation != generation_; });
     return out;
 }
 

@@ -17,6 +17,9 @@ namespace plovane {
 class ProcRunningApplications {
 public:
     explicit ProcRunningApplications(const ApplicationIdentity& identity, std::string procRoot = "/proc");
+    ~ProcRunningApplications();
+    ProcRunningApplications(const ProcRunningApplications&) = delete;
+    ProcRunningApplications& operator=(const ProcRunningApplications&) = delete;
 
     // Empty when /proc cannot be listed.
     std::vector<RunningApplication> list();
@@ -27,6 +30,8 @@ public:
 
 private:
     std::optional<RunningApplication> resolve(int pid) const;
+    // Positions the kept directory handle at the start of the listing, opening it if needed.
+    bool rewindListing();
 
     const ApplicationIdentity& identity_;
     std::string procRoot_;
@@ -37,6 +42,8 @@ private:
     };
     std::unordered_map<int, Entry> cache_;
     std::uint64_t generation_{0};
+    int dirFd_{-1};
+    std::vector<char> buffer_;
 };
 
 } // namespace plovane
