@@ -228,8 +228,18 @@ std::string HUDView::floatingSpritePath() const
 
 void HUDView::updateShownSprite()
 {
-    // Looked up when the frame, the state or the character changes, not at every paint.
-    shownSpritePath_ = fullSpritePath(floatingSpritePath());
+    // Each frame of a look is looked up on disk once, when the state or the character
+    // changes; advancing the frame after that is an index.
+    const std::string look = spriteIdentity();
+    const std::size_t frames = static_cast<std::size_t>(std::max(spriteFrameCount_, 1));
+    if (look != resolvedLook_ || resolvedSprites_.size() != frames) {
+        resolvedLook_ = look;
+        resolvedSprites_.assign(frames, std::string());
+    }
+    std::string& resolved = resolvedSprites_[spriteFrameCount_ > 1 ? static_cast<std::size_t>(spriteFrame_) % frames : 0];
+    if (resolved.empty())
+        resolved = fullSpritePath(floatingSpritePath());
+    shownSpritePath_ = resolved;
 }
 
 std::string HUDView::spriteIdentity() const
@@ -358,6 +368,7 @@ void HUDView::onStateChanged(DiveState state)
 
 void HUDView::updateFrameCount()
 {
+    resolvedSprites_.clear();
     spriteFrameCount_ = hudSettings_.characterID.get().frameCount(hud::floatingStateKey(engine_.state.get()));
     updateShownSprite();
     runFrameClock();

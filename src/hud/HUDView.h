@@ -184,6 +184,9 @@ private:
     CrossFade<std::string> spriteLook_;
     std::string previousSpritePath_;
     std::string shownSpritePath_;
+    // The full path of each frame of the look named by resolvedLook_, filled as shown.
+    std::string resolvedLook_;
+    std::vector<std::string> resolvedSprites_;
     mutable QImage barImage_;
     mutable QString barKey_;
 
