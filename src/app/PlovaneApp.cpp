@@ -19,6 +19,11 @@ namespace plovane {
 
 int PlovaneApp::main(int argc, char** argv)
 {
+    // The HUD repaints a few small areas a second. Through shared memory each repaint of
+    // an area still being shown waits for a round trip to the X server (two thread
+    // wakeups); sent as plain image requests, these small areas need no wait at all.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
     QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));
