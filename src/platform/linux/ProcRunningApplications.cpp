@@ -56,6 +56,13 @@ std::optional<int> parsePid(const char* name)
 ProcRunningApplications::ProcRunningApplications(const ApplicationIdentity& identity, std::string procRoot)
     : identity_(identity), procRoot_(std::move(procRoot)), selfPid_(static_cast<int>(::getpid()))
 {
+    // The shortcut counts pids of our own namespace, so it only stands for a /proc that
+    // shows that namespace.
+    char self[32] = {};
+    const std::string selfLink = procRoot_ + "/self";
+    const ssize_t n = ::readlink(selfLink.c_str(), self, sizeof self - 1);
+    if (procRoot_ == "/proc" && n > 0 && parsePid(self) == selfPid_)
+        loadavgFd_ = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
 }
 
 std::string ProcRunningApplications::executableOf(const std::string& procRoot, int pid)
@@ -93,6 +100,8 @@ ProcRunningApplications::~ProcRunningApplications()
 {
     if (dirFd_ >= 0)
         ::close(dirFd_);
+    if (loadavgFd_ >= 0)
+        ::close(loadavgFd_);
 }
 
 bool ProcRunningApplications::rewindListing()
@@ -105,8 +114,40 @@ bool ProcRunningApplications::rewindListing()
     return dirFd_ >= 0;
 }
 
+std::optional<ProcRunningApplications::ProcessCounter> ProcRunningApplications::readCounter()
+{
+    if (loadavgFd_ < 0)
+        return std::nullopt;
+    // "0.00 0.01 0.05 1/234 5678": the fourth field ends in the number of tasks, the
+    // fifth is the pid most recently handed out.
+    char text[128];
+    const ssize_t n = ::pread(loadavgFd_, text, sizeof text - 1, 0);
+    if (n <= 0)
+        return std::nullopt;
+    text[n] = '\0';
+    const char* slash = std::strchr(text, '/');
+    if (!slash)
+        return std::nullopt;
+    ProcessCounter counter;
+    const char* end = text + n;
+    auto [afterTasks, ec1] = std::from_chars(slash + 1, end, counter.tasks);
+    if (ec1 != std::errc{} || afterTasks >= end || *afterTasks != ' ')
+        return std::nullopt;
+    auto [afterPid, ec2] = std::from_chars(afterTasks + 1, end, counter.lastPid);
+    if (ec2 != std::errc{})
+        return std::nullopt;
+    return counter;
+}
+
 std::vector<RunningApplication> ProcRunningApplications::list()
 {
+    // No pid handed out and no task gone since the last listing: the processes are the
+    // same ones, so the listing is too. A new process or thread takes a pid; an exit with
+    // no new pid lowers the task count.
+    const auto counter = readCounter();
+    if (counter && lastCounter_ && *counter == *lastCounter_)
+        return lastListing_;
+    lastCounter_.reset();
     std::vector<RunningApplication> out;
     // One directory handle and one buffer for the life of the object: a listing is a few
     // getdents64 calls and no allocation, however many processes there are.
@@ -142,6 +183,9 @@ std::vector<RunningApplication> ProcRunningApplications::list()
     }
     if (seen != cache_.size())
         std::erase_if(cache_, [this](const auto& entry) { return entry.second.generation != generation_; });
+    // A counter read after the listing could hide a process started in between.
+    lastCounter_ = counter;
+    lastListing_ = out;
     return out;
 }
 

@@ -13,7 +13,8 @@ namespace plovane {
 
 // The running applications from a scan of /proc: every process whose program maps to an
 // application identity. Each pid is resolved once and remembered while it lives, so a
-// call costs one directory listing plus the processes that are new since the last one.
+// call costs one directory listing plus the processes that are new since the last one,
+// and only a read of /proc/loadavg when no process came or went.
 class ProcRunningApplications {
 public:
     explicit ProcRunningApplications(const ApplicationIdentity& identity, std::string procRoot = "/proc");
@@ -30,6 +31,13 @@ public:
 
 private:
     std::optional<RunningApplication> resolve(int pid) const;
+    struct ProcessCounter {
+        long long tasks{0};
+        long long lastPid{0};
+        bool operator==(const ProcessCounter&) const = default;
+    };
+    // The task count and last pid of /proc/loadavg; nothing when they cannot be read.
+    std::optional<ProcessCounter> readCounter();
     // Positions the kept directory handle at the start of the listing, opening it if needed.
     bool rewindListing();
 
@@ -43,6 +51,9 @@ private:
     std::unordered_map<int, Entry> cache_;
     std::uint64_t generation_{0};
     int dirFd_{-1};
+    int loadavgFd_{-1};
+    std::optional<ProcessCounter> lastCounter_;
+    std::vector<RunningApplication> lastListing_;
     std::vector<char> buffer_;
 };
 

@@ -8,7 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <array>
 
 #include <filesystem>
 #include <fstream>
@@ -80,6 +86,39 @@ TEST(ProcRunningApplicationsTest, MapsProgramsAndResolvesEachPidOnce)
     writeProcess(proc, 100, "/usr/bin/bash\0"s);
     for (const auto& app : running.list())
         EXPECT_NE(app.pid, 100);
+}
+
+bool listsPid(ProcRunningApplications& running, int pid)
+{
+    const auto apps = running.list();
+    return std::any_of(apps.begin(), apps.end(), [pid](const RunningApplication& a) { return a.pid == pid; });
+}
+
+TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
+{
+    // Repeated calls reuse the last listing while no process comes or goes: a child that
+    // starts or ends in between must still show up or disappear.
+    ApplicationIdentity identity{std::make_shared<DesktopEntries>(std::vector<std::string>{})};
+    ProcRunningApplications running{identity};
+    const int self = static_cast<int>(::getpid());
+    ASSERT_TRUE(listsPid(running, self));
+    ASSERT_TRUE(listsPid(running, self));
+
+    std::string program = "/bin/sleep";
+    std::array<char*, 3> argv{program.data(), nullptr, nullptr};
+    std::string name = "spotify", seconds = "30";
+    argv[0] = name.data();
+    argv[1] = seconds.data();
+    pid_t child = 0;
+    ASSERT_EQ(::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    // posix_spawn returns once the child runs the new program, named as we asked.
+    EXPECT_TRUE(listsPid(running, child));
+    EXPECT_TRUE(listsPid(running, child));
+
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_FALSE(listsPid(running, child));
+    EXPECT_TRUE(listsPid(running, self));
 }
 
 TEST(ProcRunningApplicationsTest, UnreadableProcIsEmpty)
