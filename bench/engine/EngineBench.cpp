@@ -2,6 +2,7 @@
 
 #include "engine/DiveEngine.h"
 #include "platform/AccessibilitySource.h"
+#include "platform/FakeDesktop.h"
 #include "platform/FileUserDefaults.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/InputIdleSource.h"
@@ -22,32 +23,14 @@ using namespace plovane;
 
 namespace {
 
-struct BenchWorkspace final : Workspace {
-    std::vector<RunningApplication> running;
-    std::optional<RunningApplication> frontmostApplication() override
-    {
-        return RunningApplication{"com.microsoft.VSCode", "Code", "code", 100};
-    }
-    std::vector<RunningApplication> runningApplications() override { return running; }
-};
-
-struct ActiveInput final : InputIdleSource {
-    double secondsSinceLastInput() override { return 0.4; }
-};
-
-struct NoAccessibility final : AccessibilitySource {
-    bool isTrusted() override { return false; }
-    std::shared_ptr<AccessibleApplication> focusedApplication() override { return nullptr; }
-};
-
 // A typing user in an editor, with a desktop of 60 running processes, one of them a
 // music player. The gauge is made endless so every tick is an ordinary flow tick.
 struct Bench {
     FakeClock clock;
     VirtualScheduler scheduler{clock};
-    BenchWorkspace workspace;
-    ActiveInput input;
-    NoAccessibility accessibility;
+    FakeWorkspace workspace;
+    FakeIdleSource input{0.4};
+    NullAccessibilitySource accessibility;
     AXContextMonitor ax{accessibility};
     SleepWakeNotifier sleepWake;
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
@@ -56,6 +39,7 @@ struct Bench {
     explicit Bench(const DailyStats* today = nullptr)
     {
         UserDefaults::setStandard(defaults);
+        workspace.frontmost = RunningApplication{"com.microsoft.VSCode", "Code", "code", 100};
         HUDSettings::shared().sessionMinutes = 1e12;
         for (int pid = 1; pid <= 59; ++pid)
             workspace.running.push_back({"org.example.app" + std::to_string(pid), "App", "", pid});

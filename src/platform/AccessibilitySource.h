@@ -54,4 +54,11 @@ public:
     virtual std::shared_ptr<AccessibleApplication> focusedApplication() = 0;
 };
 
+// A desktop without an accessibility bus: never trusted, nothing focused.
+class NullAccessibilitySource final : public AccessibilitySource {
+public:
+    bool isTrusted() override { return false; }
+    std::shared_ptr<AccessibleApplication> focusedApplication() override { return nullptr; }
+};
+
 } // namespace plovane

@@ -6,6 +6,7 @@
 
 #include "engine/DiveEngine.h"
 #include "platform/AccessibilitySource.h"
+#include "platform/FakeDesktop.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/InputIdleSource.h"
 #include "platform/SleepWakeNotifier.h"
@@ -21,29 +22,6 @@
 #include <vector>
 
 namespace plovane::test {
-
-struct FakeWorkspace final : Workspace {
-    std::optional<RunningApplication> frontmost;
-    std::vector<RunningApplication> running;
-    int runningQueries = 0;
-
-    std::optional<RunningApplication> frontmostApplication() override { return frontmost; }
-    std::vector<RunningApplication> runningApplications() override
-    {
-        ++runningQueries;
-        return running;
-    }
-};
-
-struct FakeIdleSource final : InputIdleSource {
-    double idle = 0.2;
-    double secondsSinceLastInput() override { return idle; }
-};
-
-struct NoAccessibility final : AccessibilitySource {
-    bool isTrusted() override { return false; }
-    std::shared_ptr<AccessibleApplication> focusedApplication() override { return nullptr; }
-};
 
 // Returns whatever the test scripts; sensing is off unless told otherwise.
 class ScriptedIDEProvider final : public IDEStateProvider {
@@ -72,8 +50,8 @@ struct EngineRig {
     FakeClock clock;
     VirtualScheduler scheduler{clock};
     FakeWorkspace workspace;
-    FakeIdleSource idle;
-    NoAccessibility accessibility;
+    FakeIdleSource idle{0.2};
+    NullAccessibilitySource accessibility;
     AXContextMonitor axMonitor{accessibility};
     SleepWakeNotifier sleepWake;
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();

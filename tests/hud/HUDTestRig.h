@@ -7,6 +7,7 @@
 #include "engine/DiveEngine.h"
 #include "hud/HUDView.h"
 #include "platform/AccessibilitySource.h"
+#include "platform/FakeDesktop.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/InputIdleSource.h"
 #include "platform/SleepWakeNotifier.h"
@@ -29,32 +30,15 @@
 
 namespace plovane::test {
 
-struct HUDFakeWorkspace final : Workspace {
-    std::optional<RunningApplication> frontmost;
-    std::vector<RunningApplication> running;
-    std::optional<RunningApplication> frontmostApplication() override { return frontmost; }
-    std::vector<RunningApplication> runningApplications() override { return running; }
-};
-
-struct HUDFakeIdle final : InputIdleSource {
-    double idle = 0.2;
-    double secondsSinceLastInput() override { return idle; }
-};
-
-struct HUDNoAccessibility final : AccessibilitySource {
-    bool isTrusted() override { return false; }
-    std::shared_ptr<AccessibleApplication> focusedApplication() override { return nullptr; }
-};
-
 // One QApplication for the whole test process (each test case runs in its own process).
 QApplication& testApp();
 
 struct HUDRig {
     FakeClock clock;
     VirtualScheduler scheduler{clock};
-    HUDFakeWorkspace workspace;
-    HUDFakeIdle idle;
-    HUDNoAccessibility accessibility;
+    FakeWorkspace workspace;
+    FakeIdleSource idle{0.2};
+    NullAccessibilitySource accessibility;
     AXContextMonitor axMonitor{accessibility};
     SleepWakeNotifier sleepWake;
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AccessibilitySource.h"
+#include "platform/FakeDesktop.h"
 #include "platform/InputIdleSource.h"
 #include "platform/Workspace.h"
 
@@ -11,25 +12,8 @@
 
 namespace plovane::test {
 
-class FakeWorkspace : public Workspace {
-public:
-    std::optional<RunningApplication> frontmost;
-    std::vector<RunningApplication> running;
-    int frontmostReads{0};
-
-    std::optional<RunningApplication> frontmostApplication() override
-    {
-        ++frontmostReads;
-        return frontmost;
-    }
-    std::vector<RunningApplication> runningApplications() override { return running; }
-};
-
-class FakeIdleSource : public InputIdleSource {
-public:
-    double idle{0};
-    double secondsSinceLastInput() override { return idle; }
-};
+using plovane::FakeIdleSource;
+using plovane::FakeWorkspace;
 
 // An element answering from a table; attributes missing from it read as absent.
 class FakeElement : public AccessibleElement {

@@ -7,9 +7,6 @@
 namespace plovane {
 namespace {
 
-using test::FakeIdleSource;
-using test::FakeWorkspace;
-
 TEST(ActiveAppMonitorTest, FallsBackWhenNothingIsFrontmostOrFieldsAreMissing)
 {
     FakeWorkspace workspace;

@@ -63,11 +63,4 @@ private:
     bool trusted_{false};
 };
 
-// A desktop without an accessibility bus: never trusted, nothing focused.
-class NullAccessibilitySource final : public AccessibilitySource {
-public:
-    bool isTrusted() override { return false; }
-    std::shared_ptr<AccessibleApplication> focusedApplication() override { return nullptr; }
-};
-
 } // namespace plovane
