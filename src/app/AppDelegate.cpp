@@ -31,7 +31,7 @@ void AppDelegate::applicationDidFinishLaunching()
     auto engine = services_.makeEngine();
     // The first tick already uses the user's targets.
     engine->setAchillesTargets(settings_.achillesTargets());
-    auto hud = services_.makeHud(*engine);
+    auto hud = services_.makeHud(*engine, hudMenuActions());
     engine_ = std::move(engine);
     hudWindowController_ = std::move(hud);
 
@@ -59,6 +59,20 @@ void AppDelegate::applicationDidFinishLaunching()
     knockBridge_ = std::move(bridge);
 
     scheduleStatusIconRefresh();
+}
+
+HUDMenuActions AppDelegate::hudMenuActions()
+{
+    // The HUD belongs to this delegate and goes before it: `this` outlives every call.
+    HUDMenuActions actions;
+    actions.triggerSurface = [this] { menuTriggerSurface(); };
+    actions.openDrainSettings = [this] { openDrainSettings(); };
+    actions.toggleChaos = [this] { menuToggleChaos(); };
+    actions.toggleCompact = [this] { menuToggleCompact(); };
+    actions.toggleKnockHint = [this] { menuToggleKnockHint(); };
+    actions.toggleLanguage = [this] { menuToggleLanguage(); };
+    actions.openDailyReport = [this] { openDailyReport(); };
+    return actions;
 }
 
 void AppDelegate::applicationWillTerminate()

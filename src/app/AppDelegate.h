@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/AppServices.h"
-#include "hud/HUDActions.h"
 #include "platform/Scheduler.h"
 #include "settings/AppSettings.h"
 
@@ -12,11 +11,11 @@ namespace plovane {
 // Starts and stops every other part of the application and carries out the menu actions.
 // Created once by PlovaneApp; its services are injected so tests can run launch and
 // termination against fakes.
-class AppDelegate final : public HUDActions {
+class AppDelegate final {
 public:
     explicit AppDelegate(AppServices& services);
     // Releases what it holds; stopping is termination's job, not the destructor's.
-    ~AppDelegate() override;
+    ~AppDelegate();
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
@@ -26,13 +25,13 @@ public:
     void applicationWillTerminate();
 
     // Right-click menu of the HUD (and later the status menu).
-    void menuTriggerSurface() override;
-    void menuToggleChaos() override;
-    void menuToggleCompact() override;
-    void menuToggleKnockHint() override;
-    void menuToggleLanguage() override;
-    void openDrainSettings() override;
-    void openDailyReport() override;
+    void menuTriggerSurface();
+    void menuToggleChaos();
+    void menuToggleCompact();
+    void menuToggleKnockHint();
+    void menuToggleLanguage();
+    void openDrainSettings();
+    void openDailyReport();
 
     // Status item (tray icon and its menu).
     void setupStatusBar();
@@ -42,6 +41,8 @@ public:
     bool isRunning() const { return engine_ != nullptr; }
 
 private:
+    // What the HUD's right-click menu runs: these methods.
+    HUDMenuActions hudMenuActions();
     void handleKnock();
     void scheduleStatusIconRefresh();
     void refreshMenuTitles();

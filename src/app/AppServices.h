@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hud/HUDMenuActions.h"
 #include "settings/AchillesTarget.h"
 
 #include <cstdint>
@@ -55,7 +56,8 @@ public:
     virtual void registerEmbeddedFonts() = 0;
     // The engine with its real sensors; not started.
     virtual std::unique_ptr<EngineControl> makeEngine() = 0;
-    virtual std::unique_ptr<HudControl> makeHud(EngineControl& engine) = 0;
+    // The HUD's right-click menu runs `menuActions`.
+    virtual std::unique_ptr<HudControl> makeHud(EngineControl& engine, HUDMenuActions menuActions) = 0;
     virtual std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) = 0;
     // The knock chime; falls back to the plain beep when the sound theme has none.
     virtual void playKnockSound() = 0;

@@ -40,7 +40,7 @@ private:
 
 class HudWindowControl final : public HudControl {
 public:
-    explicit HudWindowControl(DiveEngine& engine) : controller_(engine) {}
+    HudWindowControl(DiveEngine& engine, HUDMenuActions menuActions) : controller_(engine, std::move(menuActions)) {}
     void show() override { controller_.show(); }
 
 private:
@@ -98,10 +98,10 @@ std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()
     return std::make_unique<DiveEngineControl>(std::move(axContext), std::move(engine));
 }
 
-std::unique_ptr<HudControl> LinuxAppServices::makeHud(EngineControl& engine)
+std::unique_ptr<HudControl> LinuxAppServices::makeHud(EngineControl& engine, HUDMenuActions menuActions)
 {
     // Only engines made by makeEngine() above come back here.
-    return std::make_unique<HudWindowControl>(static_cast<DiveEngineControl&>(engine).engine());
+    return std::make_unique<HudWindowControl>(static_cast<DiveEngineControl&>(engine).engine(), std::move(menuActions));
 }
 
 std::unique_ptr<KnockBridgeControl> LinuxAppServices::makeKnockBridge(std::uint16_t port)

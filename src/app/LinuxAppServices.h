@@ -22,7 +22,7 @@ public:
     void becomeAccessory() override;
     void registerEmbeddedFonts() override;
     std::unique_ptr<EngineControl> makeEngine() override;
-    std::unique_ptr<HudControl> makeHud(EngineControl& engine) override;
+    std::unique_ptr<HudControl> makeHud(EngineControl& engine, HUDMenuActions menuActions) override;
     std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) override;
     void playKnockSound() override;
 

@@ -40,14 +40,11 @@ int PlovaneApp::main(int argc, char** argv)
         TerminationSignals quitOnSignal([](int) { QApplication::exit(0); });
         LinuxAppServices services(scheduler);
         AppDelegate delegate(services);
-        // The HUD's menu sends its actions to the application's delegate.
-        HUDActions::setDelegate(&delegate);
 
         delegate.applicationWillFinishLaunching();
         QTimer::singleShot(0, &app, [&delegate] { delegate.applicationDidFinishLaunching(); });
         exitCode = QApplication::exec();
         delegate.applicationWillTerminate();
-        HUDActions::setDelegate(nullptr);
     }
 
     // Whatever the store still holds (a toggle of the last half second, today's final

@@ -16,21 +16,21 @@ std::vector<MenuEntry> contextMenuEntries(const MenuInputs& in)
 {
     const Language l = in.language;
     return {
-        {MenuAction::triggerSurface,
+        {&HUDMenuActions::triggerSurface,
          in.state == DiveState::resting ? pick(l, "Back to Work", "回去搬砖") : pick(l, "Take a Break", "休息一下")},
-        {MenuAction::separator, {}},
-        {MenuAction::openDrainSettings, pick(l, "Drain Settings", "扣血机制")},
-        {MenuAction::toggleChaos, in.chaosEnabled ? pick(l, "🤯 Disable Overload", "🤯 关闭过载警告")
+        {},
+        {&HUDMenuActions::openDrainSettings, pick(l, "Drain Settings", "扣血机制")},
+        {&HUDMenuActions::toggleChaos, in.chaosEnabled ? pick(l, "🤯 Disable Overload", "🤯 关闭过载警告")
                                                   : pick(l, "🤯 Enable Overload", "🤯 开启过载警告")},
-        {MenuAction::toggleCompact,
+        {&HUDMenuActions::toggleCompact,
          in.compactMode ? pick(l, "📊 Expand Panel", "📊 展开面板") : pick(l, "📊 Compact Mode", "📊 简洁模式")},
-        {MenuAction::toggleKnockHint, in.knockHintEnabled ? pick(l, "❓ Disable Knock Hint", "❓ 关闭敲击疑问提示")
+        {&HUDMenuActions::toggleKnockHint, in.knockHintEnabled ? pick(l, "❓ Disable Knock Hint", "❓ 关闭敲击疑问提示")
                                                           : pick(l, "❓ Enable Knock Hint", "❓ 开启敲击疑问提示")},
         // Titled in the language the user would switch to.
-        {MenuAction::toggleLanguage, pick(l, "切换为中文", "Switch to English")},
-        {MenuAction::openDailyReport, pick(l, "📊 Daily Report", "📊 查看今日日报")},
-        {MenuAction::separator, {}},
-        {MenuAction::quit, pick(l, "Quit Plovane", "退出 Plovane")},
+        {&HUDMenuActions::toggleLanguage, pick(l, "切换为中文", "Switch to English")},
+        {&HUDMenuActions::openDailyReport, pick(l, "📊 Daily Report", "📊 查看今日日报")},
+        {},
+        {&HUDMenuActions::quit, pick(l, "Quit Plovane", "退出 Plovane")},
     };
 }
 

@@ -1,29 +1,22 @@
 #pragma once
 
+#include "hud/HUDMenuActions.h"
 #include "hud/HUDRules.h"
 #include "settings/DiveState.h"
 #include "settings/Language.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace plovane::hud {
 
-// One entry of the HUD's right-click menu.
-enum class MenuAction {
-    triggerSurface,
-    openDrainSettings,
-    toggleChaos,
-    toggleCompact,
-    toggleKnockHint,
-    toggleLanguage,
-    openDailyReport,
-    quit,
-    separator,
-};
+// One entry of the HUD's right-click menu: the callback it runs and its title; a
+// separator has neither.
 struct MenuEntry {
-    MenuAction action;
+    std::function<void()> HUDMenuActions::*action{nullptr};
     std::string title;
+    bool isSeparator() const { return action == nullptr; }
 };
 struct MenuInputs {
     Language language;

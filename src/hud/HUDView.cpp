@@ -1,7 +1,6 @@
 #include "hud/HUDView.h"
 
 #include "engine/DiveEngine.h"
-#include "hud/HUDActions.h"
 #include "hud/HUDRules.h"
 #include "hud/HUDStyle.h"
 #include "hud/HUDTexts.h"
@@ -108,6 +107,7 @@ HUDView::HUDView(DiveEngine& engine, QWidget* parent) : HUDView(engine, Environm
 HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     : QWidget(parent),
       engine_(engine),
+      menuActions_(std::move(env.menuActions)),
       appLanguage_(env.appLanguage ? *env.appLanguage : AppLanguage::shared()),
       hudSettings_(env.hudSettings ? *env.hudSettings : HUDSettings::shared()),
       ownScheduler_(env.scheduler ? nullptr : std::make_unique<QtScheduler>(this)),
@@ -133,6 +133,8 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
 {
     if (env.animationTime)
         driver_.setTimeSource(env.animationTime);
+    if (!menuActions_.quit)
+        menuActions_.quit = [] { QCoreApplication::quit(); };
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
@@ -623,47 +625,16 @@ void HUDView::showContextMenu(QPoint globalPos)
                                                   hudSettings_.knockHintEnabled.get()});
     QMenu menu;
     for (const hud::MenuEntry& e : entries) {
-        if (e.action == hud::MenuAction::separator) {
+        if (e.isSeparator()) {
             menu.addSeparator();
             continue;
         }
         QAction* item = menu.addAction(hud::qs(e.title));
-        const hud::MenuAction action = e.action;
-        if (action == hud::MenuAction::quit) {
+        if (e.action == &HUDMenuActions::quit)
             item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-            QObject::connect(item, &QAction::triggered, [] { QCoreApplication::quit(); });
-            continue;
-        }
-        QObject::connect(item, &QAction::triggered, [action] {
-            HUDActions* d = HUDActions::delegate();
-            if (!d)
-                return;
-            switch (action) {
-            case hud::MenuAction::triggerSurface:
-                d->menuTriggerSurface();
-                break;
-            case hud::MenuAction::openDrainSettings:
-                d->openDrainSettings();
-                break;
-            case hud::MenuAction::toggleChaos:
-                d->menuToggleChaos();
-                break;
-            case hud::MenuAction::toggleCompact:
-                d->menuToggleCompact();
-                break;
-            case hud::MenuAction::toggleKnockHint:
-                d->menuToggleKnockHint();
-                break;
-            case hud::MenuAction::toggleLanguage:
-                d->menuToggleLanguage();
-                break;
-            case hud::MenuAction::openDailyReport:
-                d->openDailyReport();
-                break;
-            case hud::MenuAction::quit:
-            case hud::MenuAction::separator:
-                break;
-            }
+        QObject::connect(item, &QAction::triggered, this, [this, action = e.action] {
+            if (const auto& run = menuActions_.*action)
+                run();
         });
     }
     menu.exec(globalPos);

@@ -3,6 +3,7 @@
 #include "hud/BadgeView.h"
 #include "hud/CrossFade.h"
 #include "hud/DataPanelView.h"
+#include "hud/HUDMenuActions.h"
 #include "hud/HUDStyle.h"
 #include "hud/RightClickOverlay.h"
 #include "hud/WelcomeBubbleView.h"
@@ -35,6 +36,8 @@ struct HUDViewEnvironment {
     HUDSettings* hudSettings{nullptr};
     Scheduler* scheduler{nullptr};
     AnimationDriver::TimeSource animationTime{};
+    // What the right-click menu's items do.
+    HUDMenuActions menuActions{};
 };
 
 // The whole content of the floating HUD: the pet with its O2 bar, the data panel (or the
@@ -148,6 +151,7 @@ private:
     void paintWelcome(QPainter& p) const;
 
     DiveEngine& engine_;
+    HUDMenuActions menuActions_;
     AppLanguage& appLanguage_;
     HUDSettings& hudSettings_;
     std::unique_ptr<Scheduler> ownScheduler_;

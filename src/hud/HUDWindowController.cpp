@@ -23,12 +23,15 @@ QRect HUDWindowController::defaultFrameFor(const QRect& screen)
     return {screen.left() + kFromLeft, screen.top() + screen.height() - kFromBottom - kHeight, kWidth, kHeight};
 }
 
-HUDWindowController::HUDWindowController(DiveEngine& engine) : panel_(std::make_unique<HUDPanel>())
+HUDWindowController::HUDWindowController(DiveEngine& engine, HUDMenuActions menuActions)
+    : panel_(std::make_unique<HUDPanel>())
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     defaultFrame_ = defaultFrameFor(screen ? screen->geometry() : QRect(0, 0, 1280, 800));
     panel_->setGeometry(defaultFrame_);
-    view_ = new HUDView(engine, panel_.get());
+    HUDViewEnvironment env;
+    env.menuActions = std::move(menuActions);
+    view_ = new HUDView(engine, std::move(env), panel_.get());
     auto* layout = new QVBoxLayout(panel_.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);

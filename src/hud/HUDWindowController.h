@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hud/HUDMenuActions.h"
+
 #include <QPoint>
 #include <QRect>
 
@@ -20,7 +22,8 @@ class HUDView;
 // launch starts there again.
 class HUDWindowController {
 public:
-    explicit HUDWindowController(DiveEngine& engine);
+    // `menuActions` are what the view's right-click menu runs.
+    explicit HUDWindowController(DiveEngine& engine, HUDMenuActions menuActions = {});
     ~HUDWindowController();
     HUDWindowController(const HUDWindowController&) = delete;
     HUDWindowController& operator=(const HUDWindowController&) = delete;

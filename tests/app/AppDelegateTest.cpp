@@ -67,9 +67,10 @@ struct FakeServices final : AppServices {
         journal.push_back("engine.new");
         return std::make_unique<FakeEngine>(journal);
     }
-    std::unique_ptr<HudControl> makeHud(EngineControl&) override
+    std::unique_ptr<HudControl> makeHud(EngineControl&, HUDMenuActions actions) override
     {
         journal.push_back("hud.new");
+        hudMenu = std::move(actions);
         return std::make_unique<FakeHud>(journal);
     }
     std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) override
@@ -83,6 +84,7 @@ struct FakeServices final : AppServices {
     VirtualScheduler scheduler;
     Journal journal;
     std::function<void()> onKnock;
+    HUDMenuActions hudMenu;
 };
 
 struct LogCapture {
@@ -250,4 +252,20 @@ TEST_F(AppDelegateTest, KnockHintToggledFromTheMenuDecidesTheNextKnock)
     services.scheduler.runPending();
     EXPECT_EQ(log.lines, (std::vector<std::string>{"Knock received: show hint + beep.",
                                                    "Knock received but knock hint is disabled."}));
+}
+
+TEST_F(AppDelegateTest, TheHUDMenuItemsRunTheDelegatesActions)
+{
+    launch();
+    ASSERT_TRUE(services.hudMenu.triggerSurface);
+    services.hudMenu.triggerSurface();
+    EXPECT_EQ(services.journal, (Journal{"engine.surface"}));
+    services.hudMenu.toggleChaos();
+    services.hudMenu.toggleKnockHint();
+    EXPECT_TRUE(HUDSettings::shared().chaosEnabled.get());
+    EXPECT_TRUE(HUDSettings::shared().knockHintEnabled.get());
+    const Language before = AppLanguage::shared().language;
+    services.hudMenu.toggleLanguage();
+    EXPECT_NE(AppLanguage::shared().language.get(), before);
+    EXPECT_TRUE(services.hudMenu.openDrainSettings && services.hudMenu.openDailyReport && services.hudMenu.toggleCompact);
 }

@@ -81,7 +81,7 @@ TEST(HUDTexts, ContextMenuTitlesFollowStateSettingsAndLanguage)
     auto titles = [](MenuInputs in) {
         std::vector<std::string> out;
         for (const MenuEntry& e : contextMenuEntries(in))
-            out.push_back(e.action == MenuAction::separator ? "-" : e.title);
+            out.push_back(e.isSeparator() ? "-" : e.title);
         return out;
     };
     EXPECT_EQ(titles({Language::en, DiveState::flow, false, false, false}),
@@ -94,6 +94,19 @@ TEST(HUDTexts, ContextMenuTitlesFollowStateSettingsAndLanguage)
     // Critical is still "Take a Break": only resting offers the way back.
     EXPECT_EQ(contextMenuEntries({Language::en, DiveState::critical, false, false, false}).front().title,
               "Take a Break");
+}
+
+TEST(HUDTexts, EachMenuItemRunsItsOwnCallback)
+{
+    std::vector<std::string> ran;
+    auto note = [&ran](const char* name) { return [&ran, name] { ran.push_back(name); }; };
+    HUDMenuActions actions{note("surface"), note("drain"),  note("chaos"),  note("compact"),
+                           note("knock"),   note("language"), note("report"), note("quit")};
+    for (const MenuEntry& e : contextMenuEntries({Language::en, DiveState::flow, false, false, false}))
+        if (!e.isSeparator())
+            (actions.*e.action)();
+    EXPECT_EQ(ran, (std::vector<std::string>{"surface", "drain", "chaos", "compact", "knock", "language", "report",
+                                             "quit"}));
 }
 
 TEST(HUDTexts, WelcomeMessageCarriesWholeSessionMinutes)
