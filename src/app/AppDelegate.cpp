@@ -11,12 +11,13 @@ constexpr double kStatusIconInterval = 1.0;
 constexpr double kKnockHintSeconds = 3.0;
 } // namespace
 
-AppDelegate::AppDelegate(AppServices& services)
-    : services_(services), self_(std::make_shared<AppDelegate*>(this))
-{
-}
+AppDelegate::AppDelegate(AppServices& services) : services_(services) {}
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate()
+{
+    // The bridge's thread may still post a knock: end it before the task it posts to.
+    knockBridge_.reset();
+}
 
 void AppDelegate::applicationWillFinishLaunching()
 {
@@ -42,18 +43,19 @@ void AppDelegate::applicationDidFinishLaunching()
 
     auto bridge = services_.makeKnockBridge(AppServices::kKnockPort);
     // The bridge calls this on its own thread: do nothing there but hop to the main thread.
-    bridge->setOnKnock([weak = std::weak_ptr<AppDelegate*>(self_), scheduler = &services_.mainScheduler()] {
-        scheduler->post([weak] {
-            if (!HUDSettings::shared().knockHintEnabled) {
-                logLine("Knock received but knock hint is disabled.");
-                return;
-            }
-            logLine("Knock received: show hint + beep.");
-            auto self = weak.lock();
-            if (!self)
-                return;
-            (*self)->handleKnock();
+    bridge->setOnKnock([this, scheduler = &services_.mainScheduler()] {
+        // Every knock is logged; the log touches nothing of ours, so it needs no guard.
+        scheduler->post([] {
+            logLine(HUDSettings::shared().knockHintEnabled ? "Knock received: show hint + beep."
+                                                           : "Knock received but knock hint is disabled.");
         });
+        // A knock arriving while the previous one still waits for the main thread joins it.
+        std::lock_guard lock(knockMutex_);
+        if (!knockTask_.isPending())
+            knockTask_ = scheduler->post([this] {
+                if (HUDSettings::shared().knockHintEnabled)
+                    handleKnock();
+            });
     });
     bridge->start();
     knockBridge_ = std::move(bridge);
@@ -77,7 +79,7 @@ HUDMenuActions AppDelegate::hudMenuActions()
 
 void AppDelegate::applicationWillTerminate()
 {
-    tickObserver_.cancel();
+    statusIconTask_.cancel();
     if (knockBridge_)
         knockBridge_->stop();
     if (engine_)
@@ -93,12 +95,8 @@ void AppDelegate::handleKnock()
 
 void AppDelegate::scheduleStatusIconRefresh()
 {
-    tickObserver_ = services_.mainScheduler().postAfter(kStatusIconInterval, [weak = std::weak_ptr<AppDelegate*>(self_)] {
-        if (auto self = weak.lock()) {
-            (*self)->updateStatusBarIcon();
-            (*self)->scheduleStatusIconRefresh();
-        }
-    });
+    statusIconTask_ =
+        ScopedTask::repeating(services_.mainScheduler(), kStatusIconInterval, [this] { updateStatusBarIcon(); });
 }
 
 void AppDelegate::menuTriggerSurface()

@@ -5,6 +5,7 @@
 #include "settings/AppSettings.h"
 
 #include <memory>
+#include <mutex>
 
 namespace plovane {
 
@@ -52,10 +53,11 @@ private:
     AppSettings settings_;
     std::unique_ptr<EngineControl> engine_;
     std::unique_ptr<HudControl> hudWindowController_;
-    TaskHandle tickObserver_;
+    ScopedTask statusIconTask_;
+    // Guards knockTask_, which the bridge's thread sets.
+    std::mutex knockMutex_;
+    ScopedTask knockTask_;
     std::unique_ptr<KnockBridgeControl> knockBridge_;
-    // Tasks that outlive a moment hold this weakly, so they never touch a destroyed delegate.
-    std::shared_ptr<AppDelegate*> self_;
 };
 
 } // namespace plovane

@@ -66,15 +66,6 @@ Language DiveEngine::lang()
     return AppLanguage::shared().language.get();
 }
 
-void DiveEngine::postGuarded(void (DiveEngine::*action)())
-{
-    std::weak_ptr<char> alive = alive_;
-    services_.scheduler.post([this, alive, action] {
-        if (!alive.expired())
-            (this->*action)();
-    });
-}
-
 // ---- Loop ----
 
 void DiveEngine::start()
@@ -85,32 +76,15 @@ void DiveEngine::start()
     lastTickDate_ = services_.clock.now();
     nextTriviaAt_ = services_.clock.now();
     running_ = true;
-    scheduleLoopStep(0);
-}
-
-void DiveEngine::scheduleLoopStep(double delaySeconds)
-{
-    std::weak_ptr<char> alive = alive_;
-    const auto run = loopRun_;
-    loopTask_ = services_.scheduler.postAfter(delaySeconds, [this, alive, run] {
-        if (alive.expired())
-            return;
-        tick();
-        // The period is the tick plus the interval, not corrected for drift. A stop() or
-        // start() during the tick has begun another run, and this one ends here.
-        if (run == loopRun_)
-            scheduleLoopStep(config_.tickInterval);
-    });
+    // A stop() or start() during a tick cancels this loop, so that tick is its last.
+    loopTask_ = ScopedTask::repeating(services_.scheduler, config_.tickInterval, [this] { tick(); }, 0);
 }
 
 void DiveEngine::stop()
 {
-    ++loopRun_;
     running_ = false;
     loopTask_.cancel();
-    loopTask_ = {};
     knockHintTask_.cancel();
-    knockHintTask_ = {};
     unregisterSleepObservers();
     sleepStartedAt_.reset();
     inputMonitor_->stop();
@@ -297,14 +271,10 @@ void DiveEngine::triggerManualDive()
 
 void DiveEngine::triggerKnockHint(double duration)
 {
-    knockHintTask_.cancel();
     knockHintVisible.set(true);
-    std::weak_ptr<char> alive = alive_;
-    // A cancelled task never runs, so only the latest hint clears the flag.
-    knockHintTask_ = services_.scheduler.postAfter(std::max(kMinKnockHintSeconds, duration), [this, alive] {
-        if (!alive.expired())
-            knockHintVisible.setIfChanged(false);
-    });
+    // Replacing the task cancels the earlier one, so only the latest hint clears the flag.
+    knockHintTask_ = services_.scheduler.postAfter(std::max(kMinKnockHintSeconds, duration),
+                                                   [this] { knockHintVisible.setIfChanged(false); });
 }
 
 // ---- Gauges, long idle, sleep and wake ----
@@ -380,15 +350,18 @@ void DiveEngine::registerSleepObservers()
     if (!workspaceObservers_.empty())
         return;
     // The handlers run on a later main-thread turn, never inside the notification.
-    workspaceObservers_.push_back(
-        services_.sleepWake.willSleep.connect([this] { postGuarded(&DiveEngine::handleSystemWillSleep); }));
-    workspaceObservers_.push_back(
-        services_.sleepWake.didWake.connect([this] { postGuarded(&DiveEngine::handleSystemDidWake); }));
+    // A second notice of the same kind before the first is handled replaces it.
+    workspaceObservers_.push_back(services_.sleepWake.willSleep.connect(
+        [this] { sleepTask_ = services_.scheduler.post([this] { handleSystemWillSleep(); }); }));
+    workspaceObservers_.push_back(services_.sleepWake.didWake.connect(
+        [this] { wakeTask_ = services_.scheduler.post([this] { handleSystemDidWake(); }); }));
 }
 
 void DiveEngine::unregisterSleepObservers()
 {
     workspaceObservers_.clear();
+    sleepTask_.cancel();
+    wakeTask_.cancel();
 }
 
 void DiveEngine::handleSystemWillSleep()

@@ -103,7 +103,6 @@ public:
     void seedRandomForTesting(unsigned seed) { random_.seed(seed); }
 
 private:
-    void scheduleLoopStep(double delaySeconds);
     void tick();
     bool recordAppSwitch(TimePoint now, const std::string& bundleID);
     void pushRecentApp(const ActiveAppSnapshot& snapshot);
@@ -134,8 +133,6 @@ private:
                          const std::string& appName);
 
     static Language lang();
-    // Runs `action` on a later main-thread turn, unless the engine is gone by then.
-    void postGuarded(void (DiveEngine::*action)());
 
     const DiveConfig config_;
     std::unique_ptr<GlobalInputMonitor> inputMonitor_;
@@ -145,10 +142,7 @@ private:
 
     double preciseO2_{100.0};
     double preciseDepth_{0.0};
-    TaskHandle loopTask_;
     bool running_{false};
-    // Bumped by every stop(), so a loop step of an earlier run never schedules another.
-    unsigned long long loopRun_{0};
     TimePoint lastTickDate_;
     std::deque<TimePoint> appSwitchHistory_;
     std::string lastActiveBundleID_{kUnknownBundleID};
@@ -161,13 +155,15 @@ private:
     long long criticalAdviceIndex_{0};
     long long restingAdviceIndex_{0};
     long long statsSaveCounter_{0};
-    TaskHandle knockHintTask_;
     std::vector<Connection> workspaceObservers_;
     std::optional<TimePoint> sleepStartedAt_;
 
     std::mt19937 random_{std::random_device{}()};
-    // Tasks posted to the scheduler hold this weakly, so none runs after destruction.
-    std::shared_ptr<char> alive_ = std::make_shared<char>();
+    // Last, so they are cancelled before anything their tasks touch is destroyed.
+    ScopedTask loopTask_;
+    ScopedTask knockHintTask_;
+    ScopedTask sleepTask_;
+    ScopedTask wakeTask_;
 };
 
 } // namespace plovane

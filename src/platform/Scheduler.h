@@ -49,4 +49,40 @@ protected:
     static std::pair<TaskHandle, Task> makeGuarded(Task task);
 };
 
+// Owns one scheduled task and cancels it when destroyed, reset or assigned another: the
+// way to schedule work that touches its owner, since the task can never outlive it.
+// Holds either a single task (adopted from post()/postAfter()) or a repeating one.
+// Not thread-safe: keep each ScopedTask on one thread (the repeating form on the
+// scheduler's main thread).
+class ScopedTask {
+public:
+    ScopedTask() = default;
+    // Adopts a task from post()/postAfter(); implicit so `task_ = scheduler.postAfter(...)` reads naturally.
+    ScopedTask(TaskHandle handle) : handle_(std::move(handle)) {}
+    ScopedTask(const ScopedTask&) = delete;
+    ScopedTask& operator=(const ScopedTask&) = delete;
+    ScopedTask(ScopedTask&& other) noexcept;
+    ScopedTask& operator=(ScopedTask&& other) noexcept;
+    ~ScopedTask() { cancel(); }
+
+    // Runs `task` every `intervalSeconds` on `scheduler`, first after `firstDelaySeconds`
+    // (the interval when negative). The interval counts from the end of each run, so a slow
+    // run delays the next rather than piling them up. A run that cancels, resets or
+    // reassigns its own ScopedTask is the last one.
+    static ScopedTask repeating(Scheduler& scheduler, double intervalSeconds, Scheduler::Task task,
+                                double firstDelaySeconds = -1);
+
+    // Cancels the task (and, for a repeating one, every later run). Harmless when empty.
+    void cancel();
+    // True while a single task waits to run, or while a repeating one is not cancelled.
+    bool isPending() const;
+
+private:
+    struct Repeat;
+    static void arm(const std::shared_ptr<Repeat>& repeat, double delaySeconds);
+
+    TaskHandle handle_;
+    std::shared_ptr<Repeat> repeat_;
+};
+
 } // namespace plovane

@@ -74,3 +74,70 @@ TEST(VirtualScheduler, TaskPostedFromAnotherThreadRunsOnlyWhenTheTestThreadRunsI
     EXPECT_EQ(s.runPending(), 1);
     EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
+
+TEST(ScopedTask, CancelsItsTaskWhenDestroyedReassignedOrMovedFrom)
+{
+    FakeClock clock;
+    VirtualScheduler s(clock);
+    std::vector<int> ran;
+    {
+        ScopedTask dropped = s.postAfter(1, [&] { ran.push_back(1); });
+        EXPECT_TRUE(dropped.isPending());
+    }
+    ScopedTask replaced = s.postAfter(1, [&] { ran.push_back(2); });
+    replaced = s.postAfter(1, [&] { ran.push_back(3); });
+    ScopedTask moved = std::move(replaced);
+    EXPECT_FALSE(replaced.isPending());
+    EXPECT_TRUE(moved.isPending());
+    s.advance(5);
+    EXPECT_EQ(ran, std::vector<int>{3});
+    EXPECT_FALSE(moved.isPending());
+    moved.cancel(); // harmless after it ran
+}
+
+TEST(ScopedTask, RepeatingRunsEveryIntervalUntilItsHandleGoes)
+{
+    FakeClock clock;
+    VirtualScheduler s(clock);
+    const TimePoint start = clock.now();
+    std::vector<double> at;
+    auto repeating = std::make_unique<ScopedTask>(
+        ScopedTask::repeating(s, 2, [&] { at.push_back(secondsBetween(start, clock.now())); }, 0));
+    s.advance(5);
+    EXPECT_EQ(at, (std::vector<double>{0, 2, 4}));
+    EXPECT_TRUE(repeating->isPending());
+    repeating.reset();
+    s.advance(10);
+    EXPECT_EQ(at.size(), 3u);
+    EXPECT_EQ(s.queued(), 0u) << "a dropped repeating task leaves nothing due";
+
+    // Without a first delay, the first run waits one interval.
+    ScopedTask later = ScopedTask::repeating(s, 3, [&] { at.push_back(secondsBetween(start, clock.now())); });
+    s.advance(7);
+    EXPECT_EQ(at, (std::vector<double>{0, 2, 4, 18, 21}));
+}
+
+TEST(ScopedTask, RepeatingTaskThatDropsOrReplacesItselfStops)
+{
+    FakeClock clock;
+    VirtualScheduler s(clock);
+    int runs = 0;
+    int replacementRuns = 0;
+    ScopedTask task;
+    task = ScopedTask::repeating(s, 1, [&] {
+        if (++runs == 3)
+            task = ScopedTask::repeating(s, 10, [&] { ++replacementRuns; });
+    });
+    s.advance(30);
+    EXPECT_EQ(runs, 3);
+    EXPECT_EQ(replacementRuns, 2); // at 13 and 23
+
+    int selfCancelled = 0;
+    ScopedTask once = ScopedTask::repeating(s, 1, [&] {
+        ++selfCancelled;
+        once.cancel();
+    });
+    s.advance(5);
+    EXPECT_EQ(selfCancelled, 1);
+    EXPECT_FALSE(once.isPending());
+}

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -44,4 +45,22 @@ TEST(QtScheduler, RunsPostedAndDelayedTasksOnTheMainThreadInOrder)
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(allOnMain);
     EXPECT_GE(t.elapsed(), 90);
+}
+
+TEST(QtScheduler, RepeatingScopedTaskTicksUntilItsHandleGoes)
+{
+    QCoreApplication app(argc, argv);
+    QtScheduler s(&app);
+    int ticks = 0;
+    std::unique_ptr<ScopedTask> repeating;
+    repeating = std::make_unique<ScopedTask>(ScopedTask::repeating(s, 0.01, [&] {
+        if (++ticks == 3)
+            repeating.reset(); // the run that drops its own handle is the last
+    }, 0));
+    ScopedTask dropped = s.postAfter(0.02, [&] { ticks += 100; });
+    dropped = {};
+    s.postAfter(0.15, [&] { app.quit(); });
+    QTimer::singleShot(5000, &app, [&] { app.quit(); }); // safety net
+    app.exec();
+    EXPECT_EQ(ticks, 3);
 }
