@@ -111,7 +111,17 @@ TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
     argv[1] = seconds.data();
     pid_t child = 0;
     ASSERT_EQ(::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-    // posix_spawn returns once the child runs the new program, named as we asked.
+    // posix_spawn returns as the child starts its new program, a moment before the kernel
+    // publishes the new command line: wait for it, or the first listing may see none.
+    const std::string cmdline = "/proc/" + std::to_string(child) + "/cmdline";
+    for (int i = 0; i < 200; ++i) {
+        std::ifstream in(cmdline);
+        std::string argv0;
+        std::getline(in, argv0, '\0');
+        if (argv0 == name)
+            break;
+        ::usleep(5000);
+    }
     EXPECT_TRUE(listsPid(running, child));
     EXPECT_TRUE(listsPid(running, child));
 
