@@ -10,7 +10,6 @@
 #include "platform/VirtualScheduler.h"
 #include "platform/Workspace.h"
 #include "sensing/AXContextMonitor.h"
-#include "settings/HUDSettings.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,7 +39,6 @@ struct Bench {
     {
         UserDefaults::setStandard(defaults);
         workspace.frontmost = RunningApplication{"com.microsoft.VSCode", "Code", "code", 100};
-        HUDSettings::shared().sessionMinutes = 1e12;
         for (int pid = 1; pid <= 59; ++pid)
             workspace.running.push_back({"org.example.app" + std::to_string(pid), "App", "", pid});
         workspace.running.push_back({"com.spotify.client", "Spotify", "", 60});
@@ -49,7 +47,7 @@ struct Bench {
         engine = std::make_unique<DiveEngine>(
             DiveConfig{.decompressionDepthThreshold = 1e12}, std::make_unique<GlobalInputMonitor>(input),
             std::make_unique<ActiveAppMonitor>(workspace), std::make_unique<IDEStateProvider>(ax),
-            EngineServices{clock, scheduler, workspace, sleepWake, *defaults});
+            EngineServices{clock, scheduler, workspace, sleepWake, *defaults, EngineTuning{.sessionMinutes = 1e12}});
     }
     ~Bench()
     {

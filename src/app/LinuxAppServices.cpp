@@ -1,13 +1,16 @@
 #include "app/LinuxAppServices.h"
 
 #include "engine/DiveEngine.h"
+#include "engine/EngineTuningFeed.h"
 #include "hud/HUDWindowController.h"
 #include "platform/qt/QtFontManager.h"
 #include "platform/qt/QtScheduler.h"
 #include "sensing/AXContextMonitor.h"
 #include "sensing/KnockEventBridge.h"
 #include "sensing/PermissionCenter.h"
+#include "settings/AppLanguage.h"
 #include "settings/FontRegistrar.h"
+#include "settings/HUDSettings.h"
 
 #include <QApplication>
 
@@ -19,10 +22,16 @@ namespace {
 class DiveEngineControl final : public EngineControl {
 public:
     DiveEngineControl(std::unique_ptr<AXContextMonitor> axContext, std::unique_ptr<DiveEngine> engine)
-        : axContext_(std::move(axContext)), engine_(std::move(engine))
+        : axContext_(std::move(axContext)),
+          engine_(std::move(engine)),
+          tuningFeed_(std::make_unique<EngineTuningFeed>(*engine_, HUDSettings::shared(), AppLanguage::shared()))
     {
     }
-    ~DiveEngineControl() override { engine_.reset(); }
+    ~DiveEngineControl() override
+    {
+        tuningFeed_.reset();
+        engine_.reset();
+    }
 
     void setAchillesTargets(const AchillesTargetSet& targets) override { engine_->achillesTargets = targets; }
     void start() override { engine_->start(); }
@@ -36,6 +45,8 @@ private:
     // The IDE state provider reads through this monitor, so it outlives the engine.
     std::unique_ptr<AXContextMonitor> axContext_;
     std::unique_ptr<DiveEngine> engine_;
+    // The session and rest lengths, chaos switch and language, pushed in as they change.
+    std::unique_ptr<EngineTuningFeed> tuningFeed_;
 };
 
 class HudWindowControl final : public HudControl {
@@ -94,7 +105,8 @@ std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()
     auto engine = std::make_unique<DiveEngine>(
         DiveConfig{}, std::make_unique<GlobalInputMonitor>(*platform_.inputIdle),
         std::make_unique<ActiveAppMonitor>(*platform_.workspace), std::make_unique<IDEStateProvider>(*axContext),
-        EngineServices{SystemClock::instance(), mainThread_, *platform_.workspace, *platform_.sleepWake});
+        EngineServices{SystemClock::instance(), mainThread_, *platform_.workspace, *platform_.sleepWake,
+                       UserDefaults::standard(), EngineTuningFeed::current(HUDSettings::shared(), AppLanguage::shared())});
     return std::make_unique<DiveEngineControl>(std::move(axContext), std::move(engine));
 }
 

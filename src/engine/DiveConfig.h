@@ -11,22 +11,14 @@ using BundleIDSet = std::unordered_set<std::string>;
 // The engine's tuning: timing constants, gauge rates, thresholds and the application
 // sets it classifies the frontmost and running applications with. `DiveConfig{}` and
 // `DiveConfig{.field = value, ...}` serve as the default and memberwise initialisers.
-//
-// Several fields are kept for completeness but have no reader: the O2 rates of flow,
-// research, chaos and resting (the gauge takes its rates from the session and rest
-// lengths the user sets) and the two high-input re-dive fields.
+// The O2 rates of work and rest come from the session and rest lengths the user sets
+// (EngineTuning), not from here.
 struct DiveConfig {
     double tickInterval{1.0};
     double hoveringIdleSeconds{30.0};
     double nitrogenDebounceSeconds{3.0};
-    double rediveHighInputWindowSeconds{3.0};
-    long long rediveHighInputThreshold{8};
     double rediveSustainSeconds{30.0};
-    double o2FlowPerMinute{-1.0};
-    double o2ResearchPerMinute{-0.5};
-    double o2ChaosPerMinute{-5.0};
     double o2HoveringPerMinute{0.0};
-    double o2RestingPerMinute{8.0};
     double depthIncreaseFlowPerMinute{3.0};
     double depthIncreaseResearchPerMinute{2.0};
     double depthIncreaseChaosPerMinute{7.0};

@@ -4,8 +4,6 @@
 #include "platform/SleepWakeNotifier.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
-#include "settings/AppLanguage.h"
-#include "settings/HUDSettings.h"
 #include "settings/Strings.h"
 
 #include <algorithm>
@@ -34,23 +32,19 @@ bool isWorkState(DiveState s)
     return s == DiveState::flow || s == DiveState::research || s == DiveState::chaos;
 }
 
-double refillPerMinute()
-{
-    return 100 / std::max(kMinRestMinutes, HUDSettings::shared().restMinutes.get());
-}
-
 } // namespace
 
 DiveEngine::DiveEngine(DiveConfig config, std::unique_ptr<GlobalInputMonitor> inputMonitor,
                        std::unique_ptr<ActiveAppMonitor> activeAppMonitor,
                        std::unique_ptr<IDEStateProvider> ideStateProvider, EngineServices services)
-    : adviceText(*this, Strings::initialAdvice(lang())),
+    : adviceText(*this, Strings::initialAdvice(services.tuning.language)),
       dailyStats(*this, DailyStats::loadToday(services.clock, services.defaults)),
       config_(std::move(config)),
       inputMonitor_(std::move(inputMonitor)),
       activeAppMonitor_(std::move(activeAppMonitor)),
       ideStateProvider_(std::move(ideStateProvider)),
       services_(services),
+      tuning_(services.tuning),
       lastTickDate_(services.clock.now()),
       nextTriviaAt_(services.clock.now())
 {
@@ -61,9 +55,9 @@ DiveEngine::~DiveEngine()
     stop();
 }
 
-Language DiveEngine::lang()
+void DiveEngine::setTuning(const EngineTuning& tuning)
 {
-    return AppLanguage::shared().language.get();
+    tuning_ = tuning;
 }
 
 // ---- Loop ----
@@ -228,7 +222,7 @@ DiveState DiveEngine::deriveState(TimePoint now, double noInputSeconds, bool isA
         return DiveState::hovering;
     }
 
-    if (HUDSettings::shared().chaosEnabled.get()) {
+    if (tuning_.chaosEnabled) {
         if (overloadedSwitching)
             return DiveState::chaos;
         if (config_.nitrogenApps.contains(activeBundleID.get())) {
@@ -289,7 +283,7 @@ void DiveEngine::updateStats(double deltaSeconds)
             focusSeconds.set(focusSeconds.get() + whole);
     }
 
-    const double drain = 100 / std::max(kMinSessionMinutes, HUDSettings::shared().sessionMinutes.get());
+    const double drain = 100 / std::max(kMinSessionMinutes, tuning_.sessionMinutes);
     switch (current) {
     case DiveState::flow:
         preciseO2_ -= drain * minutes;
@@ -310,7 +304,7 @@ void DiveEngine::updateStats(double deltaSeconds)
     case DiveState::critical:
         break;
     case DiveState::resting:
-        preciseO2_ += refillPerMinute() * minutes;
+        preciseO2_ += (100 / std::max(kMinRestMinutes, tuning_.restMinutes)) * minutes;
         preciseDepth_ = std::max(0.0, preciseDepth_ - config_.depthRecoverRestingPerMinute * minutes);
         break;
     }
@@ -383,7 +377,7 @@ void DiveEngine::applySleepRecovery(double duration)
     if (duration <= 0)
         return;
     const double minutes = duration / 60;
-    preciseO2_ += refillPerMinute() * minutes;
+    preciseO2_ += (100 / std::max(kMinRestMinutes, tuning_.restMinutes)) * minutes;
     preciseDepth_ = std::max(0.0, preciseDepth_ - config_.depthRecoverRestingPerMinute * minutes);
     publishGauges();
     trackDailyStats(static_cast<long long>(duration), DiveState::resting, kUnknownBundleID, "Sleep");

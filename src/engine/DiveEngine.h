@@ -2,6 +2,7 @@
 
 #include "engine/DailyStats.h"
 #include "engine/DiveConfig.h"
+#include "engine/EngineTuning.h"
 #include "platform/Clock.h"
 #include "platform/Observable.h"
 #include "platform/Scheduler.h"
@@ -37,6 +38,8 @@ struct EngineServices {
     SleepWakeNotifier& sleepWake;
     // Where the daily statistics are stored.
     UserDefaults& defaults = UserDefaults::standard();
+    // The user's tuning at construction; later changes arrive through setTuning().
+    EngineTuning tuning{};
 };
 
 // The one-second dive loop: samples the sensors, derives the activity state, drains and
@@ -77,6 +80,9 @@ public:
     void triggerManualSurface();
     // Shows the knock hint for max(0.1, duration) seconds after the latest call.
     void triggerKnockHint(double duration = 1.2);
+    // Takes effect from the next tick (the advice language from the next pick).
+    void setTuning(const EngineTuning& tuning);
+    const EngineTuning& tuning() const { return tuning_; }
     bool shouldEnterDecompressionLayout() const { return state.get() == DiveState::critical; }
 
     const DiveConfig& config() const { return config_; }
@@ -132,13 +138,14 @@ private:
     void trackDailyStats(long long seconds, DiveState bookedState, const std::string& bundleID,
                          const std::string& appName);
 
-    static Language lang();
+    Language lang() const { return tuning_.language; }
 
     const DiveConfig config_;
     std::unique_ptr<GlobalInputMonitor> inputMonitor_;
     std::unique_ptr<ActiveAppMonitor> activeAppMonitor_;
     std::unique_ptr<IDEStateProvider> ideStateProvider_;
     EngineServices services_;
+    EngineTuning tuning_;
 
     double preciseO2_{100.0};
     double preciseDepth_{0.0};

@@ -5,6 +5,7 @@
 // source and an in-memory settings store installed as the process-wide one.
 
 #include "engine/DiveEngine.h"
+#include "engine/EngineTuningFeed.h"
 #include "platform/AccessibilitySource.h"
 #include "platform/FakeDesktop.h"
 #include "platform/InMemoryUserDefaults.h"
@@ -60,6 +61,8 @@ struct EngineRig {
     CountingInputMonitor* input = nullptr;
     ScriptedIDEProvider* ide = nullptr;
     std::unique_ptr<DiveEngine> engine;
+    // Pushes the process-wide settings the tests change into the engine, as the app does.
+    std::unique_ptr<EngineTuningFeed> tuningFeed;
 
     explicit EngineRig(Language language = Language::en)
     {
@@ -68,19 +71,24 @@ struct EngineRig {
     }
     ~EngineRig()
     {
+        tuningFeed.reset();
         engine.reset();
         UserDefaults::setStandard(nullptr);
     }
 
     DiveEngine& makeEngine(DiveConfig config = {})
     {
+        tuningFeed.reset();
         auto inputMonitor = std::make_unique<CountingInputMonitor>(idle);
         auto ideProvider = std::make_unique<ScriptedIDEProvider>(axMonitor);
         input = inputMonitor.get();
         ide = ideProvider.get();
         engine = std::make_unique<DiveEngine>(std::move(config), std::move(inputMonitor),
                                               std::make_unique<ActiveAppMonitor>(workspace), std::move(ideProvider),
-                                              EngineServices{clock, scheduler, workspace, sleepWake, *defaults});
+                                              EngineServices{clock, scheduler, workspace, sleepWake, *defaults,
+                                                             EngineTuningFeed::current(HUDSettings::shared(),
+                                                                                       AppLanguage::shared())});
+        tuningFeed = std::make_unique<EngineTuningFeed>(*engine, HUDSettings::shared(), AppLanguage::shared());
         return *engine;
     }
     DiveEngine& startEngine(DiveConfig config = {})

@@ -28,7 +28,7 @@ HUDRig::HUDRig(Language lang, bool welcomeAlreadyShown)
     auto input = std::make_unique<GlobalInputMonitor>(idle);
     auto ide = std::make_unique<IDEStateProvider>(axMonitor);
     engine = std::make_unique<DiveEngine>(DiveConfig{}, std::move(input), std::make_unique<ActiveAppMonitor>(workspace),
-                                          std::move(ide), EngineServices{clock, scheduler, workspace, sleepWake, *defaults});
+                                          std::move(ide), EngineServices{clock, scheduler, workspace, sleepWake, *defaults, EngineTuning{.language = lang}});
 }
 
 HUDRig::~HUDRig()
