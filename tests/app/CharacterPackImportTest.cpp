@@ -441,10 +441,21 @@ TEST_F(CharacterPackImportTest, FileOperationErrorsShowTheSystemsReason)
     expectRefused(importArchive(test::packArchive("Kiwi", "{}")),
                   "Could not run /nonexistent/unzip: No such file or directory");
 
-    // The packs folder deleted while the program runs: the import does not make it again.
+    // No temporary folder can be made: nothing is left anywhere.
     importer.setUnzipOptions({});
+    std::ofstream(temporaryBase + "/file") << "in the way";
+    ::setenv("TMPDIR", (temporaryBase + "/file").c_str(), 1);
+    Alert alert = importArchive(test::packArchive("Kiwi", "{}"));
+    EXPECT_TRUE(alert.message.starts_with("Could not create the temporary folder “" + temporaryBase + "/file/qn_import_"))
+        << alert.message;
+    EXPECT_TRUE(alert.message.ends_with("”: Not a directory")) << alert.message;
+    EXPECT_EQ(current(), "tuffin");
+    ::setenv("TMPDIR", temporaryBase.c_str(), 1);
+    fs::remove(temporaryBase + "/file");
+
+    // The packs folder deleted while the program runs: the import does not make it again.
     fs::remove_all(packs());
-    const Alert alert = importArchive(test::packArchive("Kiwi", "{}"));
+    alert = importArchive(test::packArchive("Kiwi", "{}"));
     EXPECT_FALSE(alert.success);
     EXPECT_TRUE(alert.message.starts_with("Could not copy the pack (“" + packs() + "/.incoming-")) << alert.message;
     EXPECT_TRUE(alert.message.ends_with("”): No such file or directory")) << alert.message;
