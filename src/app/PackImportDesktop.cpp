@@ -1,14 +1,21 @@
 #include "app/PackImportDesktop.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPushButton>
+#include <QSpacerItem>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
 namespace plovane {
 namespace {
+
+constexpr int kAlertMinimumWidth = 360;
 
 QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -28,7 +35,14 @@ std::optional<std::string> QtPackImportDesktop::chooseArchive(const std::string&
     QFileDialog dialog(nullptr, qs(title));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setMimeTypeFilters({QStringLiteral("application/zip")});
+    // Packs are usually downloaded; start there rather than wherever we were launched from.
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    dialog.setDirectory(QDir(downloads).exists() ? downloads : QDir::homePath());
+    // The system's own name for ZIP archives where it knows the type.
+    if (QMimeDatabase().mimeTypeForName(QStringLiteral("application/zip")).isValid())
+        dialog.setMimeTypeFilters({QStringLiteral("application/zip")});
+    else
+        dialog.setNameFilter(QStringLiteral("ZIP (*.zip)"));
     takeFocusWhenShown(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -42,7 +56,14 @@ void QtPackImportDesktop::showAlert(bool success, const std::string& title, cons
 {
     QMessageBox box(success ? QMessageBox::Information : QMessageBox::Warning, qs(title), qs(title),
                     QMessageBox::NoButton);
-    box.setInformativeText(qs(message));
+    // The title in bold above the message, as alerts usually read.
+    box.setTextFormat(Qt::RichText);
+    box.setText(QStringLiteral("<b>%1</b>").arg(qs(title).toHtmlEscaped()));
+    box.setInformativeText(qs(message).toHtmlEscaped());
+    // Wide enough that a one-line message stays on one line and the title fits.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(kAlertMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
