@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <limits>
 #include <unordered_set>
 
 namespace plovane {
@@ -27,41 +28,99 @@ const std::unordered_set<std::string>& unrankedBundleIDs()
     return ids;
 }
 
-std::optional<long long> wholeSeconds(const Json& value)
+// How a stored total reads: exactly, truncated from a fraction, or not at all.
+enum class Read { exact, truncated, unreadable };
+
+Read wholeSeconds(const Json& value, long long& out)
 {
-    if (value.is_number_integer())
-        return value.get<long long>();
-    if (value.is_number_float()) {
-        double d = value.get<double>();
-        if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.0e18)
-            return static_cast<long long>(d);
+    if (value.is_number_unsigned()) {
+        if (value.get<unsigned long long>() > static_cast<unsigned long long>(DailyStats::kMaxDaySeconds))
+            return Read::unreadable;
+        out = value.get<long long>();
+    } else if (value.is_number_integer()) {
+        out = value.get<long long>();
+    } else if (value.is_number_float()) {
+        const double d = value.get<double>();
+        if (!std::isfinite(d) || d < 0 || d > static_cast<double>(DailyStats::kMaxDaySeconds))
+            return Read::unreadable;
+        out = static_cast<long long>(d);
+        return d == std::trunc(d) ? Read::exact : Read::truncated;
+    } else {
+        return Read::unreadable;
     }
-    return std::nullopt;
+    return out < 0 || out > DailyStats::kMaxDaySeconds ? Read::unreadable : Read::exact;
 }
 
-bool readSeconds(const Json& object, std::map<std::string, long long>& out)
+// Reads a member of seconds per key: with `strict`, any flaw fails the whole member;
+// otherwise readable totals are kept and each flaw is listed in `dropped`.
+bool readSeconds(const Json& object, std::map<std::string, long long>& out, bool strict, const std::string& member,
+                 std::vector<std::string>& dropped)
 {
-    if (!object.is_object())
+    if (!object.is_object()) {
+        dropped.push_back(member);
         return false;
+    }
     for (const auto& [key, value] : object.items()) {
-        auto seconds = wholeSeconds(value);
-        if (!seconds)
-            return false;
-        out[key] = *seconds;
+        long long seconds = 0;
+        const Read read = wholeSeconds(value, seconds);
+        if (read != Read::exact) {
+            dropped.push_back(member + "." + key);
+            if (strict)
+                return false;
+        }
+        if (read != Read::unreadable)
+            out[key] = seconds;
     }
     return true;
 }
 
-bool readNames(const Json& object, std::map<std::string, std::string>& out)
+bool readNames(const Json& object, std::map<std::string, std::string>& out, bool strict,
+               std::vector<std::string>& dropped)
 {
-    if (!object.is_object())
+    if (!object.is_object()) {
+        dropped.push_back("appNames");
         return false;
+    }
     for (const auto& [key, value] : object.items()) {
-        if (!value.is_string())
-            return false;
+        if (!value.is_string()) {
+            dropped.push_back("appNames." + key);
+            if (strict)
+                return false;
+            continue;
+        }
         out[key] = value.get<std::string>();
     }
     return true;
+}
+
+// Everything readable in a stored record; what could not be read is listed in `dropped`.
+DailyStats readLeniently(const Json& json, const std::string& date, std::vector<std::string>& dropped)
+{
+    DailyStats stats{.date = date};
+    if (!json.is_object()) {
+        dropped.push_back("the whole record (" + std::string(json.type_name()) + ")");
+        return stats;
+    }
+    if (auto states = json.find("stateDurations"); states != json.end())
+        readSeconds(*states, stats.stateDurations, false, "stateDurations", dropped);
+    if (auto apps = json.find("appDurations"); apps != json.end())
+        readSeconds(*apps, stats.appDurations, false, "appDurations", dropped);
+    if (auto names = json.find("appNames"); names != json.end())
+        readNames(*names, stats.appNames, false, dropped);
+    return stats;
+}
+
+long long saturatingAdd(long long a, long long b)
+{
+    long long sum = 0;
+    if (__builtin_add_overflow(a, b, &sum))
+        return b > 0 ? std::numeric_limits<long long>::max() : std::numeric_limits<long long>::min();
+    return sum;
+}
+
+void book(long long& total, long long seconds)
+{
+    total = std::min(DailyStats::kMaxDaySeconds, saturatingAdd(total, seconds));
 }
 
 } // namespace
@@ -69,6 +128,9 @@ bool readNames(const Json& object, std::map<std::string, std::string>& out)
 std::string DailyStats::dateKey(TimePoint at)
 {
     const std::time_t t = std::chrono::system_clock::to_time_t(at);
+    // localtime_r keeps the zone it first read; a zone changed since (travel, a new
+    // rule for daylight saving) must move the day boundary now, not at the next start.
+    ::tzset();
     std::tm local{};
     localtime_r(&t, &local);
     char buffer[16];
@@ -76,18 +138,44 @@ std::string DailyStats::dateKey(TimePoint at)
     return buffer;
 }
 
-DailyStats DailyStats::load(const std::string& date, const UserDefaults& store)
+TimePoint DailyStats::startOfDay(TimePoint at)
 {
-    if (auto stored = store.object(storeKey(date))) {
-        if (auto decoded = fromJson(*stored)) {
-            decoded->date = date;
-            return std::move(*decoded);
-        }
-    }
-    return DailyStats{.date = date};
+    const std::time_t t = std::chrono::system_clock::to_time_t(at);
+    ::tzset();
+    std::tm local{};
+    localtime_r(&t, &local);
+    local.tm_hour = local.tm_min = local.tm_sec = 0;
+    local.tm_isdst = -1; // whatever daylight saving says at that midnight
+    std::time_t midnight = std::mktime(&local);
+    // A zone whose clocks skip midnight itself starts the day a little later, never later than `at`.
+    if (midnight == -1 || midnight > t)
+        midnight = t;
+    return std::chrono::system_clock::from_time_t(midnight);
 }
 
-DailyStats DailyStats::loadToday(const Clock& clock, const UserDefaults& store)
+DailyStats DailyStats::load(const std::string& date, UserDefaults& store)
+{
+    const std::string key = storeKey(date);
+    auto stored = store.object(key);
+    if (!stored)
+        return DailyStats{.date = date};
+    std::vector<std::string> dropped;
+    DailyStats stats = readLeniently(*stored, date, dropped);
+    if (!dropped.empty()) {
+        std::string what;
+        for (std::size_t i = 0; i < dropped.size() && i < 5; ++i)
+            what += (i ? ", " : "") + dropped[i];
+        if (dropped.size() > 5)
+            what += " and " + std::to_string(dropped.size() - 5) + " more";
+        // The readable part replaces the record, so the original goes aside first.
+        store.keepOriginalAside(key, "The statistics of " + date + " held values that are not whole seconds of one day (" + what +
+                                         "); kept what could be read");
+        stats.save(store);
+    }
+    return stats;
+}
+
+DailyStats DailyStats::loadToday(const Clock& clock, UserDefaults& store)
 {
     return load(todayKey(clock), store);
 }
@@ -101,10 +189,10 @@ void DailyStats::add(long long seconds, DiveState state, const std::string& bund
 {
     if (seconds < 1)
         return;
-    stateDurations[std::string(rawValue(state))] += seconds;
+    book(stateDurations[std::string(rawValue(state))], seconds);
     if (bundleID == kUnknownBundleID)
         return;
-    appDurations[bundleID] += seconds;
+    book(appDurations[bundleID], seconds);
     appNames[bundleID] = appName;
 }
 
@@ -112,7 +200,7 @@ long long DailyStats::totalTrackedSeconds() const
 {
     long long total = 0;
     for (const auto& [state, seconds] : stateDurations)
-        total += seconds;
+        total = saturatingAdd(total, seconds);
     return total;
 }
 
@@ -157,8 +245,10 @@ std::optional<DailyStats> DailyStats::fromJson(const nlohmann::json& json)
     if (!date->is_string())
         return std::nullopt;
     DailyStats stats{.date = date->get<std::string>()};
-    if (!readSeconds(*states, stats.stateDurations) || !readSeconds(*apps, stats.appDurations) ||
-        !readNames(*names, stats.appNames))
+    std::vector<std::string> dropped;
+    if (!readSeconds(*states, stats.stateDurations, true, "stateDurations", dropped) ||
+        !readSeconds(*apps, stats.appDurations, true, "appDurations", dropped) ||
+        !readNames(*names, stats.appNames, true, dropped) || !dropped.empty())
         return std::nullopt;
     return stats;
 }

@@ -503,7 +503,42 @@ void DiveEngine::trackDailyStats(long long seconds, DiveState bookedState, const
 {
     if (seconds <= 0)
         return;
-    const std::string today = DailyStats::todayKey(services_.clock);
+    const TimePoint end = services_.clock.now();
+    const std::string today = DailyStats::dateKey(end);
+
+    // The booked seconds end now. A gap or a sleep that began before midnight books each
+    // earlier day's part to that day, never more than the day holds; at least one
+    // second, the one that just ended, stays today's.
+    TimePoint dayStart = DailyStats::startOfDay(end);
+    long long rest = seconds - std::clamp<long long>(
+                                   static_cast<long long>(std::ceil(secondsBetween(dayStart, end))), 1, seconds);
+    std::vector<std::pair<std::string, long long>> earlierDays; // newest first
+    constexpr int kMaxEarlierDays = 31;                         // a longer sleep books its last month
+    while (rest > 0 && static_cast<int>(earlierDays.size()) < kMaxEarlierDays) {
+        const TimePoint previousStart = DailyStats::startOfDay(dayStart - std::chrono::seconds(1));
+        const long long length = static_cast<long long>(std::ceil(secondsBetween(previousStart, dayStart)));
+        const long long part = std::min(rest, std::max<long long>(1, length));
+        earlierDays.emplace_back(DailyStats::dateKey(previousStart), part);
+        rest -= part;
+        dayStart = previousStart;
+    }
+    long long todaysPart = seconds;
+    for (const auto& [date, part] : earlierDays)
+        todaysPart -= part;
+    todaysPart -= rest; // what lies beyond the month is not booked
+
+    for (auto it = earlierDays.rbegin(); it != earlierDays.rend(); ++it) {
+        const auto& [date, part] = *it;
+        if (date == dailyStats->date) {
+            // Still the live record: the change of day below saves it.
+            dailyStats.modify([&](DailyStats& day) { day.add(part, bookedState, bundleID, appName); });
+        } else {
+            DailyStats earlier = DailyStats::load(date, services_.defaults);
+            earlier.add(part, bookedState, bundleID, appName);
+            earlier.save(services_.defaults);
+        }
+    }
+
     dailyStats.modify([&](DailyStats& day) {
         if (day.date != today) {
             day.save(services_.defaults);
@@ -511,7 +546,7 @@ void DiveEngine::trackDailyStats(long long seconds, DiveState bookedState, const
             // rather than overwrite its totals at the next save.
             day = DailyStats::load(today, services_.defaults);
         }
-        day.add(seconds, bookedState, bundleID, appName);
+        day.add(todaysPart, bookedState, bundleID, appName);
     });
     statsSaveCounter_ += seconds;
     if (statsSaveCounter_ >= kSaveEverySeconds) {

@@ -2,7 +2,9 @@
 
 #include "platform/Log.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -36,8 +38,15 @@ void syncDirectoryOf(const std::string& path)
 
 bool AtomicFile::write(const std::string& path, std::string_view bytes)
 {
-    const std::string temp = path + ".tmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        logLine("Not replacing " + path + ": it is not a regular file");
+        return false;
+    }
+    // mkostemp creates the file with O_CREAT | O_EXCL under a name no one could predict,
+    // so a link or file planted beside the target is never opened.
+    std::string temp = path + ".tmp-XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         logLine("Could not write " + path + ": " + std::strerror(errno));
         return false;
@@ -76,6 +85,72 @@ bool AtomicFile::write(const std::string& path, std::string_view bytes)
 void AtomicFile::setBeforeRenameHookForTesting(std::function<void(const std::string&)> hook)
 {
     hookSlot() = std::move(hook);
+}
+
+StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
+{
+    StoredFile file;
+    auto fail = [&](StoredFileStatus status, std::string reason) {
+        file.status = status;
+        file.reason = std::move(reason);
+        file.bytes.clear();
+        return file;
+    };
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return fail(StoredFileStatus::missing, {});
+        return fail(StoredFileStatus::unreadable, std::strerror(errno));
+    }
+    if (S_ISLNK(info.st_mode))
+        return fail(StoredFileStatus::link, "it is a symbolic link");
+    // A FIFO would block the open, a device could be read forever: look before opening.
+    if (!S_ISREG(info.st_mode))
+        return fail(StoredFileStatus::notRegular, "it is not a regular file");
+    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return fail(StoredFileStatus::missing, {});
+        if (errno == ELOOP)
+            return fail(StoredFileStatus::link, "it is a symbolic link");
+        return fail(StoredFileStatus::unreadable, std::strerror(errno));
+    }
+    // The entry may have been swapped between the look and the open.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail(StoredFileStatus::notRegular, "it is not a regular file");
+    }
+    if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
+        ::close(fd);
+        return fail(StoredFileStatus::tooLarge, "it is larger than " + std::to_string(maxBytes) + " bytes");
+    }
+    file.bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == file.bytes.size()) {
+            // The file grew while we read it: one byte past the bound is enough to know.
+            if (used > maxBytes)
+                break;
+            file.bytes.resize(std::min(maxBytes + 1, used * 2 + 4096));
+        }
+        ssize_t n = ::read(fd, file.bytes.data() + used, file.bytes.size() - used);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            return fail(StoredFileStatus::unreadable, std::strerror(error));
+        }
+        if (n == 0)
+            break;
+        used += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (used > maxBytes)
+        return fail(StoredFileStatus::tooLarge, "it is larger than " + std::to_string(maxBytes) + " bytes");
+    file.bytes.resize(used);
+    file.status = StoredFileStatus::ok;
+    return file;
 }
 
 bool readWholeFile(const std::string& path, std::string& out)

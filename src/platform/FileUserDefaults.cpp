@@ -4,7 +4,9 @@
 #include "platform/Log.h"
 
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
@@ -35,21 +37,91 @@ std::string asideName(const std::string& path)
     return candidate;
 }
 
+// Walks the text once without building anything (the parser keeps its own stack, not the
+// call stack) and stops at the first value nested deeper than the bound.
+class NestingCheck final : public nlohmann::json_sax<nlohmann::json> {
+public:
+    explicit NestingCheck(int maxDepth) : maxDepth_(maxDepth) {}
+    bool tooDeep() const { return tooDeep_; }
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool start_object(std::size_t) override { return enter(); }
+    bool end_object() override { return leave(); }
+    bool start_array(std::size_t) override { return enter(); }
+    bool end_array() override { return leave(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    bool enter()
+    {
+        if (++depth_ > maxDepth_)
+            tooDeep_ = true;
+        return !tooDeep_;
+    }
+    bool leave()
+    {
+        --depth_;
+        return true;
+    }
+
+    int maxDepth_;
+    int depth_{0};
+    bool tooDeep_{false};
+};
+
+// Parses text that must be JSON nested no deeper than `maxDepth`; else says why not.
+std::optional<UserDefaults::Value> parseBounded(const std::string& text, int maxDepth, std::string& why)
+{
+    NestingCheck check(maxDepth);
+    if (!UserDefaults::Value::sax_parse(text, &check, nlohmann::json::input_format_t::json, /*strict=*/true,
+                                        /*ignore_comments=*/false)) {
+        why = check.tooDeep() ? "it is nested more than " + std::to_string(maxDepth) + " levels deep"
+                              : "it is not valid JSON";
+        return std::nullopt;
+    }
+    UserDefaults::Value parsed = UserDefaults::Value::parse(text, nullptr, /*allow_exceptions=*/false);
+    if (parsed.is_discarded()) {
+        why = "it is not valid JSON";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
 } // namespace
 
 FileUserDefaults::FileUserDefaults(std::string folder, Scheduler* coalesceOn, double coalesceSeconds)
     : folder_(std::move(folder)), scheduler_(coalesceOn), coalesceSeconds_(coalesceSeconds)
 {
-    if (auto loaded = loadFile(mainFilePath())) {
-        if (loaded->is_object()) {
-            main_ = std::move(*loaded);
+    Value loaded;
+    switch (loadFile(mainFilePath(), kMaxMainFileBytes, loaded)) {
+    case Load::value:
+        if (loaded.is_object()) {
+            main_ = std::move(loaded);
         } else {
             // Valid JSON of the wrong shape is as unusable as broken JSON: keep it aside.
             std::string aside = asideName(mainFilePath());
-            if (std::rename(mainFilePath().c_str(), aside.c_str()) == 0)
+            if (std::rename(mainFilePath().c_str(), aside.c_str()) == 0) {
                 logLine("Settings file " + mainFilePath() + " is not a settings object; moved it to " + aside +
                         " and started from defaults.");
+            } else {
+                logLine("Settings file " + mainFilePath() + " is not a settings object and could not be moved aside (" +
+                        std::strerror(errno) + "); running on defaults and leaving it as it is.");
+                mainLeftAlone_ = true;
+            }
         }
+        break;
+    case Load::absent:
+        break;
+    case Load::leftAlone:
+        mainLeftAlone_ = true;
+        break;
     }
 }
 
@@ -75,20 +147,65 @@ std::string FileUserDefaults::dayFilePath(const std::string& key) const
     return folder_ + "/days/" + suffix + ".json";
 }
 
-std::optional<UserDefaults::Value> FileUserDefaults::loadFile(const std::string& path) const
+FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::size_t maxBytes, Value& out) const
 {
-    std::string text;
-    if (!readWholeFile(path, text))
-        return std::nullopt;
-    Value parsed = Value::parse(text, nullptr, /*allow_exceptions=*/false);
-    if (!parsed.is_discarded())
-        return parsed;
+    StoredFile file = readStoredFile(path, maxBytes);
+    std::string why = file.reason;
+    switch (file.status) {
+    case StoredFileStatus::ok:
+        if (auto parsed = parseBounded(file.bytes, kMaxNesting, why)) {
+            out = std::move(*parsed);
+            return Load::value;
+        }
+        break;
+    case StoredFileStatus::missing:
+        return Load::absent;
+    case StoredFileStatus::unreadable:
+    case StoredFileStatus::link:
+        // Not ours to judge: a file we may not read, or one that lives elsewhere. Writing
+        // our defaults over it would destroy what it holds.
+        logLine("Could not read " + path + " (" + why + "); running on defaults and leaving it as it is.");
+        return Load::leftAlone;
+    case StoredFileStatus::notRegular:
+    case StoredFileStatus::tooLarge:
+        break;
+    }
     std::string aside = asideName(path);
-    if (std::rename(path.c_str(), aside.c_str()) == 0)
-        logLine("Could not read " + path + "; moved it to " + aside + " and started from defaults.");
-    else
-        logLine("Could not read " + path + "; starting from defaults.");
-    return std::nullopt;
+    if (std::rename(path.c_str(), aside.c_str()) == 0) {
+        logLine("Could not use " + path + " (" + why + "); moved it to " + aside + " and started from defaults.");
+        return Load::absent;
+    }
+    logLine("Could not use " + path + " (" + why + ") nor move it aside (" + std::strerror(errno) +
+            "); running on defaults and leaving it as it is.");
+    return Load::leftAlone;
+}
+
+const UserDefaults::Value& FileUserDefaults::day(const std::string& key) const
+{
+    auto it = days_.find(key);
+    if (it == days_.end()) {
+        Value loaded;
+        if (loadFile(dayFilePath(key), kMaxDayFileBytes, loaded) == Load::leftAlone)
+            daysLeftAlone_.insert(key);
+        it = days_.emplace(key, std::move(loaded)).first;
+    }
+    return it->second;
+}
+
+void FileUserDefaults::keepOriginalAside(const std::string& key, const std::string& reason)
+{
+    const std::string path = dayFilePath(key);
+    if (path.empty()) {
+        UserDefaults::keepOriginalAside(key, reason);
+        return;
+    }
+    std::string aside = asideName(path);
+    if (std::rename(path.c_str(), aside.c_str()) == 0) {
+        logLine(reason + "; moved the original " + path + " to " + aside + ".");
+    } else {
+        logLine(reason + "; could not move " + path + " aside (" + std::strerror(errno) + "), so it is left as it is.");
+        daysLeftAlone_.insert(key);
+    }
 }
 
 std::optional<UserDefaults::Value> FileUserDefaults::object(const std::string& key) const
@@ -100,12 +217,10 @@ std::optional<UserDefaults::Value> FileUserDefaults::object(const std::string& k
             return std::nullopt;
         return *it;
     }
-    auto it = days_.find(key);
-    if (it == days_.end())
-        it = days_.emplace(key, loadFile(dayPath).value_or(Value())).first;
-    if (it->second.is_null())
+    const Value& stored = day(key);
+    if (stored.is_null())
         return std::nullopt;
-    return it->second;
+    return stored;
 }
 
 void FileUserDefaults::set(const std::string& key, Value value)
@@ -118,6 +233,8 @@ void FileUserDefaults::set(const std::string& key, Value value)
         main_[key] = std::move(value);
         mainDirty_ = true;
     } else {
+        // Look at what is stored first: a file we may not replace must be known as such.
+        day(key);
         days_[key] = std::move(value);
         dirtyDays_.insert(key);
     }
@@ -131,6 +248,7 @@ void FileUserDefaults::remove(const std::string& key)
             return;
         mainDirty_ = true;
     } else {
+        day(key);
         days_[key] = Value();
         dirtyDays_.insert(key);
     }
@@ -158,7 +276,9 @@ bool FileUserDefaults::flush()
         return false;
     }
     bool ok = true;
-    if (mainDirty_) {
+    if (mainDirty_ && mainLeftAlone_) {
+        ok = false; // reported when it was found; the values stay in memory
+    } else if (mainDirty_) {
         if (AtomicFile::write(mainFilePath(), main_.dump(2) + "\n"))
             mainDirty_ = false;
         else
@@ -167,6 +287,11 @@ bool FileUserDefaults::flush()
     if (!dirtyDays_.empty() && !makeDirectories(folder_ + "/days"))
         return false;
     for (auto it = dirtyDays_.begin(); it != dirtyDays_.end();) {
+        if (daysLeftAlone_.contains(*it)) {
+            ok = false;
+            ++it;
+            continue;
+        }
         const std::string path = dayFilePath(*it);
         const Value& v = days_[*it];
         bool written = v.is_null() ? (::unlink(path.c_str()) == 0 || errno == ENOENT)

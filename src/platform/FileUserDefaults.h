@@ -13,13 +13,23 @@ namespace plovane {
 //  - defaults.json holds every ordinary key as one JSON object;
 //  - days/<date>.json holds each "dailyStats_<date>" record on its own, so saving
 //    today costs the same however many days are stored, and days load on first read.
-// Every file is replaced atomically. A file that does not parse is moved aside under a
-// new name (reported once on stderr) and never overwritten; the store then starts from
-// defaults. Writes can be coalesced behind a short delay on a scheduler; reads always
-// see the latest value, and flush() (also run by the destructor) writes what is pending.
+// Every file is replaced atomically. Only regular files of a bounded size and nesting are
+// read. A file that is ours but unusable (does not parse, nested too deep, too large, a
+// FIFO or device, the wrong shape) is moved aside under a new name, reported once on
+// stderr, and the store starts that part from defaults. A file that exists but cannot be
+// read (permissions) or is a symbolic link is reported once and left alone: the store
+// then runs on defaults in memory for it and never writes over it. Writes can be
+// coalesced behind a short delay on a scheduler; reads always see the latest value, and
+// flush() (also run by the destructor) writes what is pending.
 class FileUserDefaults final : public UserDefaults {
 public:
     static constexpr const char* kDailyPrefix = "dailyStats_";
+    // Far above what the program writes (a few KiB of settings, one day's record), far
+    // below what would stall the UI to read and rewrite.
+    static constexpr std::size_t kMaxMainFileBytes = 1 << 20;
+    static constexpr std::size_t kMaxDayFileBytes = 256 << 10;
+    // Deeper JSON is never ours; rejecting it keeps every recursive walk of a value short.
+    static constexpr int kMaxNesting = 64;
 
     // `coalesceOn` may be null: then every write reaches the disk before set() returns.
     explicit FileUserDefaults(std::string folder, Scheduler* coalesceOn = nullptr, double coalesceSeconds = 0.5);
@@ -29,6 +39,7 @@ public:
     void set(const std::string& key, Value value) override;
     void remove(const std::string& key) override;
     bool flush() override;
+    void keepOriginalAside(const std::string& key, const std::string& reason) override;
 
     const std::string& folder() const { return folder_; }
     std::string mainFilePath() const;
@@ -36,8 +47,11 @@ public:
     std::string dayFilePath(const std::string& key) const;
 
 private:
-    // Reads a JSON file; a file that does not parse is moved aside and nothing is returned.
-    std::optional<Value> loadFile(const std::string& path) const;
+    enum class Load { value, absent, leftAlone };
+    // Reads a JSON file. A file that is unusable is moved aside (absent); one that cannot
+    // be read or is a link is reported and must not be written over (leftAlone).
+    Load loadFile(const std::string& path, std::size_t maxBytes, Value& out) const;
+    const Value& day(const std::string& key) const;
     void scheduleFlush();
 
     std::string folder_;
@@ -45,8 +59,12 @@ private:
     double coalesceSeconds_;
     Value main_ = Value::object();
     bool mainDirty_ = false;
+    // defaults.json exists but could not be read: it is never replaced.
+    bool mainLeftAlone_ = false;
     // Daily records read so far (absent ones cached as null) and the ones to write.
     mutable std::map<std::string, Value> days_;
+    // Day files that exist but could not be read: never replaced.
+    mutable std::set<std::string> daysLeftAlone_;
     std::set<std::string> dirtyDays_;
     TaskHandle pendingFlush_;
 };

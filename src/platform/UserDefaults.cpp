@@ -1,6 +1,7 @@
 #include "platform/UserDefaults.h"
 
 #include "platform/InMemoryUserDefaults.h"
+#include "platform/Log.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -148,6 +149,12 @@ void UserDefaults::setStandard(std::shared_ptr<UserDefaults> store)
 {
     std::lock_guard lock(standardMutex());
     standardSlot() = std::move(store);
+}
+
+void UserDefaults::keepOriginalAside(const std::string& key, const std::string& reason)
+{
+    // Held in memory only: there is no file to keep, but the loss is still worth a line.
+    logLine(reason + " (" + key + ")");
 }
 
 } // namespace plovane

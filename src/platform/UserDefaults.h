@@ -25,6 +25,10 @@ public:
     virtual void remove(const std::string& key) = 0;
     // Writes pending changes to permanent storage; false when that failed.
     virtual bool flush() { return true; }
+    // Called when a stored value could only be read in part, before the readable part is
+    // stored over it: a store on disk keeps the original file aside. `reason` says what
+    // was wrong; it is logged once, with where the original went.
+    virtual void keepOriginalAside(const std::string& key, const std::string& reason);
 
     // Number: a number as is, a bool as 1 or 0, a string that parses as a number; else 0.
     double doubleForKey(const std::string& key) const;

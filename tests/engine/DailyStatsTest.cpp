@@ -1,12 +1,20 @@
 #include "engine/DailyStats.h"
 #include "platform/AppIdentity.h"
+#include "platform/AtomicFile.h"
 #include "platform/FakeClock.h"
+#include "platform/FileUserDefaults.h"
 #include "platform/InMemoryUserDefaults.h"
+
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 
 using namespace plovane;
 using Json = nlohmann::json;
@@ -76,28 +84,89 @@ TEST(DailyStats, StoredRecordRoundTripsAsOneJsonObjectUnderItsDateKey)
     EXPECT_EQ(DailyStats::load("2026-03-14", store), day);
 }
 
-TEST(DailyStats, UnreadableStoredDaysLoadAsEmptyAndExtraMembersAreIgnored)
+// A store that records which keys had their original kept aside.
+class AsideRecordingStore final : public UserDefaults {
+public:
+    std::optional<Value> object(const std::string& key) const override { return memory.object(key); }
+    void set(const std::string& key, Value value) override { memory.set(key, std::move(value)); }
+    void remove(const std::string& key) override { memory.remove(key); }
+    void keepOriginalAside(const std::string& key, const std::string& reason) override
+    {
+        aside.emplace_back(key, memory.object(key).value_or(Json()));
+        reasons.push_back(reason);
+    }
+    InMemoryUserDefaults memory;
+    std::vector<std::pair<std::string, Json>> aside;
+    std::vector<std::string> reasons;
+};
+
+TEST(DailyStats, DamagedStoredDaysKeepWhatCanBeReadAndSetTheOriginalAside)
 {
-    InMemoryUserDefaults store;
+    AsideRecordingStore store;
     const Json good = Json::parse(R"({"date":"2026-03-02","stateDurations":{"Flow":5},
         "appDurations":{},"appNames":{},"comment":"kept by someone else"})");
     store.set("dailyStats_2026-03-02", good);
     EXPECT_EQ(DailyStats::load("2026-03-02", store).stateDurations.at("Flow"), 5);
+    EXPECT_TRUE(store.aside.empty()); // a sound record (extra members ignored) is left as it is
+    EXPECT_EQ(*store.object("dailyStats_2026-03-02"), good);
 
-    const Json broken[] = {
-        Json::parse(R"({"date":"2026-03-03","stateDurations":{"Flow":5},"appDurations":{}})"),
-        Json::parse(R"({"date":"2026-03-03","stateDurations":{"Flow":"5"},"appDurations":{},"appNames":{}})"),
-        Json::parse(R"({"date":"2026-03-03","stateDurations":{"Flow":5.5},"appDurations":{},"appNames":{}})"),
-        Json::parse(R"({"date":7,"stateDurations":{},"appDurations":{},"appNames":{}})"),
-        Json::parse(R"({"date":"2026-03-03","stateDurations":{},"appDurations":{},"appNames":{"a":1}})"),
-        Json("not a record"),
-        Json::array({1, 2}),
+    struct Case {
+        const char* stored;
+        DailyStats expected;
     };
-    for (const auto& value : broken) {
-        store.set("dailyStats_2026-03-03", value);
-        EXPECT_EQ(DailyStats::load("2026-03-03", store), DailyStats{.date = "2026-03-03"}) << value.dump();
+    const Case damaged[] = {
+        // one stray fraction must not cost the day: whole seconds are kept
+        {R"({"date":"2026-03-03","stateDurations":{"Flow":1800.5,"Resting":60},"appDurations":{},"appNames":{}})",
+         {.date = "2026-03-03", .stateDurations = {{"Flow", 1800}, {"Resting", 60}}}},
+        {R"({"date":"2026-03-03","stateDurations":{"Flow":"5","Chaos":7},"appDurations":{"a":9},"appNames":{"a":1}})",
+         {.date = "2026-03-03", .stateDurations = {{"Chaos", 7}}, .appDurations = {{"a", 9}}}},
+        // negative and impossible totals are not real ones
+        {R"({"date":"2026-03-03","stateDurations":{"Flow":-5,"Chaos":90001,"Resting":9223372036854775800,"Hovering":3},
+             "appDurations":{},"appNames":{}})",
+         {.date = "2026-03-03", .stateDurations = {{"Hovering", 3}}}},
+        {R"({"date":"2026-03-03","stateDurations":[1,2],"appDurations":{"b":4},"appNames":{"b":"Bee"}})",
+         {.date = "2026-03-03", .appDurations = {{"b", 4}}, .appNames = {{"b", "Bee"}}}},
+        {R"("not a record")", {.date = "2026-03-03"}},
+        {R"([1, 2])", {.date = "2026-03-03"}},
+    };
+    for (const auto& c : damaged) {
+        store.aside.clear();
+        const Json original = Json::parse(c.stored);
+        store.set("dailyStats_2026-03-03", original);
+        EXPECT_EQ(DailyStats::load("2026-03-03", store), c.expected) << c.stored;
+        ASSERT_EQ(store.aside.size(), 1u) << c.stored;
+        EXPECT_EQ(store.aside[0].second, original); // set aside before being replaced
+        // and then replaced by what could be read, which loads cleanly from now on
+        EXPECT_EQ(*store.object("dailyStats_2026-03-03"), c.expected.toJson());
+        store.aside.clear();
+        EXPECT_EQ(DailyStats::load("2026-03-03", store), c.expected);
+        EXPECT_TRUE(store.aside.empty());
     }
+    // A missing member loses nothing; a record with nothing stored is simply empty.
+    store.set("dailyStats_2026-03-05", Json::parse(R"({"date":"2026-03-05","stateDurations":{"Flow":5}})"));
+    EXPECT_EQ(DailyStats::load("2026-03-05", store).stateDurations.at("Flow"), 5);
+    EXPECT_TRUE(store.aside.empty());
     EXPECT_EQ(DailyStats::load("2026-03-04", store), DailyStats{.date = "2026-03-04"});
+}
+
+TEST(DailyStats, TotalsSaturateAtOneDayInsteadOfOverflowing)
+{
+    DailyStats day{.date = "2026-03-02"};
+    day.add(DailyStats::kMaxDaySeconds - 10, DiveState::flow, "org.gnome.Terminal", "Terminal");
+    day.add(15, DiveState::flow, "org.gnome.Terminal", "Terminal");
+    day.add(std::numeric_limits<long long>::max(), DiveState::resting, "unknown.bundle.id", "Sleep");
+    day.add(std::numeric_limits<long long>::max(), DiveState::resting, "unknown.bundle.id", "Sleep");
+    EXPECT_EQ(day.stateDurations.at("Flow"), DailyStats::kMaxDaySeconds);
+    EXPECT_EQ(day.appDurations.at("org.gnome.Terminal"), DailyStats::kMaxDaySeconds);
+    EXPECT_EQ(day.stateDurations.at("Resting"), DailyStats::kMaxDaySeconds);
+    EXPECT_EQ(day.totalTrackedSeconds(), 2 * DailyStats::kMaxDaySeconds);
+    // What was booked reads back in full.
+    InMemoryUserDefaults store;
+    day.save(store);
+    EXPECT_EQ(DailyStats::load("2026-03-02", store), day);
+    // A record filled in by hand cannot wrap the total negative either.
+    day.stateDurations = {{"Flow", std::numeric_limits<long long>::max()}, {"Chaos", 15}};
+    EXPECT_EQ(day.totalTrackedSeconds(), std::numeric_limits<long long>::max());
 }
 
 TEST(DailyStats, RecordStoredUnderAnotherDatesKeyKeepsItsKeysDate)
@@ -120,4 +189,32 @@ TEST(DailyStats, DateKeyFollowsTheLocalTimeZone)
     EXPECT_EQ(DailyStats::dateKey(lateUtc), "2026-03-02"); // 19:30 the evening before
     const FakeClock clock(lateUtc);
     EXPECT_EQ(DailyStats::todayKey(clock), "2026-03-02");
+    // The zone changes under the running program (travel): the next date follows it.
+    ::setenv("TZ", "GMT-14", 1);
+    EXPECT_EQ(DailyStats::todayKey(clock), "2026-03-03"); // 14:30 the next day
+    ::setenv("TZ", "UTC", 1);
+}
+
+TEST(DailyStats, DamagedDayFileOnDiskIsKeptAsideBeforeTheReadablePartReplacesIt)
+{
+    const std::string dir = test::makeTempDir("day-on-disk");
+    std::filesystem::create_directories(dir + "/days");
+    const std::string original =
+        R"({"date":"2026-03-02","stateDurations":{"Flow":1800.5,"Chaos":"x"},"appDurations":{},"appNames":{}})";
+    std::ofstream(dir + "/days/2026-03-02.json") << original;
+    FileUserDefaults store(dir);
+    EXPECT_EQ(DailyStats::load("2026-03-02", store).stateDurations,
+              (std::map<std::string, long long>{{"Flow", 1800}}));
+    int kept = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir + "/days")) {
+        std::string text;
+        readWholeFile(e.path(), text);
+        if (e.path().filename() == "2026-03-02.json") {
+            EXPECT_EQ(Json::parse(text)["stateDurations"], Json::parse(R"({"Flow":1800})"));
+        } else {
+            ++kept;
+            EXPECT_EQ(text, original);
+        }
+    }
+    EXPECT_EQ(kept, 1);
 }

@@ -125,6 +125,7 @@ TEST(ScriptedDay, WorkResearchDistractionIdleRestExhaustionGapAndSleep)
     // Asleep from 11:20 until ten past midnight.
     rig.sleep();
     const double asleep = 54600 - 8400;
+    const long long asleepBeforeMidnight = 54000 - 8400; // the last 600 s fall on the new day
     rig.jump(asleep);
     rig.wake();
 
@@ -147,20 +148,21 @@ TEST(ScriptedDay, WorkResearchDistractionIdleRestExhaustionGapAndSleep)
                                                                       {"Research", 601},
                                                                       {"Chaos", 60},
                                                                       {"Hovering", 600 + 600},
-                                                                      {"Resting", 330 + 600},
+                                                                      {"Resting", 330 + 600 + asleepBeforeMidnight},
                                                                       {"Critical", 225}}));
     EXPECT_EQ(day1->appDurations, (std::map<std::string, long long>{
                                       {kCode, 1201 + 60 + 600 + 330 + 2486 + 600 + 600},
                                       {kFirefox, 601},
                                       {kChat, 123}}));
     EXPECT_EQ(day1->appNames.at(kChat), "WeChat");
-    EXPECT_EQ(day1->totalTrackedSeconds(), 6601);
+    EXPECT_EQ(day1->totalTrackedSeconds(), 6601 + asleepBeforeMidnight);
     ASSERT_EQ(day1->topApps().size(), 3u);
     EXPECT_EQ(day1->topApps().front().bundleID, kCode);
 
     EXPECT_EQ(e.dailyStats->date, "2026-03-03");
     EXPECT_EQ(e.dailyStats->stateDurations,
-              (std::map<std::string, long long>{{"Resting", static_cast<long long>(asleep)}, {"Flow", 60}}));
+              (std::map<std::string, long long>{{"Resting", static_cast<long long>(asleep) - asleepBeforeMidnight},
+                                                {"Flow", 60}}));
     EXPECT_EQ(e.dailyStats->appDurations, (std::map<std::string, long long>{{kCode, 60}}));
 
     e.stop();

@@ -126,7 +126,7 @@ TEST(StatsBooking, CorruptStoredDayLoadsEmptyAndIsReplacedAtTheNextSave)
     EXPECT_EQ(replaced->stateDurations.at("Flow"), 10);
 }
 
-TEST(StatsBooking, SleepAcrossMidnightBooksTheWholeSleepToTheNewDay)
+TEST(StatsBooking, SleepAcrossMidnightBooksEachDaysPartToThatDay)
 {
     Running r;
     r.jump(kSecondsToMidnight - 60);
@@ -136,9 +136,60 @@ TEST(StatsBooking, SleepAcrossMidnightBooksTheWholeSleepToTheNewDay)
     r.jump(120); // asleep from 23:59 to 00:01
     r.wake();
     EXPECT_EQ(r.e.dailyStats->date, kTomorrow);
-    EXPECT_EQ(r.e.dailyStats->stateDurations, (std::map<std::string, long long>{{"Resting", 120}}));
-    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), before);
-    EXPECT_EQ(r.stored(kTomorrow)->totalTrackedSeconds(), 120); // 10 s or more: saved at once
+    EXPECT_EQ(r.e.dailyStats->stateDurations, (std::map<std::string, long long>{{"Resting", 60}}));
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), before + 60);
+    EXPECT_EQ(r.stored(kToday)->stateDurations.at("Resting"), 60);
+    EXPECT_EQ(r.stored(kTomorrow)->totalTrackedSeconds(), 60);
+}
+
+TEST(StatsBooking, GapAcrossMidnightIsSplitBetweenTheTwoDays)
+{
+    Running r; // 09:00, 1 s booked
+    r.jump(kSecondsToMidnight - 300);
+    r.run(0); // 23:55 after a long gap: a fresh start, nothing booked
+    ASSERT_EQ(r.e.dailyStats->totalTrackedSeconds(), 1);
+    r.jump(600); // the machine stalls ten minutes, across midnight
+    r.run(0);
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), 1 + 300);
+    EXPECT_EQ(r.stored(kToday)->appDurations.at(kCode), 1 + 300);
+    EXPECT_EQ(r.e.dailyStats->date, kTomorrow);
+    EXPECT_EQ(r.e.dailyStats->totalTrackedSeconds(), 300);
+}
+
+TEST(StatsBooking, WeekendSleepBooksEachDayItSpansAndNoDayMoreThanItHolds)
+{
+    EngineRig rig;
+    DailyStats stored{.date = "2026-03-03"};
+    stored.add(100, DiveState::flow, kCode, "Code");
+    stored.save(*rig.defaults);
+    rig.front(kCode, "Code");
+    DiveEngine& e = rig.startEngine();
+    rig.scheduler.runPending(); // 09:00 on the 2nd, 1 s
+    rig.jump(kSecondsToMidnight - 6 * 3600);
+    rig.run(0);           // 18:00, after a long gap: nothing booked
+    rig.sleep();
+    rig.jump(226800); // 63 hours: until 09:00 on the 5th
+    rig.wake();
+
+    const auto resting = [&](const std::string& date) { return rig.stored(date)->stateDurations.at("Resting"); };
+    EXPECT_EQ(resting("2026-03-02"), 6 * 3600);
+    EXPECT_EQ(resting("2026-03-03"), 86400);
+    EXPECT_EQ(rig.stored("2026-03-03")->stateDurations.at("Flow"), 100); // loaded and added to, not replaced
+    EXPECT_EQ(resting("2026-03-04"), 86400);
+    EXPECT_EQ(e.dailyStats->date, "2026-03-05");
+    EXPECT_EQ(e.dailyStats->stateDurations.at("Resting"), 9 * 3600);
+    EXPECT_EQ(resting("2026-03-05"), 9 * 3600);
+}
+
+TEST(StatsBooking, DayChangeFollowsATimeZoneChangedWhileRunning)
+{
+    Running r; // 09:00 UTC on the 2nd
+    r.run(4);
+    ::setenv("TZ", "GMT-16", 1); // the user lands sixteen hours east: 01:00 on the 3rd
+    r.run(5);
+    ::setenv("TZ", "UTC", 1);
+    EXPECT_EQ(r.e.dailyStats->date, kTomorrow);
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), 5);
 }
 
 TEST(StatsBooking, UnknownFrontmostBooksTheStateOnly)

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -180,4 +181,157 @@ TEST(FileUserDefaults, UnwritableFolderReportsFailureAndKeepsValuesInMemory)
     EXPECT_TRUE(d.boolForKey("k"));
     EXPECT_FALSE(d.flush());
     EXPECT_FALSE(log.lines.empty());
+}
+
+TEST(FileUserDefaults, FilesNestedPastTheBoundAreMovedAsideWithoutBeingWalked)
+{
+    const std::string dir = test::makeTempDir("deep");
+    fs::create_directories(dir + "/days");
+    const std::string deep = "{\"a\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
+    std::ofstream(dir + "/defaults.json") << deep;
+    std::ofstream(dir + "/days/2026-03-02.json") << deep;
+    // Nesting within the bound is an ordinary value.
+    const std::string fine = "{\"date\": \"2026-03-03\", \"x\": " + std::string(60, '[') + std::string(60, ']') + "}";
+    std::ofstream(dir + "/days/2026-03-03.json") << fine;
+    LogCapture log;
+    FileUserDefaults d(dir);
+    EXPECT_FALSE(d.contains("a"));
+    EXPECT_FALSE(d.object("dailyStats_2026-03-02").has_value());
+    EXPECT_TRUE(d.object("dailyStats_2026-03-03").has_value());
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_NE(log.lines[0].find("nested"), std::string::npos) << log.lines[0];
+    d.setBool("quellin.compact_mode", true);
+    EXPECT_LT(fs::file_size(d.mainFilePath()), 100u);
+    for (const std::string& folder : {dir, dir + "/days"}) {
+        int kept = 0;
+        for (const auto& name : filesIn(folder))
+            if (name.find(".corrupt-") != std::string::npos) {
+                ++kept;
+                EXPECT_EQ(slurp(folder + "/" + name), deep);
+            }
+        EXPECT_EQ(kept, 1) << folder;
+    }
+}
+
+TEST(FileUserDefaults, SpecialAndOversizedFilesAreSetAsideWithoutBlocking)
+{
+    const std::string dir = test::makeTempDir("special");
+    fs::create_directories(dir + "/days");
+    ASSERT_EQ(::mkfifo((dir + "/defaults.json").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir + "/days/2026-03-02.json").c_str(), 0600), 0);
+    // A valid day far larger than any day we write.
+    std::ofstream(dir + "/days/2026-03-03.json")
+        << "{\"date\": \"2026-03-03\", \"appNames\": {\"x\": \"" << std::string(300 << 10, 'n') << "\"}}";
+    ::alarm(20); // a FIFO read would block forever: fail instead of hanging the suite
+    LogCapture log;
+    {
+        FileUserDefaults d(dir);
+        EXPECT_FALSE(d.object("dailyStats_2026-03-02").has_value());
+        EXPECT_FALSE(d.object("dailyStats_2026-03-03").has_value());
+        d.setBool("quellin.compact_mode", true);
+        d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}});
+    }
+    ::alarm(0);
+    EXPECT_EQ(log.lines.size(), 3u);
+    EXPECT_TRUE(FileUserDefaults(dir).boolForKey("quellin.compact_mode"));
+    EXPECT_TRUE(fs::is_regular_file(dir + "/defaults.json"));
+    int fifos = 0, large = 0;
+    for (const std::string& folder : {dir, dir + "/days"})
+        for (const auto& e : fs::directory_iterator(folder)) {
+            fifos += e.is_fifo() && e.path().string().find(".corrupt-") != std::string::npos;
+            large += e.is_regular_file() && e.file_size() > (300 << 10);
+        }
+    EXPECT_EQ(fifos, 2);
+    EXPECT_EQ(large, 1); // the oversized day is kept aside, not lost
+
+    // A huge but valid settings file is set aside once rather than rewritten on every change.
+    const std::string big = test::makeTempDir("big");
+    std::ofstream(big + "/defaults.json") << "{\"quellin.idle_opacity\": 0.5, \"pad\": \"" << std::string(2 << 20, 'p')
+                                          << "\"}";
+    FileUserDefaults huge(big);
+    huge.setDouble("quellin.idle_opacity", 0.7);
+    EXPECT_LT(fs::file_size(huge.mainFilePath()), 1000u);
+}
+
+TEST(FileUserDefaults, LinksAreNeitherFollowedNorReplaced)
+{
+    const std::string dir = test::makeTempDir("links");
+    const std::string elsewhere = test::makeTempDir("elsewhere");
+    fs::create_directories(dir + "/days");
+    std::ofstream(elsewhere + "/settings.json") << "{\"quellin.idle_opacity\": 0.25}\n";
+    fs::create_symlink(elsewhere + "/settings.json", dir + "/defaults.json");
+    fs::create_symlink("/dev/zero", dir + "/days/2026-03-02.json");
+    LogCapture log;
+    ::alarm(20);
+    FileUserDefaults d(dir);
+    EXPECT_FALSE(d.contains("quellin.idle_opacity"));
+    EXPECT_FALSE(d.object("dailyStats_2026-03-02").has_value());
+    ::alarm(0);
+    d.setDouble("quellin.idle_opacity", 0.9);
+    d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}});
+    EXPECT_DOUBLE_EQ(d.doubleForKey("quellin.idle_opacity"), 0.9); // runs on in memory
+    EXPECT_FALSE(d.flush());
+    EXPECT_EQ(log.lines.size(), 2u); // one line per link, none per refused write
+    EXPECT_TRUE(fs::is_symlink(dir + "/defaults.json"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/days/2026-03-02.json"));
+    EXPECT_EQ(slurp(elsewhere + "/settings.json"), "{\"quellin.idle_opacity\": 0.25}\n");
+}
+
+TEST(FileUserDefaults, TemporaryFilesNeverGoThroughAPlantedLink)
+{
+    const std::string dir = test::makeTempDir("planted");
+    const std::string victim = test::makeTempDir("victim") + "/file";
+    std::ofstream(victim) << "precious";
+    fs::create_symlink(victim, dir + "/defaults.json.tmp");
+    {
+        FileUserDefaults d(dir);
+        d.setBool("quellin.compact_mode", true);
+    }
+    EXPECT_EQ(slurp(victim), "precious");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir + "/defaults.json")));
+    EXPECT_TRUE(FileUserDefaults(dir).boolForKey("quellin.compact_mode"));
+}
+
+TEST(FileUserDefaults, UnreadableFilesAreReportedOnceAndNeverWrittenOver)
+{
+    // Root reads everything, so the store runs in a child that gives up root.
+    char pattern[] = "/tmp/plovane-unreadable-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    fs::create_directories(dir + "/days");
+    std::ofstream(dir + "/defaults.json") << "{\"quellin.idle_opacity\": 0.25}\n";
+    std::ofstream(dir + "/days/2026-03-02.json") << "{\"date\": \"2026-03-02\"}\n";
+    fs::permissions(dir + "/defaults.json", fs::perms::none);
+    fs::permissions(dir + "/days/2026-03-02.json", fs::perms::none);
+    // Writable by the child, so only the store's own restraint protects the files.
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(dir + "/days", fs::perms::all);
+
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(10);
+        int lines = 0;
+        setLogSink([&](std::string_view) { ++lines; });
+        FileUserDefaults d(dir);
+        if (d.contains("quellin.idle_opacity") || d.object("dailyStats_2026-03-02").has_value())
+            ::_exit(11);
+        d.setDouble("quellin.idle_opacity", 0.9);
+        d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 1}});
+        if (d.doubleForKey("quellin.idle_opacity") != 0.9)
+            ::_exit(12);
+        if (d.flush())
+            ::_exit(13);
+        ::_exit(lines == 2 ? 0 : 14);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"days", "defaults.json"}));
+    EXPECT_EQ(filesIn(dir + "/days"), (std::vector<std::string>{"2026-03-02.json"}));
+    fs::permissions(dir + "/defaults.json", fs::perms::owner_read);
+    EXPECT_EQ(slurp(dir + "/defaults.json"), "{\"quellin.idle_opacity\": 0.25}\n");
+    fs::remove_all(dir);
 }
