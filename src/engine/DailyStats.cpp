@@ -14,13 +14,17 @@ namespace {
 
 using Json = nlohmann::json;
 
-// Identifiers that are never ranked: the program itself, system processes and the
-// placeholder of an unknown frontmost application.
+// Identifiers that are never ranked: the program itself, the desktop's own shell, panels
+// and lock screens, and the placeholder of an unknown frontmost application.
 const std::unordered_set<std::string>& unrankedBundleIDs()
 {
     static const std::unordered_set<std::string> ids = [] {
         std::unordered_set<std::string> s{"com.apple.dock", "com.apple.loginwindow", "com.apple.SystemUIServer",
-                                          kUnknownBundleID};
+                                          kUnknownBundleID,
+                                          // The same parts of the Linux desktops.
+                                          "org.gnome.Shell", "org.kde.plasmashell", "xfce4-panel",
+                                          "org.kde.kscreenlocker", "xscreensaver", "light-locker",
+                                          "xfce4-screensaver", "i3lock"};
         for (const auto& id : selfBundleIDs())
             s.insert(id);
         return s;

@@ -37,6 +37,15 @@ BundleIDSet DiveConfig::defaultOxygenApps()
         // The two terminals most Linux desktops ship with, by their desktop-file ids.
         "org.gnome.Terminal",
         "org.kde.konsole",
+        // The other Linux terminals and editors, by their desktop-file ids.
+        "org.gnome.Console",
+        "com.gexperts.Tilix",
+        "xfce4-terminal",
+        "org.alacritty.Alacritty",
+        "kitty",
+        "xterm",
+        "org.kde.kate",
+        "org.gnome.Builder",
         "com.figma.Desktop",
         "com.jgraph.drawio.desktop",
         "org.gnome.dia",
@@ -59,6 +68,16 @@ BundleIDSet DiveConfig::defaultResearchApps()
         "com.notion.id",
         "md.obsidian",
         "com.reederapp.5.macOS",
+        // Linux browsers, file managers and document viewers, by their desktop-file ids.
+        "org.chromium.Chromium",
+        "com.brave.Browser",
+        "org.gnome.Epiphany",
+        "org.gnome.Nautilus",
+        "org.kde.dolphin",
+        "thunar",
+        "org.gnome.Evince",
+        "org.kde.okular",
+        "org.pwmt.zathura",
     };
 }
 
@@ -92,6 +111,13 @@ BundleIDSet DiveConfig::defaultMusicApps()
         "com.deezer.Deezer",
         "com.google.youtube.music",
         "com.yandex.music",
+        // Linux music players, by their desktop-file ids.
+        "org.gnome.Rhythmbox3",
+        "org.kde.elisa",
+        "org.strawberrymusicplayer.strawberry",
+        "org.gnome.Lollypop",
+        "io.bassi.Amberol",
+        "audacious",
     };
 }
 

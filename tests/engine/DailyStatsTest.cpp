@@ -54,6 +54,10 @@ TEST(DailyStats, TopAppsRanksSevenLargestWithoutTheProgramOrSystemProcesses)
     day.appDurations = {{self, 9000},         {self + ".quick", 9000}, {"com.apple.dock", 9000},
                         {"com.apple.loginwindow", 9000}, {"com.apple.SystemUIServer", 9000},
                         {"unknown.bundle.id", 9000}};
+    // The Linux desktops' shells, panels and lock screens, as the identity table reports them.
+    for (const char* id : {"org.gnome.Shell", "org.kde.plasmashell", "xfce4-panel", "org.kde.kscreenlocker",
+                           "xscreensaver", "light-locker", "xfce4-screensaver", "i3lock"})
+        day.appDurations[id] = 9000;
     for (int i = 1; i <= 9; ++i)
         day.appDurations["app." + std::to_string(i)] = i * 10;
     day.appNames["app.9"] = "Nine";

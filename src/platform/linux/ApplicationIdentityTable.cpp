@@ -45,6 +45,18 @@ const std::vector<KnownApplication>& knownApplications()
         {"org.gnome.Terminal", "Terminal", {"gnome-terminal-server", "org.gnome.terminal", "gnome-terminal"},
          {"org.gnome.Terminal"}, {"gnome-terminal-server", "gnome-terminal"}},
         {"org.kde.konsole", "Konsole", {"konsole", "org.kde.konsole"}, {"org.kde.konsole"}, {"konsole"}},
+        {"org.gnome.Console", "Console", {"kgx", "org.gnome.console"}, {"org.gnome.Console"}, {"kgx"}},
+        {"com.gexperts.Tilix", "Tilix", {"tilix", "com.gexperts.tilix"}, {"com.gexperts.Tilix"}, {"tilix"}},
+        {"xfce4-terminal", "Xfce Terminal", {"xfce4-terminal"}, {"xfce4-terminal", "org.xfce.terminal"},
+         {"xfce4-terminal"}},
+        {"org.alacritty.Alacritty", "Alacritty", {"alacritty"},
+         {"Alacritty", "org.alacritty.Alacritty", "com.alacritty.Alacritty"}, {"alacritty"}},
+        {"kitty", "kitty", {"kitty"}, {"kitty"}, {"kitty"}},
+        {"xterm", "XTerm", {"xterm", "uxterm"}, {"xterm", "debian-xterm", "uxterm", "debian-uxterm"}, {"xterm", "uxterm"}},
+        // Linux editors
+        {"org.kde.kate", "Kate", {"kate", "org.kde.kate"}, {"org.kde.kate"}, {"kate"}},
+        {"org.gnome.Builder", "Builder", {"gnome-builder", "org.gnome.builder"}, {"org.gnome.Builder"},
+         {"gnome-builder"}},
         // Diagrams
         {"com.jgraph.drawio.desktop", "draw.io", {"drawio"}, {"drawio", "com.jgraph.drawio.desktop"}, {"drawio"}},
         {"org.gnome.dia", "Dia", {"dia", "dia-normal"}, {"org.gnome.Dia", "dia"}, {"dia"}},
@@ -56,6 +68,22 @@ const std::vector<KnownApplication>& knownApplications()
         {"com.microsoft.Edge", "Microsoft Edge", {"microsoft-edge"}, {"microsoft-edge", "com.microsoft.Edge"},
          {"msedge", "microsoft-edge", "microsoft-edge-stable"}},
         {"md.obsidian", "Obsidian", {"obsidian"}, {"obsidian", "md.obsidian.Obsidian"}, {"obsidian"}},
+        {"org.chromium.Chromium", "Chromium", {"chromium", "chromium-browser"},
+         {"chromium", "chromium-browser", "org.chromium.Chromium"}, {"chromium", "chromium-browser"}},
+        {"com.brave.Browser", "Brave", {"brave-browser"}, {"brave-browser", "com.brave.Browser"},
+         {"brave", "brave-browser"}},
+        {"org.gnome.Epiphany", "Web", {"epiphany", "org.gnome.epiphany"}, {"org.gnome.Epiphany", "epiphany"},
+         {"epiphany", "epiphany-browser"}},
+        // File managers and document viewers
+        {"org.gnome.Nautilus", "Files", {"org.gnome.nautilus", "nautilus"}, {"org.gnome.Nautilus", "nautilus"},
+         {"nautilus"}},
+        {"org.kde.dolphin", "Dolphin", {"dolphin", "org.kde.dolphin"}, {"org.kde.dolphin"}, {"dolphin"}},
+        {"thunar", "Thunar", {"thunar"}, {"thunar", "org.xfce.thunar"}, {"thunar", "Thunar"}},
+        {"org.gnome.Evince", "Document Viewer", {"evince", "org.gnome.evince"}, {"org.gnome.Evince", "evince"},
+         {"evince"}},
+        {"org.kde.okular", "Okular", {"okular", "org.kde.okular"}, {"org.kde.okular", "okular"}, {"okular"}},
+        {"org.pwmt.zathura", "Zathura", {"zathura", "org.pwmt.zathura"}, {"org.pwmt.zathura", "zathura"},
+         {"zathura"}},
         // Chat
         {"com.tencent.xinWeChat", "WeChat", {"wechat"}, {"wechat", "com.tencent.WeChat"}, {"wechat"}},
         // Music
@@ -63,6 +91,26 @@ const std::vector<KnownApplication>& knownApplications()
         {"com.netease.163music", "NetEase Cloud Music", {"netease-cloud-music"}, {"netease-cloud-music"},
          {"netease-cloud-music"}},
         {"com.tencent.qqmusic", "QQ Music", {"qqmusic"}, {"qqmusic"}, {"qqmusic"}},
+        {"org.gnome.Rhythmbox3", "Rhythmbox", {"rhythmbox"}, {"org.gnome.Rhythmbox3", "rhythmbox"}, {"rhythmbox"}},
+        {"org.kde.elisa", "Elisa", {"elisa", "org.kde.elisa"}, {"org.kde.elisa"}, {"elisa"}},
+        {"org.strawberrymusicplayer.strawberry", "Strawberry", {"strawberry"},
+         {"org.strawberrymusicplayer.strawberry", "strawberry"}, {"strawberry"}},
+        {"org.gnome.Lollypop", "Lollypop", {"lollypop", "org.gnome.lollypop"}, {"org.gnome.Lollypop"}, {"lollypop"}},
+        {"io.bassi.Amberol", "Amberol", {"amberol", "io.bassi.amberol"}, {"io.bassi.Amberol"}, {"amberol"}},
+        {"audacious", "Audacious", {"audacious"}, {"audacious"}, {"audacious"}},
+        // The desktop's own shell, panels and screen lockers: known so they can be left
+        // out of the day's top applications.
+        {"org.gnome.Shell", "GNOME Shell", {"gnome-shell"}, {"org.gnome.Shell"}, {"gnome-shell"}},
+        {"org.kde.plasmashell", "Plasma", {"plasmashell", "org.kde.plasmashell"}, {"org.kde.plasmashell"},
+         {"plasmashell"}},
+        {"xfce4-panel", "Panel", {"xfce4-panel"}, {"xfce4-panel", "org.xfce.panel"}, {"xfce4-panel"}},
+        {"org.kde.kscreenlocker", "Screen Locker", {"kscreenlocker_greet"}, {"org.kde.kscreenlocker"},
+         {"kscreenlocker_greet"}},
+        {"xscreensaver", "XScreenSaver", {"xscreensaver"}, {"xscreensaver"}, {"xscreensaver"}},
+        {"light-locker", "Light Locker", {"light-locker"}, {"light-locker"}, {"light-locker"}},
+        {"xfce4-screensaver", "Screensaver", {"xfce4-screensaver"}, {"xfce4-screensaver", "org.xfce.ScreenSaver"},
+         {"xfce4-screensaver"}},
+        {"i3lock", "i3lock", {"i3lock"}, {"i3lock"}, {"i3lock"}},
     };
     return table;
 }
