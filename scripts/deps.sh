@@ -17,7 +17,7 @@ packages=(
   # a desktop for the tests and the program: X server, window manager, compositor,
   # tray host, session and accessibility buses, input and screenshot tools, fonts
   xvfb openbox xcompmgr trayer dbus-x11 at-spi2-core libglib2.0-bin xdotool x11-utils imagemagick
-  fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip
+  fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip zip
 )
 
 SUDO=""

@@ -44,6 +44,11 @@ void openUpFolder(const std::string& path)
     ::fchmodat(AT_FDCWD, path.c_str(), S_IRWXU, AT_SYMLINK_NOFOLLOW);
 }
 
+void openUpFile(const std::string& path)
+{
+    ::fchmodat(AT_FDCWD, path.c_str(), S_IRUSR | S_IWUSR, AT_SYMLINK_NOFOLLOW);
+}
+
 } // namespace
 
 bool isContainedEntryName(const std::string& name)
@@ -144,6 +149,8 @@ TreeSurvey surveyTree(const std::string& root, const PackLimits& limits, OpenUpF
                     openUpFolder(path);
                 pending.push_back(path);
             } else if (S_ISREG(st.st_mode)) {
+                if (openUp == OpenUpFolders::yes && (st.st_mode & S_IRUSR) == 0)
+                    openUpFile(path);
                 survey.bytes += static_cast<std::uint64_t>(st.st_size);
                 survey.largestFile = std::max(survey.largestFile, static_cast<std::uint64_t>(st.st_size));
             } else {

@@ -46,8 +46,8 @@ struct TreeSurvey {
 enum class OpenUpFolders { no, yes };
 
 // Walks `root` (not counting root itself) without following links. With OpenUpFolders::yes
-// folders are made ours to read and search on the way, so that what an archive marked as
-// closed can still be checked, copied and removed. Stops early once past `limits`.
+// folders and files are made ours to read (and search) on the way, so that what an
+// archive marked as closed can still be checked, copied and removed. Stops early once past `limits`.
 TreeSurvey surveyTree(const std::string& root, const PackLimits& limits, OpenUpFolders openUp);
 
 // Judges what the tool unpacked: only plain files and folders, within the limits.

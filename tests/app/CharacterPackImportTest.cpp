@@ -191,6 +191,8 @@ TEST_F(CharacterPackImportTest, AValidPackIsInstalledMadeCurrentAndAnnounced)
     auto zip = test::packArchive("Kiwi", R"({"name": "Kiwi Bird"})");
     zip.file("Kiwi/sprite_reading_32_1.png", test::tinyPng(), 0104755); // set-id and executable
     zip.file("Kiwi/extra/notes.txt", "hello", 0100777);
+    // Marked closed to everyone in the archive: still checked and copied.
+    zip.add({"Kiwi/shut/", "", 040000}).file("Kiwi/shut/inside.txt", "in", 0100000);
     const Alert alert = importArchive(zip);
 
     EXPECT_TRUE(alert.success);
@@ -205,9 +207,11 @@ TEST_F(CharacterPackImportTest, AValidPackIsInstalledMadeCurrentAndAnnounced)
     for (const char* key : kSprites)
         EXPECT_EQ(readFile(dir + "/sprite_" + key + "_32.png"), test::tinyPng()) << key;
     EXPECT_EQ(readFile(dir + "/extra/notes.txt"), "hello");
-    for (const char* file : {"/sprite_reading_32_1.png", "/extra/notes.txt", "/manifest.json"})
+    EXPECT_EQ(readFile(dir + "/shut/inside.txt"), "in");
+    for (const char* file : {"/sprite_reading_32_1.png", "/extra/notes.txt", "/manifest.json", "/shut/inside.txt"})
         EXPECT_EQ(fs::status(dir + file).permissions() & fs::perms::mask, fs::perms(0644)) << file;
-    EXPECT_EQ(fs::status(dir + "/extra").permissions() & fs::perms::mask, fs::perms(0755));
+    for (const char* folder : {"", "/extra", "/shut"})
+        EXPECT_EQ(fs::status(dir + folder).permissions() & fs::perms::mask, fs::perms(0755)) << folder;
     ASSERT_EQ(CustomCharacter::loadAll().size(), 1u);
     EXPECT_EQ(CustomCharacter::loadAll()[0].displayName(), "Kiwi Bird");
     expectNothingLeftBehind();
