@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPushButton>
@@ -59,7 +60,10 @@ void QtPackImportDesktop::showAlert(bool success, const std::string& title, cons
     // The title in bold above the message, as alerts usually read.
     box.setTextFormat(Qt::RichText);
     box.setText(QStringLiteral("<b>%1</b>").arg(qs(title).toHtmlEscaped()));
-    box.setInformativeText(qs(message).toHtmlEscaped());
+    // The message may carry a pack's own name: always plain text, never markup.
+    box.setInformativeText(qs(message));
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
     // Wide enough that a one-line message stays on one line and the title fits.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(kAlertMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),

@@ -36,8 +36,8 @@ std::string failure(const PackImportOutcome& outcome, Language lang)
         return pick(lang, "无法读取临时文件夹“", "Could not read the temporary folder “") + outcome.path +
                pick(lang, "”：", "”: ") + reason;
     case PackImportOutcome::Step::copyPack:
-        return pick(lang, "无法复制员工包（“", "Could not copy the pack (“") + outcome.path +
-               pick(lang, "”）：", "”): ") + reason;
+        return pick(lang, "无法将员工包复制到“", "Could not copy the pack to “") + outcome.path +
+               pick(lang, "”：", "”: ") + reason;
     }
     return reason;
 }

@@ -42,26 +42,26 @@ private:
     int fd_;
 };
 
-InstallError copyFile(const std::string& from, const std::string& to)
+std::error_code copyFile(const std::string& from, const std::string& to)
 {
     Fd in(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (in.get() < 0)
-        return {from, lastError()};
+        return lastError();
     struct stat st {};
     if (::fstat(in.get(), &st) != 0)
-        return {from, lastError()};
+        return lastError();
     if (!S_ISREG(st.st_mode))
-        return {from, std::make_error_code(std::errc::operation_not_permitted)};
+        return std::make_error_code(std::errc::operation_not_permitted);
     Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (out.get() < 0)
-        return {to, lastError()};
+        return lastError();
     std::array<char, 64 * 1024> buffer{};
     for (;;) {
         const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return {from, lastError()};
+            return lastError();
         if (n == 0)
             break;
         for (ssize_t written = 0; written < n;) {
@@ -69,18 +69,18 @@ InstallError copyFile(const std::string& from, const std::string& to)
             if (w < 0 && errno == EINTR)
                 continue;
             if (w < 0)
-                return {to, lastError()};
+                return lastError();
             written += w;
         }
     }
     // The pack must be on disk before it replaces the old one.
     if (::fsync(out.get()) != 0 || !out.close())
-        return {to, lastError()};
+        return lastError();
     return {};
 }
 
 // Copies the tree below `from` into the existing folder `to`, plain files and folders only.
-InstallError copyTree(const std::string& from, const std::string& to)
+std::error_code copyTree(const std::string& from, const std::string& to)
 {
     std::vector<std::pair<std::string, std::string>> pending{{from, to}};
     while (!pending.empty()) {
@@ -88,8 +88,8 @@ InstallError copyTree(const std::string& from, const std::string& to)
         pending.pop_back();
         DIR* dir = ::opendir(source.c_str());
         if (!dir)
-            return {source, lastError()};
-        InstallError error;
+            return lastError();
+        std::error_code error;
         while (const dirent* item = ::readdir(dir)) {
             const std::string_view name = item->d_name;
             if (name == "." || name == "..")
@@ -98,16 +98,16 @@ InstallError copyTree(const std::string& from, const std::string& to)
             const std::string t = target + "/" + std::string(name);
             struct stat st {};
             if (::lstat(s.c_str(), &st) != 0) {
-                error = {s, lastError()};
+                error = lastError();
             } else if (S_ISDIR(st.st_mode)) {
                 if (::mkdir(t.c_str(), 0755) != 0)
-                    error = {t, lastError()};
+                    error = lastError();
                 else
                     pending.emplace_back(s, t);
             } else if (S_ISREG(st.st_mode)) {
                 error = copyFile(s, t);
             } else {
-                error = {s, std::make_error_code(std::errc::operation_not_permitted)};
+                error = std::make_error_code(std::errc::operation_not_permitted);
             }
             if (error)
                 break;
@@ -150,14 +150,16 @@ std::string newUuidString()
     return text;
 }
 
-InstallError installPackFolder(const std::string& source, const std::string& packsFolder,
-                               const std::string& folderName)
+namespace {
+
+std::error_code installPackFolderUnreported(const std::string& source, const std::string& packsFolder,
+                                         const std::string& folderName)
 {
     // Hidden, so the character menu never lists a half-made copy.
     const std::string staging = packsFolder + "/.incoming-" + newUuidString();
     const std::string installed = packsFolder + "/" + folderName;
     if (::mkdir(staging.c_str(), 0755) != 0)
-        return {staging, lastError()};
+        return lastError();
     if (auto error = copyTree(source, staging)) {
         removeTree(staging);
         return error;
@@ -167,7 +169,7 @@ InstallError installPackFolder(const std::string& source, const std::string& pac
     struct stat st {};
     if (::lstat(installed.c_str(), &st) != 0) {
         if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, installed.c_str(), RENAME_NOREPLACE) != 0) {
-            InstallError error{installed, lastError()};
+            const std::error_code error = lastError();
             removeTree(staging);
             return error;
         }
@@ -184,24 +186,35 @@ InstallError installPackFolder(const std::string& source, const std::string& pac
         return {};
     }
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
-        InstallError error{installed, lastError()};
+        const std::error_code error = lastError();
         removeTree(staging);
         return error;
     }
     const std::string aside = packsFolder + "/.outgoing-" + newUuidString();
     if (::rename(installed.c_str(), aside.c_str()) != 0) {
-        InstallError error{installed, lastError()};
+        const std::error_code error = lastError();
         removeTree(staging);
         return error;
     }
     if (::rename(staging.c_str(), installed.c_str()) != 0) {
-        InstallError error{installed, lastError()};
+        const std::error_code error = lastError();
         ::rename(aside.c_str(), installed.c_str());
         removeTree(staging);
         return error;
     }
     syncFolder(packsFolder);
     removeTree(aside);
+    return {};
+}
+
+} // namespace
+
+InstallError installPackFolder(const std::string& source, const std::string& packsFolder,
+                               const std::string& folderName)
+{
+    // Whatever went wrong on the way, the user knows the pack by where it was to go.
+    if (const auto error = installPackFolderUnreported(source, packsFolder, folderName))
+        return {packsFolder + "/" + folderName, error};
     return {};
 }
 

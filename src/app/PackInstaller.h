@@ -5,7 +5,7 @@
 
 namespace plovane {
 
-// Where installing a pack failed, and why.
+// Why installing a pack failed, and the installed folder it was meant for.
 struct InstallError {
     std::string path;
     std::error_code code;
