@@ -217,13 +217,11 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
     const double base = p.opacity();
     if (chromeMoving()) {
         cacheValid_ = false;
-        paintChrome(p, topLeft);
+        hud::paintInBands(p, QRectF(topLeft, size_), [&](QPainter& bp) { paintChrome(bp, topLeft); });
     } else {
         if (!cacheValid_ || cacheDpr_ != dpr) {
             cache_ = hud::makeLayer(size_, dpr);
-            QPainter cp(&cache_);
-            paintChrome(cp, QPointF(0, 0));
-            cp.end();
+            hud::paintInBands(cache_, [this](QPainter& cp) { paintChrome(cp, QPointF(0, 0)); });
             cacheValid_ = true;
             cacheDpr_ = dpr;
         }

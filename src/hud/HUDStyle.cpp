@@ -122,6 +122,26 @@ QImage makeLayer(QSizeF size, qreal dpr)
     return image;
 }
 
+void paintInBands(QPainter& painter, const QRectF& area, const std::function<void(QPainter&)>& paint)
+{
+    // Rounded and antialiased edges make a few spans per row: twelve rows stay well
+    // under the count Qt splits across threads.
+    const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const double band = 12.0 / dpr;
+    for (double top = area.top(); top < area.bottom(); top += band) {
+        painter.save();
+        painter.setClipRect(QRectF(area.left(), top, area.width(), band), Qt::IntersectClip);
+        paint(painter);
+        painter.restore();
+    }
+}
+
+void paintInBands(QImage& layer, const std::function<void(QPainter&)>& paint)
+{
+    QPainter p(&layer);
+    paintInBands(p, QRectF(QPointF(0, 0), QSizeF(layer.size()) / layer.devicePixelRatio()), paint);
+}
+
 void drawCachedText(QPainter& p, const QRectF& rect, Qt::Alignment align, const QString& text, const QFont& font,
                     const QColor& color)
 {

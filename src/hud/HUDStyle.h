@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 
 class QPainter;
@@ -46,6 +47,12 @@ WrappedText wrapText(const QString& text, const QFont& font, double width, int m
 // A transparent image of `size` logical pixels for a device pixel ratio: what the
 // HUD's kept layers are painted into.
 QImage makeLayer(QSizeF size, qreal dpr);
+// Paints into `layer` a band of a few rows at a time. Qt hands a filled shape taller
+// than about a hundred rows to a pool of worker threads (created on first use, woken
+// for every such fill); bands that low it fills on the calling thread.
+void paintInBands(QImage& layer, const std::function<void(QPainter&)>& paint);
+// The same on a painter, over `area` (logical coordinates of the painter).
+void paintInBands(QPainter& painter, const QRectF& area, const std::function<void(QPainter&)>& paint);
 
 // Draws one line of text like QPainter::drawText, from an image made the first time.
 // Colour emoji are bitmaps scaled down on every draw; the HUD's few repeating texts

@@ -6,19 +6,15 @@
 #include "hud/HUDTexts.h"
 #include "hud/RightClickOverlay.h"
 #include "hud/SpriteHealthBar.h"
-#include "platform/qt/ImageLoader.h"
 #include "platform/qt/QtScheduler.h"
-#include "platform/qt/Shadow.h"
 #include "platform/qt/SymbolImage.h"
 #include "settings/AppLanguage.h"
-#include "settings/AppResource.h"
 #include "settings/HUDSettings.h"
 #include "settings/Strings.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -31,7 +27,7 @@ namespace plovane {
 namespace {
 
 constexpr double kRootWidth = 350.0;
-constexpr double kSpriteSide = 160.0;
+constexpr double kSpriteSide = SpriteStage::kSide;
 const QPointF kSpriteBlockOffset{28.0, 10.0};
 constexpr double kPanelTop = 70.0;
 constexpr double kPanelTrailing = 28.0;
@@ -40,7 +36,6 @@ constexpr double kColumnLeading = 20.0;
 constexpr double kColumnSpacing = 3.0;
 constexpr double kBatteryFont = 11.0;
 constexpr double kCompactFont = 9.5;
-constexpr double kFramePeriod = 0.25;
 constexpr double kWelcomeDelay = 1.2;
 
 // Decorative loops (the critical blink) need no more frames than this.
@@ -49,53 +44,6 @@ constexpr double kLoopFrameRate = 30.0;
 double lerp(double a, double b, double t) { return a + (b - a) * t; }
 
 QColor tintColor(const hud::Tint& t) { return hud::color(t); }
-
-// Scaled sprite and its shadows, per full path: scaling and blurring happen once.
-struct SpriteArt {
-    QImage scaled;
-    Shadow dropShadow;
-    Shadow redGlow;
-    // The sprite over its drop shadow in one image (the common case: one draw per frame);
-    // its top-left corner lies `margin` up and left of the sprite's.
-    QImage withShadow;
-    double margin{0};
-};
-
-SpriteArt& spriteArt(const std::string& key, const QPixmap& source)
-{
-    static std::unordered_map<std::string, SpriteArt> cache;
-    auto it = cache.find(key);
-    if (it != cache.end())
-        return it->second;
-    SpriteArt art;
-    const qreal dpr = std::max<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0);
-    const int side = static_cast<int>(std::ceil(kSpriteSide * dpr));
-    // Hard pixel edges: nearest-neighbour scaling to fit, centred.
-    QImage img = source.toImage().scaled(side, side, Qt::KeepAspectRatio, Qt::FastTransformation);
-    QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    {
-        QPainter p(&canvas);
-        p.drawImage((side - img.width()) / 2, (side - img.height()) / 2, img);
-    }
-    canvas.setDevicePixelRatio(dpr);
-    art.scaled = canvas;
-    art.dropShadow = Shadow::make(canvas, 6.0, QColor(0, 0, 0));
-    art.redGlow = Shadow::make(canvas, 14.0, hud::color(hud::Hue::red));
-    art.margin = art.dropShadow.margin;
-    const QSize full = art.dropShadow.image.size() + QSize(0, static_cast<int>(std::ceil(6 * dpr)));
-    art.withShadow = QImage(full, QImage::Format_ARGB32_Premultiplied);
-    art.withShadow.setDevicePixelRatio(dpr);
-    art.withShadow.fill(Qt::transparent);
-    {
-        QPainter p(&art.withShadow);
-        p.setOpacity(0.35);
-        p.drawImage(QPointF(0, 6), art.dropShadow.image);
-        p.setOpacity(1.0);
-        p.drawImage(QPointF(art.margin, art.margin), canvas);
-    }
-    return cache.emplace(key, std::move(art)).first->second;
-}
 
 QFont batteryFont() { return hud::systemFont(kBatteryFont, QFont::Bold); }
 QFont compactFont() { return hud::systemFont(kCompactFont, QFont::DemiBold); }
@@ -107,7 +55,6 @@ HUDView::HUDView(DiveEngine& engine, QWidget* parent) : HUDView(engine, Environm
 HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     : QWidget(parent),
       engine_(engine),
-      menuActions_(std::move(env.menuActions)),
       appLanguage_(env.appLanguage ? *env.appLanguage : AppLanguage::shared()),
       hudSettings_(env.hudSettings ? *env.hudSettings : HUDSettings::shared()),
       ownScheduler_(env.scheduler ? nullptr : std::make_unique<QtScheduler>(this)),
@@ -127,14 +74,13 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       welcomePresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
       compactAdvice_(driver_, QString(), Animation::easeInOut(0.5).atFrameRate(30),
                      [this] { update(compactLabelRect_.adjusted(-6, -12, 6, 6).toAlignedRect()); }),
-      spriteLook_(driver_, std::string(), Animation::easeInOut(0.45).atFrameRate(30),
-                  [this] { update(spriteRect_.adjusted(-40, -40, 40, 40).toAlignedRect()); }),
+      sprite_(scheduler_, driver_, env.images ? *env.images : ImageStore::shared(),
+              [this](const QRectF& area) { spriteChanged(area); }),
+      menu_(std::move(env.menuActions)),
       dataPanel_(driver_, [this] { update(cardRect_.adjusted(-2, -2, 2, 2).toAlignedRect()); })
 {
     if (env.animationTime)
         driver_.setTimeSource(env.animationTime);
-    if (!menuActions_.quit)
-        menuActions_.quit = [] { QCoreApplication::quit(); };
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
@@ -175,78 +121,33 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
         musicBadge_->appear();
     }
     compactAdvice_.set(hud::qs(engine_.adviceText.get()), false);
-    spriteLook_.set(spriteIdentity(), false);
+    updateSpriteLook(false);
     opacity_.set(viewOpacity());
-    updateShownSprite();
     updateContent();
     resize(392, 220);
     relayout();
 }
 
-HUDView::~HUDView()
+HUDView::~HUDView() { observers_.clear(); }
+
+QImage HUDView::getSpriteImage(const std::string& path) const
 {
-    frameClock_.cancel();
-    observers_.clear();
+    return sprite_.images().image(sprite_.filePath(path));
 }
 
-std::unordered_map<std::string, QPixmap>& HUDView::spriteCache()
+void HUDView::updateSpriteLook(bool fade)
 {
-    static std::unordered_map<std::string, QPixmap> cache;
-    return cache;
+    sprite_.setLook(hudSettings_.characterID.get(), hud::floatingStateKey(engine_.state.get()), fade);
 }
 
-QPixmap HUDView::getSpriteImage(const std::string& path) const { return loadSprite(fullSpritePath(path)); }
-
-std::string HUDView::fullSpritePath(const std::string& path) const
+void HUDView::spriteChanged(const QRectF& area)
 {
-    return hudSettings_.characterID.get().isCustom() ? path : AppResource::path(path);
-}
-
-QPixmap HUDView::loadSprite(const std::string& full)
-{
-    auto& cache = spriteCache();
-    if (auto it = cache.find(full); it != cache.end())
-        return it->second;
-    QPixmap pm = ImageLoader::loadFile(QString::fromStdString(full));
-    if (!pm.isNull())
-        cache.emplace(full, pm);
-    return pm;
-}
-
-std::string HUDView::floatingSpritePath() const
-{
-    const CharacterID c = hudSettings_.characterID.get();
-    const std::string key(hud::floatingStateKey(engine_.state.get()));
-    if (spriteFrameCount_ > 1) {
-        const std::string frame = c.spriteFramePath(key, spriteFrame_ + 1);
-        if (c.spriteExists(frame))
-            return frame;
-    }
-    const std::string still = c.spritePath(key);
-    if (c.spriteExists(still))
-        return still;
-    return c.spritePath("deep_dive");
-}
-
-void HUDView::updateShownSprite()
-{
-    // Each frame of a look is looked up on disk once, when the state or the character
-    // changes; advancing the frame after that is an index.
-    const std::string look = spriteIdentity();
-    const std::size_t frames = static_cast<std::size_t>(std::max(spriteFrameCount_, 1));
-    if (look != resolvedLook_ || resolvedSprites_.size() != frames) {
-        resolvedLook_ = look;
-        resolvedSprites_.assign(frames, std::string());
-    }
-    std::string& resolved = resolvedSprites_[spriteFrameCount_ > 1 ? static_cast<std::size_t>(spriteFrame_) % frames : 0];
-    if (resolved.empty())
-        resolved = fullSpritePath(floatingSpritePath());
-    shownSpritePath_ = resolved;
-}
-
-std::string HUDView::spriteIdentity() const
-{
-    return std::string(hud::floatingStateKey(engine_.state.get())) + "-" + hudSettings_.characterID.get().rawValue();
+    // Room for the shadow or glow that follows what changed, scaled with the pet's zoom.
+    const double zoom = spriteZoom_.value();
+    const QPointF c = spriteRect_.center();
+    const QRectF changed = area.translated(spriteRect_.topLeft());
+    const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
+    update(zoomed.adjusted(-24, -24, 24, 24).toAlignedRect());
 }
 
 bool HUDView::showDataPanel() const { return !hudSettings_.compactMode.get(); }
@@ -285,18 +186,9 @@ void HUDView::refreshNow()
     const bool stateChanged = now.state != before.state;
     if (stateChanged)
         onStateChanged(now.state);
-    if (now.spriteKey != before.spriteKey || now.character != before.character) {
-        spriteFrame_ = 0;
-        updateFrameCount();
-    }
-    const std::string identity = spriteIdentity();
-    if (identity != spriteLook_.current()) {
-        // The old look fades out under the new one.
-        const CharacterID old = CharacterID::from(before.character);
-        const std::string oldPath = old.spritePath(before.spriteKey);
-        previousSpritePath_ = old.isCustom() ? oldPath : AppResource::path(oldPath);
-        spriteLook_.set(identity);
-    }
+    // A new look fades in over the old one; the same look has its file looked at again.
+    updateSpriteLook(true);
+    sprite_.recheck();
 
     if (now.o2 != before.o2) {
         // The gauge moves a tenth at a time while draining: a twentieth of a point, which
@@ -329,7 +221,6 @@ void HUDView::refreshNow()
     }
     // The label is only seen in compact mode; elsewhere a new tip just replaces the old.
     compactAdvice_.set(hud::qs(engine_.adviceText.get()), !showDataPanel() || panelPresence_.isAnimating());
-    updateShownSprite();
     updateOpacityTarget();
     updateContent();
     relayout();
@@ -368,86 +259,11 @@ void HUDView::onStateChanged(DiveState state)
     }
 }
 
-void HUDView::updateFrameCount()
-{
-    resolvedSprites_.clear();
-    spriteFrameCount_ = hudSettings_.characterID.get().frameCount(hud::floatingStateKey(engine_.state.get()));
-    updateShownSprite();
-    runFrameClock();
-}
-
-void HUDView::runFrameClock()
-{
-    // Still sprites never change frame, so the clock sleeps while there is nothing to
-    // animate; ticks stay a quarter second apart while there is.
-    const bool wanted = spriteFrameCount_ > 1 && isVisible();
-    if (wanted == frameClock_.isPending())
-        return;
-    frameClock_.cancel();
-    if (!wanted)
-        return;
-    std::weak_ptr<HUDView*> weak = alive_;
-    frameClock_ = scheduler_.postAfter(kFramePeriod, [weak] {
-        if (auto self = weak.lock()) {
-            HUDView* v = *self;
-            v->frameClock_ = {};
-            v->advanceFrame();
-            v->runFrameClock();
-        }
-    });
-}
-
-void HUDView::advanceFrame()
-{
-    if (spriteFrameCount_ <= 1)
-        return;
-    const std::string before = shownSpritePath_;
-    spriteFrame_ = (spriteFrame_ + 1) % spriteFrameCount_;
-    updateShownSprite();
-    const std::string& after = shownSpritePath_;
-    // Frames of one look differ in a few places (paws, a page): repaint only those,
-    // with room for the shadow or glow that follows them.
-    const QRectF changed = changedArea(before, after);
-    if (changed.isEmpty())
-        return;
-    const double zoom = spriteZoom_.value();
-    const QPointF c = spriteRect_.center();
-    const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
-    update(zoomed.adjusted(-24, -24, 24, 24).toAlignedRect());
-}
-
-QRectF HUDView::changedArea(const std::string& fromPath, const std::string& toPath) const
-{
-    // Per pair of frame files: the box of source pixels that differ, in sprite points.
-    static std::unordered_map<std::string, QRectF> boxes;
-    const std::string key = fromPath + '\n' + toPath;
-    auto it = boxes.find(key);
-    if (it == boxes.end()) {
-        const QImage a = loadSprite(fromPath).toImage().convertToFormat(QImage::Format_ARGB32);
-        const QImage b = loadSprite(toPath).toImage().convertToFormat(QImage::Format_ARGB32);
-        QRectF box(0, 0, kSpriteSide, kSpriteSide);
-        if (!a.isNull() && a.size() == b.size()) {
-            QRect diff;
-            for (int y = 0; y < a.height(); ++y)
-                for (int x = 0; x < a.width(); ++x)
-                    if (a.pixel(x, y) != b.pixel(x, y))
-                        diff |= QRect(x, y, 1, 1);
-            // Both are scaled to fit the square and centred, pixel for pixel alike.
-            const double scale = kSpriteSide / std::max(a.width(), a.height());
-            const QPointF inset((kSpriteSide - a.width() * scale) / 2, (kSpriteSide - a.height() * scale) / 2);
-            box = diff.isEmpty() ? QRectF()
-                                 : QRectF(inset + QPointF(diff.x(), diff.y()) * scale, QSizeF(diff.size()) * scale);
-        }
-        it = boxes.emplace(key, box).first;
-    }
-    return it->second.isEmpty() ? QRectF() : it->second.translated(spriteRect_.topLeft());
-}
-
 void HUDView::appear()
 {
     criticalPulse_ = !(engine_.state.get() == DiveState::critical);
     onStateChanged(engine_.state.get());
-    updateFrameCount();
+    sprite_.setShown(true);
     if (!hudSettings_.hasShownWelcome.get()) {
         std::weak_ptr<HUDView*> weak = alive_;
         scheduler_.postAfter(kWelcomeDelay, [weak] {
@@ -620,24 +436,9 @@ QRectF HUDView::actionButtonRect() const
 
 void HUDView::showContextMenu(QPoint globalPos)
 {
-    const auto entries = hud::contextMenuEntries({appLanguage_.language.get(), engine_.state.get(),
-                                                  hudSettings_.chaosEnabled.get(), hudSettings_.compactMode.get(),
-                                                  hudSettings_.knockHintEnabled.get()});
-    QMenu menu;
-    for (const hud::MenuEntry& e : entries) {
-        if (e.isSeparator()) {
-            menu.addSeparator();
-            continue;
-        }
-        QAction* item = menu.addAction(hud::qs(e.title));
-        if (e.action == &HUDMenuActions::quit)
-            item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QObject::connect(item, &QAction::triggered, this, [this, action = e.action] {
-            if (const auto& run = menuActions_.*action)
-                run();
-        });
-    }
-    menu.exec(globalPos);
+    menu_.exec({appLanguage_.language.get(), engine_.state.get(), hudSettings_.chaosEnabled.get(),
+                hudSettings_.compactMode.get(), hudSettings_.knockHintEnabled.get()},
+               globalPos);
 }
 
 void HUDView::showEvent(QShowEvent* event)
@@ -652,7 +453,7 @@ void HUDView::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     // Nobody sees a hidden HUD bob or blink: no frames until it is back.
     driver_.setSuspended(true);
-    frameClock_.cancel();
+    sprite_.setShown(false);
 }
 
 void HUDView::resizeEvent(QResizeEvent* event)
@@ -694,30 +495,39 @@ void HUDView::mousePressEvent(QMouseEvent* event)
 
 void HUDView::paintEvent(QPaintEvent* event)
 {
-    // Most repaints are one part changing (the clock, a sprite frame, a bob): leave the
-    // rest alone.
-    const QRegion& dirty = event->region();
-    auto touches = [&](const QRectF& r, double margin) {
-        return dirty.intersects(r.adjusted(-margin, -margin, margin, margin).toAlignedRect());
-    };
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     // The backing store of a translucent window hands us the dirty area already cleared.
-    p.setOpacity(std::clamp(opacity_.value(), 0.0, 1.0));
+    // Most repaints are one part changing (the clock, a sprite frame, a bob): each dirty
+    // rectangle is painted on its own, with only the parts it touches. Clipped to one
+    // rectangle, the kept images are drawn with plain blends; a clip of several sends
+    // them through Qt's span fillers, which wake a pool of threads for large areas.
+    for (const QRect& area : event->region()) {
+        p.setClipRect(area);
+        paintArea(p, area);
+    }
+}
 
+void HUDView::paintArea(QPainter& p, const QRect& area) const
+{
+    auto touches = [&](const QRectF& r, double margin) {
+        return area.intersects(r.adjusted(-margin, -margin, margin, margin).toAlignedRect());
+    };
+    p.setOpacity(std::clamp(opacity_.value(), 0.0, 1.0));
     const double panel = panelPresence_.value();
     if (panel > 0.001 && touches(cardRect_, 12.0)) {
-        // Enters and leaves fading, growing from 95 % at its top centre, dropping 8 points.
-        const double t = std::clamp(panel, 0.0, 1.0);
         const double base = p.opacity();
         p.save();
-        const QPointF anchor(cardRect_.center().x(), cardRect_.top());
-        const double scale = 0.95 + 0.05 * panel;
-        p.translate(anchor + QPointF(0.0, -8.0 * (1.0 - panel)));
-        p.scale(scale, scale);
-        p.translate(-anchor);
-        p.setOpacity(base * t);
+        if (panel < 1.0) {
+            // Enters and leaves fading, growing from 95 % at its top centre, dropping 8 points.
+            const QPointF anchor(cardRect_.center().x(), cardRect_.top());
+            const double scale = 0.95 + 0.05 * panel;
+            p.translate(anchor + QPointF(0.0, -8.0 * (1.0 - panel)));
+            p.scale(scale, scale);
+            p.translate(-anchor);
+            p.setOpacity(base * std::clamp(panel, 0.0, 1.0));
+        }
         dataPanel_.paint(p, cardRect_.topLeft());
         p.restore();
     }
@@ -729,45 +539,19 @@ void HUDView::paintEvent(QPaintEvent* event)
         paintWelcome(p);
 }
 
-void HUDView::paintSprite(QPainter& p, const std::string& full, double opacity) const
-{
-    if (opacity <= 0.001)
-        return;
-    const double base = p.opacity();
-    const QPixmap source = loadSprite(full);
-    if (source.isNull()) {
-        p.setOpacity(base * opacity);
-        SymbolImage::paint(p, QStringLiteral("questionmark.square.dashed"), spriteRect_.adjusted(50, 50, -50, -50),
-                           QColor(255, 255, 255, 200));
-        p.setOpacity(base);
-        return;
-    }
-    SpriteArt& art = spriteArt(full, source);
-    if (hud::lowO2PulseEnabled(engine_.o2.get())) {
-        const double glow = criticalPulse_ ? lerp(0.25, 0.85, pulse_.value()) : 0.25;
-        p.setOpacity(base * opacity * glow);
-        p.drawImage(art.redGlow.drawOrigin(spriteRect_.topLeft(), QPointF(0, 0)), art.redGlow.image);
-        p.setOpacity(base * opacity);
-        p.drawImage(spriteRect_.topLeft(), art.scaled);
-    } else {
-        p.setOpacity(base * opacity);
-        p.drawImage(spriteRect_.topLeft() - QPointF(art.margin, art.margin), art.withShadow);
-    }
-    p.setOpacity(base);
-}
-
 void HUDView::paintSpriteBlock(QPainter& p) const
 {
     p.save();
-    const double zoom = spriteZoom_.value();
-    p.translate(spriteRect_.center());
-    p.scale(zoom, zoom);
-    p.translate(-spriteRect_.center());
+    if (const double zoom = spriteZoom_.value(); zoom != 1.0) {
+        p.translate(spriteRect_.center());
+        p.scale(zoom, zoom);
+        p.translate(-spriteRect_.center());
+    }
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const double fade = spriteLook_.progress();
-    if (fade < 1.0 && !previousSpritePath_.empty())
-        paintSprite(p, previousSpritePath_, 1.0 - fade);
-    paintSprite(p, shownSpritePath_, fade < 1.0 ? fade : 1.0);
+    double glow = 0.0;
+    if (hud::lowO2PulseEnabled(engine_.o2.get()))
+        glow = criticalPulse_ ? lerp(0.25, 0.85, pulse_.value()) : 0.25;
+    sprite_.paint(p, spriteRect_, glow);
     p.restore();
 
     paintHealthColumn(p);
@@ -815,32 +599,52 @@ void HUDView::paintCompactLabel(QPainter& p) const
     if (presence <= 0.001)
         return;
     const double base = p.opacity();
-    p.save();
-    p.translate(0.0, -6.0 * (1.0 - presence));
-    p.setOpacity(base * presence);
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     const QRectF r = compactLabelRect_;
-    // A soft shadow under a frosted dark pill.
-    p.setPen(Qt::NoPen);
-    for (int i = 3; i >= 1; --i) {
-        p.setBrush(QColor(0, 0, 0, 18));
-        p.drawRoundedRect(r.translated(0, 2).adjusted(-i, -i + 1, i, i), 8 + i, 8 + i);
-    }
-    p.setBrush(hud::ultraThinMaterial(0.55));
-    p.drawRoundedRect(r, 8, 8);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(hud::color(hud::Hue::white, 0.1), 0.5));
-    p.drawRoundedRect(r, 8, 8);
+    const QString size = QString::number(r.width()) + QLatin1Char('x') + QString::number(r.height()) +
+                         QLatin1Char('@') + QString::number(dpr);
+    // The pill and each text are kept as images: the pet's frames repaint over them.
+    constexpr double kShade = 3.0;
+    const QImage pill = sprite_.images().named(QStringLiteral("compact-pill ") + size, [&] {
+        QImage layer = hud::makeLayer(r.size() + QSizeF(2 * kShade, 2 * kShade + 2), dpr);
+        hud::paintInBands(layer, [&](QPainter& lp) {
+            lp.setRenderHint(QPainter::Antialiasing, true);
+            const QRectF at(QPointF(kShade, kShade), r.size());
+            // A soft shadow under a frosted dark pill.
+            lp.setPen(Qt::NoPen);
+            for (int i = 3; i >= 1; --i) {
+                lp.setBrush(QColor(0, 0, 0, 18));
+                lp.drawRoundedRect(at.translated(0, 2).adjusted(-i, -i + 1, i, i), 8 + i, 8 + i);
+            }
+            lp.setBrush(hud::ultraThinMaterial(0.55));
+            lp.drawRoundedRect(at, 8, 8);
+            lp.setBrush(Qt::NoBrush);
+            lp.setPen(QPen(hud::color(hud::Hue::white, 0.1), 0.5));
+            lp.drawRoundedRect(at, 8, 8);
+        });
+        return layer;
+    });
+    const QPointF at = r.topLeft() + QPointF(0.0, -6.0 * (1.0 - presence));
+    p.setOpacity(base * presence);
+    p.drawImage(at - QPointF(kShade, kShade), pill);
     compactAdvice_.paint([&](const QString& text, double opacity) {
         if (text.isEmpty() || opacity <= 0.0)
             return;
-        const hud::WrappedText wrapped =
-            text == compactAdvice_.current() ? compactText_ : hud::wrapText(text, compactFont(), kSpriteSide - 20.0, 2);
+        const QImage lines = sprite_.images().named(QStringLiteral("compact-text ") + size + QLatin1Char(' ') + text, [&] {
+            const hud::WrappedText wrapped = text == compactAdvice_.current()
+                                                 ? compactText_
+                                                 : hud::wrapText(text, compactFont(), kSpriteSide - 20.0, 2);
+            QImage layer = hud::makeLayer(QSizeF(r.width() - 20.0, std::max(1.0, wrapped.height())), dpr);
+            QPainter lp(&layer);
+            lp.setRenderHint(QPainter::TextAntialiasing, true);
+            lp.setPen(hud::color(hud::Hue::white, 0.85));
+            hud::paintWrapped(lp, wrapped, compactFont(), QPointF(0, 0), r.width() - 20.0, Qt::AlignHCenter);
+            return layer;
+        });
         p.setOpacity(base * presence * opacity);
-        p.setPen(hud::color(hud::Hue::white, 0.85));
-        hud::paintWrapped(p, wrapped, compactFont(), QPointF(r.left() + 10.0, r.top() + 5.0), r.width() - 20.0,
-                          Qt::AlignHCenter);
+        p.drawImage(at + QPointF(10.0, 5.0), lines);
     });
-    p.restore();
+    p.setOpacity(base);
 }
 
 void HUDView::paintBadges(QPainter& p) const

@@ -3,24 +3,25 @@
 #include "hud/BadgeView.h"
 #include "hud/CrossFade.h"
 #include "hud/DataPanelView.h"
+#include "hud/HUDContextMenu.h"
 #include "hud/HUDMenuActions.h"
 #include "hud/HUDStyle.h"
 #include "hud/RightClickOverlay.h"
+#include "hud/SpriteStage.h"
 #include "hud/WelcomeBubbleView.h"
 #include "platform/Scheduler.h"
 #include "platform/Signal.h"
 #include "platform/qt/AnimationDriver.h"
+#include "platform/qt/ImageStore.h"
 #include "settings/DiveState.h"
 
 #include <QImage>
-#include <QPixmap>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace plovane {
@@ -35,6 +36,7 @@ struct HUDViewEnvironment {
     AppLanguage* appLanguage{nullptr};
     HUDSettings* hudSettings{nullptr};
     Scheduler* scheduler{nullptr};
+    ImageStore* images{nullptr};
     AnimationDriver::TimeSource animationTime{};
     // What the right-click menu's items do.
     HUDMenuActions menuActions{};
@@ -61,26 +63,26 @@ public:
     // Builds the right-click menu afresh and runs it at `globalPos` (returns when it closes).
     void showContextMenu(QPoint globalPos);
 
-    // Decoded sprite images by full path, shared by every HUD view for the whole process.
-    static std::unordered_map<std::string, QPixmap>& spriteCache();
+    // Where the sprite images are kept (by file path, modification time and size).
+    ImageStore& spriteImages() const { return sprite_.images(); }
     // The image for a sprite path (relative for built-in characters); null when the file
-    // cannot be read, in which case nothing is cached and the next call tries again.
-    QPixmap getSpriteImage(const std::string& path) const;
-    // The path to show now: the current animation frame, else the still of the state,
-    // else the deep-dive still.
-    std::string floatingSpritePath() const;
+    // cannot be read, in which case nothing is kept and the next call tries again.
+    QImage getSpriteImage(const std::string& path) const;
+    // The path showing: the current animation frame, else the still of the state, else
+    // the deep-dive still.
+    std::string floatingSpritePath() const { return sprite_.spritePath(); }
 
     // View state, for the panel host and for tests.
     bool criticalPulse() const { return criticalPulse_; }
     bool isHovering() const { return isHovering_; }
     bool isSpriteHovering() const { return isSpriteHovering_; }
-    int spriteFrame() const { return spriteFrame_; }
-    int spriteFrameCount() const { return spriteFrameCount_; }
+    int spriteFrame() const { return sprite_.frame(); }
+    int spriteFrameCount() const { return sprite_.frameCount(); }
     bool showWelcomeBubble() const { return showWelcomeBubble_; }
     bool showDataPanel() const;
     double viewOpacity() const;          // where the opacity is heading
     double presentedOpacity() const;     // where it is now
-    bool frameClockRunning() const { return frameClock_.isPending(); }
+    bool frameClockRunning() const { return sprite_.clockRunning(); }
     AnimationDriver& animationDriver() { return driver_; }
 
     // Geometry of the painted parts in view coordinates, as last laid out.
@@ -127,31 +129,23 @@ private:
     void scheduleRefresh();
     void appear();
     void onStateChanged(DiveState state);
-    void updateFrameCount();
-    void runFrameClock();
-    void advanceFrame();
-    void updateShownSprite();
-    QRectF changedArea(const std::string& fromPath, const std::string& toPath) const;
+    void updateSpriteLook(bool fade);
+    void spriteChanged(const QRectF& area);
     void setSpriteHovering(bool hovering);
     void setHovering(bool hovering);
     void updateOpacityTarget();
     void updateContent();
     void relayout();
     void updateWindowMask();
-    std::string spriteIdentity() const;
 
+    void paintArea(QPainter& p, const QRect& area) const;
     void paintSpriteBlock(QPainter& p) const;
-    // Sprite paths resolved to files, and loaded through the shared cache.
-    std::string fullSpritePath(const std::string& path) const;
-    static QPixmap loadSprite(const std::string& fullPath);
-    void paintSprite(QPainter& p, const std::string& fullPath, double opacity) const;
     void paintHealthColumn(QPainter& p) const;
     void paintCompactLabel(QPainter& p) const;
     void paintBadges(QPainter& p) const;
     void paintWelcome(QPainter& p) const;
 
     DiveEngine& engine_;
-    HUDMenuActions menuActions_;
     AppLanguage& appLanguage_;
     HUDSettings& hudSettings_;
     std::unique_ptr<Scheduler> ownScheduler_;
@@ -162,13 +156,10 @@ private:
     bool criticalPulse_{false};
     bool isHovering_{false};
     bool isSpriteHovering_{false};
-    int spriteFrame_{0};
-    int spriteFrameCount_{0};
     bool showWelcomeBubble_{false};
 
     Observed last_;
     bool refreshQueued_{false};
-    TaskHandle frameClock_;
     std::vector<Connection> observers_;
     std::shared_ptr<HUDView*> alive_;
 
@@ -185,12 +176,8 @@ private:
     AnimatedValue musicPresence_;
     AnimatedValue welcomePresence_;
     CrossFade<QString> compactAdvice_;
-    CrossFade<std::string> spriteLook_;
-    std::string previousSpritePath_;
-    std::string shownSpritePath_;
-    // The full path of each frame of the look named by resolvedLook_, filled as shown.
-    std::string resolvedLook_;
-    std::vector<std::string> resolvedSprites_;
+    SpriteStage sprite_;
+    HUDContextMenu menu_;
     mutable QImage barImage_;
     mutable QString barKey_;
 

@@ -44,6 +44,7 @@ HUDView& HUDRig::makeView()
     env.appLanguage = language.get();
     env.hudSettings = settings.get();
     env.scheduler = &scheduler;
+    env.images = &images;
     env.animationTime = [this] { return animationTime; };
     view = std::make_unique<HUDView>(*engine, env);
     view->setAttribute(Qt::WA_DontShowOnScreen);

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QImage>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -45,6 +46,10 @@ struct HUDRig {
     std::unique_ptr<AppLanguage> language;
     std::unique_ptr<HUDSettings> settings;
     std::unique_ptr<DiveEngine> engine;
+    // Sprite images, looked at on disk again after half a second of the rig's clock.
+    ImageStore images{ImageStore::Limits{}, [this] {
+                          return std::chrono::duration<double>(clock.now().time_since_epoch()).count();
+                      }};
     std::unique_ptr<HUDView> view;
     double animationTime = 1000.0;
 

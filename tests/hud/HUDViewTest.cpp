@@ -3,10 +3,16 @@
 #include "hud/HUDRules.h"
 #include "hud/RightClickOverlay.h"
 
+#include <QDir>
+#include <QFile>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace plovane;
 using namespace plovane::test;
@@ -202,7 +208,7 @@ TEST(HUDView, StillOnlySpriteNeverAdvancesAndTheClockSleeps)
     // Nothing on disk: the deep-dive still is asked for, shows the placeholder and is not cached.
     EXPECT_NE(view.floatingSpritePath().find("sprite_deep_dive_32.png"), std::string::npos);
     EXPECT_TRUE(view.getSpriteImage(view.floatingSpritePath()).isNull());
-    EXPECT_EQ(HUDView::spriteCache().count(view.floatingSpritePath()), 0u);
+    EXPECT_FALSE(view.spriteImages().contains(view.floatingSpritePath()));
     const QImage image = rig.render();
     const int painted = countPixels(image, view.spriteFrameRect(), [](QColor c) { return c.alpha() > 60; }, 2);
     EXPECT_GT(painted, 20) << "the placeholder symbol stands in for the missing sprite";
@@ -213,11 +219,53 @@ TEST(HUDView, SpriteImagesAreDecodedOncePerPath)
     HUDRig rig;
     HUDView& view = rig.makeView();
     const std::string path = view.floatingSpritePath();
-    const QPixmap first = view.getSpriteImage(path);
+    const QImage first = view.getSpriteImage(path);
     ASSERT_FALSE(first.isNull());
-    EXPECT_EQ(HUDView::spriteCache().size(), 1u);
+    EXPECT_EQ(view.spriteImages().fileCount(), 1u);
     EXPECT_EQ(view.getSpriteImage(path).cacheKey(), first.cacheKey());
-    EXPECT_EQ(HUDView::spriteCache().size(), 1u);
+    EXPECT_EQ(view.spriteImages().fileCount(), 1u);
+}
+
+TEST(HUDView, AFrameDeletedWhileRunningShowsTheStillAndARewrittenOneShowsAnew)
+{
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    const QString folder = data.path() + "/Plovane/Sprites/pack/";
+    QDir().mkpath(folder);
+    auto write = [&](const QString& name, QColor colour, int second) {
+        QImage image(32, 32, QImage::Format_ARGB32);
+        image.fill(colour);
+        ASSERT_TRUE(image.save(folder + name, "PNG"));
+        const timespec t{1577836800 + second, 0};
+        const timespec times[2] = {t, t};
+        ASSERT_EQ(utimensat(AT_FDCWD, (folder + name).toLocal8Bit().constData(), times, 0), 0);
+    };
+    write("sprite_deep_dive_32.png", Qt::blue, 1);
+    for (int i = 1; i <= 4; ++i)
+        write(QString("sprite_deep_dive_32_%1.png").arg(i), Qt::red, 1);
+
+    HUDRig rig;
+    rig.settings->idleOpacity = 1.0;
+    rig.settings->characterID = CharacterID::custom("pack");
+    HUDView& view = rig.makeView();
+    rig.show();
+    rig.finishAnimations();
+    ASSERT_EQ(view.spriteFrameCount(), 4);
+    auto shown = [&] { return classify(pixel(rig.render(), view.spriteFrameRect().center())); };
+    EXPECT_EQ(shown(), Seen::red);
+
+    rig.scheduler.advance(0.25); // frame 2
+    QFile::remove(folder + "sprite_deep_dive_32_3.png");
+    write("sprite_deep_dive_32_1.png", Qt::green, 2);
+    rig.scheduler.advance(0.25); // frame 3 is gone: the still shows at that tick
+    EXPECT_NE(view.floatingSpritePath().find("sprite_deep_dive_32.png"), std::string::npos);
+    EXPECT_EQ(classify(pixel(rig.render(), view.spriteFrameRect().center())), Seen::other) << "blue still";
+    EXPECT_GT(pixel(rig.render(), view.spriteFrameRect().center()).blue(), 200);
+    rig.scheduler.advance(0.25); // frame 4
+    EXPECT_EQ(shown(), Seen::red);
+    rig.scheduler.advance(0.25); // frame 1, rewritten
+    EXPECT_EQ(view.spriteFrame(), 0);
+    EXPECT_EQ(shown(), Seen::green);
 }
 
 TEST(HUDView, CompactModeHidesThePanelAndShowsTheAdviceLabel)

@@ -1,0 +1,35 @@
+#include "hud/HUDContextMenu.h"
+
+#include "hud/HUDStyle.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+
+namespace plovane {
+
+HUDContextMenu::HUDContextMenu(HUDMenuActions actions) : actions_(std::move(actions))
+{
+    if (!actions_.quit)
+        actions_.quit = [] { QCoreApplication::quit(); };
+}
+
+void HUDContextMenu::exec(const hud::MenuInputs& inputs, QPoint globalPos, QWidget* parent) const
+{
+    QMenu menu(parent);
+    for (const hud::MenuEntry& e : hud::contextMenuEntries(inputs)) {
+        if (e.isSeparator()) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* item = menu.addAction(hud::qs(e.title));
+        if (e.action == &HUDMenuActions::quit)
+            item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        QObject::connect(item, &QAction::triggered, &menu, [this, action = e.action] {
+            if (const auto& run = actions_.*action)
+                run();
+        });
+    }
+    menu.exec(globalPos);
+}
+
+} // namespace plovane

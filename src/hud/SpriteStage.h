@@ -1,0 +1,99 @@
+#pragma once
+
+#include "hud/CrossFade.h"
+#include "platform/Scheduler.h"
+#include "platform/qt/AnimationDriver.h"
+#include "platform/qt/ImageStore.h"
+#include "settings/CharacterID.h"
+
+#include <QImage>
+#include <QRectF>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+class QPainter;
+
+namespace plovane {
+
+// The pet's picture: which file of the current look shows now, the frame clock that
+// steps through a look's frames every quarter second, and the pictures prepared from
+// those files (scaled to the square, over their drop shadow, or with a red glow), kept
+// in an ImageStore under the file's path, modification time and size.
+//
+// A frame whose file has gone shows the look's still sprite at that tick (and the
+// deep-dive still when that is gone too); a file rewritten on disk shows anew.
+class SpriteStage {
+public:
+    // The sprite square's side in points.
+    static constexpr double kSide = 160.0;
+    static constexpr double kFramePeriod = 0.25;
+
+    // `onChange` gets the area that changed, in the square's own coordinates (0…kSide).
+    SpriteStage(Scheduler& scheduler, AnimationDriver& driver, ImageStore& images,
+                std::function<void(const QRectF&)> onChange);
+    ~SpriteStage();
+    SpriteStage(const SpriteStage&) = delete;
+    SpriteStage& operator=(const SpriteStage&) = delete;
+
+    // Shows `stateKey`'s look of `character`. Another look than the one showing starts
+    // at its first frame and, when `fade`, fades in over the old picture.
+    void setLook(const CharacterID& character, std::string_view stateKey, bool fade);
+    // The clock runs only while shown and while the look has more than one frame.
+    void setShown(bool shown);
+    // Looks at the file showing again (at most as often as the store allows), so a
+    // still sprite rewritten on disk is repainted.
+    void recheck();
+
+    int frame() const { return frame_; }
+    int frameCount() const { return frameCount_; }
+    bool clockRunning() const { return clock_.isPending(); }
+    bool isFading() const { return look_.isFading(); }
+    // The path showing (relative for built-in characters, as CharacterID gives it).
+    const std::string& spritePath() const { return shownRelative_; }
+    // A sprite path of the current character as a file path.
+    std::string filePath(const std::string& spritePath) const;
+    ImageStore& images() const { return images_; }
+
+    // Paints the square at `rect`: the old look fading out, then the current frame over
+    // its drop shadow, or, with `redGlow` above zero, over a red glow of that opacity.
+    // A file that cannot be read shows a placeholder symbol.
+    void paint(QPainter& painter, const QRectF& rect, double redGlow) const;
+
+private:
+    struct Art {
+        QImage sprite;
+        QImage withShadow; // its top-left lies kShadowMargin up and left of the sprite's
+        QImage glow;       // same placement
+    };
+
+    void resolve();
+    void runClock();
+    void tick();
+    QRectF changedArea(const ImageFileKey& from, const ImageFileKey& to);
+    QImage art(const std::string& path, const char* which, qreal dpr) const;
+    void paintOne(QPainter& p, const std::string& path, const QRectF& rect, double opacity, double redGlow) const;
+
+    Scheduler& scheduler_;
+    ImageStore& images_;
+    std::function<void(const QRectF&)> onChange_;
+    CharacterID character_{CharacterID::builtIn(SpriteCharacter::tuffin)};
+    std::string stateKey_;
+    std::string lookName_;
+    int frame_{0};
+    int frameCount_{0};
+    bool shown_{false};
+    std::string shownRelative_;
+    ImageFileKey shownKey_;
+    std::string previousPath_;
+    CrossFade<std::string> look_;
+    TaskHandle clock_;
+    std::shared_ptr<SpriteStage*> alive_;
+    // Per pair of file versions: the box of pixels that differ, in the square's points.
+    std::unordered_map<std::string, QRectF> changed_;
+};
+
+} // namespace plovane
