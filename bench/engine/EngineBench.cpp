@@ -2,14 +2,14 @@
 
 #include "engine/DiveEngine.h"
 #include "platform/AccessibilitySource.h"
-#include "platform/FakeDesktop.h"
 #include "platform/FileUserDefaults.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/InputIdleSource.h"
 #include "platform/SleepWakeNotifier.h"
-#include "platform/VirtualScheduler.h"
 #include "platform/Workspace.h"
 #include "sensing/AXContextMonitor.h"
+#include "testing/FakeDesktop.h"
+#include "testing/VirtualScheduler.h"
 
 #include <benchmark/benchmark.h>
 

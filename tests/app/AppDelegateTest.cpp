@@ -1,11 +1,11 @@
 #include "app/AppDelegate.h"
 
-#include "platform/FakeClock.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/Log.h"
-#include "platform/VirtualScheduler.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
+#include "testing/FakeClock.h"
+#include "testing/VirtualScheduler.h"
 
 #include <gtest/gtest.h>
 

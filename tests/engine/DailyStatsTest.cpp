@@ -1,9 +1,9 @@
 #include "engine/DailyStats.h"
 #include "platform/AppIdentity.h"
 #include "platform/AtomicFile.h"
-#include "platform/FakeClock.h"
 #include "platform/FileUserDefaults.h"
 #include "platform/InMemoryUserDefaults.h"
+#include "testing/FakeClock.h"
 
 #include "TestSupport.h"
 

@@ -7,15 +7,15 @@
 #include "engine/DiveEngine.h"
 #include "engine/EngineTuningFeed.h"
 #include "platform/AccessibilitySource.h"
-#include "platform/FakeDesktop.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/InputIdleSource.h"
 #include "platform/SleepWakeNotifier.h"
-#include "platform/VirtualScheduler.h"
 #include "platform/Workspace.h"
 #include "sensing/AXContextMonitor.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
+#include "testing/FakeDesktop.h"
+#include "testing/VirtualScheduler.h"
 
 #include <memory>
 #include <optional>

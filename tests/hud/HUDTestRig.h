@@ -7,11 +7,9 @@
 #include "engine/DiveEngine.h"
 #include "hud/HUDView.h"
 #include "platform/AccessibilitySource.h"
-#include "platform/FakeDesktop.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/InputIdleSource.h"
 #include "platform/SleepWakeNotifier.h"
-#include "platform/VirtualScheduler.h"
 #include "platform/Workspace.h"
 #include "sensing/AXContextMonitor.h"
 #include "sensing/ActiveAppMonitor.h"
@@ -19,6 +17,8 @@
 #include "sensing/IDEStateProvider.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
+#include "testing/FakeDesktop.h"
+#include "testing/VirtualScheduler.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileUserDefaults.h"
 #include "platform/Log.h"
-#include "platform/VirtualScheduler.h"
+#include "testing/VirtualScheduler.h"
 
 #include "TestSupport.h"
 

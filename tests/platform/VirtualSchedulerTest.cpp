@@ -1,4 +1,4 @@
-#include "platform/VirtualScheduler.h"
+#include "testing/VirtualScheduler.h"
 
 #include <gtest/gtest.h>
 

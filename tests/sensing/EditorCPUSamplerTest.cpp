@@ -1,7 +1,7 @@
 #include "SensingFakes.h"
-#include "platform/FakeClock.h"
 #include "platform/ProcessTable.h"
 #include "sensing/EditorCPUSampler.h"
+#include "testing/FakeClock.h"
 
 #include <gtest/gtest.h>
 

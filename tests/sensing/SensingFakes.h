@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/AccessibilitySource.h"
-#include "platform/FakeDesktop.h"
 #include "platform/InputIdleSource.h"
 #include "platform/Workspace.h"
+#include "testing/FakeDesktop.h"
 
 #include <map>
 #include <memory>

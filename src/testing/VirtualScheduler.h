@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/FakeClock.h"
 #include "platform/Scheduler.h"
+#include "testing/FakeClock.h"
 
 #include <cstdint>
 #include <map>
