@@ -11,7 +11,10 @@ constexpr double kStatusIconInterval = 1.0;
 constexpr double kKnockHintSeconds = 3.0;
 } // namespace
 
-AppDelegate::AppDelegate(AppServices& services) : services_(services) {}
+AppDelegate::AppDelegate(AppServices& services)
+    : services_(services), firstRunSetupController_(services.makeFirstRunSetup())
+{
+}
 
 AppDelegate::~AppDelegate()
 {
@@ -131,13 +134,43 @@ void AppDelegate::menuToggleLanguage()
     refreshMenuTitles();
 }
 
-// The tray item, its menu and the secondary windows arrive with the status menu and the
-// windows; until then these are deliberately without effect.
+// The tray item and its menu arrive with the status menu; until then these are
+// deliberately without effect.
 void AppDelegate::setupStatusBar() {}
 void AppDelegate::updateStatusBarIcon() {}
 void AppDelegate::refreshMenuTitles() {}
-void AppDelegate::showFirstRunSetupIfNeeded() {}
-void AppDelegate::openDrainSettings() {}
-void AppDelegate::openDailyReport() {}
+
+void AppDelegate::showFirstRunSetupIfNeeded()
+{
+    if (firstRunSetupController_)
+        firstRunSetupController_->showIfNeeded();
+}
+
+void AppDelegate::openFirstRunSetup()
+{
+    if (firstRunSetupController_)
+        firstRunSetupController_->show();
+}
+
+void AppDelegate::openDrainSettings()
+{
+    if (drainSettingsWindow_ && drainSettingsWindow_->isVisible()) {
+        drainSettingsWindow_->bringToFront();
+        return;
+    }
+    drainSettingsWindow_ = services_.openDrainSettingsWindow();
+}
+
+void AppDelegate::openDailyReport()
+{
+    if (dailyReportWindow_ && dailyReportWindow_->isVisible()) {
+        dailyReportWindow_->bringToFront();
+        return;
+    }
+    if (!engine_)
+        return;
+    if (auto window = services_.openDailyReportWindow(*engine_))
+        dailyReportWindow_ = std::move(window);
+}
 
 } // namespace plovane

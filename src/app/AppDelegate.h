@@ -33,6 +33,8 @@ public:
     void menuToggleLanguage();
     void openDrainSettings();
     void openDailyReport();
+    // The status menu's "Reconfigure Enhancements..." row.
+    void openFirstRunSetup();
 
     // Status item (tray icon and its menu).
     void setupStatusBar();
@@ -58,6 +60,10 @@ private:
     std::mutex knockMutex_;
     ScopedTask knockTask_;
     std::unique_ptr<KnockBridgeControl> knockBridge_;
+    std::unique_ptr<FirstRunSetupControl> firstRunSetupController_;
+    // Built on first use and kept; a hidden one is replaced by a new one on the next open.
+    std::unique_ptr<WindowControl> drainSettingsWindow_;
+    std::unique_ptr<WindowControl> dailyReportWindow_;
 };
 
 } // namespace plovane

@@ -9,6 +9,7 @@
 
 namespace plovane {
 
+class DiveEngine;
 class Scheduler;
 
 // The shell's handle on the dive engine: the operations launch, termination, the knock
@@ -22,6 +23,8 @@ public:
     virtual void stop() = 0;
     virtual void triggerManualSurface() = 0;
     virtual void triggerKnockHint(double seconds) = 0;
+    // The engine itself, for the windows that draw from it; null for stand-ins.
+    virtual DiveEngine* diveEngine() { return nullptr; }
 };
 
 // The floating HUD panel for one engine.
@@ -40,6 +43,25 @@ public:
     // Failures to listen are logged by the bridge; the application runs on without knocks.
     virtual void start() = 0;
     virtual void stop() = 0;
+};
+
+// A secondary window the delegate keeps: its close button only hides it.
+class WindowControl {
+public:
+    virtual ~WindowControl() = default;
+    virtual bool isVisible() const = 0;
+    // Raises it, makes it the active window and the application the active one.
+    virtual void bringToFront() = 0;
+};
+
+// The first-run setup: the delegate makes one at creation (no window yet).
+class FirstRunSetupControl {
+public:
+    virtual ~FirstRunSetupControl() = default;
+    // Opens the setup window unless the user chose Continue or Skip before.
+    virtual void showIfNeeded() = 0;
+    // Brings an open setup window forward, or opens a new one from the current settings.
+    virtual void show() = 0;
 };
 
 // Everything the application delegate creates or calls outside itself, so launch and
@@ -61,6 +83,12 @@ public:
     virtual std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) = 0;
     // The knock chime; falls back to the plain beep when the sound theme has none.
     virtual void playKnockSound() = 0;
+
+    // Secondary windows, each built anew (title in the current language), centred, shown
+    // and activated. The report needs the real engine: without one it gives nothing.
+    virtual std::unique_ptr<WindowControl> openDrainSettingsWindow() = 0;
+    virtual std::unique_ptr<WindowControl> openDailyReportWindow(EngineControl& engine) = 0;
+    virtual std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() = 0;
 };
 
 } // namespace plovane

@@ -3,6 +3,7 @@
 #include "engine/DiveEngine.h"
 #include "engine/EngineTuningFeed.h"
 #include "hud/HUDWindowController.h"
+#include "platform/linux/ApplicationIdentity.h"
 #include "platform/qt/QtFontManager.h"
 #include "platform/qt/QtScheduler.h"
 #include "sensing/AXContextMonitor.h"
@@ -11,6 +12,8 @@
 #include "settings/AppLanguage.h"
 #include "settings/FontRegistrar.h"
 #include "settings/HUDSettings.h"
+#include "windows/FirstRunSetupController.h"
+#include "windows/SecondaryWindows.h"
 
 #include <QApplication>
 
@@ -40,6 +43,7 @@ public:
     void triggerKnockHint(double seconds) override { engine_->triggerKnockHint(seconds); }
 
     DiveEngine& engine() { return *engine_; }
+    DiveEngine* diveEngine() override { return engine_.get(); }
 
 private:
     // The IDE state provider reads through this monitor, so it outlives the engine.
@@ -67,6 +71,26 @@ public:
 
 private:
     KnockEventBridge bridge_;
+};
+
+class SecondaryWindowControl final : public WindowControl {
+public:
+    explicit SecondaryWindowControl(std::unique_ptr<SecondaryWindow> window) : window_(std::move(window)) {}
+    bool isVisible() const override { return window_->isVisible(); }
+    void bringToFront() override { window_->bringToFront(); }
+
+private:
+    std::unique_ptr<SecondaryWindow> window_;
+};
+
+class FirstRunSetupAdapter final : public FirstRunSetupControl {
+public:
+    explicit FirstRunSetupAdapter(WindowEnvironment env) : controller_(std::move(env)) {}
+    void showIfNeeded() override { controller_.showIfNeeded(HUDSettings::shared(), PermissionCenter::shared()); }
+    void show() override { controller_.show(HUDSettings::shared(), PermissionCenter::shared()); }
+
+private:
+    FirstRunSetupController controller_;
 };
 
 } // namespace
@@ -124,6 +148,37 @@ std::unique_ptr<KnockBridgeControl> LinuxAppServices::makeKnockBridge(std::uint1
 void LinuxAppServices::playKnockSound()
 {
     knockSound_.play();
+}
+
+WindowEnvironment LinuxAppServices::windowEnvironment() const
+{
+    WindowEnvironment env;
+    // Icons come from the same desktop entries that name the applications while sensing.
+    env.appIcon = [identity = platform_.identity](const std::string& bundleID) -> std::string {
+        if (!identity)
+            return {};
+        auto info = identity->forBundleID(bundleID);
+        return info ? info->icon : std::string();
+    };
+    return env;
+}
+
+std::unique_ptr<WindowControl> LinuxAppServices::openDrainSettingsWindow()
+{
+    return std::make_unique<SecondaryWindowControl>(plovane::openDrainSettingsWindow(windowEnvironment()));
+}
+
+std::unique_ptr<WindowControl> LinuxAppServices::openDailyReportWindow(EngineControl& engine)
+{
+    DiveEngine* diveEngine = engine.diveEngine();
+    if (!diveEngine)
+        return nullptr;
+    return std::make_unique<SecondaryWindowControl>(plovane::openDailyReportWindow(*diveEngine, windowEnvironment()));
+}
+
+std::unique_ptr<FirstRunSetupControl> LinuxAppServices::makeFirstRunSetup()
+{
+    return std::make_unique<FirstRunSetupAdapter>(windowEnvironment());
 }
 
 } // namespace plovane

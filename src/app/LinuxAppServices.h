@@ -3,6 +3,7 @@
 #include "app/AppServices.h"
 #include "app/SystemSound.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "windows/WindowEnvironment.h"
 
 #include <memory>
 
@@ -25,8 +26,13 @@ public:
     std::unique_ptr<HudControl> makeHud(EngineControl& engine, HUDMenuActions menuActions) override;
     std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) override;
     void playKnockSound() override;
+    std::unique_ptr<WindowControl> openDrainSettingsWindow() override;
+    std::unique_ptr<WindowControl> openDailyReportWindow(EngineControl& engine) override;
+    std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() override;
 
 private:
+    WindowEnvironment windowEnvironment() const;
+
     QtScheduler& mainThread_;
     LinuxSensingPlatform platform_;
     SystemSound knockSound_;

@@ -57,6 +57,26 @@ struct FakeBridge final : KnockBridgeControl {
     std::function<void()>& onKnock;
 };
 
+struct FakeWindow final : WindowControl {
+    FakeWindow(Journal& j, std::string n) : journal(j), name(std::move(n)) {}
+    bool isVisible() const override { return visible; }
+    void bringToFront() override
+    {
+        journal.push_back(name + ".front");
+        visible = true;
+    }
+    Journal& journal;
+    std::string name;
+    bool visible{true};
+};
+
+struct FakeSetup final : FirstRunSetupControl {
+    explicit FakeSetup(Journal& j) : journal(j) {}
+    void showIfNeeded() override { journal.push_back("setup.showIfNeeded"); }
+    void show() override { journal.push_back("setup.show"); }
+    Journal& journal;
+};
+
 struct FakeServices final : AppServices {
     FakeServices() : scheduler(clock) {}
     Scheduler& mainScheduler() override { return scheduler; }
@@ -79,7 +99,24 @@ struct FakeServices final : AppServices {
         return std::make_unique<FakeBridge>(journal, onKnock);
     }
     void playKnockSound() override { journal.push_back("sound"); }
+    std::unique_ptr<WindowControl> openDrainSettingsWindow() override
+    {
+        journal.push_back("drain.open");
+        auto window = std::make_unique<FakeWindow>(journal, "drain");
+        drainWindow = window.get();
+        return window;
+    }
+    std::unique_ptr<WindowControl> openDailyReportWindow(EngineControl&) override
+    {
+        journal.push_back("report.open");
+        auto window = std::make_unique<FakeWindow>(journal, "report");
+        reportWindow = window.get();
+        return window;
+    }
+    std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() override { return std::make_unique<FakeSetup>(journal); }
 
+    FakeWindow* drainWindow{nullptr};
+    FakeWindow* reportWindow{nullptr};
     FakeClock clock;
     VirtualScheduler scheduler;
     Journal journal;
@@ -134,7 +171,7 @@ TEST_F(AppDelegateTest, LaunchStartsEveryServiceInOrder)
 
     delegate->applicationDidFinishLaunching();
     const Journal expected{"accessory",   "fonts",       "engine.new",     "engine.targets dryEye calfCramp",
-                           "hud.new",     "engine.start", "hud.show",      "bridge.new 8765",
+                           "hud.new",     "engine.start", "hud.show",      "setup.showIfNeeded", "bridge.new 8765",
                            "bridge.onKnock", "bridge.start"};
     EXPECT_EQ(services.journal, expected);
     EXPECT_TRUE(delegate->isRunning());
@@ -268,4 +305,35 @@ TEST_F(AppDelegateTest, TheHUDMenuItemsRunTheDelegatesActions)
     services.hudMenu.toggleLanguage();
     EXPECT_NE(AppLanguage::shared().language.get(), before);
     EXPECT_TRUE(services.hudMenu.openDrainSettings && services.hudMenu.openDailyReport && services.hudMenu.toggleCompact);
+}
+
+TEST_F(AppDelegateTest, SecondaryWindowsOpenOnceAndAreRebuiltAfterClosing)
+{
+    // Before launching has finished there is no engine: the report does not open.
+    delegate->applicationWillFinishLaunching();
+    delegate->openDailyReport();
+    EXPECT_TRUE(services.journal.empty());
+    delegate->openDrainSettings();
+    EXPECT_EQ(services.journal, Journal{"drain.open"});
+
+    launch();
+    // Open: a second open only brings the one window forward.
+    delegate->openDrainSettings();
+    delegate->openDailyReport();
+    delegate->openDailyReport();
+    EXPECT_EQ(services.journal, (Journal{"drain.front", "report.open", "report.front"}));
+
+    // Closed (hidden): the next open builds a new one from the current state.
+    services.journal.clear();
+    services.drainWindow->visible = false;
+    services.reportWindow->visible = false;
+    FakeWindow* oldReport = services.reportWindow;
+    delegate->openDailyReport();
+    delegate->openDrainSettings();
+    EXPECT_EQ(services.journal, (Journal{"report.open", "drain.open"}));
+    EXPECT_NE(services.reportWindow, oldReport);
+
+    services.journal.clear();
+    delegate->openFirstRunSetup();
+    EXPECT_EQ(services.journal, Journal{"setup.show"});
 }

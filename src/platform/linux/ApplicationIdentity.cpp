@@ -89,4 +89,16 @@ std::optional<ApplicationInfo> ApplicationIdentity::forProcess(std::string_view 
     return std::nullopt;
 }
 
+std::optional<ApplicationInfo> ApplicationIdentity::forBundleID(std::string_view bundleID) const
+{
+    if (bundleID.empty())
+        return std::nullopt;
+    for (const auto& app : knownApplications())
+        if (app.bundleID == bundleID)
+            return fromKnown(app, {});
+    if (auto entry = entries_->byId(bundleID))
+        return ApplicationInfo{entry->id, entry->name, entry->icon};
+    return std::nullopt;
+}
+
 } // namespace plovane

@@ -42,6 +42,9 @@ public:
                               std::string_view executable) const;
     // A process by its executable name; nothing when it is not an application.
     std::optional<ApplicationInfo> forProcess(std::string_view executable) const;
+    // An application by the identifier it was reported under (for its name and icon);
+    // nothing when neither a known application nor a desktop entry has that identifier.
+    std::optional<ApplicationInfo> forBundleID(std::string_view bundleID) const;
 
 private:
     ApplicationInfo fromKnown(const KnownApplication& app, std::string_view wmClass) const;

@@ -20,6 +20,7 @@ LinuxSensingPlatform probeLinuxSensingPlatform()
     LinuxSensingPlatform platform;
     auto entries = std::make_shared<const DesktopEntries>(DesktopEntries::xdgDataDirs());
     auto identity = std::make_shared<const ApplicationIdentity>(entries);
+    platform.identity = identity;
 
     if (auto x = XcbConnection::open()) {
         platform.workspace = std::make_shared<XcbWorkspace>(x, identity);

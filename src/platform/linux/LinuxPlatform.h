@@ -11,6 +11,8 @@
 
 namespace plovane {
 
+class ApplicationIdentity;
+
 // Everything the sensors need from a Linux desktop. Every member is set: where the
 // desktop lacks a service its Null… stand-in answers with the sensors' fallbacks.
 struct LinuxSensingPlatform {
@@ -20,6 +22,7 @@ struct LinuxSensingPlatform {
     std::shared_ptr<ProcessTable> processes;              // ProcStatProcessTable
     std::shared_ptr<PermissionProbe> permissions;         // LinuxPermissionProbe, or NullPermissionProbe
     std::shared_ptr<SleepWakeNotifier> sleepWake;         // LogindSleepMonitor, or NullSleepWakeNotifier
+    std::shared_ptr<const ApplicationIdentity> identity;  // names and icons of applications by identifier
 };
 
 // Probes the desktop once: $DISPLAY and its MIT-SCREEN-SAVER extension, the session bus

@@ -57,6 +57,52 @@ void drawDashedQuestionSquare(QPainter& p, const QRectF& r, const QColor& c)
     p.drawText(sq, Qt::AlignCenter, QStringLiteral("?"));
 }
 
+void drawPerson(QPainter& p, const QRectF& r, const QColor& c)
+{
+    // A head over rounded shoulders, filled.
+    const double s = std::min(r.width(), r.height());
+    const QPointF o(r.center().x() - s / 2, r.center().y() - s / 2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawEllipse(QRectF(o.x() + s * 0.31, o.y() + s * 0.06, s * 0.38, s * 0.38));
+    QPainterPath body;
+    body.moveTo(o.x() + s * 0.1, o.y() + s * 0.94);
+    body.cubicTo(o.x() + s * 0.1, o.y() + s * 0.52, o.x() + s * 0.9, o.y() + s * 0.52, o.x() + s * 0.9, o.y() + s * 0.94);
+    body.closeSubpath();
+    p.drawPath(body);
+}
+
+void drawCrossVial(QPainter& p, const QRectF& r, const QColor& c)
+{
+    // A filled test tube with a cross cut out of it.
+    const double s = std::min(r.width(), r.height());
+    const QRectF tube(r.center().x() - s * 0.22, r.center().y() - s * 0.45, s * 0.44, s * 0.9);
+    QPainterPath path;
+    path.addRoundedRect(tube, s * 0.22, s * 0.22);
+    QPainterPath cross;
+    const double arm = s * 0.08;
+    const QPointF m(tube.center().x(), tube.top() + tube.height() * 0.6);
+    cross.addRect(QRectF(m.x() - arm, m.y() - arm * 3, arm * 2, arm * 6));
+    cross.addRect(QRectF(m.x() - arm * 3, m.y() - arm, arm * 6, arm * 2));
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPath(path.subtracted(cross));
+    p.drawRect(QRectF(tube.left() - s * 0.05, tube.top(), tube.width() + s * 0.1, s * 0.1));
+}
+
+void drawInfoCircle(QPainter& p, const QRectF& r, const QColor& c)
+{
+    const double s = std::min(r.width(), r.height()) * 0.9;
+    const QRectF circle(r.center().x() - s / 2, r.center().y() - s / 2, s, s);
+    p.setPen(QPen(c, std::max(1.0, s * 0.09)));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(circle.adjusted(s * 0.05, s * 0.05, -s * 0.05, -s * 0.05));
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawEllipse(QRectF(circle.center().x() - s * 0.06, circle.top() + s * 0.22, s * 0.12, s * 0.12));
+    p.drawRect(QRectF(circle.center().x() - s * 0.05, circle.top() + s * 0.42, s * 0.1, s * 0.36));
+}
+
 const std::vector<Entry>& table()
 {
     static const std::vector<Entry> entries = {
@@ -64,6 +110,10 @@ const std::vector<Entry>& table()
         {"questionmark.square.dashed", {}, drawDashedQuestionSquare, "❓"},
         {"hammer.fill", {}, {}, "🔨"},
         {"cup.and.saucer.fill", {}, {}, "☕"},
+        {"dog.fill", {}, {}, "🐶"},
+        {"person.fill", {"avatar-default-symbolic"}, drawPerson, "👤"},
+        {"cross.vial.fill", {}, drawCrossVial, "🧪"},
+        {"info.circle", {"dialog-information-symbolic"}, drawInfoCircle, "ℹ️"},
     };
     return entries;
 }

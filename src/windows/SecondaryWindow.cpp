@@ -1,0 +1,58 @@
+#include "windows/SecondaryWindow.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QResizeEvent>
+#include <QScreen>
+
+namespace plovane {
+
+SecondaryWindow::SecondaryWindow(const QString& title, QSize contentSize, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(title);
+    // Equal minimum and maximum: neither the user nor the window manager resizes it.
+    setFixedSize(contentSize);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void SecondaryWindow::setContent(QWidget* content)
+{
+    if (content_ && content_ != content)
+        content_->deleteLater();
+    content_ = content;
+    if (content_) {
+        content_->setParent(this);
+        content_->setGeometry(rect());
+        if (isVisible())
+            content_->show();
+    }
+}
+
+void SecondaryWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (content_)
+        content_->setGeometry(rect());
+}
+
+void SecondaryWindow::present()
+{
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    bringToFront();
+}
+
+void SecondaryWindow::bringToFront()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace plovane

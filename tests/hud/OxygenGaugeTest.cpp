@@ -1,0 +1,217 @@
+// The two stand-alone oxygen gauges: their thresholds, fill, pulse, wave and bubbles, and
+// a gallery of both at the levels that matter.
+
+#include "HUDTestRig.h"
+
+#include "hud/HorizontalOxygenBarView.h"
+#include "hud/OxygenBarView.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include <cmath>
+#include <numbers>
+
+using namespace plovane;
+using namespace plovane::test;
+
+namespace {
+
+// Each gauge on its own clock, moved by hand.
+template <typename Gauge>
+struct Staged {
+    bool app = (testApp(), true);
+    double time = 100.0;
+    Gauge gauge;
+    explicit Staged(double value, QSize size) : gauge(value)
+    {
+        gauge.animationDriver().setTimeSource([this] { return time; });
+        gauge.setAttribute(Qt::WA_DontShowOnScreen);
+        gauge.resize(size);
+        gauge.show();
+    }
+    void run(double seconds)
+    {
+        for (double t = 0; t < seconds; t += 0.05) {
+            time += 0.05;
+            gauge.animationDriver().tick();
+        }
+    }
+    QImage image()
+    {
+        QImage out(gauge.size(), QImage::Format_ARGB32_Premultiplied);
+        out.fill(QColor(58, 64, 80));
+        gauge.render(&out, QPoint(), QRegion(), QWidget::DrawChildren);
+        return out;
+    }
+};
+
+bool isColor(QColor c, QColor want) { return std::abs(c.red() - want.red()) < 40 && std::abs(c.green() - want.green()) < 40 && std::abs(c.blue() - want.blue()) < 40; }
+
+} // namespace
+
+TEST(OxygenGauges, ThresholdsAndClamping)
+{
+    EXPECT_EQ(oxygen::fillColor(oxygen::clamped(-5)), oxygen::standardRed());
+    EXPECT_EQ(oxygen::fillColor(19.9), oxygen::standardRed());
+    EXPECT_EQ(oxygen::fillColor(20), oxygen::standardYellow());
+    EXPECT_EQ(oxygen::fillColor(44.99), oxygen::standardYellow());
+    EXPECT_EQ(oxygen::fillColor(45), oxygen::standardGreen());
+    EXPECT_DOUBLE_EQ(oxygen::clamped(140), 100.0);
+    EXPECT_DOUBLE_EQ(oxygen::clamped(-3), 0.0);
+    EXPECT_TRUE(oxygen::isCritical(19.99));
+    EXPECT_FALSE(oxygen::isCritical(20));
+}
+
+TEST(OxygenGauges, HorizontalFillEasesAndPulsesWhileCritical)
+{
+    Staged<HorizontalOxygenBarView> s(30, QSize(200, 12));
+    EXPECT_DOUBLE_EQ(s.gauge.presentedFillWidth(), 60.0);
+    EXPECT_EQ(s.gauge.fillColor(), oxygen::standardYellow());
+    EXPECT_FALSE(s.gauge.criticalOverlayShown());
+    QImage img = s.image();
+    EXPECT_TRUE(isColor(img.pixelColor(30, 6), oxygen::standardYellow()));
+    EXPECT_FALSE(isColor(img.pixelColor(100, 6), oxygen::standardYellow()));
+
+    s.gauge.setValue(50);
+    s.run(0.4);
+    EXPECT_DOUBLE_EQ(s.gauge.presentedFillWidth(), 100.0);
+    // 50 → 10: eases over 0.35 s to a tenth, turns red, and the overlay pulses at once.
+    s.gauge.setValue(10);
+    EXPECT_TRUE(s.gauge.criticalOverlayShown());
+    s.run(0.15);
+    EXPECT_GT(s.gauge.presentedFillWidth(), 20.0);
+    EXPECT_LT(s.gauge.presentedFillWidth(), 100.0);
+    s.run(0.25);
+    EXPECT_DOUBLE_EQ(s.gauge.presentedFillWidth(), 20.0);
+    EXPECT_GT(s.gauge.pulseOpacity(), 0.3); // on its way up
+    s.run(0.2); // at the top of its swing, 0.6 s in
+    EXPECT_NEAR(s.gauge.pulseOpacity(), 0.8, 0.05);
+    s.run(0.6);
+    EXPECT_NEAR(s.gauge.pulseOpacity(), 0.2, 0.05);
+    // Critical again after a calm spell: it pulses again.
+    s.gauge.setValue(60);
+    s.run(0.5);
+    s.gauge.setValue(5);
+    s.run(0.6);
+    EXPECT_NEAR(s.gauge.pulseOpacity(), 0.8, 0.05);
+
+    // At 0 or below nothing but the track shows.
+    s.gauge.setValue(-10);
+    s.run(0.5);
+    EXPECT_DOUBLE_EQ(s.gauge.presentedFillWidth(), 0.0);
+    img = s.image();
+    EXPECT_FALSE(isColor(img.pixelColor(3, 6), oxygen::standardRed()));
+    // Hidden, it costs nothing.
+    s.gauge.hide();
+    EXPECT_FALSE(s.gauge.animationDriver().isRunning());
+}
+
+TEST(OxygenGauges, WaveOutlineWorkedExample)
+{
+    const QPainterPath path = WaveShape{0, 50}.path(QRectF(0, 0, 20, 60));
+    ASSERT_GE(path.elementCount(), 23);
+    auto at = [&](int i) { return QPointF(path.elementAt(i).x, path.elementAt(i).y); };
+    // The surface, one point per point of width (x = 0 is where the outline starts).
+    auto surface = [&](double x) {
+        for (int i = 1; i < path.elementCount(); ++i)
+            if (at(i).x() == x && at(i).y() < 30)
+                return at(i).y();
+        return x == 0 ? at(0).y() : -1.0;
+    };
+    EXPECT_EQ(at(0), QPointF(0, 10));
+    EXPECT_NEAR(surface(5), 12.5, 1e-9);
+    EXPECT_NEAR(surface(10), 10, 1e-9);
+    EXPECT_NEAR(surface(15), 7.5, 1e-9);
+    EXPECT_NEAR(surface(20), 10, 1e-9);
+    EXPECT_TRUE(path.contains(QPointF(19.5, 59.5)));
+    EXPECT_TRUE(path.contains(QPointF(0.5, 59.5)));
+    EXPECT_FALSE(path.contains(QPointF(5, 12)));
+    EXPECT_TRUE(path.contains(QPointF(15, 8)));
+    // Under 5 points of liquid the top is flat.
+    const QRectF flat = WaveShape{1.0, 4.9}.path(QRectF(0, 0, 20, 60)).boundingRect();
+    EXPECT_NEAR(flat.top(), 60 - 4.9, 1e-9);
+    EXPECT_NEAR(flat.height(), 4.9, 1e-9);
+}
+
+TEST(OxygenGauges, BubblesRiseSwayAndRestartAboveTheLiquid)
+{
+    std::mt19937 random(7);
+    std::vector<Bubble> bubbles(3);
+    bubbles[0].x = 0.5, bubbles[0].y = 10, bubbles[0].speed = 2;
+    bubbles[1].x = 0.5, bubbles[1].y = 48, bubbles[1].speed = 2; // ends exactly at the level
+    bubbles[2].x = 0.5, bubbles[2].y = 49, bubbles[2].speed = 2, bubbles[2].scale = 1.3, bubbles[2].opacity = 0.3;
+    OxygenBarView::updateBubbles(bubbles, 100, 50, random);
+    EXPECT_DOUBLE_EQ(bubbles[0].y, 12);
+    EXPECT_NEAR(bubbles[0].x, 0.505646, 1e-6);
+    EXPECT_DOUBLE_EQ(bubbles[1].y, 50); // equal to the level: keeps rising
+    EXPECT_DOUBLE_EQ(bubbles[2].y, 0);  // above it: back to the bottom
+    EXPECT_GE(bubbles[2].x, 0.2);
+    EXPECT_LE(bubbles[2].x, 0.8);
+    EXPECT_GE(bubbles[2].speed, 1.0);
+    EXPECT_LE(bubbles[2].speed, 3.0);
+    EXPECT_DOUBLE_EQ(bubbles[2].scale, 1.3);
+    EXPECT_DOUBLE_EQ(bubbles[2].opacity, 0.3);
+
+    // With no liquid every bubble restarts on every tick.
+    OxygenBarView::updateBubbles(bubbles, 100, 0, random);
+    for (const Bubble& b : bubbles)
+        EXPECT_DOUBLE_EQ(b.y, 0);
+}
+
+TEST(OxygenGauges, VerticalGaugeAnimatesOnlyWhileShown)
+{
+    Staged<OxygenBarView> s(60, QSize(72, 220));
+    s.gauge.seedRandom(3);
+    EXPECT_EQ(s.gauge.bubbles().size(), 8u);
+    EXPECT_TRUE(s.gauge.animationDriver().isRunning());
+    const double before = s.gauge.phase();
+    s.run(0.5);
+    EXPECT_NEAR(s.gauge.phase() - before, std::numbers::pi / 2, 0.2);
+    s.run(1.5);
+    EXPECT_LT(s.gauge.phase(), 0.2); // a full turn in 2 s, without a jump
+    const double fill = s.gauge.tubeRect().height() * 0.6;
+    for (const Bubble& b : s.gauge.bubbles())
+        EXPECT_LE(b.y, fill + 3.0);
+    s.gauge.hide();
+    EXPECT_FALSE(s.gauge.animationDriver().isRunning());
+    s.gauge.show();
+    EXPECT_EQ(s.gauge.bubbles().size(), 8u); // showing again adds no second set
+}
+
+TEST(OxygenGauges, Gallery)
+{
+    const double levels[] = {0, 19.9, 20, 45, 100};
+    QImage sheet(5 * 90, 290, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(QColor(58, 64, 80));
+    QPainter p(&sheet);
+    for (int i = 0; i < 5; ++i) {
+        Staged<OxygenBarView> v(levels[i], QSize(72, 220));
+        v.gauge.seedRandom(11);
+        v.run(0.7);
+        const QImage tall = v.image();
+        p.drawImage(QPoint(i * 90 + 9, 4), tall);
+        Staged<HorizontalOxygenBarView> h(levels[i], QSize(80, 12));
+        h.run(0.7);
+        p.drawImage(QPoint(i * 90 + 5, 240), h.image());
+        p.setPen(Qt::white);
+        p.drawText(QRectF(i * 90, 258, 90, 20), Qt::AlignCenter, QString::number(levels[i]));
+
+        // What each level must show: the liquid's colour near the bottom of the tube, and
+        // the bar's colour at its start.
+        const QRectF tube = v.gauge.tubeRect();
+        const QColor bottom = tall.pixelColor(QPointF(tube.center().x(), tube.bottom() - 4).toPoint());
+        if (levels[i] == 0)
+            EXPECT_FALSE(isColor(bottom, oxygen::standardRed())) << "no liquid at 0";
+        else
+            EXPECT_GT(bottom.red(), 180) << levels[i];
+        const QColor start = h.image().pixelColor(8, 6);
+        if (levels[i] > 0)
+            EXPECT_TRUE(isColor(start, oxygen::fillColor(levels[i])) ||
+                        (levels[i] < 20 && start.red() > 150 && start.green() < 120))
+                << levels[i];
+    }
+    p.end();
+    saveToGallery(sheet, "oxygen-gauges");
+}

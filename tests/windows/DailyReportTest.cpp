@@ -1,0 +1,239 @@
+#include "WindowsTestRig.h"
+
+#include "windows/DailyReportView.h"
+#include "windows/ReportFormat.h"
+#include "windows/SecondaryWindows.h"
+#include "windows/WindowStyle.h"
+
+#include <gtest/gtest.h>
+
+#include <QScrollArea>
+#include <QScrollBar>
+
+using namespace plovane;
+using namespace plovane::test;
+using namespace plovane::windows;
+
+TEST(ReportFormat, DurationsDropLeftoverSeconds)
+{
+    const std::pair<long long, const char*> cases[] = {{0, "0s"},       {45, "45s"},     {59, "59s"},   {60, "1m"},
+                                                        {125, "2m"},     {3599, "59m"},   {3600, "1h0m"}, {3661, "1h1m"},
+                                                        {3725, "1h2m"},  {7200, "2h0m"},  {36000, "10h0m"},
+                                                        {86399, "23h59m"}};
+    for (const auto& [s, text] : cases) {
+        EXPECT_EQ(formatDuration(s), text) << s;
+        EXPECT_EQ(AppRankRow::formatDuration(s), text) << s;
+    }
+}
+
+TEST(ReportFormat, DatePatternsMapToQtLettersInBothLocales)
+{
+    EXPECT_EQ(qtDatePattern(QString::fromUtf8("yyyy年M月d日 EEEE")), QString::fromUtf8("yyyy年M月d日 dddd"));
+    EXPECT_EQ(qtDatePattern("EEEE, MMM d"), "dddd, MMM d");
+    EXPECT_EQ(qtDatePattern("EEE d 'at' HH:mm"), "ddd d 'at' HH:mm");
+    // A letter that means nothing in the common pattern stays a literal.
+    EXPECT_EQ(qtDatePattern("d G"), "d 'G'");
+
+    const QDateTime monday(QDate(2026, 12, 7), QTime(9, 30));
+    EXPECT_EQ(formattedDate(Language::zh, monday), QString::fromUtf8("2026年12月7日 星期一"));
+    EXPECT_EQ(formattedDate(Language::en, monday), "Monday, Dec 7");
+    const QDateTime sunday(QDate(2027, 3, 14), QTime(23, 59));
+    EXPECT_EQ(formattedDate(Language::zh, sunday), QString::fromUtf8("2027年3月14日 星期日"));
+    EXPECT_EQ(formattedDate(Language::en, sunday), "Sunday, Mar 14");
+}
+
+TEST(ReportRows, NamesBarsAndRankColours)
+{
+    EXPECT_EQ(displayName("Sixteen chars ok"), "Sixteen chars ok");
+    EXPECT_EQ(displayName("Seventeen chars!!"), QString::fromUtf8("Seventeen chars!…"));
+    // Cut by user-perceived characters, never inside one.
+    const QString flags = QString::fromUtf8("🇨🇳🇺🇸👩‍💻👍🏽🇨🇳🇺🇸👩‍💻👍🏽🇨🇳🇺🇸👩‍💻👍🏽🇨🇳🇺🇸👩‍💻👍🏽😀");
+    EXPECT_EQ(displayName(flags), flags.left(flags.size() - 2) + QChar(0x2026));
+    EXPECT_EQ(displayName(QString::fromUtf8("微信微信微信微信微信微信微信微信")), QString::fromUtf8("微信微信微信微信微信微信微信微信"));
+    EXPECT_EQ(displayName(QString::fromUtf8("微信微信微信微信微信微信微信微信微")),
+              QString::fromUtf8("微信微信微信微信微信微信微信微信…"));
+
+    EXPECT_DOUBLE_EQ(StateBarRow::fillWidth(232, 0.0), 6.0);
+    EXPECT_DOUBLE_EQ(StateBarRow::fillWidth(232, 0.5), 116.0);
+    EXPECT_DOUBLE_EQ(AppRankRow::fillWidth(150, 1, 100000), 4.0);
+    EXPECT_DOUBLE_EQ(AppRankRow::fillWidth(150, 500, 500), 150.0);
+
+    EXPECT_TRUE(near(AppRankRow::rankColor(1), systemColor(Hue::yellow, Appearance::dark), 0));
+    EXPECT_TRUE(near(AppRankRow::rankColor(2), QColor::fromRgbF(0.75f, 0.75f, 0.80f), 1));
+    EXPECT_TRUE(near(AppRankRow::rankColor(3), QColor::fromRgbF(0.80f, 0.55f, 0.30f), 1));
+    for (int rank : {4, 7}) {
+        EXPECT_TRUE(near(AppRankRow::rankColor(rank), Qt::white, 0));
+        EXPECT_NEAR(AppRankRow::rankColor(rank).alphaF(), 0.4, 0.01);
+    }
+}
+
+namespace {
+
+struct ReportFixture : ::testing::Test {
+    WindowsRig rig;
+    std::unique_ptr<SecondaryWindow> window;
+    DailyReportView* view{nullptr};
+
+    void open()
+    {
+        window = openDailyReportWindow(*rig.engine, rig.env());
+        view = static_cast<DailyReportView*>(window->content());
+        rig.settle();
+    }
+};
+
+} // namespace
+
+TEST_F(ReportFixture, NothingTrackedShowsTheEmptyTexts)
+{
+    open();
+    const auto& m = view->model();
+    EXPECT_EQ(m.total, "0s");
+    EXPECT_TRUE(m.states.empty());
+    EXPECT_TRUE(m.apps.empty());
+    EXPECT_EQ(m.date, "Monday, Dec 7");
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Daily Report 📊"));
+}
+
+TEST_F(ReportFixture, RowsFollowTableOrderWithSharesOfTheDay)
+{
+    rig.setStats({{"Chaos", 200}, {"Flow", 600}, {"Mystery", 200}});
+    open();
+    const auto& m = view->model();
+    ASSERT_EQ(m.states.size(), 2u);
+    EXPECT_EQ(m.states[0].label, "Coding");
+    EXPECT_EQ(m.states[1].label, "Chaos");
+    // The state no row shows still counts in the total.
+    EXPECT_DOUBLE_EQ(m.states[0].ratio, 0.6);
+    EXPECT_DOUBLE_EQ(m.states[1].ratio, 0.2);
+    EXPECT_EQ(m.states[0].duration, "10m");
+    EXPECT_EQ(m.states[1].duration, "3m");
+    EXPECT_EQ(m.total, "16m");
+
+    rig.setStats({{"Chaos", 200}, {"Flow", 600}});
+    rig.settle();
+    EXPECT_DOUBLE_EQ(view->model().states[0].ratio, 0.75);
+    EXPECT_DOUBLE_EQ(view->model().states[1].ratio, 0.25);
+}
+
+TEST_F(ReportFixture, FollowsTheEngineButRebuildsOnlyWhenTheShownValuesChange)
+{
+    rig.icons["org.vim.gvim"] = "/usr/share/pixmaps/debian-logo.png";
+    rig.setStats({{"Flow", 600}}, {{"org.vim.gvim", {"GVim", 600}}});
+    open();
+    const int rebuilds = view->rebuildCount();
+    const int loads = view->imageLoads();
+    const auto stars = view->stars();
+
+    // A second more changes neither "10m" nor any bar: nothing is rebuilt or reloaded.
+    rig.setStats({{"Flow", 601}}, {{"org.vim.gvim", {"GVim", 601}}});
+    rig.settle();
+    EXPECT_EQ(view->rebuildCount(), rebuilds);
+
+    // A minute later the figures change: one rebuild, new stars, no image read again.
+    rig.setStats({{"Flow", 660}}, {{"org.vim.gvim", {"GVim", 660}}});
+    rig.settle();
+    EXPECT_EQ(view->rebuildCount(), rebuilds + 1);
+    EXPECT_EQ(view->model().states[0].duration, "11m");
+    EXPECT_EQ(view->imageLoads(), loads);
+    bool starsChanged = false;
+    for (std::size_t i = 0; i < stars.size(); ++i) {
+        const auto& s = view->stars()[i];
+        EXPECT_GE(s.opacity, 0.1);
+        EXPECT_LE(s.opacity, 0.35);
+        EXPECT_GE(s.size, 1.5);
+        EXPECT_LE(s.size, 3.5);
+        starsChanged |= s.opacity != stars[i].opacity || s.size != stars[i].size;
+    }
+    EXPECT_TRUE(starsChanged);
+
+    // The language changes every text at once.
+    rig.language->language = Language::zh;
+    rig.settle();
+    EXPECT_EQ(view->model().states[0].label, QString::fromUtf8("搬砖中"));
+    EXPECT_EQ(view->model().date, QString::fromUtf8("2026年12月7日 星期一"));
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Daily Report 📊"));
+
+    // Hidden, it stops following the engine.
+    window->close();
+    rig.settle();
+    const int hidden = view->rebuildCount();
+    rig.setStats({{"Flow", 900}});
+    rig.settle();
+    EXPECT_EQ(view->rebuildCount(), hidden);
+}
+
+TEST_F(ReportFixture, SpriteFallsBackToStillThenToSymbol)
+{
+    open();
+    EXPECT_TRUE(view->showsSprite());
+    rig.settings->characterID = CharacterID::custom("none-of-the-three");
+    rig.engine->dailyStats.modify([](DailyStats& s) { s.stateDurations["Flow"] = 5; });
+    rig.settle();
+    EXPECT_FALSE(view->showsSprite());
+    const QImage page = view->renderPage();
+    // "person.fill" stands in the sprite's place at the header's foot.
+    EXPECT_GT(countPixels(page, QRectF(120, 70, 80, 75), [](QColor c) { return c.lightness() > 200; }), 50);
+}
+
+namespace {
+
+void stageSevenApps(WindowsRig& rig)
+{
+    rig.icons = {{"org.vim.gvim", "/usr/share/icons/hicolor/48x48/apps/gvim.png"},
+                 {"org.openbox", "/usr/share/pixmaps/openbox.png"},
+                 {"org.mozilla.firefox", "/usr/share/pixmaps/debian-logo.png"},
+                 {"org.gnome.Terminal", "utilities-terminal"},
+                 {"com.example.chat", "/usr/share/icons/hicolor/48x48/apps/openjdk-17.png"},
+                 {"org.example.music", "audio-x-generic"}};
+    rig.setStats({{"Flow", 5400}, {"Research", 1900}, {"Hovering", 620}, {"Resting", 900}, {"Chaos", 45},
+                  {"Critical", 300}},
+                 {{"org.vim.gvim", {"GVim", 4100}},
+                  {"org.mozilla.firefox", {"Firefox", 1500}},
+                  {"org.gnome.Terminal", {"Terminal", 1200}},
+                  {"com.example.chat", {"A chat program with a long name", 800}},
+                  {"org.openbox", {"Openbox", 300}},
+                  {"org.example.noicon", {"Uninstalled Tool", 59}},
+                  {"org.example.music", {"Music", 20}}});
+}
+
+} // namespace
+
+class ReportGallery : public ::testing::TestWithParam<Language> {};
+
+TEST_P(ReportGallery, EmptyTwoStatesAndSevenApps)
+{
+    const Language lang = GetParam();
+    WindowsRig rig(lang);
+    auto window = openDailyReportWindow(*rig.engine, rig.env());
+    auto* view = static_cast<DailyReportView*>(window->content());
+    rig.settle();
+    EXPECT_EQ(window->size(), QSize(320, 520));
+    QImage image = render(*window);
+    // The header's purple gradient and the sprite over it.
+    EXPECT_TRUE(near(image.pixelColor(2, 2), QColor::fromRgbF(0.38f, 0.22f, 0.72f), 10));
+    saveToGallery(image, "report-empty-" + suffix(lang));
+
+    rig.setStats({{"Flow", 600}, {"Chaos", 200}});
+    rig.settle();
+    saveToGallery(render(*window), "report-two-states-" + suffix(lang));
+
+    stageSevenApps(rig);
+    rig.settle();
+    ASSERT_EQ(view->model().apps.size(), 7u);
+    EXPECT_EQ(view->model().apps.front().name, "GVim");
+    EXPECT_EQ(view->model().maxSec, 4100);
+    // Taller than the window: it scrolls, without a scroll bar.
+    EXPECT_GT(view->pageHeight(), 520);
+    EXPECT_EQ(view->scrollArea().verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    image = render(*window);
+    saveToGallery(image, "report-seven-apps-" + suffix(lang));
+    const QImage page = view->renderPage();
+    // The row without an icon keeps a 20 × 20 placeholder in line with the others.
+    saveToGallery(page, "report-seven-apps-page-" + suffix(lang));
+    view->scrollArea().verticalScrollBar()->setValue(view->scrollArea().verticalScrollBar()->maximum());
+    saveToGallery(render(*window), "report-seven-apps-scrolled-" + suffix(lang));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ReportGallery, ::testing::Values(Language::en, Language::zh),
+                         [](const auto& info) { return info.param == Language::zh ? "zh" : "en"; });
