@@ -6,10 +6,10 @@
 
 #include "engine/DiveEngine.h"
 #include "platform/AccessibilitySource.h"
-#include "platform/FakeDesktop.h"
+#include "testing/FakeDesktop.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/SleepWakeNotifier.h"
-#include "platform/VirtualScheduler.h"
+#include "testing/VirtualScheduler.h"
 #include "sensing/AXContextMonitor.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
