@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "platform/Log.h"
+#include "sensing/KnockEventBridge.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
 
@@ -44,7 +45,7 @@ void AppDelegate::applicationDidFinishLaunching()
     updateStatusBarIcon();
     showFirstRunSetupIfNeeded();
 
-    auto bridge = services_.makeKnockBridge(AppServices::kKnockPort);
+    auto bridge = services_.makeKnockBridge(KnockEventBridge::defaultPort);
     // The bridge calls this on its own thread: do nothing there but hop to the main thread.
     bridge->setOnKnock([this, scheduler = &services_.mainScheduler()] {
         // Every knock is logged; the log touches nothing of ours, so it needs no guard.

@@ -68,8 +68,6 @@ public:
 // termination can run against fakes in tests.
 class AppServices {
 public:
-    static constexpr std::uint16_t kKnockPort = 8765;
-
     virtual ~AppServices() = default;
     // Runs tasks on the main thread; safe to post to from any thread.
     virtual Scheduler& mainScheduler() = 0;

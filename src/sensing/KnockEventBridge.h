@@ -28,6 +28,7 @@ struct KnockBridgeLimits {
 // thread itself.
 class KnockEventBridge {
 public:
+    // The port the application listens on; knock detectors send here.
     static constexpr std::uint16_t defaultPort = 8765;
 
     // Port 0 listens on a port the system picks (see boundPort()).
