@@ -1,6 +1,7 @@
 #include "engine/DiveEngine.h"
 
 #include "engine/SelfBundleIDs.h"
+#include "platform/Log.h"
 #include "platform/SleepWakeNotifier.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace plovane {
 namespace {
@@ -130,6 +132,22 @@ void DiveEngine::tick()
     const bool warn = (didSwitch && overloaded && state.get() != DiveState::critical) ||
                       state.get() == DiveState::chaos;
     narcosisWarningVisible.setIfChanged(warn);
+
+    if (logEnabled(LogLevel::debug))
+        logTick(input, app, ide);
+}
+
+// One line per tick with what was sensed and what it led to (PLOVANE_LOG=debug).
+void DiveEngine::logTick(const InputSnapshot& input, const ActiveAppSnapshot& app, const IDEStateSnapshot& ide) const
+{
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, "no input %.1f s%s, switches %d in 60 s", input.noInputSeconds,
+                  input.isActivelyTyping ? " (typing)" : "", switches60s.get());
+    char gauges[64];
+    std::snprintf(gauges, sizeof gauges, "o2 %.1f, depth %.1f", o2.get(), depth.get());
+    logDebug(std::string("tick: ") + numbers + ", front " + app.bundleID + " \"" + app.name + "\"" +
+             (isMusicPlaying.get() ? ", music running" : "") + ", ide " + ide.summary + " -> " +
+             std::string(rawValue(state.get())) + ", " + gauges);
 }
 
 bool DiveEngine::recordAppSwitch(TimePoint now, const std::string& bundleID)

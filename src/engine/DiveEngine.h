@@ -110,6 +110,7 @@ public:
 
 private:
     void tick();
+    void logTick(const InputSnapshot& input, const ActiveAppSnapshot& app, const IDEStateSnapshot& ide) const;
     bool recordAppSwitch(TimePoint now, const std::string& bundleID);
     void pushRecentApp(const ActiveAppSnapshot& snapshot);
     bool isMusicAppRunning();

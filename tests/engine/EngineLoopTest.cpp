@@ -1,5 +1,6 @@
 #include "EngineRig.h"
 #include "platform/AppIdentity.h"
+#include "platform/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -311,4 +312,23 @@ TEST(EngineTick, WhileAsleepNothingIsPublished)
     rig.run(30);
     EXPECT_EQ(announcements, 0);
     EXPECT_EQ(rig.ide->calls, 1);
+}
+
+TEST(EngineLoop, DebugLogTracesEachTicksSensingAndNothingByDefault)
+{
+    std::vector<std::string> lines;
+    setLogSink([&](std::string_view line) { lines.emplace_back(line); });
+    setLogThreshold(LogLevel::info);
+    RunningEngine r(kCode, {}, "Code");
+    r.run(5);
+    EXPECT_TRUE(lines.empty());
+
+    setLogThreshold(LogLevel::debug);
+    r.away(45);
+    r.run(1);
+    setLogSink({});
+    setLogThreshold(LogLevel::info);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "debug: tick: no input 45.0 s, switches 1 in 60 s, front " + std::string(kCode) +
+                            " \"Code\", ide disabled -> Hovering, o2 99.8, depth 0.2");
 }
