@@ -353,8 +353,7 @@ void DiveEngine::resetAfterLongIdle()
     appSwitchHistory_.clear();
     switches60s.setIfChanged(0);
     state.setIfChanged(DiveState::hovering);
-    adviceText.setIfChanged(lang() == Language::zh ? "欢迎回来！满血复活，继续冲 💪"
-                                                   : "Welcome back! Fully recharged. Let's go 💪");
+    adviceText.setIfChanged(Strings::welcomeBack(lang()));
 }
 
 void DiveEngine::registerSleepObservers()

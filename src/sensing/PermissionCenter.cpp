@@ -1,6 +1,7 @@
 #include "sensing/PermissionCenter.h"
 
 #include "platform/PermissionProbe.h"
+#include "settings/Strings.h"
 
 #include <array>
 #include <utility>
@@ -16,18 +17,17 @@ constexpr std::array<std::pair<PermissionStatus, std::string_view>, 4> kRaw{{
     {PermissionStatus::unavailable, "unavailable"},
 }};
 
-std::string_view shortLabel(PermissionStatus status, Language language)
+std::string shortLabel(PermissionStatus status, Language language)
 {
-    const bool zh = language == Language::zh;
     switch (status) {
     case PermissionStatus::notDetermined:
-        return zh ? "未开启" : "Off";
+        return Strings::permissionOff(language);
     case PermissionStatus::denied:
-        return zh ? "已拒绝" : "Denied";
+        return Strings::permissionDenied(language);
     case PermissionStatus::granted:
-        return zh ? "已开启" : "On";
+        return Strings::permissionOn(language);
     case PermissionStatus::unavailable:
-        return zh ? "不可用" : "N/A";
+        return Strings::permissionUnavailable(language);
     }
     return {};
 }
@@ -105,11 +105,8 @@ std::string PermissionCenter::statusSummary(Language language)
 {
     const auto accessibility = accessibilityStatus();
     const auto screen = screenRecordingStatus();
-    std::string line = "AX: ";
-    line += shortLabel(accessibility, language);
-    line += language == Language::zh ? " / 录屏: " : " / Screen: ";
-    line += shortLabel(screen, language);
-    return line;
+    return Strings::permissionNameAccessibility(language) + ": " + shortLabel(accessibility, language) + " / " +
+           Strings::permissionNameScreen(language) + ": " + shortLabel(screen, language);
 }
 
 } // namespace plovane

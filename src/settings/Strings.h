@@ -50,6 +50,17 @@ std::string hoveringFallback(Language lang);
 std::string restingFallback(Language lang);
 std::string criticalFallback(Language lang);
 
+// Engine: the advice after a long break resets the gauges.
+std::string welcomeBack(Language lang);
+
+// Permission status line: the two permissions' names and the short state of each.
+std::string permissionNameAccessibility(Language lang);
+std::string permissionNameScreen(Language lang);
+std::string permissionOn(Language lang);
+std::string permissionOff(Language lang);
+std::string permissionDenied(Language lang);
+std::string permissionUnavailable(Language lang);
+
 // Health targets.
 std::string achillesTitle(AchillesTarget target, Language lang);
 std::string achillesSubtitle(AchillesTarget target, Language lang);

@@ -27,7 +27,9 @@ std::vector<SingleText> singleTexts()
             Strings::noiseLoud,        Strings::headerTitle,      Strings::spriteHoverTip,  Strings::menuToggleHUD,
             Strings::menuTargetRoot,   Strings::menuRotateHint,   Strings::menuQuit,        Strings::statusBarTooltip,
             Strings::initialAdvice,    Strings::flowFallback,     Strings::researchFallback, Strings::chaosFallback,
-            Strings::hoveringFallback, Strings::restingFallback,  Strings::criticalFallback};
+            Strings::hoveringFallback, Strings::restingFallback,  Strings::criticalFallback,
+            Strings::welcomeBack,      Strings::permissionNameScreen, Strings::permissionOn, Strings::permissionOff,
+            Strings::permissionDenied, Strings::permissionUnavailable};
 }
 
 // Every text that depends on a target, for one target.
