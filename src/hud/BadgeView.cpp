@@ -1,6 +1,7 @@
 #include "hud/BadgeView.h"
 
 #include "hud/HUDStyle.h"
+#include "platform/qt/EmojiText.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -40,8 +41,8 @@ QSizeF BadgeView::size() const
 {
     // Measuring a colour emoji decodes its bitmap: once is enough.
     if (size_.isEmpty()) {
-        const QFontMetricsF fm(hud::systemFont(kFontSize));
-        size_ = QSizeF(std::ceil(fm.horizontalAdvance(look_.emoji)), std::ceil(fm.height()));
+        const QFont font = hud::systemFont(kFontSize);
+        size_ = QSizeF(std::ceil(emoji::lineWidth(look_.emoji, font)), std::ceil(QFontMetricsF(font).height()));
     }
     return size_;
 }
@@ -57,9 +58,8 @@ void BadgeView::render() const
     glyph_ = hud::makeLayer(s, dpr);
     QPainter p(&glyph_);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.setFont(hud::systemFont(kFontSize));
     p.setPen(Qt::white);
-    p.drawText(QRectF(QPointF(0, 0), s), Qt::AlignCenter, look_.emoji);
+    emoji::drawLine(p, QRectF(QPointF(0, 0), s), Qt::AlignCenter, look_.emoji, hud::systemFont(kFontSize));
     p.end();
     shadow_ = Shadow::make(glyph_, kShadowRadius, QColor(0, 0, 0));
     renderedDpr_ = dpr;

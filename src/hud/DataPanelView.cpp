@@ -7,7 +7,6 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -56,38 +55,14 @@ QPainterPath cardShape(const QRectF& r)
     return path;
 }
 
-// Greyed copy of an icon for the apps that are not frontmost: keeps alpha, drops colour.
-QPixmap greyed(const QPixmap& pm)
+// An app's icon, in colour or greyed for the apps that are not frontmost.
+QImage iconImage(const std::string& name, bool grey)
 {
-    QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < img.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x) {
-            const int g = qGray(line[x]);
-            line[x] = qRgba(g, g, g, qAlpha(line[x]));
-        }
-    }
-    QPixmap out = QPixmap::fromImage(img);
-    out.setDevicePixelRatio(pm.devicePixelRatio());
-    return out;
-}
-
-QPixmap iconPixmap(const std::string& name, bool grey)
-{
-    static QHash<QString, QPixmap> cache;
-    const QString key = QString::fromStdString(name) + (grey ? QStringLiteral("#grey") : QString());
-    if (auto it = cache.constFind(key); it != cache.constEnd())
-        return *it;
     const qreal dpr = std::max<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0);
     // Room for the 1.15 zoom of the active icon.
-    QPixmap pm = ImageLoader::appIcon(QString::fromStdString(name), static_cast<int>(std::ceil(kIconSide * 1.15 * dpr)));
-    if (!pm.isNull()) {
-        pm.setDevicePixelRatio(dpr);
-        if (grey)
-            pm = greyed(pm);
-    }
-    cache.insert(key, pm);
-    return pm;
+    const int side = static_cast<int>(std::ceil(kIconSide * 1.15 * dpr));
+    return ImageLoader::appIconImage(QString::fromStdString(name), side,
+                                     grey ? ImageLoader::IconTone::grey : ImageLoader::IconTone::colour, dpr);
 }
 
 } // namespace
@@ -179,10 +154,9 @@ void DataPanelView::layout(double width)
     cacheValid_ = false;
     adviceImages_.clear();
     headerHeight_ = std::ceil(QFontMetricsF(headerFont()).height());
-    bool anyIcon = false;
-    for (const AppIcon& a : content_.apps)
-        anyIcon = anyIcon || !a.icon.empty();
-    stripHeight_ = anyIcon ? kIconSide : 0.0;
+    // The icon row keeps its place when no app has an icon: the advice line and its
+    // button stay below the pet instead of rising under it.
+    stripHeight_ = kIconSide;
 
     const QFontMetricsF bfm(buttonFont());
     const double buttonWidth = kButtonPadH + kButtonSymbol + kButtonIconGap +
@@ -271,6 +245,13 @@ bool DataPanelView::chromeMoving() const
         if (v->isAnimating())
             return true;
     return false;
+}
+
+QRectF DataPanelView::adviceTextRect() const
+{
+    const QRectF line = adviceLineRect();
+    const double h = wrappedAdvice_.height();
+    return {line.left(), line.top() + (line.height() - h) / 2, wrappedAdvice_.width, h};
 }
 
 QRectF DataPanelView::adviceLineRect() const
@@ -366,17 +347,17 @@ void DataPanelView::paintIcons(QPainter& p, QPointF origin) const
         p.translate(-frame.center());
         QPainterPath clip;
         clip.addRoundedRect(frame, 4.0, 4.0);
-        const QPixmap colour = iconPixmap(app.icon, false);
-        const QPixmap grey = iconPixmap(app.icon, true);
+        const QImage colour = iconImage(app.icon, false);
+        const QImage grey = iconImage(app.icon, true);
         p.save();
         p.setClipPath(clip);
         if (!grey.isNull() && t < 1.0) {
             p.setOpacity(0.35 * (1.0 - t) + t * 0.0);
-            p.drawPixmap(frame, grey, QRectF(grey.rect()));
+            p.drawImage(frame, grey, QRectF(grey.rect()));
         }
         if (!colour.isNull() && t > 0.0) {
             p.setOpacity(t);
-            p.drawPixmap(frame, colour, QRectF(colour.rect()));
+            p.drawImage(frame, colour, QRectF(colour.rect()));
         }
         p.restore();
         const QColor activeBorder = app.isNitrogen ? hud::color(hud::Hue::orange) : hud::color(hud::Hue::white, 0.6);

@@ -54,6 +54,8 @@ public:
     QSizeF size() const { return size_; }
     // The Rest / Work button relative to the card's top-left, or empty while hidden.
     QRectF actionButtonRect() const;
+    // Where the advice text is drawn, relative to the card's top-left.
+    QRectF adviceTextRect() const;
     // The WEAR / SHIFT / NOISE row relative to the card's top-left.
     QRectF metricsRect() const;
 

@@ -1,6 +1,10 @@
 #include "hud/HUDStyle.h"
 
+#include "platform/qt/EmojiText.h"
+#include "platform/qt/ImageStore.h"
+
 #include <QGuiApplication>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -49,7 +53,11 @@ QColor mix(const QColor& a, const QColor& b, double t)
 QFont systemFont(double size, QFont::Weight weight)
 {
     QFont f = QGuiApplication::font();
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
+    // Sizes are logical pixels and may be fractional (9.5, 10.5): a pixel size would be
+    // rounded to whole pixels, a point size at the screen's resolution is not.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    f.setPointSizeF(std::max(0.5, size) * 72.0 / dpi);
     f.setWeight(weight);
     f.setStyleStrategy(QFont::PreferAntialias);
     return f;
@@ -73,25 +81,27 @@ namespace plovane::hud {
 WrappedText wrapText(const QString& text, const QFont& font, double width, int maxLines)
 {
     WrappedText out;
-    const QFontMetricsF fm(font);
-    out.lineHeight = std::ceil(fm.height());
+    const emoji::ExactSize exact = emoji::exactSize(font);
+    const QFontMetricsF fm(exact.font);
+    out.lineHeight = std::ceil(fm.height() * exact.scale);
     QString flat = text;
     flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    QTextLayout layout(flat, font);
+    QTextLayout layout(flat, exact.font);
+    layout.setFormats(emoji::formats(flat));
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
+        line.setLineWidth(width / exact.scale);
         if (out.lines.size() + 1 == maxLines) {
             // Last line allowed: whatever remains goes on it, cut with an ellipsis.
             const QString rest = flat.mid(line.textStart());
-            out.lines << fm.elidedText(rest, Qt::ElideRight, width);
+            out.lines << fm.elidedText(rest, Qt::ElideRight, width / exact.scale);
             break;
         }
         out.lines << flat.mid(line.textStart(), line.textLength()).trimmed();
     }
     layout.endLayout();
     for (const QString& l : out.lines)
-        out.width = std::max(out.width, fm.horizontalAdvance(l));
+        out.width = std::max(out.width, emoji::lineWidth(l, font));
     out.width = std::min(std::ceil(out.width), width);
     return out;
 }
@@ -99,17 +109,15 @@ WrappedText wrapText(const QString& text, const QFont& font, double width, int m
 void paintWrapped(QPainter& p, const WrappedText& text, const QFont& font, QPointF topLeft, double width,
                   Qt::Alignment horizontal)
 {
-    p.setFont(font);
     double y = topLeft.y();
     for (const QString& line : text.lines) {
-        p.drawText(QRectF(topLeft.x(), y, width, text.lineHeight), horizontal | Qt::AlignVCenter, line);
+        emoji::drawLine(p, QRectF(topLeft.x(), y, width, text.lineHeight), horizontal | Qt::AlignVCenter, line, font);
         y += text.lineHeight;
     }
 }
 
 } // namespace plovane::hud
 
-#include <QHash>
 
 namespace plovane::hud {
 
@@ -145,33 +153,26 @@ void paintInBands(QImage& layer, const std::function<void(QPainter&)>& paint)
 void drawCachedText(QPainter& p, const QRectF& rect, Qt::Alignment align, const QString& text, const QFont& font,
                     const QColor& color)
 {
-    static QHash<QString, QImage> cache;
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    const QString key = text + QChar(0x1f) + font.key() + QChar(0x1f) + color.name(QColor::HexArgb) +
-                        QChar(0x1f) + QString::number(dpr);
-    auto it = cache.constFind(key);
-    if (it == cache.constEnd()) {
-        const QFontMetricsF fm(font);
-        const QSizeF size(std::ceil(fm.horizontalAdvance(text)) + 2.0, std::ceil(fm.height()));
-        QImage image = makeLayer(size, dpr);
-        QPainter ip(&image);
+    const QString key = QStringLiteral("text ") + text + QChar(0x1f) + font.key() + QChar(0x1f) +
+                        color.name(QColor::HexArgb) + QChar(0x1f) + QString::number(dpr);
+    const QImage image = ImageStore::shared().named(key, [&] {
+        const QSizeF size(std::ceil(emoji::lineWidth(text, font)) + 2.0, std::ceil(QFontMetricsF(font).height()));
+        QImage layer = makeLayer(size, dpr);
+        QPainter ip(&layer);
         ip.setRenderHint(QPainter::TextAntialiasing, true);
-        ip.setFont(font);
         ip.setPen(color);
-        ip.drawText(QRectF(QPointF(0, 0), size), Qt::AlignLeft | Qt::AlignVCenter, text);
-        ip.end();
-        if (cache.size() > 64)
-            cache.clear();
-        it = cache.insert(key, image);
-    }
-    const QSizeF size = QSizeF(it->size()) / dpr;
+        emoji::drawLine(ip, QRectF(QPointF(0, 0), size), Qt::AlignLeft | Qt::AlignVCenter, text, font);
+        return layer;
+    });
+    const QSizeF size = QSizeF(image.size()) / dpr;
     double x = rect.left();
     if (align & Qt::AlignHCenter)
         x = rect.center().x() - size.width() / 2;
     else if (align & Qt::AlignRight)
         x = rect.right() - size.width();
     const double y = rect.center().y() - size.height() / 2;
-    p.drawImage(QPointF(x, y), *it);
+    p.drawImage(QPointF(x, y), image);
 }
 
 } // namespace plovane::hud

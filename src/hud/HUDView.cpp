@@ -63,12 +63,16 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       alive_(std::make_shared<HUDView*>(this)),
       opacity_(driver_, 1.0, [this] { update(); }),
       panelPresence_(driver_, 1.0, [this] { relayout(); update(); }),
-      spriteZoom_(driver_, 1.0, [this] { update(spriteRect_.adjusted(-30, -30, 30, 30).toAlignedRect()); }),
+      spriteZoom_(driver_, 1.0,
+                  [this] {
+                      updateWindowMask();
+                      update(spriteRect_.adjusted(-30, -30, 30, 30).toAlignedRect());
+                  }),
       pulse_(driver_, 0.0, [this] { update(); }),
       fillWidth_(driver_, hud::kBarWidth, [this] { update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect()); }),
       fillColor_(driver_, QColor(), Animation::easeInOut(0.6), [this] { update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect()); }),
-      barVisible_(driver_, 1.0, [this] { update(); }),
-      batteryPresence_(driver_, 0.0, [this] { update(); }),
+      barVisible_(driver_, 1.0, [this] { updateWindowMask(); update(); }),
+      batteryPresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
       knockPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       musicPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       welcomePresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
@@ -148,6 +152,8 @@ void HUDView::spriteChanged(const QRectF& area)
     const QRectF changed = area.translated(spriteRect_.topLeft());
     const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
     update(zoomed.adjusted(-24, -24, 24, 24).toAlignedRect());
+    // A new look may take another part of the square.
+    updateWindowMask();
 }
 
 bool HUDView::showDataPanel() const { return !hudSettings_.compactMode.get(); }
@@ -370,31 +376,44 @@ void HUDView::relayout()
 
 QRegion HUDView::interactiveRegion() const
 {
-    // Both places of the pet count, so a compact-mode switch never leaves it unclickable
-    // mid-move; the pet's 12 % zoom and its glow get their margin.
-    const double x0 = rootRect_.left();
-    const double compactY0 = (height() - kSpriteSide) / 2.0;
-    const double expandedY0 = (height() - std::max(kSpriteSide, kPanelTop + dataPanel_.size().height())) / 2.0;
-    const QRectF compactPet(QPointF(x0, compactY0) + kSpriteBlockOffset, QSizeF(kSpriteSide, kSpriteSide));
-    const QRectF expandedPet(QPointF(x0 + kRootWidth - kSpriteSide, expandedY0) + kSpriteBlockOffset,
-                             QSizeF(kSpriteSide, kSpriteSide));
+    // What is drawn now, with the shadows and glows around it, and nothing else. The
+    // region follows every animation frame that moves, grows or fades a part in or out.
     auto grow = [](const QRectF& r, double by) { return r.adjusted(-by, -by, by, by).toAlignedRect(); };
     QRegion region;
-    region += grow(compactPet, 30);
-    region += grow(expandedPet, 30);
-    if (panelPresence_.value() > 0.001 || showDataPanel())
-        region += grow(cardRect_, 2);
-    if (knockPresence_.value() > 0.001 || last_.knock)
+    // The pet's outline row by row, with the drop shadow below or the red glow around.
+    const int halo = hud::lowO2PulseEnabled(engine_.o2.get()) ? 20 : 8;
+    for (const QRect& row : petShape())
+        region += row.adjusted(-halo, -halo, halo, halo + 6);
+    if (barVisible_.value() > 0.001)
+        region += grow(healthBarRect(), 2);
+    if (batteryPresence_.value() > 0.001)
+        region += grow(batterySymbolRect(), 1);
+    const double panel = panelPresence_.value();
+    if (panel > 0.001)
+        region += cardRect_.adjusted(-2, -2 - 8.0 * (1.0 - panel), 2, 2).toAlignedRect();
+    if (panel < 0.999)
+        region += compactLabelRect_.adjusted(-4, -4 - 6.0, 4, 6).toAlignedRect();
+    if (knockPresence_.value() > 0.001)
         region += grow(knockRect_, 8);
-    if (musicPresence_.value() > 0.001 || last_.music)
+    if (musicPresence_.value() > 0.001)
         region += grow(musicRect_, 8);
-    if (showWelcomeBubble_ || welcomePresence_.value() > 0.001)
+    if (welcomePresence_.value() > 0.001)
         region += grow(welcomeRect_, 14);
     return region & rect();
 }
 
 void HUDView::updateWindowMask()
 {
+    // The welcome bubble lies over the pet in compact mode: it is the top layer for the
+    // pointer too, so the pet's click catcher leaves its area alone.
+    if (overlay_) {
+        const QRect bubble = welcomePresence_.value() > 0.001 || showWelcomeBubble_
+                                 ? welcomeRect_.toAlignedRect().translated(-overlay_->pos())
+                                 : QRect();
+        const QRegion reach = QRegion(overlay_->rect()) - bubble;
+        if (reach != overlay_->mask())
+            overlay_->setMask(reach);
+    }
     QWidget* top = window();
     if (top == this || !top->isWindow())
         return;
@@ -433,6 +452,27 @@ QRectF HUDView::actionButtonRect() const
         return {};
     return dataPanel_.actionButtonRect().translated(cardRect_.topLeft());
 }
+
+QRectF HUDView::adviceTextRect() const
+{
+    if (!showDataPanel())
+        return {};
+    return dataPanel_.adviceTextRect().translated(cardRect_.topLeft());
+}
+
+QRegion HUDView::petShape() const
+{
+    // The stage's shape, zoomed about the square's centre.
+    const QPointF c = spriteRect_.center();
+    const double zoom = spriteZoom_.value();
+    QTransform t;
+    t.translate(c.x(), c.y());
+    t.scale(zoom, zoom);
+    t.translate(-c.x() + spriteRect_.left(), -c.y() + spriteRect_.top());
+    return t.map(sprite_.drawnShape());
+}
+
+QRectF HUDView::petRect() const { return petShape().boundingRect(); }
 
 void HUDView::showContextMenu(QPoint globalPos)
 {

@@ -97,6 +97,12 @@ public:
     QRectF welcomeBubbleRect() const { return welcomeRect_; }
     QRectF welcomeButtonRect() const;
     QRectF actionButtonRect() const;
+    // Where the data panel's advice text is drawn, or empty in compact mode.
+    QRectF adviceTextRect() const;
+    // Where the pet's pictures have pixels (without shadow or glow), row by row, and
+    // the bounds of that.
+    QRegion petShape() const;
+    QRectF petRect() const;
     RightClickOverlay* clickOverlay() const { return overlay_; }
 
     // The parts of the view that take the pointer: what is painted, with room for the

@@ -80,11 +80,14 @@ void SpriteStage::setLook(const CharacterID& character, std::string_view stateKe
     if (name == lookName_)
         return;
     previousPath_ = shownKey_.path;
+    previousShape_ = lookShape_;
     character_ = character;
     stateKey_ = std::string(stateKey);
     lookName_ = name;
     frame_ = 0;
     frameCount_ = character_.frameCount(stateKey_);
+    // Grows as the look's frames come up (the first round of the clock).
+    lookShape_ = {};
     resolve();
     look_.set(name, fade && !previousPath_.empty());
     clock_.cancel();
@@ -121,6 +124,42 @@ void SpriteStage::resolve()
         relative = character_.spritePath("deep_dive"), key = images_.keyFor(filePath(relative));
     shownRelative_ = relative;
     shownKey_ = key ? *key : ImageFileKey{filePath(relative), -1, -1, 0};
+    // A missing file shows the placeholder in the middle of the square.
+    lookShape_ |= key ? opaqueShape(shownKey_.path) : QRegion(50, 50, kSide - 100, kSide - 100);
+}
+
+QRegion SpriteStage::opaqueShape(const std::string& path)
+{
+    const std::optional<ImageFileKey> key = images_.keyFor(path);
+    if (!key)
+        return {};
+    const std::string name = keyText(*key);
+    if (auto it = shapes_.find(name); it != shapes_.end())
+        return it->second;
+    // One span per row of source pixels, from its first to its last visible pixel.
+    const QImage image = images_.image(path).convertToFormat(QImage::Format_ARGB32);
+    QRegion shape;
+    if (!image.isNull()) {
+        const double scale = kSide / std::max(image.width(), image.height());
+        const QPointF inset((kSide - image.width() * scale) / 2, (kSide - image.height() * scale) / 2);
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            int first = -1, last = -1;
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(line[x]) > 0) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                }
+            }
+            if (first >= 0)
+                shape += QRectF(inset + QPointF(first, y) * scale, QSizeF(last - first + 1, 1) * scale).toAlignedRect();
+        }
+    }
+    if (shapes_.size() > 64)
+        shapes_.clear();
+    shapes_.emplace(name, shape);
+    return shape;
 }
 
 void SpriteStage::recheck()
@@ -172,7 +211,7 @@ QRectF SpriteStage::changedArea(const ImageFileKey& from, const ImageFileKey& to
     if (images_.keyFor(from.path) != from || images_.keyFor(to.path) != to)
         return whole;
     const std::string key = keyText(from) + '\n' + keyText(to);
-    if (auto it = changed_.find(key); it != changed_.end())
+    if (auto it = boxes_.find(key); it != boxes_.end())
         return it->second;
     // Frames of one look differ in a few places (paws, a page): only those repaint.
     const QImage a = images_.image(from.path).convertToFormat(QImage::Format_ARGB32);
@@ -192,9 +231,9 @@ QRectF SpriteStage::changedArea(const ImageFileKey& from, const ImageFileKey& to
         const QPointF inset((kSide - a.width() * scale) / 2, (kSide - a.height() * scale) / 2);
         box = diff.isEmpty() ? QRectF() : QRectF(inset + QPointF(diff.x(), diff.y()) * scale, QSizeF(diff.size()) * scale);
     }
-    if (changed_.size() > 64)
-        changed_.clear();
-    changed_.emplace(key, box);
+    if (boxes_.size() > 64)
+        boxes_.clear();
+    boxes_.emplace(key, box);
     return box;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QRectF>
+#include <QRegion>
 
 #include <functional>
 #include <memory>
@@ -52,6 +53,10 @@ public:
     int frameCount() const { return frameCount_; }
     bool clockRunning() const { return clock_.isPending(); }
     bool isFading() const { return look_.isFading(); }
+    // Where the look's pictures have pixels (every frame of it shown so far, and the old
+    // look's while it fades out), row by row, in the square's coordinates.
+    QRegion drawnShape() const { return look_.isFading() ? lookShape_ | previousShape_ : lookShape_; }
+    QRectF drawnBounds() const { return drawnShape().boundingRect(); }
     // The path showing (relative for built-in characters, as CharacterID gives it).
     const std::string& spritePath() const { return shownRelative_; }
     // A sprite path of the current character as a file path.
@@ -74,6 +79,7 @@ private:
     void runClock();
     void tick();
     QRectF changedArea(const ImageFileKey& from, const ImageFileKey& to);
+    QRegion opaqueShape(const std::string& path);
     QImage art(const std::string& path, const char* which, qreal dpr) const;
     void paintOne(QPainter& p, const std::string& path, const QRectF& rect, double opacity, double redGlow) const;
 
@@ -89,11 +95,15 @@ private:
     std::string shownRelative_;
     ImageFileKey shownKey_;
     std::string previousPath_;
+    QRegion lookShape_;
+    QRegion previousShape_;
     CrossFade<std::string> look_;
     TaskHandle clock_;
     std::shared_ptr<SpriteStage*> alive_;
-    // Per pair of file versions: the box of pixels that differ, in the square's points.
-    std::unordered_map<std::string, QRectF> changed_;
+    // Per pair of file versions, the box of pixels that differ; per file version, where
+    // it has pixels; in the square's points.
+    std::unordered_map<std::string, QRectF> boxes_;
+    std::unordered_map<std::string, QRegion> shapes_;
 };
 
 } // namespace plovane

@@ -1,6 +1,7 @@
 #include "hud/WelcomeBubbleView.h"
 
 #include "hud/HUDStyle.h"
+#include "platform/qt/EmojiText.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -32,18 +33,26 @@ QFont buttonFont() { return hud::systemFont(kButtonSize, QFont::Bold); }
 // given, draws the lines too.
 double layoutMessage(const QString& text, double width, QPainter* painter, QPointF origin, double* usedWidth)
 {
-    const QFont font = messageFont();
-    const QFontMetricsF fm(font);
+    // Laid out at the exact size's stand-in font, in its units; measures come back scaled.
+    const emoji::ExactSize exact = emoji::exactSize(messageFont());
+    const double scale = exact.scale;
+    const QFontMetricsF fm(exact.font);
     double y = 0.0;
     double widest = 0.0;
     bool first = true;
+    if (painter) {
+        painter->save();
+        painter->translate(origin);
+        painter->scale(scale, scale);
+    }
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
-        QTextLayout layout(paragraph, font);
+        QTextLayout layout(paragraph, exact.font);
+        layout.setFormats(emoji::formats(paragraph));
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(width);
+            line.setLineWidth(width / scale);
             if (!first)
-                y += kLineSpacing;
+                y += kLineSpacing / scale;
             first = false;
             line.setPosition(QPointF(0.0, y));
             y += line.height();
@@ -51,13 +60,15 @@ double layoutMessage(const QString& text, double width, QPainter* painter, QPoin
         }
         layout.endLayout();
         if (painter)
-            layout.draw(painter, origin);
+            layout.draw(painter, QPointF(0, 0));
         if (paragraph.isEmpty() && layout.lineCount() == 0)
             y += fm.height();
     }
+    if (painter)
+        painter->restore();
     if (usedWidth)
-        *usedWidth = widest;
-    return y;
+        *usedWidth = widest * scale;
+    return y * scale;
 }
 
 QPainterPath tailPath(QPointF topLeft)
@@ -88,7 +99,7 @@ void WelcomeBubbleView::setContent(const QString& message, const QString& button
     const double textHeight = std::ceil(layoutMessage(message, textWidth, nullptr, {}, &used));
 
     const QFontMetricsF bfm(buttonFont());
-    const QSizeF buttonSize(std::ceil(bfm.horizontalAdvance(buttonTitle)) + 2 * kButtonPadH,
+    const QSizeF buttonSize(std::ceil(emoji::lineWidth(buttonTitle, buttonFont())) + 2 * kButtonPadH,
                             std::ceil(bfm.height()) + 2 * kButtonPadV);
     const double innerWidth = std::max(textWidth, buttonSize.width());
     const QSizeF cardSize(innerWidth + 2 * kPadH, kPadV + textHeight + kGap + buttonSize.height() + kPadV);
@@ -121,8 +132,7 @@ void WelcomeBubbleView::paintBody(QPainter& p, QPointF topLeft) const
     p.setBrush(hud::color(hud::Hue::blue, 0.7));
     p.drawRoundedRect(button, button.height() / 2, button.height() / 2);
     p.setPen(Qt::white);
-    p.setFont(buttonFont());
-    p.drawText(button, Qt::AlignCenter, buttonTitle_);
+    emoji::drawLine(p, button, Qt::AlignCenter, buttonTitle_, buttonFont());
 }
 
 void WelcomeBubbleView::renderShadow() const

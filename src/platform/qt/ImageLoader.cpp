@@ -1,6 +1,7 @@
 #include "platform/qt/ImageLoader.h"
 
-#include <QHash>
+#include "platform/qt/ImageStore.h"
+
 #include <QIcon>
 #include <QImageReader>
 
@@ -16,28 +17,57 @@ QPixmap ImageLoader::loadFile(const QString& path)
     return QPixmap::fromImage(image);
 }
 
-QPixmap ImageLoader::appIcon(const QString& nameOrPath, int side)
+namespace {
+
+// Keeps alpha, drops colour.
+QImage greyed(const QImage& source)
+{
+    QImage img = source.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            const int g = qGray(line[x]);
+            line[x] = qRgba(g, g, g, qAlpha(line[x]));
+        }
+    }
+    return img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+QImage ImageLoader::appIconImage(const QString& nameOrPath, int side, IconTone tone, qreal dpr)
 {
     if (nameOrPath.isEmpty() || side <= 0)
         return {};
-    static QHash<QString, QPixmap> cache;
-    const QString key = nameOrPath + QLatin1Char('@') + QString::number(side);
-    if (auto it = cache.constFind(key); it != cache.constEnd())
-        return *it;
-    QPixmap pm;
+    const bool grey = tone == IconTone::grey;
+    const QString variant = QStringLiteral("icon@") + QString::number(side) + (grey ? QStringLiteral("#grey") : QString()) +
+                            QLatin1Char('x') + QString::number(dpr);
+    auto finish = [side, grey, dpr](QImage image) {
+        if (image.isNull())
+            return image;
+        image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (grey)
+            image = greyed(image);
+        image.setDevicePixelRatio(dpr);
+        return image;
+    };
+    ImageStore& store = ImageStore::shared();
     if (nameOrPath.startsWith(QLatin1Char('/'))) {
-        pm = loadFile(nameOrPath);
-        if (!pm.isNull())
-            pm = pm.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    } else {
-        const QIcon icon = QIcon::fromTheme(nameOrPath);
-        if (!icon.isNull())
-            pm = icon.pixmap(side, side);
+        // A file: kept with the file's version, so a new icon on disk shows.
+        return store.derived(nameOrPath.toStdString(), variant, finish);
     }
-    // Misses are cached too: an icon that is not there now will not appear mid-session
-    // often enough to be worth a theme lookup per repaint.
-    cache.insert(key, pm);
-    return pm;
+    // A theme name. Misses are kept too: an icon that is not there now will not appear
+    // mid-session often enough to be worth a theme lookup per repaint.
+    return store.named(QStringLiteral("theme-") + variant + QLatin1Char(' ') + nameOrPath, [&] {
+        const QIcon icon = QIcon::fromTheme(nameOrPath);
+        return icon.isNull() ? QImage() : finish(icon.pixmap(side, side).toImage());
+    });
+}
+
+QPixmap ImageLoader::appIcon(const QString& nameOrPath, int side)
+{
+    return QPixmap::fromImage(appIconImage(nameOrPath, side, IconTone::colour, 1.0));
 }
 
 } // namespace plovane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -12,7 +13,12 @@ public:
     // Reads and decodes one image file.
     static QPixmap loadFile(const QString& path);
     // An application icon given as a theme icon name or as an absolute file path, at
-    // `side` × `side` device pixels. Looked up once per name and size, then cached.
+    // `side` × `side` device pixels. Kept in the shared ImageStore: a file once per
+    // version, a theme name once.
+    // Greyed icons keep their alpha and lose their colour. `dpr` is the ratio the image
+    // is marked with.
+    enum class IconTone { colour, grey };
+    static QImage appIconImage(const QString& nameOrPath, int side, IconTone tone, qreal dpr);
     static QPixmap appIcon(const QString& nameOrPath, int side);
 };
 

@@ -1,7 +1,9 @@
 #include "platform/qt/SymbolImage.h"
 
+#include "platform/qt/EmojiText.h"
+#include "platform/qt/ImageStore.h"
+
 #include <QFont>
-#include <QHash>
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
@@ -171,18 +173,20 @@ void SymbolImage::paint(QPainter& painter, const QString& name, const QRectF& re
             // Tint the monochrome icon: keep its alpha, take our colour.
             const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
             const int side = static_cast<int>(std::ceil(std::min(rect.width(), rect.height()) * dpr));
-            QPixmap pm = icon.pixmap(QSize(side, side));
-            QPixmap tinted(pm.size());
-            tinted.fill(Qt::transparent);
-            QPainter tp(&tinted);
-            tp.drawPixmap(0, 0, pm);
-            tp.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            tp.fillRect(tinted.rect(), color);
-            tp.end();
+            const QString key = QStringLiteral("theme-symbol ") + name + QLatin1Char('@') + QString::number(side) +
+                                color.name(QColor::HexArgb);
+            const QImage tinted = ImageStore::shared().named(key, [&] {
+                QImage out = icon.pixmap(QSize(side, side)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                QPainter tp(&out);
+                tp.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                tp.fillRect(out.rect(), color);
+                tp.end();
+                return out;
+            });
             const QSizeF logical = QSizeF(tinted.size()) / dpr;
             const QRectF target(rect.center().x() - logical.width() / 2, rect.center().y() - logical.height() / 2,
                                 logical.width(), logical.height());
-            painter.drawPixmap(target, tinted, QRectF(tinted.rect()));
+            painter.drawImage(target, tinted, QRectF(tinted.rect()));
             painter.restore();
             return;
         }
@@ -192,30 +196,39 @@ void SymbolImage::paint(QPainter& painter, const QString& name, const QRectF& re
             return;
         }
     }
-    // Emoji glyphs are bitmaps scaled down at every draw: keep each one drawn once.
-    static QHash<QString, QImage> emojiCache;
+    // Colour emoji are large bitmaps: one drawn big and scaled down smoothly once reads
+    // better at symbol size than the glyph scaled at every draw.
     const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const int px = std::max(6, static_cast<int>(std::min(rect.width(), rect.height()) * 0.9));
+    const double side = std::max(6.0, std::min(rect.width(), rect.height()));
     const QString text = e ? QString::fromUtf8(e->emoji) : QStringLiteral("?");
-    const QString key = text + QLatin1Char('@') + QString::number(px) + QLatin1Char('x') + QString::number(dpr) +
-                        color.name(QColor::HexArgb);
-    auto it = emojiCache.constFind(key);
-    if (it == emojiCache.constEnd()) {
-        const int side = static_cast<int>(std::ceil(px * 1.4 * dpr));
-        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(dpr);
-        image.fill(Qt::transparent);
-        QPainter ip(&image);
+    const QString key = QStringLiteral("emoji-symbol ") + text + QLatin1Char('@') + QString::number(side) +
+                        QLatin1Char('x') + QString::number(dpr) + color.name(QColor::HexArgb);
+    const QImage image = ImageStore::shared().named(key, [&] {
+        constexpr int kBig = 64;
+        QImage big(kBig * 5 / 4, kBig * 5 / 4, QImage::Format_ARGB32_Premultiplied);
+        big.fill(Qt::transparent);
+        QPainter bp(&big);
         QFont f = painter.font();
-        f.setPixelSize(px);
-        ip.setFont(f);
-        ip.setPen(color);
-        ip.drawText(QRectF(0, 0, side / dpr, side / dpr), Qt::AlignCenter, text);
-        ip.end();
-        it = emojiCache.insert(key, image);
-    }
-    const QSizeF logical = QSizeF(it->size()) / dpr;
-    painter.drawImage(QPointF(rect.center().x() - logical.width() / 2, rect.center().y() - logical.height() / 2), *it);
+        f.setPixelSize(kBig);
+        bp.setPen(color);
+        emoji::drawLine(bp, QRectF(big.rect()), Qt::AlignCenter, text, emoji::colorFont(f));
+        bp.end();
+        // Trimmed to what was drawn, then fitted to the symbol's square.
+        QRect drawn;
+        for (int y = 0; y < big.height(); ++y)
+            for (int x = 0; x < big.width(); ++x)
+                if (qAlpha(big.pixel(x, y)) > 0)
+                    drawn |= QRect(x, y, 1, 1);
+        const int px = static_cast<int>(std::ceil(side * dpr));
+        QImage small = drawn.isEmpty() ? QImage(px, px, QImage::Format_ARGB32_Premultiplied)
+                                       : big.copy(drawn).scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (drawn.isEmpty())
+            small.fill(Qt::transparent);
+        small.setDevicePixelRatio(dpr);
+        return small;
+    });
+    const QSizeF logical = QSizeF(image.size()) / dpr;
+    painter.drawImage(QPointF(rect.center().x() - logical.width() / 2, rect.center().y() - logical.height() / 2), image);
     painter.restore();
 }
 
