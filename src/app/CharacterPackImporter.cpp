@@ -145,7 +145,7 @@ PackImportOutcome importCharacterPackArchive(const std::string& archive, const P
     // The listing may have lied, or the file changed since: check what is really there.
     const TreeSurvey survey = surveyTree(temporary, limits, OpenUpFolders::yes);
     if (survey.failed)
-        return failed(Step::listTemporaryFolder, temporary, std::make_error_code(std::errc::io_error));
+        return failed(Step::listTemporaryFolder, temporary, {survey.error, std::generic_category()});
     if (const auto verdict = inspectUnpackedTree(survey, limits); verdict != PackVerdict::ok)
         return refused(verdict);
 

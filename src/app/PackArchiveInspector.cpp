@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -131,6 +132,7 @@ TreeSurvey surveyTree(const std::string& root, const PackLimits& limits, OpenUpF
         DIR* dir = ::opendir(folder.c_str());
         if (!dir) {
             survey.failed = true;
+            survey.error = errno;
             return survey;
         }
         while (const dirent* item = ::readdir(dir)) {
@@ -141,6 +143,7 @@ TreeSurvey surveyTree(const std::string& root, const PackLimits& limits, OpenUpF
             struct stat st {};
             if (::lstat(path.c_str(), &st) != 0) {
                 survey.failed = true;
+                survey.error = errno;
                 break;
             }
             ++survey.entries;

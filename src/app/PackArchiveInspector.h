@@ -39,8 +39,10 @@ struct TreeSurvey {
     std::uint64_t bytes{0};
     std::uint64_t largestFile{0};
     bool hasLinkOrSpecialFile{false};
-    // The walk itself failed (the folder vanished, a sub-folder could not be opened).
+    // The walk itself failed (the folder vanished, a sub-folder could not be opened);
+    // error holds the system's reason.
     bool failed{false};
+    int error{0};
 };
 
 enum class OpenUpFolders { no, yes };
