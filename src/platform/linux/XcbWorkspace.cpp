@@ -44,19 +44,56 @@ XcbWorkspace::XcbWorkspace(std::shared_ptr<XcbConnection> connection,
     : connection_(std::move(connection)), identity_(std::move(identity)), running_(*identity_),
       selfPid_(static_cast<int>(::getpid()))
 {
+    if (!connection_->healthy())
+        return;
+    // Property changes of the root window, _NET_ACTIVE_WINDOW among them, arrive as
+    // events on this connection from now on; the first read comes after this request.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection_->connection(), connection_->root(), XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection_->connection());
+    watchingRoot_ = true;
+}
+
+bool XcbWorkspace::activeWindowChanged()
+{
+    auto* c = connection_->connection();
+    const xcb_atom_t activeAtom = connection_->ewmh()._NET_ACTIVE_WINDOW;
+    bool changed = false;
+    // Reads only what the server already sent: no request, no waiting.
+    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+            reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == activeAtom)
+            changed = true;
+        std::free(event);
+    }
+    return changed;
 }
 
 std::optional<RunningApplication> XcbWorkspace::frontmostApplication()
 {
-    if (!connection_->healthy())
+    if (!connection_->healthy()) {
+        frontmostValid_ = false;
         return std::nullopt;
+    }
+    const bool changed = activeWindowChanged();
+    if (frontmostValid_ && !changed && watchingRoot_)
+        return frontmost_;
+    frontmostValid_ = true;
+    frontmost_ = readFrontmost(); // clears frontmostValid_ when the window was not ready
+    return frontmost_;
+}
+
+std::optional<RunningApplication> XcbWorkspace::readFrontmost()
+{
     auto& ewmh = connection_->ewmh();
     xcb_window_t active = XCB_WINDOW_NONE;
+    ++roundTrips_;
     if (!xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, 0), &active, nullptr) ||
         active == XCB_WINDOW_NONE)
         return std::nullopt;
 
     // Both properties in one round trip.
+    ++roundTrips_;
     auto* c = connection_->connection();
     auto pidCookie = xcb_ewmh_get_wm_pid(&ewmh, active);
     auto classCookie = xcb_get_property(c, 0, active, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
@@ -68,6 +105,10 @@ std::optional<RunningApplication> XcbWorkspace::frontmostApplication()
     std::free(classReply);
 
     const int processId = static_cast<int>(pid);
+    // A window that has neither its process id nor its class yet (just mapped) is read
+    // again on the next call rather than kept.
+    if (processId == 0 && wmClass.instance.empty() && wmClass.className.empty())
+        frontmostValid_ = false;
     if (processId != 0 && processId == selfPid_)
         return RunningApplication{std::string(kAppIdentifier), std::string(kAppName), std::string(kAppIdentifier),
                                   processId};

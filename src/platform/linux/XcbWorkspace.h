@@ -14,11 +14,17 @@ class XcbConnection;
 // The workspace of an X11 desktop: the frontmost application is the owner of the EWMH
 // active window (its _NET_WM_PID and WM_CLASS), the running ones come from /proc. Our
 // own windows report our own application.
+//
+// The active window is read once and then again only when the root window reports a
+// change of _NET_ACTIVE_WINDOW, so a tick with the same window costs no round trip to
+// the server, only a look at the events already received.
 class XcbWorkspace final : public Workspace {
 public:
     XcbWorkspace(std::shared_ptr<XcbConnection> connection, std::shared_ptr<const ApplicationIdentity> identity);
 
     std::optional<RunningApplication> frontmostApplication() override;
+    // Round trips to the X server so far (for tests and benchmarks).
+    unsigned long long roundTrips() const { return roundTrips_; }
     std::vector<RunningApplication> runningApplications() override;
 
 private:
@@ -31,12 +37,21 @@ private:
         std::size_t operator()(const WindowKey& k) const { return std::hash<std::string>{}(k.wmClass) ^ k.pid; }
     };
 
+    // Drains the received events; true when one says the active window changed.
+    bool activeWindowChanged();
+    std::optional<RunningApplication> readFrontmost();
+
     std::shared_ptr<XcbConnection> connection_;
     std::shared_ptr<const ApplicationIdentity> identity_;
     ProcRunningApplications running_;
     int selfPid_;
     // Identity of each (process, window class) seen, so a tick resolves nothing twice.
     std::unordered_map<WindowKey, RunningApplication, WindowKeyHash> windows_;
+    // The frontmost application as last read, valid while no change was reported.
+    std::optional<RunningApplication> frontmost_;
+    bool frontmostValid_{false};
+    bool watchingRoot_{false};
+    unsigned long long roundTrips_{0};
 };
 
 // A desktop without X11: no frontmost application; the running ones still come from /proc.

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 namespace plovane {
@@ -94,6 +95,36 @@ TEST_F(X11SensingTest, FrontmostFollowsTheActivatedWindowAndItsIdentity)
 
     ASSERT_TRUE(activate(*codeId));
     EXPECT_EQ(monitor.frontmostBundleID(), "com.microsoft.VSCode");
+}
+
+TEST_F(X11SensingTest, FrontmostIsAskedForAgainOnlyWhenTheActiveWindowChanges)
+{
+    XcbWorkspace workspace{connection, identityFromXdg()};
+    test::ChildProcess first({PLOVANE_TEST_WINDOW, "code", "Code", "first"});
+    std::optional<test::ChildProcess> second(std::in_place,
+                                              std::vector<std::string>{PLOVANE_TEST_WINDOW, "xprobe", "XProbe", "second"});
+    const int secondPid = second->pid();
+    const auto firstId = first.readLine();
+    const auto secondId = second->readLine();
+    ASSERT_TRUE(firstId && secondId);
+
+    ASSERT_TRUE(activate(*firstId));
+    ASSERT_EQ(workspace.frontmostApplication()->pid, first.pid());
+    const auto asked = workspace.roundTrips();
+    for (int tick = 0; tick < 5; ++tick)
+        EXPECT_EQ(workspace.frontmostApplication()->pid, first.pid());
+    EXPECT_EQ(workspace.roundTrips(), asked) << "an unchanged active window was asked for again";
+
+    ASSERT_TRUE(activate(*secondId));
+    EXPECT_EQ(workspace.frontmostApplication()->pid, secondPid);
+    EXPECT_GT(workspace.roundTrips(), asked);
+
+    // The window going away moves the focus on; the next read follows it.
+    second.reset();
+    for (int i = 0; i < 200 && activeWindow() == static_cast<xcb_window_t>(std::stoul(*secondId)); ++i)
+        std::this_thread::sleep_for(10ms);
+    const auto after = workspace.frontmostApplication();
+    EXPECT_TRUE(!after || after->pid != secondPid);
 }
 
 TEST_F(X11SensingTest, DesktopEntryGivesIdentifierLocalisedNameAndIcon)
