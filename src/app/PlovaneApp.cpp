@@ -1,7 +1,9 @@
 #include "app/PlovaneApp.h"
 
 #include "app/AppDelegate.h"
+#include "app/InstanceLock.h"
 #include "app/LinuxAppServices.h"
+#include "app/ProcessSetup.h"
 #include "app/TerminationSignals.h"
 #include "platform/AppIdentity.h"
 #include "platform/FileUserDefaults.h"
@@ -12,13 +14,66 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include <unistd.h>
+
 namespace plovane {
+namespace {
+
+// When the X server goes away (logout), Qt ends the process with exit(1) from inside its
+// event handling: main() never gets control back. What would have been saved at quit is
+// saved here instead, from an exit handler, while main's objects are still alive.
+std::function<bool()>& saveOnExit()
+{
+    static std::function<bool()> save;
+    return save;
+}
+
+bool displayConnectionBroken()
+{
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 && x11->connection() && xcb_connection_has_error(x11->connection()) != 0;
+}
+
+extern "C" void saveAtUnexpectedExit()
+{
+    auto save = std::move(saveOnExit());
+    saveOnExit() = nullptr;
+    if (!save)
+        return;
+    const bool saved = save();
+    // Losing the display is how a session ends: with everything saved, that is a normal end.
+    if (displayConnectionBroken()) {
+        logLine(saved ? "The display went away; saved everything and quit."
+                      : "The display went away; settings could not be written.");
+        ::_exit(saved ? 0 : 1);
+    }
+}
+
+} // namespace
 
 int PlovaneApp::main(int argc, char** argv)
 {
+    // Before anything can take time or write: the standard descriptors exist (a log line
+    // must never land in the X connection), a vanished reader cannot kill us, and a
+    // request to end is caught from the first moment.
+    processSetup::ensureStandardDescriptors();
+    processSetup::ignoreBrokenPipes();
+    TerminationSignals::install();
+
+    InstanceLock instanceLock;
+    if (instanceLock.acquire() == InstanceLock::Result::heldByAnother) {
+        std::fprintf(stderr, "%s is already running in this session.\n", std::string(kAppName).c_str());
+        return 0;
+    }
+
     // The HUD repaints a few small areas a second. Through shared memory each repaint of
     // an area still being shown waits for a round trip to the X server (two thread
     // wakeups); sent as plain image requests, these small areas need no wait at all.
@@ -34,16 +89,25 @@ int PlovaneApp::main(int argc, char** argv)
     auto defaults = std::make_shared<FileUserDefaults>(paths::settingsDir(), &scheduler);
     UserDefaults::setStandard(defaults);
 
+    static bool exitHandlerRegistered = false;
+    if (!exitHandlerRegistered)
+        exitHandlerRegistered = std::atexit(saveAtUnexpectedExit) == 0;
+
     int exitCode = 0;
     {
         // The system asks us to end: leave the event loop and take the normal termination path.
         TerminationSignals quitOnSignal([](int) { QApplication::exit(0); });
         LinuxAppServices services(scheduler);
         AppDelegate delegate(services);
+        saveOnExit() = [&delegate, &defaults] {
+            delegate.applicationWillTerminate();
+            return defaults->flush();
+        };
 
         delegate.applicationWillFinishLaunching();
         QTimer::singleShot(0, &app, [&delegate] { delegate.applicationDidFinishLaunching(); });
         exitCode = QApplication::exec();
+        saveOnExit() = nullptr;
         delegate.applicationWillTerminate();
     }
 

@@ -30,17 +30,15 @@ extern "C" void onTerminationSignal(int signalNumber)
 }
 } // namespace
 
-TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObject* parent)
-    : QObject(parent), onSignal_(std::move(onSignal))
+void TerminationSignals::install()
 {
+    if (pipeFds[0] >= 0)
+        return;
     if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
         logLine(std::string("Termination signals not handled: ") + std::strerror(errno));
         pipeFds[0] = pipeFds[1] = -1;
         return;
     }
-    notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
-
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
@@ -53,6 +51,17 @@ TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObjec
             continue;
         ::sigaction(kSignals[i], &action, nullptr);
     }
+}
+
+TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObject* parent)
+    : QObject(parent), onSignal_(std::move(onSignal))
+{
+    install();
+    if (pipeFds[0] < 0)
+        return;
+    // A signal already waiting in the pipe makes the notifier fire as soon as the loop runs.
+    notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
 }
 
 TerminationSignals::~TerminationSignals()

@@ -16,6 +16,11 @@ namespace plovane {
 // destroyed.
 class TerminationSignals final : public QObject {
 public:
+    // Installs the handlers before there is an event loop to deliver to: a signal that
+    // arrives while the program is still starting waits in the pipe and is delivered
+    // once the loop runs. The constructor installs them too if this was not called.
+    static void install();
+
     explicit TerminationSignals(std::function<void(int signalNumber)> onSignal, QObject* parent = nullptr);
     ~TerminationSignals() override;
 

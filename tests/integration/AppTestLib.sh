@@ -27,8 +27,11 @@ fail() {
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 export XDG_CACHE_HOME="$work/home/.cache"
+# Each run has its own session runtime folder, so its single-instance lock is its own.
+export XDG_RUNTIME_DIR="$work/runtime"
 settings_dir="$XDG_CONFIG_HOME/plovane"
-mkdir -p "$settings_dir" "$XDG_DATA_HOME"
+mkdir -p "$settings_dir" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
 
 wait_for() { # seconds, command...
   local limit=$(( $1 * 10 )); shift

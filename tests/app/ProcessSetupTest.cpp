@@ -1,0 +1,158 @@
+#include "app/InstanceLock.h"
+#include "app/ProcessSetup.h"
+#include "app/TerminationSignals.h"
+
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace plovane;
+
+namespace {
+
+// Runs `body` in a child process and returns its exit status (-1 when it did not exit).
+template <typename Body>
+int inChild(Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(body());
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string target(int fd)
+{
+    return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)).string();
+}
+
+} // namespace
+
+TEST(ProcessSetup, ClosedStandardDescriptorsAreOpenedOnDevNull)
+{
+    EXPECT_EQ(inChild([] {
+                  ::close(0);
+                  ::close(2);
+                  if (!processSetup::ensureStandardDescriptors())
+                      return 1;
+                  if (target(0) != "/dev/null" || target(2) != "/dev/null")
+                      return 2;
+                  // The next file opened takes a fresh number, not one of the three.
+                  const int fd = ::open("/dev/null", O_RDONLY);
+                  return fd > 2 ? 0 : 3;
+              }),
+              0);
+    // Open descriptors are left as they are.
+    const std::string before = target(1);
+    EXPECT_TRUE(processSetup::ensureStandardDescriptors());
+    EXPECT_EQ(target(1), before);
+}
+
+TEST(ProcessSetup, WritingToAPipeNobodyReadsFailsInsteadOfEndingTheProcess)
+{
+    EXPECT_EQ(inChild([] {
+                  processSetup::ignoreBrokenPipes();
+                  int fds[2];
+                  if (::pipe(fds) != 0)
+                      return 1;
+                  ::close(fds[0]);
+                  const ssize_t n = ::write(fds[1], "x", 1);
+                  return n == -1 && errno == EPIPE ? 0 : 2;
+              }),
+              0);
+}
+
+TEST(InstanceLock, ASecondCopyInTheSameSessionFindsTheLockHeld)
+{
+    InstanceLock first;
+    ASSERT_EQ(first.acquire(), InstanceLock::Result::acquired);
+    const std::string path = InstanceLock::lockPath();
+    EXPECT_EQ(path.rfind(std::getenv("XDG_RUNTIME_DIR"), 0), 0u) << path;
+    EXPECT_EQ(inChild([] {
+                  InstanceLock second;
+                  return second.acquire() == InstanceLock::Result::heldByAnother ? 0 : 1;
+              }),
+              0);
+    // Another session (its own runtime folder) runs its own copy.
+    EXPECT_EQ(inChild([] {
+                  ::setenv("XDG_RUNTIME_DIR", test::makeTempDir("other-session").c_str(), 1);
+                  InstanceLock other;
+                  return other.acquire() == InstanceLock::Result::acquired ? 0 : 1;
+              }),
+              0);
+}
+
+TEST(InstanceLock, TheLockEndsWithItsProcessHoweverItEnds)
+{
+    EXPECT_EQ(inChild([] {
+                  InstanceLock held;
+                  if (held.acquire() != InstanceLock::Result::acquired)
+                      return 1;
+                  ::_exit(0); // no destructor runs: the kernel drops the lock
+              }),
+              0);
+    InstanceLock after;
+    EXPECT_EQ(after.acquire(), InstanceLock::Result::acquired);
+}
+
+TEST(InstanceLock, WithoutARuntimeFolderAPrivateFolderServes)
+{
+    const std::string tmp = test::makeTempDir("tmp");
+    EXPECT_EQ(inChild([&] {
+                  ::unsetenv("XDG_RUNTIME_DIR");
+                  ::setenv("TMPDIR", tmp.c_str(), 1);
+                  InstanceLock lock;
+                  if (lock.acquire() != InstanceLock::Result::acquired)
+                      return 1;
+                  struct stat info {};
+                  const std::string folder = tmp + "/plovane-" + std::to_string(::getuid());
+                  if (::lstat(folder.c_str(), &info) != 0 || (info.st_mode & 0777) != 0700)
+                      return 2;
+                  return InstanceLock::lockPath().rfind(folder + "/", 0) == 0 ? 0 : 3;
+              }),
+              0);
+    // A folder of that name that others may write to is not used.
+    EXPECT_EQ(inChild([&] {
+                  ::unsetenv("XDG_RUNTIME_DIR");
+                  ::setenv("TMPDIR", tmp.c_str(), 1);
+                  ::chmod((tmp + "/plovane-" + std::to_string(::getuid())).c_str(), 0777);
+                  InstanceLock lock;
+                  return lock.acquire() == InstanceLock::Result::unavailable ? 0 : 1;
+              }),
+              0);
+}
+
+TEST(TerminationSignals, ASignalDuringStartWaitsForTheEventLoop)
+{
+    EXPECT_EQ(inChild([] {
+                  std::signal(SIGTERM, SIG_DFL);
+                  TerminationSignals::install();
+                  // Still starting: there is no application object yet.
+                  std::raise(SIGTERM);
+                  int argc = 1;
+                  char arg0[] = "early-signal";
+                  char* argv[] = {arg0, nullptr};
+                  QCoreApplication app(argc, argv);
+                  std::vector<int> received;
+                  TerminationSignals guard([&](int n) { received.push_back(n); });
+                  for (int i = 0; i < 100 && received.empty(); ++i)
+                      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+                  return received == std::vector<int>{SIGTERM} ? 0 : 1;
+              }),
+              0);
+}

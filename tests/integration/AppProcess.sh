@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The process as the system treats it: a second copy, closed or broken standard streams,
+# a request to end while still starting, and the X server going away under it.
+# Usage: AppProcess.sh <plovane executable> <repository folder>
+source "$(dirname "$0")/AppTestLib.sh"
+
+write_settings() {
+  printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}\n' \
+    >"$settings_dir/defaults.json"
+}
+huds() { xdotool search --onlyvisible --name '^Plovane HUD$' 2>/dev/null | wc -l; }
+lock_file="$XDG_RUNTIME_DIR/org.plovane.Plovane.lock"
+holds_lock() { [ "$(readlink -f /proc/"$1"/fd/* 2>/dev/null | grep -cx "$lock_file")" -ge 1 ]; }
+stop_plovane() {
+  kill -TERM "$app_pid"
+  wait_exit 10
+  [ "$rc" = 0 ] || fail "exit code $rc after SIGTERM"
+}
+
+# A second copy in the same session says so and leaves the first alone.
+write_settings
+start_plovane
+second="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null)"
+second_rc=$?
+[ "$second_rc" = 0 ] || fail "the second copy ended with $second_rc"
+grep -q "already running" <<<"$second" || fail "the second copy did not say why it ended: $second"
+kill -0 "$app_pid" 2>/dev/null || fail "the first copy is gone"
+[ "$(huds)" = 1 ] || fail "$(huds) HUDs are shown"
+stop_plovane
+echo "ok: a second copy says it is already running and exits with 0"
+
+# Started with its standard streams closed: they point at /dev/null, not at the X connection.
+wait_for_free_knock_port
+(cd "$repo" && exec "$app" <&- >&- 2>&-) &
+app_pid=$!
+pids+=("$app_pid")
+wait_for 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "HUD panel did not map"
+for fd in 0 1 2; do
+  [ "$(readlink /proc/"$app_pid"/fd/$fd)" = /dev/null ] || fail "descriptor $fd is $(readlink /proc/"$app_pid"/fd/$fd)"
+done
+stop_plovane
+echo "ok: closed standard streams are opened on /dev/null"
+
+# Standard error is a pipe nobody reads any more, and the start has something to report
+# (a damaged settings file): the program lives on and ends normally.
+echo '{"broken' >"$settings_dir/defaults.json"
+wait_for_free_knock_port
+(sleep 1; cd "$repo" && exec "$app") 2> >(true) &
+app_pid=$!
+pids+=("$app_pid")
+wait_for 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "HUD panel did not map with a broken stderr"
+sleep 1
+kill -0 "$app_pid" 2>/dev/null || fail "plovane died writing to a broken stderr"
+stop_plovane
+ls "$settings_dir" | grep -q '^defaults.json.corrupt-' || fail "the damaged settings were not kept aside"
+echo "ok: a broken stderr does not end the program"
+
+# A request to end while the program is still starting ends it normally.
+write_settings
+wait_for_free_knock_port
+(cd "$repo" && exec "$app") >>"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+wait_for 10 holds_lock "$app_pid" || fail "plovane never took its single-instance lock"
+kill -TERM "$app_pid"
+wait_exit 20
+[ "$rc" = 0 ] || fail "exit code $rc after SIGTERM during start"
+echo "ok: SIGTERM during start ends with 0"
+
+# The X server goes away under a running plovane (logout): what was booked is saved and
+# the exit is a normal one.
+display=""
+for n in $(seq 141 190); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] &&
+     ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then display=":$n"; break; fi
+done
+[ -n "$display" ] || fail "no free X display"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+pids+=("$xvfb_pid")
+export DISPLAY="$display"
+wait_for 10 xdpyinfo || fail "the private X server did not start"
+rm -f "$(today_file)"
+start_plovane
+sleep 3 # a few seconds booked, fewer than the ten after which the day is saved anyway
+[ -e "$(today_file)" ] && fail "today's statistics were saved before the display went away; the test proves nothing"
+kill "$xvfb_pid"
+wait_exit 20
+[ "$rc" = 0 ] || fail "exit code $rc when the display went away"
+[ -s "$(today_file)" ] || fail "today's statistics were lost with the display"
+grep -q '"stateDurations"' "$(today_file)" || fail "today's file holds no statistics: $(cat "$(today_file)")"
+echo "ok: losing the display saves today's statistics and exits with 0"
