@@ -1,8 +1,12 @@
 #include "app/AppDelegate.h"
 
+#include "app/StatusMenuModel.h"
 #include "platform/Log.h"
 #include "sensing/KnockEventBridge.h"
+#include "sensing/PermissionCenter.h"
 #include "settings/AppLanguage.h"
+#include "settings/AppResource.h"
+#include "settings/CustomCharacter.h"
 #include "settings/HUDSettings.h"
 
 namespace plovane {
@@ -64,7 +68,16 @@ void AppDelegate::applicationDidFinishLaunching()
     bridge->start();
     knockBridge_ = std::move(bridge);
 
-    scheduleStatusIconRefresh();
+    // The status icon follows the engine's state and the chosen character as they change,
+    // and its sprite files through the status item's watch; nothing runs while none of
+    // them changes.
+    stateObserver_ = engine_->onStateChanged([this] { updateStatusBarIcon(); });
+    ideStateObserver_ = engine_->onIdeStateSummaryChanged([this] { updateIdeStateLine(); });
+    characterObserver_ = HUDSettings::shared().characterID.didSet.connect([this](const CharacterID& chosen) {
+        if (statusItem_)
+            statusItem_->syncCharacterChecks(chosen.rawValue());
+        updateStatusBarIcon();
+    });
 }
 
 HUDMenuActions AppDelegate::hudMenuActions()
@@ -84,6 +97,9 @@ HUDMenuActions AppDelegate::hudMenuActions()
 void AppDelegate::applicationWillTerminate()
 {
     statusIconTask_.cancel();
+    stateObserver_.disconnect();
+    ideStateObserver_.disconnect();
+    characterObserver_.disconnect();
     if (knockBridge_)
         knockBridge_->stop();
     if (engine_)
@@ -97,10 +113,173 @@ void AppDelegate::handleKnock()
         engine_->triggerKnockHint(kKnockHintSeconds);
 }
 
-void AppDelegate::scheduleStatusIconRefresh()
+// ---- status item
+
+StatusMenuActions AppDelegate::menuActions()
+{
+    StatusMenuActions a;
+    a.toggleHUD = [this] { toggleHUD(); };
+    a.openDrainSettings = [this] { openDrainSettings(); };
+    a.toggleCompactMode = [this] { toggleCompactMode(); };
+    a.toggleKnockHint = [this] { toggleKnockHint(); };
+    a.toggleAiIdeSensing = [this] { toggleAiIdeSensing(); };
+    a.toggleScreenIntelligence = [this] { toggleScreenIntelligence(); };
+    a.requestAccessibilityPermission = [this] { requestAccessibilityPermission(); };
+    a.requestScreenRecordingPermission = [this] { requestScreenRecordingPermission(); };
+    a.openFirstRunSetup = [this] { openFirstRunSetup(); };
+    a.toggleLanguage = [this] { toggleLanguage(); };
+    a.quitApp = [this] { quitApp(); };
+    a.selectAchillesTarget = [this](const std::string& raw) { selectAchillesTarget(raw); };
+    a.selectCharacter = [this](const std::string& raw) { selectCharacter(raw); };
+    a.importCharacterPack = [this] { importCharacterPack(); };
+    a.openCustomSpritesFolder = [this] { openCustomSpritesFolder(); };
+    a.spriteFilesChanged = [this] { updateStatusBarIcon(); };
+    return a;
+}
+
+void AppDelegate::setupStatusBar()
+{
+    // Imported characters have their folder from the first launch on.
+    AppResource::ensureCustomSpritesDir();
+    statusItem_ = services_.makeStatusItem(menuActions());
+    refreshMenuTitles();
+    updateStatusBarIcon();
+}
+
+void AppDelegate::refreshMenuTitles()
+{
+    if (!statusItem_)
+        return;
+    const HUDSettings& hud = HUDSettings::shared();
+    StatusMenuState state;
+    state.language = AppLanguage::shared().language;
+    state.compactMode = hud.compactMode;
+    state.knockHintEnabled = hud.knockHintEnabled;
+    state.aiIdeSensingEnabled = hud.aiIdeSensingEnabled;
+    state.screenIntelligenceEnabled = hud.screenIntelligenceEnabled;
+    state.permissionSummary = PermissionCenter::shared().statusSummary(state.language);
+    if (engine_)
+        state.ideStateSummary = engine_->ideStateSummary();
+    state.targets = settings_.achillesTargets();
+    state.characterRaw = hud.characterID->rawValue();
+    state.packs = CustomCharacter::loadAll();
+
+    const StatusMenuContent content = makeStatusMenuContent(state);
+    ideStateLine_ = content.row(StatusRow::ideState).title;
+    statusItem_->apply(content);
+}
+
+void AppDelegate::updateStatusBarIcon()
+{
+    if (!engine_ || !statusItem_)
+        return;
+    const DiveState drawn = engine_->shouldEnterDecompressionLayout() ? DiveState::critical : engine_->state();
+    StatusIconKey key = statusIconKey(drawn, HUDSettings::shared().characterID);
+    if (key != iconKey_) {
+        const bool watched = statusItem_->setIcon(key.spritePath);
+        iconKey_ = std::move(key);
+        // Where the files cannot be watched, a look once a second still catches a new sprite.
+        if (watched)
+            statusIconTask_.cancel();
+        else if (!statusIconTask_.isPending())
+            scheduleStatusIconCheck();
+    }
+    updateIdeStateLine();
+}
+
+void AppDelegate::updateIdeStateLine()
+{
+    if (!engine_ || !statusItem_)
+        return;
+    std::string line = ideStateLine(AppLanguage::shared().language, engine_->ideStateSummary());
+    if (line == ideStateLine_)
+        return;
+    ideStateLine_ = std::move(line);
+    statusItem_->setIdeStateLine(ideStateLine_);
+}
+
+void AppDelegate::scheduleStatusIconCheck()
 {
     statusIconTask_ =
         ScopedTask::repeating(services_.mainScheduler(), kStatusIconInterval, [this] { updateStatusBarIcon(); });
+}
+
+// ---- menu actions
+
+void AppDelegate::toggleHUD()
+{
+    if (hudWindowController_)
+        hudWindowController_->toggle();
+}
+
+void AppDelegate::quitApp()
+{
+    services_.quit();
+}
+
+void AppDelegate::toggleLanguage()
+{
+    AppLanguage::shared().toggle();
+    refreshMenuTitles();
+}
+
+void AppDelegate::menuToggleLanguage()
+{
+    toggleLanguage();
+}
+
+void AppDelegate::toggleCompactMode()
+{
+    auto& compact = HUDSettings::shared().compactMode;
+    compact = !compact.get();
+    refreshMenuTitles();
+}
+
+void AppDelegate::menuToggleCompact()
+{
+    toggleCompactMode();
+}
+
+void AppDelegate::toggleKnockHint()
+{
+    auto& hint = HUDSettings::shared().knockHintEnabled;
+    hint = !hint.get();
+    refreshMenuTitles();
+}
+
+void AppDelegate::menuToggleKnockHint()
+{
+    toggleKnockHint();
+}
+
+void AppDelegate::toggleAiIdeSensing()
+{
+    auto& sensing = HUDSettings::shared().aiIdeSensingEnabled;
+    sensing = !sensing.get();
+    if (sensing.get())
+        PermissionCenter::shared().requestAccessibilityIfNeeded();
+    refreshMenuTitles();
+}
+
+void AppDelegate::toggleScreenIntelligence()
+{
+    auto& screen = HUDSettings::shared().screenIntelligenceEnabled;
+    screen = !screen.get();
+    if (screen.get())
+        PermissionCenter::shared().requestScreenRecordingIfNeeded();
+    refreshMenuTitles();
+}
+
+void AppDelegate::requestAccessibilityPermission()
+{
+    PermissionCenter::shared().requestAccessibilityIfNeeded();
+    refreshMenuTitles();
+}
+
+void AppDelegate::requestScreenRecordingPermission()
+{
+    PermissionCenter::shared().requestScreenRecordingIfNeeded();
+    refreshMenuTitles();
 }
 
 void AppDelegate::menuTriggerSurface()
@@ -115,31 +294,27 @@ void AppDelegate::menuToggleChaos()
     chaos = !chaos.get();
 }
 
-void AppDelegate::menuToggleCompact()
+void AppDelegate::selectAchillesTarget(const std::string& raw)
 {
-    auto& compact = HUDSettings::shared().compactMode;
-    compact = !compact.get();
-    refreshMenuTitles();
+    const auto target = fromRaw<AchillesTarget>(raw);
+    if (!target)
+        return;
+    // Stored on every valid click, also when the last target stays as it was.
+    const AchillesTargetSet chosen = toggledTargets(settings_.achillesTargets(), *target);
+    settings_.setAchillesTargets(chosen);
+    if (engine_)
+        engine_->setAchillesTargets(chosen);
+    if (statusItem_)
+        statusItem_->syncTargetChecks(chosen);
 }
 
-void AppDelegate::menuToggleKnockHint()
+void AppDelegate::selectCharacter(const std::string& raw)
 {
-    auto& hint = HUDSettings::shared().knockHintEnabled;
-    hint = !hint.get();
-    refreshMenuTitles();
+    HUDSettings::shared().characterID = CharacterID::from(raw);
+    if (statusItem_)
+        statusItem_->syncCharacterChecks(HUDSettings::shared().characterID->rawValue());
+    updateStatusBarIcon();
 }
-
-void AppDelegate::menuToggleLanguage()
-{
-    AppLanguage::shared().toggle();
-    refreshMenuTitles();
-}
-
-// The tray item and its menu arrive with the status menu; until then these are
-// deliberately without effect.
-void AppDelegate::setupStatusBar() {}
-void AppDelegate::updateStatusBarIcon() {}
-void AppDelegate::refreshMenuTitles() {}
 
 void AppDelegate::showFirstRunSetupIfNeeded()
 {
@@ -173,5 +348,10 @@ void AppDelegate::openDailyReport()
     if (auto window = services_.openDailyReportWindow(*engine_))
         dailyReportWindow_ = std::move(window);
 }
+
+// The character-pack import is wired in with the pack import itself; until then these
+// rows are in place and do nothing.
+void AppDelegate::importCharacterPack() {}
+void AppDelegate::openCustomSpritesFolder() {}
 
 } // namespace plovane

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "app/StatusIconSource.h"
 #include "platform/Scheduler.h"
+#include "platform/Signal.h"
 #include "settings/AppSettings.h"
 
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 
 namespace plovane {
 
@@ -25,7 +29,7 @@ public:
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
 
-    // Right-click menu of the HUD (and later the status menu).
+    // Right-click menu of the HUD.
     void menuTriggerSurface();
     void menuToggleChaos();
     void menuToggleCompact();
@@ -33,11 +37,28 @@ public:
     void menuToggleLanguage();
     void openDrainSettings();
     void openDailyReport();
-    // The status menu's "Reconfigure Enhancements..." row.
+
+    // Status menu.
+    void toggleHUD();
+    void quitApp();
+    void toggleLanguage();
+    void toggleCompactMode();
+    void toggleKnockHint();
+    void toggleAiIdeSensing();
+    void toggleScreenIntelligence();
+    void requestAccessibilityPermission();
+    void requestScreenRecordingPermission();
     void openFirstRunSetup();
+    // Ignores text that names no target.
+    void selectAchillesTarget(const std::string& raw);
+    void selectCharacter(const std::string& raw);
+    void importCharacterPack();
+    void openCustomSpritesFolder();
 
     // Status item (tray icon and its menu).
     void setupStatusBar();
+    // Draws the icon again when its state, character or sprite file changed; keeps the
+    // IDE-state line current.
     void updateStatusBarIcon();
 
     // True once launching has finished (the engine exists); stays true after termination.
@@ -47,14 +68,18 @@ private:
     // What the HUD's right-click menu runs: these methods.
     HUDMenuActions hudMenuActions();
     void handleKnock();
-    void scheduleStatusIconRefresh();
     void refreshMenuTitles();
+    void updateIdeStateLine();
+    void scheduleStatusIconCheck();
     void showFirstRunSetupIfNeeded();
+    StatusMenuActions menuActions();
 
     AppServices& services_;
     AppSettings settings_;
     std::unique_ptr<EngineControl> engine_;
     std::unique_ptr<HudControl> hudWindowController_;
+    std::unique_ptr<StatusItemControl> statusItem_;
+    // Runs only while the sprite files cannot be watched: a once-a-second look at the key.
     ScopedTask statusIconTask_;
     // Guards knockTask_, which the bridge's thread sets.
     std::mutex knockMutex_;
@@ -64,6 +89,11 @@ private:
     // Built on first use and kept; a hidden one is replaced by a new one on the next open.
     std::unique_ptr<WindowControl> drainSettingsWindow_;
     std::unique_ptr<WindowControl> dailyReportWindow_;
+    std::optional<StatusIconKey> iconKey_;
+    std::string ideStateLine_;
+    Connection stateObserver_;
+    Connection ideStateObserver_;
+    Connection characterObserver_;
 };
 
 } // namespace plovane

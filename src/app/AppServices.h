@@ -1,11 +1,16 @@
 #pragma once
 
+#include "app/StatusItemControl.h"
+#include "engine/DailyStats.h"
 #include "hud/HUDMenuActions.h"
+#include "platform/Signal.h"
 #include "settings/AchillesTarget.h"
+#include "settings/DiveState.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace plovane {
 
@@ -13,16 +18,31 @@ class DiveEngine;
 class Scheduler;
 
 // The shell's handle on the dive engine: the operations launch, termination, the knock
-// handler and the menus use.
+// handler and the menus use, and what the status item shows of it.
 class EngineControl {
 public:
     virtual ~EngineControl() = default;
     virtual void setAchillesTargets(const AchillesTargetSet& targets) = 0;
+    virtual AchillesTargetSet achillesTargets() const = 0;
     virtual void start() = 0;
     // Stops the loop and saves what today has booked since the last save.
     virtual void stop() = 0;
     virtual void triggerManualSurface() = 0;
     virtual void triggerKnockHint(double seconds) = 0;
+
+    virtual DiveState state() const = 0;
+    // True while the engine asks for the large decompression layout.
+    virtual bool shouldEnterDecompressionLayout() const = 0;
+    // One line on the IDE the user works in; "disabled" while AI IDE sensing is off.
+    virtual std::string ideStateSummary() const = 0;
+    virtual const DailyStats& dailyStats() const = 0;
+
+    // Change notifications on the main thread, after the value has changed (and only
+    // when it has).
+    [[nodiscard]] virtual Connection onStateChanged(std::function<void()> handler) = 0;
+    [[nodiscard]] virtual Connection onIdeStateSummaryChanged(std::function<void()> handler) = 0;
+    // Before any published value of the engine changes (views that show the day follow it).
+    [[nodiscard]] virtual Connection onWillChange(std::function<void()> handler) = 0;
     // The engine itself, for the windows that draw from it; null for stand-ins.
     virtual DiveEngine* diveEngine() { return nullptr; }
 };
@@ -33,6 +53,8 @@ public:
     virtual ~HudControl() = default;
     // Shows the panel without taking focus from the application the user works in.
     virtual void show() = 0;
+    // Hides a visible panel, shows a hidden one.
+    virtual void toggle() = 0;
 };
 
 // The knock port listener. `onKnock` runs on the bridge's own thread.
@@ -81,12 +103,17 @@ public:
     virtual std::unique_ptr<KnockBridgeControl> makeKnockBridge(std::uint16_t port) = 0;
     // The knock chime; falls back to the plain beep when the sound theme has none.
     virtual void playKnockSound() = 0;
-
     // Secondary windows, each built anew (title in the current language), centred, shown
     // and activated. The report needs the real engine: without one it gives nothing.
     virtual std::unique_ptr<WindowControl> openDrainSettingsWindow() = 0;
     virtual std::unique_ptr<WindowControl> openDailyReportWindow(EngineControl& engine) = 0;
     virtual std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() = 0;
+
+    // The status item in the desktop's panel with its menu, whose rows call `actions`.
+    // Never null: on a desktop without a status area the item stays out of sight.
+    virtual std::unique_ptr<StatusItemControl> makeStatusItem(StatusMenuActions actions) = 0;
+    // Leaves the event loop; termination follows.
+    virtual void quit() = 0;
 };
 
 } // namespace plovane

@@ -1,5 +1,8 @@
 #include "app/LinuxAppServices.h"
 
+#include "app/StatusMenuController.h"
+#include "app/TrayHost.h"
+
 #include "engine/DiveEngine.h"
 #include "engine/EngineTuningFeed.h"
 #include "hud/HUDWindowController.h"
@@ -41,8 +44,24 @@ public:
     void stop() override { engine_->stop(); }
     void triggerManualSurface() override { engine_->triggerManualSurface(); }
     void triggerKnockHint(double seconds) override { engine_->triggerKnockHint(seconds); }
+    AchillesTargetSet achillesTargets() const override { return engine_->achillesTargets; }
 
-    DiveEngine& engine() { return *engine_; }
+    DiveState state() const override { return engine_->state; }
+    bool shouldEnterDecompressionLayout() const override { return engine_->shouldEnterDecompressionLayout(); }
+    std::string ideStateSummary() const override { return engine_->ideStateSummary; }
+    const DailyStats& dailyStats() const override { return engine_->dailyStats; }
+    Connection onStateChanged(std::function<void()> handler) override
+    {
+        return engine_->state.didSet.connect([handler = std::move(handler)](DiveState) { handler(); });
+    }
+    Connection onIdeStateSummaryChanged(std::function<void()> handler) override
+    {
+        return engine_->ideStateSummary.didSet.connect([handler = std::move(handler)](const std::string&) { handler(); });
+    }
+    Connection onWillChange(std::function<void()> handler) override
+    {
+        return engine_->objectWillChange.connect(std::move(handler));
+    }
     DiveEngine* diveEngine() override { return engine_.get(); }
 
 private:
@@ -57,6 +76,7 @@ class HudWindowControl final : public HudControl {
 public:
     HudWindowControl(DiveEngine& engine, HUDMenuActions menuActions) : controller_(engine, std::move(menuActions)) {}
     void show() override { controller_.show(); }
+    void toggle() override { controller_.toggle(); }
 
 private:
     HUDWindowController controller_;
@@ -131,13 +151,14 @@ std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()
         std::make_unique<ActiveAppMonitor>(*platform_.workspace), std::make_unique<IDEStateProvider>(*axContext),
         EngineServices{SystemClock::instance(), mainThread_, *platform_.workspace, *platform_.sleepWake,
                        UserDefaults::standard(), EngineTuningFeed::current(HUDSettings::shared(), AppLanguage::shared())});
+    engine_ = engine.get();
     return std::make_unique<DiveEngineControl>(std::move(axContext), std::move(engine));
 }
 
-std::unique_ptr<HudControl> LinuxAppServices::makeHud(EngineControl& engine, HUDMenuActions menuActions)
+std::unique_ptr<HudControl> LinuxAppServices::makeHud(EngineControl&, HUDMenuActions menuActions)
 {
-    // Only engines made by makeEngine() above come back here.
-    return std::make_unique<HudWindowControl>(static_cast<DiveEngineControl&>(engine).engine(), std::move(menuActions));
+    // The HUD draws from the engine itself: the one made above.
+    return std::make_unique<HudWindowControl>(*engine_, std::move(menuActions));
 }
 
 std::unique_ptr<KnockBridgeControl> LinuxAppServices::makeKnockBridge(std::uint16_t port)
@@ -179,6 +200,16 @@ std::unique_ptr<WindowControl> LinuxAppServices::openDailyReportWindow(EngineCon
 std::unique_ptr<FirstRunSetupControl> LinuxAppServices::makeFirstRunSetup()
 {
     return std::make_unique<FirstRunSetupAdapter>(windowEnvironment());
+}
+
+std::unique_ptr<StatusItemControl> LinuxAppServices::makeStatusItem(StatusMenuActions actions)
+{
+    return std::make_unique<StatusMenuController>(std::move(actions), probeTrayHost());
+}
+
+void LinuxAppServices::quit()
+{
+    QCoreApplication::quit();
 }
 
 } // namespace plovane

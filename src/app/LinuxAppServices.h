@@ -9,6 +9,7 @@
 
 namespace plovane {
 
+class DiveEngine;
 class QtScheduler;
 
 // The real services of the application on a Linux desktop: the engine with the sensors
@@ -29,6 +30,8 @@ public:
     std::unique_ptr<WindowControl> openDrainSettingsWindow() override;
     std::unique_ptr<WindowControl> openDailyReportWindow(EngineControl& engine) override;
     std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() override;
+    std::unique_ptr<StatusItemControl> makeStatusItem(StatusMenuActions actions) override;
+    void quit() override;
 
 private:
     WindowEnvironment windowEnvironment() const;
@@ -36,6 +39,8 @@ private:
     QtScheduler& mainThread_;
     LinuxSensingPlatform platform_;
     SystemSound knockSound_;
+    // The engine made by makeEngine(), which the HUD draws from; owned by its control.
+    DiveEngine* engine_{nullptr};
 };
 
 } // namespace plovane

@@ -1,7 +1,12 @@
 #include "app/AppDelegate.h"
 
+#include "FileFixtures.h"
+
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/Log.h"
+#include "platform/PermissionProbe.h"
+#include "sensing/PermissionCenter.h"
+#include "settings/AppResource.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
 #include "testing/FakeClock.h"
@@ -9,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -24,23 +32,55 @@ using Journal = std::vector<std::string>;
 
 struct FakeEngine final : EngineControl {
     explicit FakeEngine(Journal& j) : journal(j) {}
-    void setAchillesTargets(const AchillesTargetSet& targets) override
+    void setAchillesTargets(const AchillesTargetSet& t) override
     {
         std::string line = "engine.targets";
-        for (auto t : targets)
-            line += " " + std::string(rawValue(t));
+        for (auto target : t)
+            line += " " + std::string(rawValue(target));
         journal.push_back(line);
+        targets = t;
     }
+    AchillesTargetSet achillesTargets() const override { return targets; }
     void start() override { journal.push_back("engine.start"); }
     void stop() override { journal.push_back("engine.stop"); }
     void triggerManualSurface() override { journal.push_back("engine.surface"); }
     void triggerKnockHint(double seconds) override { journal.push_back("engine.knockHint " + std::to_string(seconds)); }
+    DiveState state() const override { return currentState; }
+    bool shouldEnterDecompressionLayout() const override { return currentState == DiveState::critical; }
+    std::string ideStateSummary() const override { return summary; }
+    const DailyStats& dailyStats() const override { return day; }
+    Connection onStateChanged(std::function<void()> h) override { return stateChanged.connect(std::move(h)); }
+    Connection onIdeStateSummaryChanged(std::function<void()> h) override
+    {
+        return summaryChanged.connect(std::move(h));
+    }
+    Connection onWillChange(std::function<void()> h) override { return willChange.connect(std::move(h)); }
+
+    void setState(DiveState s)
+    {
+        currentState = s;
+        stateChanged.emit();
+    }
+    void setSummary(std::string text)
+    {
+        summary = std::move(text);
+        summaryChanged.emit();
+    }
+
     Journal& journal;
+    AchillesTargetSet targets;
+    DiveState currentState{DiveState::flow};
+    std::string summary{"disabled"};
+    DailyStats day;
+    Signal<> stateChanged;
+    Signal<> summaryChanged;
+    Signal<> willChange;
 };
 
 struct FakeHud final : HudControl {
     explicit FakeHud(Journal& j) : journal(j) {}
     void show() override { journal.push_back("hud.show"); }
+    void toggle() override { journal.push_back("hud.toggle"); }
     Journal& journal;
 };
 
@@ -77,6 +117,36 @@ struct FakeSetup final : FirstRunSetupControl {
     Journal& journal;
 };
 
+// Keeps what the delegate last handed the status item, and counts the icon draws.
+struct StatusItemRecord {
+    StatusMenuActions actions;
+    std::optional<StatusMenuContent> content;
+    int applies{0};
+    std::vector<std::string> ideLines;
+    std::vector<std::string> icons;
+    AchillesTargetSet targetChecks;
+    std::string characterCheck;
+    bool watchable{true};
+};
+
+struct FakeStatusItem final : StatusItemControl {
+    explicit FakeStatusItem(StatusItemRecord& r) : record(r) {}
+    void apply(const StatusMenuContent& content) override
+    {
+        record.content = content;
+        ++record.applies;
+    }
+    void setIdeStateLine(const std::string& title) override { record.ideLines.push_back(title); }
+    void syncTargetChecks(const AchillesTargetSet& selected) override { record.targetChecks = selected; }
+    void syncCharacterChecks(const std::string& chosen) override { record.characterCheck = chosen; }
+    bool setIcon(const std::string& path) override
+    {
+        record.icons.push_back(path);
+        return record.watchable;
+    }
+    StatusItemRecord& record;
+};
+
 struct FakeServices final : AppServices {
     FakeServices() : scheduler(clock) {}
     Scheduler& mainScheduler() override { return scheduler; }
@@ -85,7 +155,9 @@ struct FakeServices final : AppServices {
     std::unique_ptr<EngineControl> makeEngine() override
     {
         journal.push_back("engine.new");
-        return std::make_unique<FakeEngine>(journal);
+        auto made = std::make_unique<FakeEngine>(journal);
+        engine = made.get();
+        return made;
     }
     std::unique_ptr<HudControl> makeHud(EngineControl&, HUDMenuActions actions) override
     {
@@ -117,11 +189,20 @@ struct FakeServices final : AppServices {
 
     FakeWindow* drainWindow{nullptr};
     FakeWindow* reportWindow{nullptr};
+    std::unique_ptr<StatusItemControl> makeStatusItem(StatusMenuActions actions) override
+    {
+        status.actions = std::move(actions);
+        return std::make_unique<FakeStatusItem>(status);
+    }
+    void quit() override { journal.push_back("quit"); }
+
     FakeClock clock;
     VirtualScheduler scheduler;
     Journal journal;
     std::function<void()> onKnock;
     HUDMenuActions hudMenu;
+    StatusItemRecord status;
+    FakeEngine* engine{nullptr};
 };
 
 struct LogCapture {
@@ -175,14 +256,15 @@ TEST_F(AppDelegateTest, LaunchStartsEveryServiceInOrder)
                            "bridge.onKnock", "bridge.start"};
     EXPECT_EQ(services.journal, expected);
     EXPECT_TRUE(delegate->isRunning());
-    EXPECT_EQ(services.scheduler.queued(), 1u) << "the status-icon task waits for its first second";
+    EXPECT_EQ(services.scheduler.queued(), 0u) << "with the sprite files watched, no timer runs for the icon";
 }
 
 TEST_F(AppDelegateTest, TerminationStopsTheIconTaskThenTheBridgeThenTheEngine)
 {
+    services.status.watchable = false;
     launch();
     services.scheduler.advance(3.0);
-    EXPECT_EQ(services.scheduler.queued(), 1u) << "the icon task repeats every second";
+    EXPECT_EQ(services.scheduler.queued(), 1u) << "unwatchable sprite files are looked at every second";
 
     delegate->applicationWillTerminate();
     EXPECT_EQ(services.journal, (Journal{"bridge.stop", "engine.stop"}));
@@ -336,4 +418,223 @@ TEST_F(AppDelegateTest, SecondaryWindowsOpenOnceAndAreRebuiltAfterClosing)
     services.journal.clear();
     delegate->openFirstRunSetup();
     EXPECT_EQ(services.journal, Journal{"setup.show"});
+}
+
+namespace {
+
+// Records which permission the menu asked for; both read as not granted.
+struct RecordingProbe final : PermissionProbe {
+    bool accessibilityTrusted() override { return false; }
+    void requestAccessibility() override { requests.push_back("accessibility"); }
+    bool screenCaptureAllowed() override { return false; }
+    void requestScreenCapture() override { requests.push_back("screen"); }
+    void openSettings(PermissionPane) override {}
+    std::vector<std::string> requests;
+};
+
+class StatusMenuDelegateTest : public AppDelegateTest {
+protected:
+    StatusMenuDelegateTest() { PermissionCenter::installSharedProbe(probe); }
+    ~StatusMenuDelegateTest() override { PermissionCenter::installSharedProbe(nullptr); }
+
+    const StatusMenuContent& menu() const { return *services.status.content; }
+    const std::string& title(StatusRow r) const { return menu().row(r).title; }
+    bool checked(StatusRow r) const { return menu().row(r).checked; }
+    StatusMenuActions& rows() { return services.status.actions; }
+
+    std::shared_ptr<RecordingProbe> probe = std::make_shared<RecordingProbe>();
+};
+
+} // namespace
+
+TEST_F(StatusMenuDelegateTest, MenuIsBuiltBeforeLaunchWithoutIconAndWithTheIdeLineDisabled)
+{
+    delegate->applicationWillFinishLaunching();
+    ASSERT_EQ(services.status.applies, 1);
+    EXPECT_EQ(title(StatusRow::ideState), "🧠 IDE 状态: disabled");
+    EXPECT_EQ(title(StatusRow::permissionStatus), "🔐 权限状态: AX: 未开启 / 录屏: 未开启");
+    EXPECT_TRUE(services.status.icons.empty()) << "no engine yet, so no icon";
+    EXPECT_TRUE(std::filesystem::is_directory(AppResource::customSpritesBase()))
+        << "the folder of imported characters exists from the first launch";
+
+    delegate->applicationDidFinishLaunching();
+    ASSERT_EQ(services.status.icons.size(), 1u) << "the first icon comes with the engine";
+    EXPECT_NE(services.status.icons[0].find("tuffin/sprite_deep_dive_32"), std::string::npos);
+}
+
+TEST_F(StatusMenuDelegateTest, SensingSwitchesAreCoupledAndEachAsksForItsOwnPermission)
+{
+    AppLanguage::shared().language = Language::en;
+    launch();
+    auto& hud = HUDSettings::shared();
+
+    rows().toggleScreenIntelligence();
+    EXPECT_TRUE(hud.screenIntelligenceEnabled.get());
+    EXPECT_TRUE(hud.aiIdeSensingEnabled.get()) << "screen intelligence needs AI IDE sensing";
+    EXPECT_EQ(probe->requests, (std::vector<std::string>{"screen"})) << "only screen recording is asked for";
+    EXPECT_TRUE(checked(StatusRow::aiSensing));
+    EXPECT_TRUE(checked(StatusRow::screenIntel));
+    EXPECT_EQ(title(StatusRow::aiSensing), "🤖 Disable AI IDE Sensing (Beta)");
+    EXPECT_EQ(title(StatusRow::screenIntel), "🖥️ Disable Screen Intelligence (Beta)");
+
+    rows().toggleAiIdeSensing();
+    EXPECT_FALSE(hud.aiIdeSensingEnabled.get());
+    EXPECT_FALSE(hud.screenIntelligenceEnabled.get()) << "no screen intelligence without AI IDE sensing";
+    EXPECT_EQ(probe->requests.size(), 1u) << "turning off asks for nothing";
+    EXPECT_FALSE(checked(StatusRow::aiSensing));
+    EXPECT_FALSE(checked(StatusRow::screenIntel));
+    EXPECT_EQ(title(StatusRow::screenIntel), "🖥️ Enable Screen Intelligence (Beta)");
+
+    rows().toggleAiIdeSensing();
+    EXPECT_EQ(probe->requests, (std::vector<std::string>{"screen", "accessibility"}));
+    EXPECT_FALSE(hud.screenIntelligenceEnabled.get());
+
+    rows().requestScreenRecordingPermission();
+    rows().requestAccessibilityPermission();
+    EXPECT_EQ(probe->requests.size(), 4u);
+    EXPECT_TRUE(services.journal.empty()) << "switches and requests leave the engine alone";
+}
+
+TEST_F(StatusMenuDelegateTest, LanguageRowSwitchesEveryTitleAndIsStored)
+{
+    launch();
+    EXPECT_EQ(title(StatusRow::langToggle), "切换为英文 (Switch to English)");
+    EXPECT_EQ(title(StatusRow::quit), "退出 Plovane");
+    rows().toggleLanguage();
+    EXPECT_EQ(title(StatusRow::langToggle), "切换为中文 (Switch to Chinese)");
+    EXPECT_EQ(title(StatusRow::quit), "Quit Plovane");
+    EXPECT_EQ(title(StatusRow::toggleHud), "Show/Hide HUD");
+    EXPECT_EQ(menu().targets[0].title, "Core & Lumbar") << "the submenus are rebuilt in the new language";
+    EXPECT_EQ(menu().toolTip, "Plovane – Click to show/hide");
+    EXPECT_EQ(defaults->stringForKey("tessivar.language"), "en");
+
+    // The HUD's menu reaches the same switch, and the status menu follows it.
+    delegate->menuToggleLanguage();
+    EXPECT_EQ(title(StatusRow::langToggle), "切换为英文 (Switch to English)");
+    delegate->menuToggleCompact();
+    EXPECT_EQ(title(StatusRow::compactMode), "📊 展开面板");
+    EXPECT_FALSE(menu().row(StatusRow::compactMode).checkable) << "the title alone tells the state";
+    const int applies = services.status.applies;
+    delegate->menuToggleChaos();
+    rows().toggleHUD();
+    EXPECT_EQ(services.status.applies, applies) << "overload and show/hide leave the titles alone";
+}
+
+TEST_F(StatusMenuDelegateTest, TargetChoiceIsSavedAndReachesTheEngineButNeverEmpties)
+{
+    launch();
+    rows().selectAchillesTarget("dryEye");
+    const AchillesTargetSet onlyCramp{AchillesTarget::calfCramp};
+    EXPECT_EQ(services.engine->targets, onlyCramp);
+    EXPECT_EQ(services.status.targetChecks, onlyCramp);
+    EXPECT_EQ(defaults->stringArrayForKey("tessivar.achilles_targets"), (std::vector<std::string>{"calfCramp"}));
+
+    defaults->clearWrites();
+    rows().selectAchillesTarget("calfCramp");
+    EXPECT_EQ(services.engine->targets, onlyCramp) << "the last checked target stays checked";
+    EXPECT_EQ(defaults->writes().size(), 1u) << "and is saved again";
+
+    rows().selectAchillesTarget("varicoseVeins");
+    EXPECT_EQ(defaults->stringArrayForKey("tessivar.achilles_targets"),
+              (std::vector<std::string>{"calfCramp", "varicoseVeins"}))
+        << "saved sorted by raw value";
+
+    defaults->clearWrites();
+    services.journal.clear();
+    rows().selectAchillesTarget("spine");
+    EXPECT_TRUE(defaults->writes().empty()) << "text naming no target is ignored";
+    EXPECT_TRUE(services.journal.empty());
+}
+
+TEST_F(StatusMenuDelegateTest, TargetChosenBeforeLaunchReachesTheEngineAtLaunch)
+{
+    delegate->applicationWillFinishLaunching();
+    rows().selectAchillesTarget("neckStrain");
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(services.engine->targets,
+              (AchillesTargetSet{AchillesTarget::neckStrain, AchillesTarget::dryEye, AchillesTarget::calfCramp}));
+}
+
+TEST_F(StatusMenuDelegateTest, IconIsDrawnAgainOnlyWhenStateCharacterOrSpriteFileChanges)
+{
+    const std::string pack = test::makeCustomCharacter("Pip", R"({"name": "Pip"})");
+    launch();
+    auto& icons = services.status.icons;
+    icons.clear();
+
+    rows().selectCharacter("custom:Pip");
+    ASSERT_EQ(icons.size(), 1u);
+    EXPECT_EQ(icons.back(), pack + "/sprite_deep_dive_32.png");
+    EXPECT_EQ(services.status.characterCheck, "custom:Pip");
+
+    services.engine->setState(DiveState::research);
+    ASSERT_EQ(icons.size(), 2u);
+    EXPECT_EQ(icons.back(), pack + "/sprite_reading_32.png");
+    services.engine->setState(DiveState::research);
+    rows().spriteFilesChanged();
+    EXPECT_EQ(icons.size(), 2u) << "nothing changed, nothing drawn";
+
+    services.engine->setState(DiveState::chaos);
+    EXPECT_EQ(icons.back(), pack + "/sprite_critical_32.png") << "chaos wears the critical look";
+
+    // A first animation frame appears, then a second, then the second is rewritten.
+    test::writeFile(pack + "/sprite_critical_32_1.png");
+    rows().spriteFilesChanged();
+    EXPECT_EQ(icons.back(), pack + "/sprite_critical_32_1.png");
+    test::writeFile(pack + "/sprite_critical_32_2.png");
+    rows().spriteFilesChanged();
+    EXPECT_EQ(icons.back(), pack + "/sprite_critical_32_2.png");
+    const std::size_t drawn = icons.size();
+    std::filesystem::last_write_time(pack + "/sprite_critical_32_2.png",
+                                     std::filesystem::last_write_time(pack + "/sprite_critical_32_2.png") +
+                                         std::chrono::seconds(5));
+    rows().spriteFilesChanged();
+    EXPECT_EQ(icons.size(), drawn + 1) << "a rewritten sprite file is drawn again";
+
+    // The character changed somewhere else (the HUD, an import) shows as well.
+    HUDSettings::shared().characterID = CharacterID::builtIn(SpriteCharacter::corgi);
+    EXPECT_NE(icons.back().find("corgi/sprite_critical_32"), std::string::npos);
+    EXPECT_EQ(services.status.characterCheck, "corgi");
+    EXPECT_EQ(defaults->stringForKey("quellin.character"), "corgi");
+    EXPECT_EQ(services.scheduler.queued(), 0u) << "all of it without a timer";
+}
+
+TEST_F(StatusMenuDelegateTest, IdeLineIsRewrittenOnlyWhenItsTextChanges)
+{
+    AppLanguage::shared().language = Language::en;
+    launch();
+    EXPECT_TRUE(services.status.ideLines.empty()) << "the menu already reads disabled";
+    services.engine->setSummary("VS Code · editing");
+    services.engine->setSummary("VS Code · editing");
+    services.engine->setState(DiveState::hovering);
+    EXPECT_EQ(services.status.ideLines, (std::vector<std::string>{"🧠 IDE State: VS Code · editing"}));
+    EXPECT_EQ(title(StatusRow::ideState), "🧠 IDE State: disabled") << "the whole menu is not rebuilt for it";
+
+    rows().toggleLanguage();
+    EXPECT_EQ(title(StatusRow::ideState), "🧠 IDE 状态: VS Code · editing");
+    services.engine->setSummary("VS Code · editing");
+    EXPECT_EQ(services.status.ideLines.size(), 1u);
+}
+
+TEST_F(StatusMenuDelegateTest, ShowHideAndQuitRows)
+{
+    delegate->applicationWillFinishLaunching();
+    rows().toggleHUD();
+    EXPECT_TRUE(services.journal.empty()) << "no panel to show or hide before launch";
+    delegate->applicationDidFinishLaunching();
+    services.journal.clear();
+    rows().toggleHUD();
+    rows().quitApp();
+    EXPECT_EQ(services.journal, (Journal{"hud.toggle", "quit"}));
+}
+
+TEST_F(StatusMenuDelegateTest, UnknownCharacterTextChoosesTuffin)
+{
+    launch();
+    rows().selectCharacter("corgi");
+    rows().selectCharacter("custom:");
+    EXPECT_EQ(services.status.characterCheck, "custom:");
+    rows().selectCharacter("dragon");
+    EXPECT_EQ(HUDSettings::shared().characterID.get(), CharacterID::builtIn(SpriteCharacter::tuffin));
+    EXPECT_EQ(services.status.characterCheck, "tuffin");
 }
