@@ -2,7 +2,7 @@
 
 #include "app/OpacitySliderView.h"
 #include "app/StatusIcon.h"
-#include "app/TwoLineMenuStyle.h"
+#include "app/SubmenuStyle.h"
 #include "platform/Log.h"
 #include "settings/HUDSettings.h"
 
@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -48,8 +49,8 @@ constexpr int kThumbnailSide = 18;
 } // namespace
 
 StatusMenuController::StatusMenuController(StatusMenuActions actions, TrayHost host)
-    : actions_(std::move(actions)), host_(host), targetStyle_(std::make_unique<TwoLineMenuStyle>()),
-      characterStyle_(std::make_unique<TwoLineMenuStyle>(kThumbnailSide)), menu_(std::make_unique<QMenu>())
+    : actions_(std::move(actions)), host_(host), targetStyle_(std::make_unique<SubmenuStyle>()),
+      characterStyle_(std::make_unique<SubmenuStyle>(kThumbnailSide)), menu_(std::make_unique<QMenu>())
 {
     buildMenu();
 
@@ -151,6 +152,25 @@ void StatusMenuController::buildMenu()
     separatorAfter(StatusRow::langToggle);
     plain(StatusRow::quit, actions_.quitApp);
     row(StatusRow::quit).setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    // An open popup menu takes the keyboard, and shortcuts of its own rows do not reach
+    // it: the menus pass the quit key on themselves.
+    for (QMenu* m : {menu_.get(), targetMenu_, characterMenu_, opacityMenu_})
+        if (m)
+            m->installEventFilter(this);
+}
+
+bool StatusMenuController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (QKeySequence(key->keyCombination()) == row(StatusRow::quit).shortcut()) {
+            menu_->close();
+            row(StatusRow::quit).trigger();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void StatusMenuController::apply(const StatusMenuContent& content)

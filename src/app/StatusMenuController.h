@@ -17,7 +17,7 @@ class QSystemTrayIcon;
 namespace plovane {
 
 class OpacitySliderView;
-class TwoLineMenuStyle;
+class SubmenuStyle;
 
 // The tray icon and its one menu, built once and kept: 17 rows in fixed order with their
 // separators, the health-target and character submenus, and the idle-opacity row. A
@@ -36,6 +36,9 @@ public:
     void syncTargetChecks(const AchillesTargetSet& selected) override;
     void syncCharacterChecks(const std::string& chosenRaw) override;
     bool setIcon(const std::string& spritePath) override;
+
+    // The quit row's Ctrl+Q, pressed while the menu or one of its submenus is open.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     TrayHost host() const { return host_; }
     QSystemTrayIcon& trayIcon() const { return *tray_; }
@@ -59,8 +62,8 @@ private:
     StatusMenuActions actions_;
     TrayHost host_;
     // The submenus' styles outlive the menus.
-    std::unique_ptr<TwoLineMenuStyle> targetStyle_;
-    std::unique_ptr<TwoLineMenuStyle> characterStyle_;
+    std::unique_ptr<SubmenuStyle> targetStyle_;
+    std::unique_ptr<SubmenuStyle> characterStyle_;
     std::unique_ptr<QMenu> menu_;
     QMenu* targetMenu_{nullptr};
     QMenu* characterMenu_{nullptr};

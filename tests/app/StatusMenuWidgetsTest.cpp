@@ -8,6 +8,7 @@
 #include "testing/VirtualScheduler.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QSlider>
@@ -187,6 +188,14 @@ TEST(StatusMenu, RowsCallTheirActionsAndSubmenusCarryTheirChoice)
     controller.syncTargetChecks({AchillesTarget::discHerniation});
     EXPECT_TRUE(controller.targetMenu().actions()[1]->isChecked());
     EXPECT_FALSE(controller.targetMenu().actions()[7]->isChecked());
+
+    // Ctrl+Q reaches the quit row while the menu (or a submenu) holds the keyboard.
+    calls.clear();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier);
+    QApplication::sendEvent(&controller.targetMenu(), &press);
+    QKeyEvent plainQ(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"));
+    QApplication::sendEvent(&controller.menu(), &plainQ);
+    EXPECT_EQ(calls, (std::vector<std::string>{"quit"}));
 
     controller.setIdeStateLine("🧠 IDE 状态: Zed · idle");
     EXPECT_EQ(controller.row(StatusRow::ideState).text().toStdString(), "🧠 IDE 状态: Zed · idle");
