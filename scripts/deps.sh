@@ -15,8 +15,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # a desktop for the tests and the program: X server, window manager, compositor,
-  # tray host, session and accessibility buses, input and screenshot tools, fonts
-  xvfb openbox xcompmgr trayer dbus-x11 at-spi2-core libglib2.0-bin xdotool x11-utils imagemagick
+  # tray hosts (XEmbed and StatusNotifierItem), session and accessibility buses, input and screenshot tools, fonts
+  xvfb openbox xcompmgr trayer lxqt-panel dbus-x11 at-spi2-core libglib2.0-bin xdotool x11-utils imagemagick
   fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip zip
 )
 

@@ -30,7 +30,7 @@ read -r _ screen_h < <(xdotool getdisplaygeometry)
 xprop -id "$hud" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "the HUD shows in the taskbar"
 # Besides the HUD, only the status icon is ours on screen (embedded in the tray).
 others="$(for w in $(xdotool search --onlyvisible --pid "$app_pid"); do
-  [ "$w" = "$hud" ] || [ "$(xdotool getwindowname "$w")" = Plovane ] || echo "$w"; done | wc -l)"
+  [ "$w" = "$hud" ] || in_tray "$w" || echo "$w"; done | wc -l)"
 [ "$others" = 0 ] || fail "plovane mapped more than its HUD and its status icon"
 echo "ok: panel maps at $X,$Y ${W}x${H}, off the taskbar, and the user's window keeps the focus"
 

@@ -81,6 +81,17 @@ hud_menu() { # key, count
   xdotool key Return
 }
 
+# Whether a window sits inside the XEmbed tray's window (our status icon does).
+in_tray() { # window
+  local w="$1"
+  for _ in 1 2 3 4 5 6; do
+    w="$(xwininfo -children -id "$w" 2>/dev/null | awk '/Parent window id/ {print $4}')"
+    [ -n "$w" ] || return 1
+    xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"trayer"' && return 0
+  done
+  return 1
+}
+
 wait_exit() { # seconds; sets rc
   for ((i = 0; i < $1 * 10; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$app_pid" 2>/dev/null && fail "plovane still running"

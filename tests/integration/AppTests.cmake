@@ -12,4 +12,17 @@ if(TARGET plovane)
       TIMEOUT 120
       LABELS integration)
   endforeach()
+
+  # The status item under each kind of tray host; pictures of its menu go to tray-gallery.
+  foreach(script TrayEndToEnd TraySniEndToEnd)
+    add_test(NAME ${script}
+      COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${script}.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR}
+              ${CMAKE_BINARY_DIR}/tray-gallery)
+    set_tests_properties(${script} PROPERTIES
+      SKIP_RETURN_CODE 77
+      RESOURCE_LOCK knock_port_8765
+      RUN_SERIAL TRUE
+      TIMEOUT 120
+      LABELS integration)
+  endforeach()
 endif()

@@ -1,0 +1,49 @@
+# Shared by the status-item tests: the menu's pictures, finding our status icon and the
+# menu once it is open. Source it after AppTestLib.sh; the gallery folder is the third
+# argument of the test.
+gallery="${3:-$work/gallery}"
+mkdir -p "$gallery"
+
+hud_visible() { xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' >/dev/null 2>&1; }
+hud_hidden() { ! hud_visible; }
+stored() { grep -o "\"$1\": *[^,}]*" "$settings_dir/defaults.json" 2>/dev/null | sed 's/.*: *//'; }
+stored_is() { [ "$(stored "$1")" = "$2" ]; }
+
+# The visible windows of a process other than those listed (ids).
+other_windows() { # pid, known ids...
+  local pid="$1"; shift
+  for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+    case " $* " in *" $w "*) ;; *) echo "$w" ;; esac
+  done
+}
+# Waits for a new window of `pid` (a popup menu) and sets $menu to it.
+wait_for_menu() { # pid, known ids...
+  for _ in $(seq 1 40); do
+    menu="$(other_windows "$@" | head -1)"
+    [ -n "$menu" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Screenshot of a window's area plus a margin, for the gallery.
+shoot() { # window, file
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  sleep 0.3
+  import -window root -crop "$((WIDTH + 16))x$((HEIGHT + 16))+$((X > 8 ? X - 8 : 0))+$((Y > 8 ? Y - 8 : 0))" +repage "$2" ||
+    fail "cannot take a picture of window $1"
+}
+# Dark pixels (the pet's outline) in an area of the screen.
+dark_pixels() { # WxH+X+Y
+  import -window root -crop "$1" +repage "$work/area.png" 2>/dev/null
+  convert "$work/area.png" -alpha off -fx '(r < 0.3 && g < 0.3 && b < 0.3) ? 1 : 0' -format '%[fx:round(mean*w*h)]' info:
+}
+# How many pixels two pictures differ in.
+differing_pixels() { compare -metric AE -fuzz 5% "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+
+# The day's record holds the booked seconds.
+check_today_saved() {
+  local day; day="$(today_file)"
+  [ -s "$day" ] || fail "today's statistics not saved ($day missing)"
+  grep -q 'stateDurations' "$day" || fail "today's record has no stateDurations: $(cat "$day")"
+}
