@@ -71,7 +71,9 @@ StatusMenuController::StatusMenuController(StatusMenuActions actions, TrayHost h
     });
 
     if (host_ == TrayHost::none)
-        logLine("No status area on this desktop: the settings stay reachable from the HUD's right-click menu.");
+        logWarning("No status area on this desktop: the settings stay reachable from the HUD's right-click menu.");
+    else
+        logDebug("Status item shown by the " + std::string(describe(host_)));
 }
 
 StatusMenuController::~StatusMenuController()
