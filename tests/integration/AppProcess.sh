@@ -20,7 +20,7 @@ stop_plovane() {
 # A second copy in the same session says so and leaves the first alone.
 write_settings
 start_plovane
-second="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null)"
+second="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
 second_rc=$?
 [ "$second_rc" = 0 ] || fail "the second copy ended with $second_rc"
 grep -q "already running" <<<"$second" || fail "the second copy did not say why it ended: $second"
@@ -31,7 +31,7 @@ echo "ok: a second copy says it is already running and exits with 0"
 
 # Started with its standard streams closed: they point at /dev/null, not at the X connection.
 wait_for_free_knock_port
-(cd "$repo" && exec "$app" <&- >&- 2>&-) &
+(cd "$repo" && exec "$app" <&- >&- 2>&- 9>&-) &
 app_pid=$!
 pids+=("$app_pid")
 wait_for 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "HUD panel did not map"
@@ -45,7 +45,7 @@ echo "ok: closed standard streams are opened on /dev/null"
 # (a damaged settings file): the program lives on and ends normally.
 echo '{"broken' >"$settings_dir/defaults.json"
 wait_for_free_knock_port
-(sleep 1; cd "$repo" && exec "$app") 2> >(true) &
+(sleep 1; cd "$repo" && exec "$app" 9>&-) 2> >(true) &
 app_pid=$!
 pids+=("$app_pid")
 wait_for 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "HUD panel did not map with a broken stderr"
@@ -58,7 +58,7 @@ echo "ok: a broken stderr does not end the program"
 # A request to end while the program is still starting ends it normally.
 write_settings
 wait_for_free_knock_port
-(cd "$repo" && exec "$app") >>"$work/app.log" 2>&1 &
+(cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
 app_pid=$!
 pids+=("$app_pid")
 wait_for 10 holds_lock "$app_pid" || fail "plovane never took its single-instance lock"
@@ -75,7 +75,7 @@ for n in $(seq 141 190); do
      ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then display=":$n"; break; fi
 done
 [ -n "$display" ] || fail "no free X display"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb 9>&- "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 pids+=("$xvfb_pid")
 export DISPLAY="$display"

@@ -9,6 +9,12 @@ for tool in xdotool import convert xmessage; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 77; }
 done
 
+# The knock port is machine-wide and other checkouts run these tests too: one
+# whole-application test at a time on this machine. Programs started here close the
+# lock's descriptor (9>&-), so none of them can keep it after the test.
+exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
+flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
+
 work="$(mktemp -d /tmp/plovane-apptest-XXXXXX)"
 pids=()
 cleanup() {
@@ -41,7 +47,7 @@ wait_for() { # seconds, command...
 
 # The application the user works in: it has the focus and must keep it.
 start_focus_probe() {
-  xmessage -title PlovaneFocusProbe -geometry +700+80 "the user's application" &
+  xmessage 9>&- -title PlovaneFocusProbe -geometry +700+80 "the user's application" &
   pids+=($!)
   wait_for 10 xdotool search --name '^PlovaneFocusProbe$' || fail "probe window did not map"
   probe="$(xdotool search --name '^PlovaneFocusProbe$' | head -1)"
@@ -58,7 +64,7 @@ wait_for_free_knock_port() {
 
 start_plovane() {
   wait_for_free_knock_port
-  (cd "$repo" && exec "$app") >>"$work/app.log" 2>&1 &
+  (cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
   wait_for 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "HUD panel did not map"

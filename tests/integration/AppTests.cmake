@@ -9,7 +9,7 @@ if(TARGET plovane)
       SKIP_RETURN_CODE 77
       RESOURCE_LOCK knock_port_8765
       RUN_SERIAL TRUE
-      TIMEOUT 120
+      TIMEOUT 420
       LABELS integration)
   endforeach()
 
