@@ -32,7 +32,8 @@ std::string asideName(const std::string& path)
     std::string base = path + ".corrupt-" + std::to_string(t);
     std::string candidate = base;
     std::error_code ec;
-    for (int n = 1; std::filesystem::exists(candidate, ec); ++n)
+    // A dangling link of that name is a name in use too: never rename over it.
+    for (int n = 1; std::filesystem::exists(std::filesystem::symlink_status(candidate, ec)); ++n)
         candidate = base + "-" + std::to_string(n);
     return candidate;
 }
