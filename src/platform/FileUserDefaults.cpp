@@ -38,6 +38,22 @@ std::string asideName(const std::string& path)
     return candidate;
 }
 
+// Removes what a write cut short left behind: our own "<name>.json.tmp-XXXXXX" files.
+// Only one copy of the program runs per session, so none of them is being written now.
+void removeLeftoverTempFiles(const std::string& folder)
+{
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const auto mark = name.rfind(".json.tmp-");
+        if (mark == std::string::npos || name.size() != mark + std::strlen(".json.tmp-") + 6)
+            continue;
+        std::error_code statError;
+        if (std::filesystem::is_regular_file(it->symlink_status(statError)))
+            ::unlink(it->path().c_str());
+    }
+}
+
 // Walks the text once without building anything (the parser keeps its own stack, not the
 // call stack) and stops at the first value nested deeper than the bound.
 class NestingCheck final : public nlohmann::json_sax<nlohmann::json> {
@@ -100,6 +116,8 @@ std::optional<UserDefaults::Value> parseBounded(const std::string& text, int max
 FileUserDefaults::FileUserDefaults(std::string folder, Scheduler* coalesceOn, double coalesceSeconds)
     : folder_(std::move(folder)), scheduler_(coalesceOn), coalesceSeconds_(coalesceSeconds)
 {
+    removeLeftoverTempFiles(folder_);
+    removeLeftoverTempFiles(folder_ + "/days");
     Value loaded;
     switch (loadFile(mainFilePath(), kMaxMainFileBytes, loaded)) {
     case Load::value:

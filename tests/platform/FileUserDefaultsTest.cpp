@@ -145,7 +145,10 @@ TEST(FileUserDefaults, KilledBetweenTempFileAndRenameLeavesTheOldFileIntact)
     ASSERT_EQ(WEXITSTATUS(status), 7);
 
     EXPECT_EQ(slurp(dir + "/defaults.json"), before);
+    ASSERT_EQ(filesIn(dir).size(), 2u); // the file and the temporary one the child left
+    std::ofstream(dir + "/notes.json.tmp") << "not ours";
     FileUserDefaults after(dir);
+    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"defaults.json", "notes.json.tmp"})); // the leftover is gone
     EXPECT_EQ(after.doubleForKey("quellin.session_minutes"), 45);
     after.setDouble("quellin.session_minutes", 60); // a leftover temp file does not block writes
     EXPECT_EQ(FileUserDefaults(dir).doubleForKey("quellin.session_minutes"), 60);
