@@ -10,7 +10,8 @@
 #
 # Usage: bench/idle-app.sh [--peer NAME]... [--rounds N] [path/to/plovane]
 #          (default build/src/app/plovane)
-#        --peer workrave | xclock | any command on PATH; also PLOVANE_BENCH_PEER="a b".
+#        --peer workrave | xclock | any command on PATH | NAME=PATH (e.g. an older build:
+#          --peer before=build-old/src/app/plovane); also PLOVANE_BENCH_PEER="a b".
 #        --rounds N: N interleaved rounds (plovane, peers, plovane, …); rows are medians.
 #        PLOVANE_WARMUP=20 PLOVANE_MEASURE=60 PLOVANE_BASELINE=20 change the periods (s).
 #        PLOVANE_BENCH_MODE=flow (default): a key press every 10 s somewhere else keeps the
@@ -42,11 +43,13 @@ if [ ! -x "$app" ]; then echo "idle-app: no executable at $app (build first)" >&
 # The command line each known peer runs with, and where to get it.
 peer_command() {
   case "$1" in
+    *=*) echo "${1#*=}" ;;
     xclock) echo "xclock -update 1" ;;
     workrave) echo "workrave" ;;
     *) echo "$1" ;;
   esac
 }
+peer_name() { echo "${1%%=*}"; }
 peer_package() {
   case "$1" in
     xclock) echo "x11-apps" ;;
@@ -147,12 +150,10 @@ measure_one() {
   sleep "$measure"
   t1="$(date +%s.%N)"; c1="$(cpu_ns "$pid")"; w1="$(wakeups "$pid")"; x1="$(xserver_cpu)"
   peak="$(kib "$pid" VmHWM)"; final="$(kib "$pid" VmRSS)"; threads="$(ls "/proc/$pid/task" | wc -l)"
-  if [ "$name" = plovane ]; then
-    # Each thread by name with its wakeups per second in the window (new threads count from 0).
-    per_thread "$pid" | awk -v wall="$measure" 'NR == FNR {w[$1] = $2; next}
-      {printf "%s%s %.1f/s", (FNR > 1 ? ", " : "  plovane threads (wakeups): "), $3, ($2 - w[$1]) / wall}
-      END {print ""}' "$work/threads0" - >"$work/threads"
-  fi
+  # Each thread by name with its wakeups per second in the window (new threads count from 0).
+  per_thread "$pid" | awk -v wall="$measure" -v n="$name" 'NR == FNR {w[$1] = $2; next}
+    {printf "%s%s %.1f/s", (FNR > 1 ? ", " : "  " n " threads (wakeups): "), $3, ($2 - w[$1]) / wall}
+    END {print ""}' "$work/threads0" - >"$work/threads-$name"
   kill -TERM "$pid"
   wait "$pid" || rc=$?
   awk -v n="$name" -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v w0="$w0" -v w1="$w1" -v x0="$x0" -v x1="$x1" \
@@ -168,7 +169,7 @@ for ((r = 1; r <= rounds; r++)); do
   measure_one plovane "$app"
   for peer in ${peers[@]+"${peers[@]}"}; do
     # shellcheck disable=SC2046
-    measure_one "$peer" $(peer_command "$peer")
+    measure_one "$(peer_name "$peer")" $(peer_command "$peer")
   done
 done
 
@@ -179,9 +180,10 @@ median() { # median of column $2 over the rows of program $1
   awk -v n="$1" -v c="$2" '$1 == n {print $c}' "$results" | sort -g |
     awk '{v[NR] = $1} END {if (NR) print v[int((NR + 1) / 2)]; else print 0}'
 }
-for name in plovane ${peers[@]+"${peers[@]}"}; do
+for peer in plovane ${peers[@]+"${peers[@]}"}; do
+  name="$(peer_name "$peer")"
   printf '%-10s %12.3f %10.1f %10.1f %10.1f %8d %12.3f %6d\n' "$name" "$(median "$name" 2)" "$(median "$name" 3)" \
     "$(median "$name" 4)" "$(median "$name" 5)" "$(median "$name" 6)" "$(median "$name" 7)" "$(median "$name" 8)"
 done
-cat "$work/threads"
+for peer in plovane ${peers[@]+"${peers[@]}"}; do cat "$work/threads-$(peer_name "$peer")"; done
 echo "(X CPU-s/min is the server's time during the window less the desktop's own; exit is plovane's code on SIGTERM)"
