@@ -12,6 +12,7 @@
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -92,8 +93,12 @@ private:
 
 bool DailyReportView::Model::operator==(const Model& o) const
 {
-    if (zh != o.zh || date != o.date || total != o.total || stateFills != o.stateFills || appFills != o.appFills ||
-        character != o.character || (totalSeconds == 0) != (o.totalSeconds == 0) || states.size() != o.states.size() ||
+    return sameTexts(o) && stateFills == o.stateFills && appFills == o.appFills;
+}
+
+bool DailyReportView::Model::sameTexts(const Model& o) const
+{
+    if (zh != o.zh || date != o.date || total != o.total || character != o.character || (totalSeconds == 0) != (o.totalSeconds == 0) || states.size() != o.states.size() ||
         apps.size() != o.apps.size())
         return false;
     for (std::size_t i = 0; i < states.size(); ++i)
@@ -153,7 +158,7 @@ DailyReportView::Model DailyReportView::buildModel() const
         StateBarRow row{QString::fromUtf8(line.emoji), pick(m.zh, line.en, line.zh),
                         QString::fromStdString(formatDuration(seconds)), static_cast<double>(seconds) / total,
                         systemColor(line.hue, Appearance::dark)};
-        m.stateFills.push_back(static_cast<int>(std::lround(StateBarRow::fillWidth(stateBarWidth(), row.ratio) * 2)));
+        m.stateFills.push_back(static_cast<int>(std::lround(StateBarRow::fillWidth(stateBarWidth(), row.ratio))));
         m.states.push_back(std::move(row));
     }
     m.apps = stats.topApps();
@@ -162,7 +167,7 @@ DailyReportView::Model DailyReportView::buildModel() const
     for (const auto& app : m.apps) {
         const QString duration = QString::fromStdString(formatDuration(app.seconds));
         const double w = AppRankRow::barRect(QRectF(0, 0, kContentWidth, AppRankRow::height()), duration).width();
-        m.appFills.push_back(static_cast<int>(std::lround(AppRankRow::fillWidth(w, app.seconds, m.maxSec) * 2)));
+        m.appFills.push_back(static_cast<int>(std::lround(AppRankRow::fillWidth(w, app.seconds, m.maxSec))));
     }
     m.character = settings_.characterID.get().rawValue();
     return m;
@@ -264,7 +269,14 @@ void DailyReportView::refreshNow()
     Model m = buildModel();
     if (m == model_)
         return;
-    rebuild(std::move(m));
+    if (!m.sameTexts(model_)) {
+        rebuild(std::move(m));
+        return;
+    }
+    // Only a bar grew by a visible step: repaint the cards, keep the header and its stars.
+    model_ = std::move(m);
+    if (page_)
+        page_->update(QRect(0, static_cast<int>(kHeaderHeight), static_cast<int>(kWidth), pageHeight()));
 }
 
 void DailyReportView::showEvent(QShowEvent* event)
@@ -286,7 +298,7 @@ void DailyReportView::resizeEvent(QResizeEvent* event)
     scroll_->setGeometry(rect());
 }
 
-void DailyReportView::paintEvent(QPaintEvent*)
+void DailyReportView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     // The background stays in place behind the scrolling page.
@@ -294,7 +306,7 @@ void DailyReportView::paintEvent(QPaintEvent*)
     g.setColorAt(0.0, QColor::fromRgbF(0.10f, 0.08f, 0.22f));
     g.setColorAt(0.5, QColor::fromRgbF(0.06f, 0.10f, 0.20f));
     g.setColorAt(1.0, QColor::fromRgbF(0.04f, 0.07f, 0.14f));
-    p.fillRect(rect(), g);
+    fillInBands(p, QRectF(event->rect()), g);
 }
 
 double DailyReportView::stateContentHeight() const
@@ -329,7 +341,7 @@ QImage DailyReportView::renderPage()
     g.setColorAt(0.0, QColor::fromRgbF(0.10f, 0.08f, 0.22f));
     g.setColorAt(0.5, QColor::fromRgbF(0.06f, 0.10f, 0.20f));
     g.setColorAt(1.0, QColor::fromRgbF(0.04f, 0.07f, 0.14f));
-    p.fillRect(image.rect(), g);
+    fillInBands(p, QRectF(image.rect()), g);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     paintPage(p);
@@ -400,7 +412,7 @@ void DailyReportView::paintHeader(QPainter& p) const
     QLinearGradient g(header.topLeft(), header.bottomRight());
     g.setColorAt(0, QColor::fromRgbF(0.38f, 0.22f, 0.72f));
     g.setColorAt(1, QColor::fromRgbF(0.18f, 0.28f, 0.80f));
-    p.fillRect(header, g);
+    fillInBands(p, header, g);
 
     p.setPen(Qt::NoPen);
     for (std::size_t i = 0; i < stars_.size(); ++i) {

@@ -37,12 +37,14 @@ public:
         QString date;
         QString total;
         std::vector<StateBarRow> states;
-        std::vector<int> stateFills; // bar fill widths, in half points
+        std::vector<int> stateFills; // bar fill widths, in whole points
         std::vector<DailyStats::AppUsage> apps;
         std::vector<int> appFills;
         long long maxSec{1};
         long long totalSeconds{0};
         std::string character;
+        // Equal apart from the bars' lengths: what a rebuild (new stars and all) is for.
+        bool sameTexts(const Model& other) const;
         bool operator==(const Model& other) const;
     };
 

@@ -50,6 +50,9 @@ void SecondaryWindow::present()
 
 void SecondaryWindow::bringToFront()
 {
+    // A window manager that ignores our "no minimise" hint may have minimised it.
+    if (windowState() & Qt::WindowMinimized)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

@@ -152,6 +152,15 @@ void paintWrapped(QPainter& p, const QRectF& rect, const QFont& font, const QStr
     p.restore();
 }
 
+void fillInBands(QPainter& p, const QRectF& rect, const QBrush& brush)
+{
+    constexpr double kBandPixels = 4096.0;
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const double band = std::max(1.0, std::floor(kBandPixels / std::max(1.0, rect.width() * dpr * dpr)));
+    for (double y = rect.top(); y < rect.bottom(); y += band)
+        p.fillRect(QRectF(rect.left(), y, rect.width(), std::min(band, rect.bottom() - y)), brush);
+}
+
 namespace {
 
 struct Run {

@@ -40,6 +40,11 @@ double wrappedHeight(const QFont& font, const QString& text, double width, doubl
 void paintWrapped(QPainter& p, const QRectF& rect, const QFont& font, const QString& text, const QColor& color,
                   Qt::Alignment align = Qt::AlignLeft, double lineSpacing = 0);
 
+// Fills `rect` in bands a dozen rows high. Qt hands a fill of many rows to a pool of
+// helper threads (eight more threads, woken at every repaint); bands this size stay on
+// the painting thread.
+void fillInBands(QPainter& p, const QRectF& rect, const QBrush& brush);
+
 // Text with colour emoji in it: each emoji (a character followed by the emoji variation
 // selector, or any pictograph) is drawn from the colour emoji font, so none comes out
 // as a monochrome outline from the text font; the rest in `font`.

@@ -154,6 +154,17 @@ TEST_F(ReportFixture, FollowsTheEngineButRebuildsOnlyWhenTheShownValuesChange)
     EXPECT_EQ(view->model().date, QString::fromUtf8("2026年12月7日 星期一"));
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Daily Report 📊"));
 
+    // Bars that move while every text stays: the cards repaint, the header keeps its stars.
+    rig.setStats({{"Flow", 600}, {"Chaos", 200}});
+    rig.settle();
+    const int before = view->rebuildCount();
+    const auto starsNow = view->stars();
+    rig.setStats({{"Flow", 600}, {"Chaos", 230}});
+    rig.settle();
+    EXPECT_EQ(view->rebuildCount(), before);
+    EXPECT_NEAR(view->model().states[1].ratio, 230.0 / 830.0, 1e-9);
+    EXPECT_EQ(view->stars()[0].size, starsNow[0].size);
+
     // Hidden, it stops following the engine.
     window->close();
     rig.settle();
