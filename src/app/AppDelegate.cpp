@@ -17,7 +17,13 @@ constexpr double kKnockHintSeconds = 3.0;
 } // namespace
 
 AppDelegate::AppDelegate(AppServices& services)
-    : services_(services), firstRunSetupController_(services.makeFirstRunSetup())
+    : services_(services),
+      firstRunSetupController_(services.makeFirstRunSetup()),
+      packImport_(std::make_unique<CharacterPackImport>(services.mainScheduler(), services.packImportDesktop(), [this] {
+          // The new pack is the current character by now: list it in the character menu.
+          refreshMenuTitles();
+          updateStatusBarIcon();
+      }))
 {
 }
 
@@ -349,9 +355,14 @@ void AppDelegate::openDailyReport()
         dailyReportWindow_ = std::move(window);
 }
 
-// The character-pack import is wired in with the pack import itself; until then these
-// rows are in place and do nothing.
-void AppDelegate::importCharacterPack() {}
-void AppDelegate::openCustomSpritesFolder() {}
+void AppDelegate::importCharacterPack()
+{
+    packImport_->importCharacterPack();
+}
+
+void AppDelegate::openCustomSpritesFolder()
+{
+    packImport_->openCustomSpritesFolder();
+}
 
 } // namespace plovane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "app/CharacterPackImport.h"
 #include "app/StatusIconSource.h"
 #include "platform/Scheduler.h"
 #include "platform/Signal.h"
@@ -94,6 +95,8 @@ private:
     Connection stateObserver_;
     Connection ideStateObserver_;
     Connection characterObserver_;
+    // Last, so a running import stops before anything it reports to goes.
+    std::unique_ptr<CharacterPackImport> packImport_;
 };
 
 } // namespace plovane

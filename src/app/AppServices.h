@@ -15,6 +15,7 @@
 namespace plovane {
 
 class DiveEngine;
+class PackImportDesktop;
 class Scheduler;
 
 // The shell's handle on the dive engine: the operations launch, termination, the knock
@@ -114,6 +115,8 @@ public:
     virtual std::unique_ptr<StatusItemControl> makeStatusItem(StatusMenuActions actions) = 0;
     // Leaves the event loop; termination follows.
     virtual void quit() = 0;
+    // File dialog, alerts and file manager for the character-pack rows.
+    virtual PackImportDesktop& packImportDesktop() = 0;
 };
 
 } // namespace plovane

@@ -212,4 +212,9 @@ void LinuxAppServices::quit()
     QCoreApplication::quit();
 }
 
+PackImportDesktop& LinuxAppServices::packImportDesktop()
+{
+    return packImportDesktop_;
+}
+
 } // namespace plovane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "app/PackImportDesktop.h"
 #include "app/SystemSound.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "windows/WindowEnvironment.h"
@@ -32,6 +33,7 @@ public:
     std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() override;
     std::unique_ptr<StatusItemControl> makeStatusItem(StatusMenuActions actions) override;
     void quit() override;
+    PackImportDesktop& packImportDesktop() override;
 
 private:
     WindowEnvironment windowEnvironment() const;
@@ -39,6 +41,7 @@ private:
     QtScheduler& mainThread_;
     LinuxSensingPlatform platform_;
     SystemSound knockSound_;
+    QtPackImportDesktop packImportDesktop_;
     // The engine made by makeEngine(), which the HUD draws from; owned by its control.
     DiveEngine* engine_{nullptr};
 };

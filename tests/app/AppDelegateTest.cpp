@@ -1,4 +1,6 @@
 #include "app/AppDelegate.h"
+#include "TestSupport.h"
+#include "ZipWriter.h"
 
 #include "FileFixtures.h"
 
@@ -147,6 +149,22 @@ struct FakeStatusItem final : StatusItemControl {
     StatusItemRecord& record;
 };
 
+// Picks the archive it is given and keeps the alerts; calls `onAlert` as each shows.
+struct FakePackDesktop final : PackImportDesktop {
+    std::optional<std::string> chooseArchive(const std::string&) override { return archive; }
+    void showAlert(bool success, const std::string& title, const std::string& message) override
+    {
+        alerts.push_back(title + ": " + message + (success ? "" : " (failed)"));
+        if (onAlert)
+            onAlert();
+    }
+    void openFolder(const std::string& path) override { opened.push_back(path); }
+    std::optional<std::string> archive;
+    std::vector<std::string> alerts;
+    std::function<void()> onAlert;
+    std::vector<std::string> opened;
+};
+
 struct FakeServices final : AppServices {
     FakeServices() : scheduler(clock) {}
     Scheduler& mainScheduler() override { return scheduler; }
@@ -195,6 +213,7 @@ struct FakeServices final : AppServices {
         return std::make_unique<FakeStatusItem>(status);
     }
     void quit() override { journal.push_back("quit"); }
+    PackImportDesktop& packImportDesktop() override { return packDesktop; }
 
     FakeClock clock;
     VirtualScheduler scheduler;
@@ -203,6 +222,7 @@ struct FakeServices final : AppServices {
     HUDMenuActions hudMenu;
     StatusItemRecord status;
     FakeEngine* engine{nullptr};
+    FakePackDesktop packDesktop;
 };
 
 struct LogCapture {
@@ -637,4 +657,43 @@ TEST_F(StatusMenuDelegateTest, UnknownCharacterTextChoosesTuffin)
     rows().selectCharacter("dragon");
     EXPECT_EQ(HUDSettings::shared().characterID.get(), CharacterID::builtIn(SpriteCharacter::tuffin));
     EXPECT_EQ(services.status.characterCheck, "tuffin");
+}
+
+TEST_F(StatusMenuDelegateTest, AnImportedPackIsListedMarkedAndDrawnBeforeItsAlertShows)
+{
+    AppLanguage::shared().language = Language::en;
+    launch();
+    const std::string archive = test::makeTempDir("archives") + "/kiwi.zip";
+    test::packArchive("Kiwi", R"({"name": "Kiwi Bird"})").write(archive);
+    auto& desktop = services.packDesktop;
+    desktop.archive = archive;
+
+    // What the menu and the icon show at the moment the alert appears.
+    std::optional<CharacterMenuEntry> listed;
+    std::string icon;
+    desktop.onAlert = [&] {
+        for (const auto& entry : menu().characters)
+            if (entry.rawValue == "custom:Kiwi")
+                listed = entry;
+        icon = services.status.icons.empty() ? "" : services.status.icons.back();
+    };
+    rows().importCharacterPack();
+    // The import runs off the main thread; its result arrives as a task.
+    for (int i = 0; i < 2000 && desktop.alerts.empty(); ++i) {
+        services.scheduler.runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(desktop.alerts, std::vector<std::string>{"Import Successful: Character \"Kiwi Bird\" imported successfully!"});
+    ASSERT_TRUE(listed.has_value()) << "the character menu lists the new pack";
+    EXPECT_EQ(listed->title, "Kiwi Bird");
+    EXPECT_TRUE(listed->checked);
+    EXPECT_EQ(services.status.characterCheck, "custom:Kiwi");
+    EXPECT_EQ(icon, AppResource::customSpritesBase() + "/Kiwi/sprite_deep_dive_32.png");
+    EXPECT_EQ(defaults->stringForKey("quellin.character"), "custom:Kiwi");
+
+    // The folder row makes the folder again when it is gone.
+    std::filesystem::remove_all(AppResource::customSpritesBase());
+    rows().openCustomSpritesFolder();
+    EXPECT_EQ(desktop.opened, std::vector<std::string>{AppResource::customSpritesBase()});
+    EXPECT_TRUE(std::filesystem::is_directory(AppResource::customSpritesBase()));
 }

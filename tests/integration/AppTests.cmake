@@ -2,7 +2,7 @@
 # scripts/test-desktop.sh provides (skipped without DISPLAY). They move the keyboard focus
 # and the pointer of the shared desktop and bind the fixed knock port, so each runs alone.
 if(TARGET plovane)
-  foreach(script AppEndToEnd AppTermination WindowsEndToEnd AppProcess)
+  foreach(script AppEndToEnd AppTermination WindowsEndToEnd AppProcess CharacterPackImport)
     add_test(NAME ${script}
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${script}.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
     set_tests_properties(${script} PROPERTIES

@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# End to end on the test desktop, in both languages: import a character pack from the
+# status menu through the real file dialog (a path typed into it), see the success alert,
+# and after OK find the new character in the HUD, in the settings and marked in the
+# character menu. The open-folder item hands the packs folder to xdg-open (a stand-in on
+# PATH that records what it was asked).
+# Usage: CharacterPackImport.sh <plovane executable> <repository folder>
+source "$(dirname "$0")/AppTestLib.sh"
+source "$(dirname "$0")/TrayLib.sh"
+command -v zip >/dev/null || { echo "missing zip"; exit 77; }
+pgrep -x trayer >/dev/null || { echo "no tray running on this desktop"; exit 77; }
+
+packs="$XDG_DATA_HOME/Plovane/Sprites"
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR" "$work/bin"
+cat >"$work/bin/xdg-open" <<SH
+#!/bin/sh
+printf '%s\n' "\$@" >>"$work/xdg-open.log"
+SH
+chmod +x "$work/bin/xdg-open"
+export PATH="$work/bin:$PATH"
+
+# A pack whose five sprites are one plain colour that neither built-in character has.
+make_pack() { # folder, manifest name, colour, archive
+  mkdir -p "$work/src/$1"
+  printf '{"name": "%s"}' "$2" >"$work/src/$1/manifest.json"
+  for key in deep_dive reading hovering resting critical; do
+    convert -size 32x32 "xc:$3" "PNG32:$work/src/$1/sprite_${key}_32.png"
+  done
+  (cd "$work/src" && zip -qr "$4" "$1")
+}
+colour_in() { # fx test, x, y, w, h: pixels of that colour in that area of the screen
+  import -window root -crop "${4}x${5}+${2}+${3}" +repage "$work/area.png" 2>/dev/null
+  convert "$work/area.png" -alpha off -fx "($1) ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
+}
+# Also when the idle HUD shows it faded over the grey desktop.
+magenta='r - g > 0.25 && b - g > 0.25 && abs(r - b) < 0.1'
+cyan='g - r > 0.25 && b - r > 0.25 && abs(g - b) < 0.1'
+window_named() { xdotool search --onlyvisible --name "^$1\$" | head -1; }
+press_ok() { # alert title
+  local alert; alert="$(window_named "$1")"
+  xdotool windowactivate --sync "$alert" >/dev/null 2>&1
+  xdotool key Return
+  wait_for 5 bash -c "! xdotool search --onlyvisible --name '^$1\$'" || fail "OK did not close the alert"
+}
+
+# The status menu: the character submenu is twelve steps down; in it, the import row is
+# two steps up from the first character (wrapping round), the folder row one.
+# Our window inside the tray's window. The walk up stops at the root, whose parent 0x0
+# would make xprop wait for a click.
+inside_tray() { # window
+  local w="$1" root
+  root="$(xwininfo -root 2>/dev/null | awk '/Window id/ {print $4}')"
+  for _ in 1 2 3 4 5 6; do
+    w="$(xwininfo -children -id "$w" 2>/dev/null | awk '/Parent window id/ {print $4}')"
+    [ -n "$w" ] && [ "$w" != 0x0 ] && [ "$w" != "$root" ] || return 1
+    xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"trayer"' && return 0
+  done
+  return 1
+}
+find_icon() {
+  for icon in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do inside_tray "$icon" && return 0; done
+  return 1
+}
+open_character_menu() {
+  wait_for 10 find_icon || fail "no status icon inside the tray's window"
+  xdotool mousemove --window "$icon" 5 5 click 1
+  wait_for_menu "$app_pid" "$hud" "$icon" || fail "a click on the icon opened no menu"
+  main_menu="$menu"
+  xdotool key --delay 60 $(yes Down | head -n 12) Right
+  wait_for_menu "$app_pid" "$hud" "$icon" "$main_menu" || fail "the character submenu did not open"
+  sleep 0.4
+}
+open_status_menu_item() { # import | folder
+  open_character_menu
+  case "$1" in
+    import) xdotool key --delay 60 Up Up Return ;;
+    folder) xdotool key --delay 60 Up Return ;;
+  esac
+}
+# Dark pixels (a check mark) in the row of a thumbnail, left of it, in a picture of a menu.
+mark_beside() { # picture, colour test
+  local bbox w h x y
+  bbox="$(convert "$1" -alpha off -fx "($2) ? 1 : 0" -trim -format '%w %h %X %Y' info: 2>/dev/null)"
+  read -r w h x y <<<"$bbox"
+  x="${x#+}" y="${y#+}"
+  [ "${w:-0}" -ge 10 ] && [ "${x:-0}" -gt 4 ] || { echo -1; return; }
+  convert "$1" -crop "$((x - 2))x${h}+0+${y}" +repage -alpha off \
+    -fx '(r < 0.35 && g < 0.35 && b < 0.35) ? 1 : 0' -format '%[fx:round(mean*w*h)]' info:
+}
+# The open character submenu lists the pack with its thumbnail and the check mark beside
+# it; a pack imported before, now not chosen, has no mark.
+check_character_menu_marks() { # colour test of the chosen pack, [colour test of another pack]
+  open_character_menu
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$menu")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/submenu.png"
+  cp "$work/submenu.png" "/tmp/plovane-e2e-pack-menu-$lang.png"
+  xdotool key Escape Escape
+  sleep 0.3
+  local chosen; chosen="$(mark_beside "$work/submenu.png" "$1")"
+  [ "$chosen" -ge 0 ] || fail "[$lang] the character menu shows no thumbnail of the pack"
+  [ "$chosen" -gt 8 ] || fail "[$lang] no check mark beside the pack ($chosen dark pixels)"
+  if [ -n "${2:-}" ]; then
+    local other; other="$(mark_beside "$work/submenu.png" "$2")"
+    [ "$other" -ge 0 ] || fail "[$lang] the earlier pack is not listed"
+    [ "$other" -lt 3 ] || fail "[$lang] the earlier pack is still marked ($other dark pixels)"
+  fi
+}
+
+# language, chooser title, success title, archive, folder, colour test, [colour of an
+# earlier pack]
+import_pack() {
+  lang="$1"
+  cat >"$settings_dir/defaults.json" <<JSON
+{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "$1",
+ "quellin.character": "tuffin"}
+JSON
+  start_plovane
+  [ -d "$packs" ] || fail "the packs folder was not made at launch"
+  [ "$(colour_in "$6" "$X" "$Y" "$W" "$H")" = 0 ] || fail "the new colour is in the HUD before the import"
+
+  open_status_menu_item import
+  wait_for 10 window_named "$2" || fail "[$1] the file dialog \"$2\" did not open"
+  xdotool windowactivate --sync "$(window_named "$2")" >/dev/null 2>&1
+  sleep 0.5
+  xdotool type --delay 15 "$4"
+  xdotool key Return
+
+  wait_for 20 window_named "$3" || fail "[$1] no success alert \"$3\""
+  import -window root "/tmp/plovane-e2e-pack-alert-$1.png" 2>/dev/null
+  [ -f "$packs/$5/sprite_critical_32.png" ] || fail "[$1] the pack is not installed"
+  [ -z "$(ls -A "$TMPDIR")" ] || fail "[$1] left in the temporary folder: $(ls -A "$TMPDIR")"
+  press_ok "$3"
+  echo "ok: [$1] the typed path was imported and the success alert dismissed"
+
+  wait_for 5 grep -q "\"quellin.character\": *\"custom:$5\"" "$settings_dir/defaults.json" ||
+    fail "[$1] the character setting is not custom:$5: $(cat "$settings_dir/defaults.json")"
+  local shown=0
+  for _ in $(seq 1 30); do shown="$(colour_in "$6" "$X" "$Y" "$W" "$H")"; [ "$shown" -gt 200 ] && break; sleep 0.2; done
+  [ "$shown" -gt 200 ] || fail "[$1] the HUD does not show the new character ($shown pixels of its colour)"
+  import -window root -crop "${W}x${H}+${X}+${Y}" +repage "/tmp/plovane-e2e-pack-hud-$1.png" 2>/dev/null
+  echo "ok: [$1] the HUD shows the new character and the setting holds custom:$5"
+
+  check_character_menu_marks "$6" "${7:-}"
+  echo "ok: [$1] the character menu lists the pack with its thumbnail and marks it"
+}
+
+quit_plovane() {
+  kill -TERM "$app_pid"
+  wait_exit 10
+  [ "$rc" = 0 ] || fail "exit code $rc"
+}
+
+# A name with markup characters: shown as it is, never as markup.
+make_pack Kiwi '<b>Kiwi</b> & Pack' '#ff00ff' "$work/kiwi pack.zip"
+import_pack en 'Select Character Pack \(\.zip\)' 'Import Successful' "$work/kiwi pack.zip" Kiwi "$magenta"
+quit_plovane
+
+make_pack Mango '芒果' '#00ffff' "$work/mango.zip"
+import_pack zh '选择员工包 \(\.zip\)' '导入成功' "$work/mango.zip" Mango "$cyan" "$magenta"
+
+# The folder item makes the packs folder again when it is gone, and opens it.
+rm -rf "$packs"
+open_status_menu_item folder
+wait_for 5 grep -Eqx "(file://)?$packs/?" "$work/xdg-open.log" 2>/dev/null ||
+  fail "xdg-open was not asked for $packs: $(cat "$work/xdg-open.log" 2>/dev/null)"
+[ -d "$packs" ] || fail "the open-folder item did not make the packs folder"
+echo "ok: the open-folder item made and opened $packs"
+quit_plovane
