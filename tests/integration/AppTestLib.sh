@@ -92,7 +92,8 @@ in_tray() { # window
   local w="$1"
   for _ in 1 2 3 4 5 6; do
     w="$(xwininfo -children -id "$w" 2>/dev/null | awk '/Parent window id/ {print $4}')"
-    [ -n "$w" ] || return 1
+    # Past the root the parent is 0x0, and xprop would wait for a click to pick a window.
+    { [ -n "$w" ] && [ "$w" != 0x0 ]; } || return 1
     xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"trayer"' && return 0
   done
   return 1
