@@ -60,7 +60,6 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       ownScheduler_(env.scheduler ? nullptr : std::make_unique<QtScheduler>(this)),
       scheduler_(env.scheduler ? *env.scheduler : *ownScheduler_),
       driver_(this),
-      alive_(std::make_shared<HUDView*>(this)),
       opacity_(driver_, 1.0, [this] { update(); }),
       panelPresence_(driver_, 1.0, [this] { relayout(); update(); }),
       spriteZoom_(driver_, 1.0,
@@ -271,15 +270,11 @@ void HUDView::appear()
     onStateChanged(engine_.state.get());
     sprite_.setShown(true);
     if (!hudSettings_.hasShownWelcome.get()) {
-        std::weak_ptr<HUDView*> weak = alive_;
-        scheduler_.postAfter(kWelcomeDelay, [weak] {
-            if (auto self = weak.lock()) {
-                HUDView* v = *self;
-                v->showWelcomeBubble_ = true;
-                v->welcomePresence_.animateTo(1.0, Animation::spring(0.5, 0.75));
-                v->relayout();
-                v->update();
-            }
+        welcomeTask_ = scheduler_.postAfter(kWelcomeDelay, [this] {
+            showWelcomeBubble_ = true;
+            welcomePresence_.animateTo(1.0, Animation::spring(0.5, 0.75));
+            relayout();
+            update();
         });
     }
 }

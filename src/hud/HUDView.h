@@ -167,7 +167,6 @@ private:
     Observed last_;
     bool refreshQueued_{false};
     std::vector<Connection> observers_;
-    std::shared_ptr<HUDView*> alive_;
 
     // Animated presentation.
     AnimatedValue opacity_;
@@ -205,6 +204,8 @@ private:
     QString compactTextFor_;
     DataPanelView::Change panelChange_{DataPanelView::Change::card};
     QRegion appliedMask_;
+    // Last, so it is cancelled before anything it touches goes.
+    ScopedTask welcomeTask_;
 };
 
 } // namespace plovane

@@ -62,12 +62,11 @@ SpriteStage::SpriteStage(Scheduler& scheduler, AnimationDriver& driver, ImageSto
       images_(images),
       onChange_(std::move(onChange)),
       look_(driver, std::string(), Animation::easeInOut(0.45).atFrameRate(30),
-            [this] { onChange_(QRectF(0, 0, kSide, kSide)); }),
-      alive_(std::make_shared<SpriteStage*>(this))
+            [this] { onChange_(QRectF(0, 0, kSide, kSide)); })
 {
 }
 
-SpriteStage::~SpriteStage() { clock_.cancel(); }
+SpriteStage::~SpriteStage() = default;
 
 std::string SpriteStage::filePath(const std::string& spritePath) const
 {
@@ -180,14 +179,7 @@ void SpriteStage::runClock()
     clock_.cancel();
     if (!wanted)
         return;
-    clock_ = scheduler_.postAfter(kFramePeriod, [weak = std::weak_ptr<SpriteStage*>(alive_)] {
-        if (auto self = weak.lock()) {
-            SpriteStage* s = *self;
-            s->clock_ = {};
-            s->tick();
-            s->runClock();
-        }
-    });
+    clock_ = ScopedTask::repeating(scheduler_, kFramePeriod, [this] { tick(); });
 }
 
 void SpriteStage::tick()

@@ -11,7 +11,6 @@
 #include <QRegion>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -98,12 +97,12 @@ private:
     QRegion lookShape_;
     QRegion previousShape_;
     CrossFade<std::string> look_;
-    TaskHandle clock_;
-    std::shared_ptr<SpriteStage*> alive_;
     // Per pair of file versions, the box of pixels that differ; per file version, where
     // it has pixels; in the square's points.
     std::unordered_map<std::string, QRectF> boxes_;
     std::unordered_map<std::string, QRegion> shapes_;
+    // Last, so it is cancelled before anything its runs touch goes.
+    ScopedTask clock_;
 };
 
 } // namespace plovane
