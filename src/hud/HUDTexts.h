@@ -11,6 +11,8 @@
 
 namespace plovane::hud {
 
+// The HUD's menu, welcome message and button, put together from the text catalogue.
+
 // One entry of the HUD's right-click menu: the callback it runs and its title; a
 // separator has neither.
 struct MenuEntry {

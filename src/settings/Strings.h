@@ -77,6 +77,26 @@ std::vector<std::string> researchAdvicePool(Language lang);
 std::vector<std::string> chaosAdvicePool(Language lang);
 std::vector<std::string> generalTriviaPool(Language lang);
 
+// ---- HUD: right-click menu, welcome bubble, data panel button (StringsHUDMenu.cpp) ----
+
+// The rest switch: back to work while resting, else into a break.
+std::string hudMenuSurface(DiveState state, Language lang);
+std::string hudMenuDrainSettings(Language lang);
+std::string hudMenuOverload(bool chaosEnabled, Language lang);
+// Also the status menu's compact and knock-hint rows.
+std::string menuCompactMode(bool compactMode, Language lang);
+std::string menuKnockHint(bool knockHintEnabled, Language lang);
+// Names the other language in its own words, shorter than the status menu's item.
+std::string hudMenuLanguageToggle(Language lang);
+std::string hudMenuDailyReport(Language lang);
+// The welcome message is the first piece, the session minutes, the second piece.
+std::string welcomeMessageStart(Language lang);
+std::string welcomeMessageEnd(Language lang);
+std::string welcomeButton(Language lang);
+// The data panel's button: "Work" while resting, "Rest" otherwise.
+std::string actionButtonWork(Language lang);
+std::string actionButtonRest(Language lang);
+
 } // namespace Strings
 
 } // namespace plovane
