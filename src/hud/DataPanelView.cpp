@@ -135,6 +135,8 @@ DataPanelView::Change DataPanelView::setContent(const Content& incoming, double 
     content_ = std::move(content);
     if (!sameChrome)
         cacheValid_ = false;
+    if (!sameMetrics)
+        metricsValid_ = false;
     // Most updates are the SHIFT clock: nothing moves, so the text is not laid out again.
     if (relayout)
         layout(width);
@@ -152,6 +154,7 @@ void DataPanelView::layout(double width)
 {
     width_ = width;
     cacheValid_ = false;
+    metricsValid_ = false;
     adviceImages_.clear();
     headerHeight_ = std::ceil(QFontMetricsF(headerFont()).height());
     // The icon row keeps its place when no app has an icon: the advice line and its
@@ -189,6 +192,10 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
     // many times a second, and a new tip cross-fades as two images.
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     const double base = p.opacity();
+    // Only the parts inside the area being repainted (a sprite frame often touches the
+    // card's corner and nothing else of it).
+    const QRectF clip = p.hasClipping() ? p.clipBoundingRect() : QRectF(topLeft, size_);
+    auto visible = [&](const QRectF& r) { return clip.intersects(r.translated(topLeft)); };
     if (chromeMoving()) {
         cacheValid_ = false;
         hud::paintInBands(p, QRectF(topLeft, size_), [&](QPainter& bp) { paintChrome(bp, topLeft); });
@@ -203,38 +210,42 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
     }
 
     const double inner = width_ - 2 * kPadH;
-    title_.paint([&](const QString& text, double opacity) {
-        if (text.isEmpty() || opacity <= 0.0)
-            return;
-        p.setOpacity(base * opacity);
-        hud::drawCachedText(p, QRectF(topLeft + QPointF(kPadH, kPadV), QSizeF(inner, headerHeight_)), Qt::AlignLeft, text,
-                            headerFont(), Qt::white);
-    });
-    p.setOpacity(base);
-
-    const QString key = wearText(content_.focusSeconds) + QChar(0x1f) + QString::number(content_.focusSeconds) +
-                        QChar(0x1f) + content_.noiseText;
-    const QRectF row = metricsRect();
-    if (key != metricsKey_ || metricsCache_.devicePixelRatio() != dpr || metricsCache_.isNull()) {
-        metricsCache_ = hud::makeLayer(row.size(), dpr);
-        QPainter mp(&metricsCache_);
-        mp.setRenderHint(QPainter::TextAntialiasing, true);
-        paintMetrics(mp, QRectF(QPointF(0, 0), row.size()));
-        mp.end();
-        metricsKey_ = key;
+    if (visible(QRectF(kPadH, kPadV, inner, headerHeight_))) {
+        title_.paint([&](const QString& text, double opacity) {
+            if (text.isEmpty() || opacity <= 0.0)
+                return;
+            p.setOpacity(base * opacity);
+            hud::drawCachedText(p, QRectF(topLeft + QPointF(kPadH, kPadV), QSizeF(inner, headerHeight_)),
+                                Qt::AlignLeft, text, headerFont(), Qt::white);
+        });
+        p.setOpacity(base);
     }
-    p.drawImage(row.topLeft() + topLeft, metricsCache_);
+
+    const QRectF row = metricsRect();
+    if (visible(row)) {
+        if (!metricsValid_ || metricsCache_.devicePixelRatio() != dpr) {
+            metricsCache_ = hud::makeLayer(row.size(), dpr);
+            QPainter mp(&metricsCache_);
+            mp.setRenderHint(QPainter::TextAntialiasing, true);
+            paintMetrics(mp, QRectF(QPointF(0, 0), row.size()));
+            mp.end();
+            metricsValid_ = true;
+        }
+        p.drawImage(row.topLeft() + topLeft, metricsCache_);
+    }
 
     const QRectF line = adviceLineRect();
-    advice_.paint([&](const QString& text, double opacity) {
-        if (text.isEmpty() || opacity <= 0.0)
-            return;
-        const QImage& image = adviceImage(text, dpr);
-        p.setOpacity(base * opacity);
-        const double h = image.height() / dpr;
-        p.drawImage(QPointF(line.left(), line.top() + (line.height() - h) / 2) + topLeft, image);
-    });
-    p.setOpacity(base);
+    if (visible(line)) {
+        advice_.paint([&](const QString& text, double opacity) {
+            if (text.isEmpty() || opacity <= 0.0)
+                return;
+            const QImage& image = adviceImage(text, dpr);
+            p.setOpacity(base * opacity);
+            const double h = image.height() / dpr;
+            p.drawImage(QPointF(line.left(), line.top() + (line.height() - h) / 2) + topLeft, image);
+        });
+        p.setOpacity(base);
+    }
 }
 
 bool DataPanelView::chromeMoving() const

@@ -85,7 +85,7 @@ private:
     mutable bool cacheValid_{false};
     mutable qreal cacheDpr_{0};
     mutable QImage metricsCache_;
-    mutable QString metricsKey_;
+    mutable bool metricsValid_{false};
     mutable std::vector<std::pair<QString, QImage>> adviceImages_;
 
     CrossFade<QString> title_;

@@ -421,7 +421,8 @@ void HUDView::updateWindowMask()
 
 QRectF HUDView::batterySymbolRect() const
 {
-    const double h = std::ceil(QFontMetricsF(batteryFont()).height());
+    // Measured once: the column is laid out on every frame of the bar's glide.
+    static const double h = std::ceil(QFontMetricsF(batteryFont()).height());
     return {spriteRect_.left() + kColumnLeading, spriteRect_.top(), 22.0, h};
 }
 

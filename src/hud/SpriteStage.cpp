@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <vector>
 #include <cmath>
 
 namespace plovane {
@@ -85,8 +86,15 @@ void SpriteStage::setLook(const CharacterID& character, std::string_view stateKe
     lookName_ = name;
     frame_ = 0;
     frameCount_ = character_.frameCount(stateKey_);
+    auto spritePath = [this](std::string relative) { return SpritePath{relative, filePath(relative)}; };
+    framePaths_.clear();
+    for (int f = 1; f <= frameCount_; ++f)
+        framePaths_.push_back(spritePath(character_.spriteFramePath(stateKey_, f)));
+    stillPath_ = spritePath(character_.spritePath(stateKey_));
+    deepDivePath_ = spritePath(character_.spritePath("deep_dive"));
     // Grows as the look's frames come up (the first round of the clock).
     lookShape_ = {};
+    shapedKeys_.clear();
     resolve();
     look_.set(name, fade && !previousPath_.empty());
     clock_.cancel();
@@ -106,37 +114,36 @@ void SpriteStage::setShown(bool shown)
 
 void SpriteStage::resolve()
 {
-    // The frame, else the look's still, else the deep-dive still; a file is looked at
-    // on disk at most as often as the store allows, not at every tick.
-    std::string relative;
+    // The frame, else the look's still, else the deep-dive still. Paths are made once per
+    // look; a file is looked at on disk at most as often as the store allows.
+    const SpritePath* shown = nullptr;
     std::optional<ImageFileKey> key;
-    auto tryPath = [&](const std::string& candidate) {
+    auto tryPath = [&](const SpritePath& candidate) {
         if (key)
             return;
-        key = images_.keyFor(filePath(candidate));
-        relative = candidate;
+        key = images_.keyFor(candidate.file);
+        shown = &candidate;
     };
-    if (frameCount_ > 1)
-        tryPath(character_.spriteFramePath(stateKey_, frame_ + 1));
-    tryPath(character_.spritePath(stateKey_));
-    if (!key)
-        relative = character_.spritePath("deep_dive"), key = images_.keyFor(filePath(relative));
-    shownRelative_ = relative;
-    shownKey_ = key ? *key : ImageFileKey{filePath(relative), -1, -1, 0};
+    if (frameCount_ > 1 && static_cast<std::size_t>(frame_) < framePaths_.size())
+        tryPath(framePaths_[static_cast<std::size_t>(frame_)]);
+    tryPath(stillPath_);
+    tryPath(deepDivePath_);
+    shownRelative_ = shown->relative;
+    shownKey_ = key ? *key : ImageFileKey{shown->file, -1, -1, 0};
+    if (std::find(shapedKeys_.begin(), shapedKeys_.end(), shownKey_) != shapedKeys_.end())
+        return;
+    shapedKeys_.push_back(shownKey_);
     // A missing file shows the placeholder in the middle of the square.
-    lookShape_ |= key ? opaqueShape(shownKey_.path) : QRegion(50, 50, kSide - 100, kSide - 100);
+    lookShape_ |= key ? opaqueShape(*key) : QRegion(50, 50, kSide - 100, kSide - 100);
 }
 
-QRegion SpriteStage::opaqueShape(const std::string& path)
+QRegion SpriteStage::opaqueShape(const ImageFileKey& key)
 {
-    const std::optional<ImageFileKey> key = images_.keyFor(path);
-    if (!key)
-        return {};
-    const std::string name = keyText(*key);
+    const std::string name = keyText(key);
     if (auto it = shapes_.find(name); it != shapes_.end())
         return it->second;
     // One span per row of source pixels, from its first to its last visible pixel.
-    const QImage image = images_.image(path).convertToFormat(QImage::Format_ARGB32);
+    const QImage image = images_.image(key.path).convertToFormat(QImage::Format_ARGB32);
     QRegion shape;
     if (!image.isNull()) {
         const double scale = kSide / std::max(image.width(), image.height());
@@ -231,7 +238,14 @@ QRectF SpriteStage::changedArea(const ImageFileKey& from, const ImageFileKey& to
 
 QImage SpriteStage::art(const std::string& path, const char* which, qreal dpr) const
 {
-    const QString variant = QLatin1String(which) + QLatin1Char('@') + QString::number(dpr);
+    // Named once per ratio: this runs on every paint.
+    if (dpr != variantsDpr_) {
+        variantsDpr_ = dpr;
+        variants_.clear();
+    }
+    QString& variant = variants_[which];
+    if (variant.isEmpty())
+        variant = QLatin1String(which) + QLatin1Char('@') + QString::number(dpr);
     const std::string w = which;
     return images_.derived(path, variant, [&](const QImage& source) {
         const QImage sprite = fitted(source, dpr);

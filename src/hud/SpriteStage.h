@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 class QPainter;
 
@@ -78,7 +79,7 @@ private:
     void runClock();
     void tick();
     QRectF changedArea(const ImageFileKey& from, const ImageFileKey& to);
-    QRegion opaqueShape(const std::string& path);
+    QRegion opaqueShape(const ImageFileKey& key);
     QImage art(const std::string& path, const char* which, qreal dpr) const;
     void paintOne(QPainter& p, const std::string& path, const QRectF& rect, double opacity, double redGlow) const;
 
@@ -91,6 +92,14 @@ private:
     int frame_{0};
     int frameCount_{0};
     bool shown_{false};
+    struct SpritePath {
+        std::string relative; // as CharacterID gives it
+        std::string file;
+    };
+    std::vector<SpritePath> framePaths_;
+    SpritePath stillPath_;
+    SpritePath deepDivePath_;
+    std::vector<ImageFileKey> shapedKeys_; // files whose shape is in lookShape_
     std::string shownRelative_;
     ImageFileKey shownKey_;
     std::string previousPath_;
@@ -101,6 +110,8 @@ private:
     // it has pixels; in the square's points.
     std::unordered_map<std::string, QRectF> boxes_;
     std::unordered_map<std::string, QRegion> shapes_;
+    mutable qreal variantsDpr_{0};
+    mutable std::unordered_map<std::string, QString> variants_;
     // Last, so it is cancelled before anything its runs touch goes.
     ScopedTask clock_;
 };

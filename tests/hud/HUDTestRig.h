@@ -46,7 +46,7 @@ struct HUDRig {
     std::unique_ptr<AppLanguage> language;
     std::unique_ptr<HUDSettings> settings;
     std::unique_ptr<DiveEngine> engine;
-    // Sprite images, looked at on disk again after half a second of the rig's clock.
+    // Sprite images, looked at on disk again after a second of the rig's clock.
     ImageStore images{ImageStore::Limits{}, [this] {
                           return std::chrono::duration<double>(clock.now().time_since_epoch()).count();
                       }};

@@ -39,7 +39,7 @@ public:
         std::size_t files{48};   // decoded files, with what was made from each
         std::size_t derived{96}; // pictures made from files, over all files
         std::size_t named{128};  // pictures kept by name
-        double recheckAfter{0.5};
+        double recheckAfter{1.0};
     };
 
     ImageStore();
