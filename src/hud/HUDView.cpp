@@ -26,28 +26,13 @@ namespace plovane {
 
 namespace {
 
-constexpr double kRootWidth = 350.0;
-constexpr double kSpriteSide = SpriteStage::kSide;
-const QPointF kSpriteBlockOffset{28.0, 10.0};
-constexpr double kPanelTop = 70.0;
-constexpr double kPanelTrailing = 28.0;
 constexpr double kSpriteZoom = 1.12;
-constexpr double kColumnLeading = 20.0;
-constexpr double kColumnSpacing = 3.0;
-constexpr double kBatteryFont = 11.0;
-constexpr double kCompactFont = 9.5;
 constexpr double kWelcomeDelay = 1.2;
 
 // Decorative loops (the critical blink) need no more frames than this.
 constexpr double kLoopFrameRate = 30.0;
 
 double lerp(double a, double b, double t) { return a + (b - a) * t; }
-
-QColor tintColor(const hud::Tint& t) { return hud::color(t); }
-
-QFont batteryFont() { return hud::systemFont(kBatteryFont, QFont::Bold); }
-QFont compactFont() { return hud::systemFont(kCompactFont, QFont::DemiBold); }
-
 } // namespace
 
 HUDView::HUDView(DiveEngine& engine, QWidget* parent) : HUDView(engine, Environment{}, parent) {}
@@ -65,22 +50,26 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       spriteZoom_(driver_, 1.0,
                   [this] {
                       updateWindowMask();
-                      update(spriteRect_.adjusted(-30, -30, 30, 30).toAlignedRect());
+                      update(layout_.sprite.adjusted(-30, -30, 30, 30).toAlignedRect());
                   }),
       pulse_(driver_, 0.0, [this] { update(); }),
-      fillWidth_(driver_, hud::kBarWidth, [this] { update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect()); }),
-      fillColor_(driver_, QColor(), Animation::easeInOut(0.6), [this] { update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect()); }),
-      barVisible_(driver_, 1.0, [this] { updateWindowMask(); update(); }),
-      batteryPresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
+      health_(driver_,
+              [this](bool reshaped) {
+                  if (reshaped)
+                      updateWindowMask();
+                  update((reshaped ? healthBarRect().united(batterySymbolRect()) : healthBarRect())
+                             .adjusted(-2, -2, 2, 2)
+                             .toAlignedRect());
+              }),
       knockPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       musicPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       welcomePresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
-      compactAdvice_(driver_, QString(), Animation::easeInOut(0.5).atFrameRate(30),
-                     [this] { update(compactLabelRect_.adjusted(-6, -12, 6, 6).toAlignedRect()); }),
+      compactLabel_(driver_, env.images ? *env.images : ImageStore::shared(),
+                    [this] { update(layout_.compactLabel.adjusted(-6, -12, 6, 6).toAlignedRect()); }),
       sprite_(scheduler_, driver_, env.images ? *env.images : ImageStore::shared(),
               [this](const QRectF& area) { spriteChanged(area); }),
       menu_(std::move(env.menuActions)),
-      dataPanel_(driver_, [this] { update(cardRect_.adjusted(-2, -2, 2, 2).toAlignedRect()); })
+      dataPanel_(driver_, [this] { update(layout_.card.adjusted(-2, -2, 2, 2).toAlignedRect()); })
 {
     if (env.animationTime)
         driver_.setTimeSource(env.animationTime);
@@ -89,8 +78,8 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
 
-    knockBadge_ = makeKnockBadgeView(driver_, [this] { update(knockRect_.adjusted(-4, -6, 4, 6).toAlignedRect()); });
-    musicBadge_ = makeMusicBadgeView(driver_, [this] { update(musicRect_.adjusted(-4, -6, 4, 6).toAlignedRect()); });
+    knockBadge_ = makeKnockBadgeView(driver_, [this] { update(layout_.knockBadge.adjusted(-4, -6, 4, 6).toAlignedRect()); });
+    musicBadge_ = makeMusicBadgeView(driver_, [this] { update(layout_.musicBadge.adjusted(-4, -6, 4, 6).toAlignedRect()); });
 
     overlay_ = new RightClickOverlay(this);
     overlay_->onLeftClick = [this] { engine_.triggerManualSurface(); };
@@ -111,10 +100,7 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     last_.spriteKey = std::string(hud::floatingStateKey(last_.state));
     last_.character = hudSettings_.characterID.get().rawValue();
     panelPresence_.set(last_.compact ? 0.0 : 1.0);
-    fillWidth_.set(hud::healthBarFillWidth(last_.o2));
-    fillColor_.set(tintColor(hud::healthBarFill(last_.state, last_.o2)), false);
-    barVisible_.set(hud::showSpriteHealthBar(last_.state, last_.o2) ? 1.0 : 0.0);
-    batteryPresence_.set(last_.state == DiveState::critical ? 1.0 : 0.0);
+    health_.show(last_.state, last_.o2, false);
     if (last_.knock) {
         knockPresence_.set(1.0);
         knockBadge_->appear();
@@ -123,7 +109,7 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
         musicPresence_.set(1.0);
         musicBadge_->appear();
     }
-    compactAdvice_.set(hud::qs(engine_.adviceText.get()), false);
+    compactLabel_.setText(hud::qs(engine_.adviceText.get()), false);
     updateSpriteLook(false);
     opacity_.set(viewOpacity());
     updateContent();
@@ -147,8 +133,8 @@ void HUDView::spriteChanged(const QRectF& area)
 {
     // Room for the shadow or glow that follows what changed, scaled with the pet's zoom.
     const double zoom = spriteZoom_.value();
-    const QPointF c = spriteRect_.center();
-    const QRectF changed = area.translated(spriteRect_.topLeft());
+    const QPointF c = layout_.sprite.center();
+    const QRectF changed = area.translated(layout_.sprite.topLeft());
     const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
     update(zoomed.adjusted(-24, -24, 24, 24).toAlignedRect());
     // A new look may take another part of the square.
@@ -195,18 +181,7 @@ void HUDView::refreshNow()
     updateSpriteLook(true);
     sprite_.recheck();
 
-    if (now.o2 != before.o2) {
-        // The gauge moves a tenth at a time while draining: a twentieth of a point, which
-        // no one can see glide. Only steps of a point or more are animated.
-        const double width = hud::healthBarFillWidth(now.o2);
-        if (std::abs(width - fillWidth_.target()) >= 1.0 || fillWidth_.isAnimating())
-            fillWidth_.animateTo(width, Animation::easeInOut(0.6));
-        else
-            fillWidth_.set(width);
-    }
-    fillColor_.set(tintColor(hud::healthBarFill(now.state, now.o2)));
-    barVisible_.animateTo(hud::showSpriteHealthBar(now.state, now.o2) ? 1.0 : 0.0, Animation::easeInOut(0.5));
-    batteryPresence_.animateTo(now.state == DiveState::critical ? 1.0 : 0.0, Animation::easeInOut(0.3));
+    health_.show(now.state, now.o2, true);
 
     if (now.compact != before.compact)
         panelPresence_.animateTo(now.compact ? 0.0 : 1.0, Animation::spring(0.4, 0.85));
@@ -225,7 +200,7 @@ void HUDView::refreshNow()
             musicBadge_->disappear();
     }
     // The label is only seen in compact mode; elsewhere a new tip just replaces the old.
-    compactAdvice_.set(hud::qs(engine_.adviceText.get()), !showDataPanel() || panelPresence_.isAnimating());
+    compactLabel_.setText(hud::qs(engine_.adviceText.get()), !showDataPanel() || panelPresence_.isAnimating());
     updateOpacityTarget();
     updateContent();
     relayout();
@@ -237,13 +212,13 @@ void HUDView::refreshNow()
                           hud::lowO2PulseEnabled(now.o2) == hud::lowO2PulseEnabled(before.o2) &&
                           hud::showSpriteHealthBar(now.state, now.o2) ==
                               hud::showSpriteHealthBar(before.state, before.o2);
-    if (sameLook && !compactAdvice_.isFading()) {
+    if (sameLook && !compactLabel_.isFading()) {
         if (now.o2 != before.o2)
             update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect());
         if (panelChange_ == DataPanelView::Change::metrics && showDataPanel())
-            update(dataPanel_.metricsRect().translated(cardRect_.topLeft()).toAlignedRect());
+            update(dataPanel_.metricsRect().translated(layout_.card.topLeft()).toAlignedRect());
         else if (panelChange_ == DataPanelView::Change::card)
-            update(cardRect_.united(compactLabelRect_).adjusted(-2, -2, 2, 2).toAlignedRect());
+            update(layout_.card.united(layout_.compactLabel).adjusted(-2, -2, 2, 2).toAlignedRect());
     } else {
         update();
     }
@@ -324,48 +299,18 @@ void HUDView::updateContent()
     c.advice = hud::qs(engine_.adviceText.get());
     c.showActionButton = state == DiveState::critical || state == DiveState::resting;
     c.actionButton = hud::stateActionButton(state, lang);
-    panelChange_ = dataPanel_.setContent(c, kRootWidth - kPanelTrailing);
+    panelChange_ = dataPanel_.setContent(c, HUDLayout::kCardWidth);
 
     welcome_.setContent(hud::qs(hud::welcomeMessage(lang, hudSettings_.sessionMinutes.get())),
-                        hud::qs(hud::welcomeButtonTitle(lang)), kRootWidth - 4.0);
+                        hud::qs(hud::welcomeButtonTitle(lang)), HUDLayout::kWelcomeWidth);
 }
 
 void HUDView::relayout()
 {
-    const double p = panelPresence_.value();
-    const QSizeF card = dataPanel_.size();
-    const double expandedHeight = std::max(kSpriteSide, kPanelTop + card.height());
-    const double contentHeight = lerp(kSpriteSide, expandedHeight, p);
-    // Laid from the panel's leading edge; the pet overhangs the layout width on the right.
-    const double x0 = 0.0;
-    const double y0 = (height() - contentHeight) / 2.0;
-    rootRect_ = QRectF(x0, y0, kRootWidth, contentHeight);
-
-    const double blockX = x0 + (kRootWidth - kSpriteSide) * p;
-    spriteRect_ = QRectF(QPointF(blockX, y0) + kSpriteBlockOffset, QSizeF(kSpriteSide, kSpriteSide));
-    cardRect_ = QRectF(QPointF(x0, y0 + kPanelTop), card);
-
-    if (compactText_.lines.isEmpty() || compactTextFor_ != compactAdvice_.current()) {
-        compactText_ = hud::wrapText(compactAdvice_.current(), compactFont(), kSpriteSide - 20.0, 2);
-        compactTextFor_ = compactAdvice_.current();
-    }
-    const QSizeF labelSize(compactText_.width + 20.0, compactText_.height() + 10.0);
-    compactLabelRect_ = QRectF(QPointF(spriteRect_.center().x() - 20.0 - labelSize.width() / 2,
-                                       spriteRect_.bottom() - 10.0 - labelSize.height()),
-                               labelSize);
-
-    const double right = x0 + kRootWidth - 32.0;
-    const double top = y0 + 8.0;
-    const QSizeF ks = knockBadge_->size();
-    const QSizeF ms = musicBadge_->size();
-    knockRect_ = QRectF(QPointF(right - ks.width(), top), ks);
-    const double knockShare = std::clamp(knockPresence_.value(), 0.0, 1.0);
-    musicRect_ = QRectF(QPointF(right - ms.width(), top + knockShare * (ks.height() + 4.0)), ms);
-
-    welcomeRect_ = QRectF(QPointF(x0 + 4.0, y0 + 18.0), welcome_.size());
-
+    layout_ = HUDLayout::compute({QSizeF(size()), panelPresence_.value(), dataPanel_.size(), compactLabel_.size(),
+                                  knockBadge_->size(), musicBadge_->size(), knockPresence_.value(), welcome_.size()});
     if (overlay_)
-        overlay_->setGeometry(spriteRect_.toAlignedRect());
+        overlay_->setGeometry(layout_.sprite.toAlignedRect());
     updateWindowMask();
 }
 
@@ -379,21 +324,21 @@ QRegion HUDView::interactiveRegion() const
     const int halo = hud::lowO2PulseEnabled(engine_.o2.get()) ? 20 : 8;
     for (const QRect& row : petShape())
         region += row.adjusted(-halo, -halo, halo, halo + 6);
-    if (barVisible_.value() > 0.001)
+    if (health_.barShown())
         region += grow(healthBarRect(), 2);
-    if (batteryPresence_.value() > 0.001)
+    if (health_.batteryShown())
         region += grow(batterySymbolRect(), 1);
     const double panel = panelPresence_.value();
     if (panel > 0.001)
-        region += cardRect_.adjusted(-2, -2 - 8.0 * (1.0 - panel), 2, 2).toAlignedRect();
+        region += layout_.card.adjusted(-2, -2 - 8.0 * (1.0 - panel), 2, 2).toAlignedRect();
     if (panel < 0.999)
-        region += compactLabelRect_.adjusted(-4, -4 - 6.0, 4, 6).toAlignedRect();
+        region += layout_.compactLabel.adjusted(-4, -4 - 6.0, 4, 6).toAlignedRect();
     if (knockPresence_.value() > 0.001)
-        region += grow(knockRect_, 8);
+        region += grow(layout_.knockBadge, 8);
     if (musicPresence_.value() > 0.001)
-        region += grow(musicRect_, 8);
+        region += grow(layout_.musicBadge, 8);
     if (welcomePresence_.value() > 0.001)
-        region += grow(welcomeRect_, 14);
+        region += grow(layout_.welcome, 14);
     return region & rect();
 }
 
@@ -403,7 +348,7 @@ void HUDView::updateWindowMask()
     // pointer too, so the pet's click catcher leaves its area alone.
     if (overlay_) {
         const QRect bubble = welcomePresence_.value() > 0.001 || showWelcomeBubble_
-                                 ? welcomeRect_.toAlignedRect().translated(-overlay_->pos())
+                                 ? layout_.welcome.toAlignedRect().translated(-overlay_->pos())
                                  : QRect();
         const QRegion reach = QRegion(overlay_->rect()) - bubble;
         if (reach != overlay_->mask())
@@ -419,52 +364,40 @@ void HUDView::updateWindowMask()
     top->setMask(region);
 }
 
-QRectF HUDView::batterySymbolRect() const
-{
-    // Measured once: the column is laid out on every frame of the bar's glide.
-    static const double h = std::ceil(QFontMetricsF(batteryFont()).height());
-    return {spriteRect_.left() + kColumnLeading, spriteRect_.top(), 22.0, h};
-}
+QRectF HUDView::batterySymbolRect() const { return health_.batteryRect().translated(layout_.sprite.topLeft()); }
 
-QRectF HUDView::healthBarRect() const
-{
-    const double presence = std::clamp(batteryPresence_.value(), 0.0, 1.0);
-    const QRectF battery = batterySymbolRect();
-    // Off the critical state the column sits one point lower.
-    const double top = spriteRect_.top() + (1.0 - presence) * 1.0 + presence * (battery.height() + kColumnSpacing);
-    return {spriteRect_.left() + kColumnLeading, top, hud::kBarWidth, hud::kBarHeight};
-}
+QRectF HUDView::healthBarRect() const { return health_.barRect().translated(layout_.sprite.topLeft()); }
 
 QRectF HUDView::welcomeButtonRect() const
 {
     if (!showWelcomeBubble_)
         return {};
-    return welcome_.buttonRect().translated(welcomeRect_.topLeft());
+    return welcome_.buttonRect().translated(layout_.welcome.topLeft());
 }
 
 QRectF HUDView::actionButtonRect() const
 {
     if (!showDataPanel() || dataPanel_.actionButtonRect().isEmpty())
         return {};
-    return dataPanel_.actionButtonRect().translated(cardRect_.topLeft());
+    return dataPanel_.actionButtonRect().translated(layout_.card.topLeft());
 }
 
 QRectF HUDView::adviceTextRect() const
 {
     if (!showDataPanel())
         return {};
-    return dataPanel_.adviceTextRect().translated(cardRect_.topLeft());
+    return dataPanel_.adviceTextRect().translated(layout_.card.topLeft());
 }
 
 QRegion HUDView::petShape() const
 {
     // The stage's shape, zoomed about the square's centre.
-    const QPointF c = spriteRect_.center();
+    const QPointF c = layout_.sprite.center();
     const double zoom = spriteZoom_.value();
     QTransform t;
     t.translate(c.x(), c.y());
     t.scale(zoom, zoom);
-    t.translate(-c.x() + spriteRect_.left(), -c.y() + spriteRect_.top());
+    t.translate(-c.x() + layout_.sprite.left(), -c.y() + layout_.sprite.top());
     return t.map(sprite_.drawnShape());
 }
 
@@ -552,26 +485,26 @@ void HUDView::paintArea(QPainter& p, const QRect& area) const
     };
     p.setOpacity(std::clamp(opacity_.value(), 0.0, 1.0));
     const double panel = panelPresence_.value();
-    if (panel > 0.001 && touches(cardRect_, 12.0)) {
+    if (panel > 0.001 && touches(layout_.card, 12.0)) {
         const double base = p.opacity();
         p.save();
         if (panel < 1.0) {
             // Enters and leaves fading, growing from 95 % at its top centre, dropping 8 points.
-            const QPointF anchor(cardRect_.center().x(), cardRect_.top());
+            const QPointF anchor(layout_.card.center().x(), layout_.card.top());
             const double scale = 0.95 + 0.05 * panel;
             p.translate(anchor + QPointF(0.0, -8.0 * (1.0 - panel)));
             p.scale(scale, scale);
             p.translate(-anchor);
             p.setOpacity(base * std::clamp(panel, 0.0, 1.0));
         }
-        dataPanel_.paint(p, cardRect_.topLeft());
+        dataPanel_.paint(p, layout_.card.topLeft());
         p.restore();
     }
-    if (touches(spriteRect_, 40.0) || touches(compactLabelRect_, 10.0))
+    if (touches(layout_.sprite, 40.0) || touches(layout_.compactLabel, 10.0))
         paintSpriteBlock(p);
-    if (touches(knockRect_, 10.0) || touches(musicRect_, 10.0))
+    if (touches(layout_.knockBadge, 10.0) || touches(layout_.musicBadge, 10.0))
         paintBadges(p);
-    if (touches(welcomeRect_, 20.0))
+    if (touches(layout_.welcome, 20.0))
         paintWelcome(p);
 }
 
@@ -579,108 +512,21 @@ void HUDView::paintSpriteBlock(QPainter& p) const
 {
     p.save();
     if (const double zoom = spriteZoom_.value(); zoom != 1.0) {
-        p.translate(spriteRect_.center());
+        p.translate(layout_.sprite.center());
         p.scale(zoom, zoom);
-        p.translate(-spriteRect_.center());
+        p.translate(-layout_.sprite.center());
     }
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     double glow = 0.0;
     if (hud::lowO2PulseEnabled(engine_.o2.get()))
         glow = criticalPulse_ ? lerp(0.25, 0.85, pulse_.value()) : 0.25;
-    sprite_.paint(p, spriteRect_, glow);
+    sprite_.paint(p, layout_.sprite, glow);
     p.restore();
 
-    paintHealthColumn(p);
-    paintCompactLabel(p);
-}
-
-void HUDView::paintHealthColumn(QPainter& p) const
-{
-    const double base = p.opacity();
     const bool critical = engine_.state.get() == DiveState::critical;
     const double blink = critical && criticalPulse_ ? lerp(0.25, 1.0, pulse_.value()) : (critical ? 0.25 : 1.0);
-
-    const double battery = std::clamp(batteryPresence_.value(), 0.0, 1.0);
-    if (battery > 0.001) {
-        p.setOpacity(base * battery * blink);
-        SymbolImage::paint(p, QStringLiteral("battery.0percent"), batterySymbolRect(), hud::color(hud::Hue::red));
-        p.setOpacity(base);
-    }
-
-    const double visible = std::clamp(barVisible_.value(), 0.0, 1.0);
-    if (visible <= 0.001)
-        return;
-    p.setOpacity(base * visible);
-    const QColor fill = hud::mix(fillColor_.previous().isValid() ? fillColor_.previous() : fillColor_.current(),
-                                 fillColor_.current(), fillColor_.progress());
-    const hud::SpriteHealthBarLook look{fillWidth_.value(), fill, critical ? blink : 1.0};
-    // A still bar is one small image; a gliding or blinking one is drawn afresh.
-    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    const QString key = QString::number(look.fillWidth, 'f', 2) + fill.name(QColor::HexArgb) +
-                        QString::number(look.fillOpacity, 'f', 3) + QLatin1Char('@') + QString::number(dpr);
-    if (key != barKey_) {
-        barImage_ = hud::makeLayer(QSizeF(hud::kBarWidth + 2, hud::kBarHeight + 2), dpr);
-        QPainter bp(&barImage_);
-        hud::paintSpriteHealthBar(bp, QPointF(1, 1), look);
-        bp.end();
-        barKey_ = key;
-    }
-    p.drawImage(healthBarRect().topLeft() - QPointF(1, 1), barImage_);
-    p.setOpacity(base);
-}
-
-void HUDView::paintCompactLabel(QPainter& p) const
-{
-    const double presence = std::clamp(1.0 - panelPresence_.value(), 0.0, 1.0);
-    if (presence <= 0.001)
-        return;
-    const double base = p.opacity();
-    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    const QRectF r = compactLabelRect_;
-    const QString size = QString::number(r.width()) + QLatin1Char('x') + QString::number(r.height()) +
-                         QLatin1Char('@') + QString::number(dpr);
-    // The pill and each text are kept as images: the pet's frames repaint over them.
-    constexpr double kShade = 3.0;
-    const QImage pill = sprite_.images().named(QStringLiteral("compact-pill ") + size, [&] {
-        QImage layer = hud::makeLayer(r.size() + QSizeF(2 * kShade, 2 * kShade + 2), dpr);
-        hud::paintInBands(layer, [&](QPainter& lp) {
-            lp.setRenderHint(QPainter::Antialiasing, true);
-            const QRectF at(QPointF(kShade, kShade), r.size());
-            // A soft shadow under a frosted dark pill.
-            lp.setPen(Qt::NoPen);
-            for (int i = 3; i >= 1; --i) {
-                lp.setBrush(QColor(0, 0, 0, 18));
-                lp.drawRoundedRect(at.translated(0, 2).adjusted(-i, -i + 1, i, i), 8 + i, 8 + i);
-            }
-            lp.setBrush(hud::ultraThinMaterial(0.55));
-            lp.drawRoundedRect(at, 8, 8);
-            lp.setBrush(Qt::NoBrush);
-            lp.setPen(QPen(hud::color(hud::Hue::white, 0.1), 0.5));
-            lp.drawRoundedRect(at, 8, 8);
-        });
-        return layer;
-    });
-    const QPointF at = r.topLeft() + QPointF(0.0, -6.0 * (1.0 - presence));
-    p.setOpacity(base * presence);
-    p.drawImage(at - QPointF(kShade, kShade), pill);
-    compactAdvice_.paint([&](const QString& text, double opacity) {
-        if (text.isEmpty() || opacity <= 0.0)
-            return;
-        const QImage lines = sprite_.images().named(QStringLiteral("compact-text ") + size + QLatin1Char(' ') + text, [&] {
-            const hud::WrappedText wrapped = text == compactAdvice_.current()
-                                                 ? compactText_
-                                                 : hud::wrapText(text, compactFont(), kSpriteSide - 20.0, 2);
-            QImage layer = hud::makeLayer(QSizeF(r.width() - 20.0, std::max(1.0, wrapped.height())), dpr);
-            QPainter lp(&layer);
-            lp.setRenderHint(QPainter::TextAntialiasing, true);
-            lp.setPen(hud::color(hud::Hue::white, 0.85));
-            hud::paintWrapped(lp, wrapped, compactFont(), QPointF(0, 0), r.width() - 20.0, Qt::AlignHCenter);
-            return layer;
-        });
-        p.setOpacity(base * presence * opacity);
-        p.drawImage(at + QPointF(10.0, 5.0), lines);
-    });
-    p.setOpacity(base);
+    health_.paint(p, layout_.sprite.topLeft(), critical, blink);
+    compactLabel_.paint(p, layout_.compactLabel, std::clamp(1.0 - panelPresence_.value(), 0.0, 1.0));
 }
 
 void HUDView::paintBadges(QPainter& p) const
@@ -699,8 +545,8 @@ void HUDView::paintBadges(QPainter& p) const
         view.paint(p, rect.topLeft());
         p.restore();
     };
-    badge(*knockBadge_, knockRect_, knockPresence_.value());
-    badge(*musicBadge_, musicRect_, musicPresence_.value());
+    badge(*knockBadge_, layout_.knockBadge, knockPresence_.value());
+    badge(*musicBadge_, layout_.musicBadge, musicPresence_.value());
 }
 
 void HUDView::paintWelcome(QPainter& p) const
@@ -711,13 +557,13 @@ void HUDView::paintWelcome(QPainter& p) const
     const double base = p.opacity();
     p.save();
     // Grows out of its tail: scaled from 85 % about the trailing edge.
-    const QPointF anchor(welcomeRect_.right(), welcomeRect_.center().y());
+    const QPointF anchor(layout_.welcome.right(), layout_.welcome.center().y());
     const double scale = 0.85 + 0.15 * presence;
     p.translate(anchor);
     p.scale(scale, scale);
     p.translate(-anchor);
     p.setOpacity(base * std::clamp(presence, 0.0, 1.0));
-    welcome_.paint(p, welcomeRect_.topLeft());
+    welcome_.paint(p, layout_.welcome.topLeft());
     p.restore();
 }
 

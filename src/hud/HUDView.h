@@ -1,10 +1,13 @@
 #pragma once
 
 #include "hud/BadgeView.h"
+#include "hud/CompactAdviceLabel.h"
 #include "hud/CrossFade.h"
 #include "hud/DataPanelView.h"
 #include "hud/HUDContextMenu.h"
+#include "hud/HUDLayout.h"
 #include "hud/HUDMenuActions.h"
+#include "hud/HealthColumn.h"
 #include "hud/HUDStyle.h"
 #include "hud/RightClickOverlay.h"
 #include "hud/SpriteStage.h"
@@ -86,15 +89,15 @@ public:
     AnimationDriver& animationDriver() { return driver_; }
 
     // Geometry of the painted parts in view coordinates, as last laid out.
-    QRectF spriteFrameRect() const { return spriteRect_; }
+    QRectF spriteFrameRect() const { return layout_.sprite; }
     QRectF healthBarRect() const;
     QRectF batterySymbolRect() const;
-    bool batterySymbolShown() const { return batteryPresence_.value() > 0.001; }
-    QRectF dataPanelRect() const { return cardRect_; }
-    QRectF compactLabelRect() const { return compactLabelRect_; }
-    QRectF knockBadgeRect() const { return knockRect_; }
-    QRectF musicBadgeRect() const { return musicRect_; }
-    QRectF welcomeBubbleRect() const { return welcomeRect_; }
+    bool batterySymbolShown() const { return health_.batteryShown(); }
+    QRectF dataPanelRect() const { return layout_.card; }
+    QRectF compactLabelRect() const { return layout_.compactLabel; }
+    QRectF knockBadgeRect() const { return layout_.knockBadge; }
+    QRectF musicBadgeRect() const { return layout_.musicBadge; }
+    QRectF welcomeBubbleRect() const { return layout_.welcome; }
     QRectF welcomeButtonRect() const;
     QRectF actionButtonRect() const;
     // Where the data panel's advice text is drawn, or empty in compact mode.
@@ -146,8 +149,6 @@ private:
 
     void paintArea(QPainter& p, const QRect& area) const;
     void paintSpriteBlock(QPainter& p) const;
-    void paintHealthColumn(QPainter& p) const;
-    void paintCompactLabel(QPainter& p) const;
     void paintBadges(QPainter& p) const;
     void paintWelcome(QPainter& p) const;
 
@@ -173,18 +174,13 @@ private:
     AnimatedValue panelPresence_;
     AnimatedValue spriteZoom_;
     AnimatedValue pulse_;
-    AnimatedValue fillWidth_;
-    CrossFade<QColor> fillColor_;
-    AnimatedValue barVisible_;
-    AnimatedValue batteryPresence_;
+    HealthColumn health_;
     AnimatedValue knockPresence_;
     AnimatedValue musicPresence_;
     AnimatedValue welcomePresence_;
-    CrossFade<QString> compactAdvice_;
+    CompactAdviceLabel compactLabel_;
     SpriteStage sprite_;
     HUDContextMenu menu_;
-    mutable QImage barImage_;
-    mutable QString barKey_;
 
     std::unique_ptr<BadgeView> knockBadge_;
     std::unique_ptr<BadgeView> musicBadge_;
@@ -193,15 +189,7 @@ private:
     QPointer<RightClickOverlay> overlay_;
 
     // Layout, in view coordinates.
-    QRectF rootRect_;
-    QRectF spriteRect_;
-    QRectF cardRect_;
-    QRectF compactLabelRect_;
-    QRectF knockRect_;
-    QRectF musicRect_;
-    QRectF welcomeRect_;
-    hud::WrappedText compactText_;
-    QString compactTextFor_;
+    HUDLayout layout_;
     DataPanelView::Change panelChange_{DataPanelView::Change::card};
     QRegion appliedMask_;
     // Last, so it is cancelled before anything it touches goes.
