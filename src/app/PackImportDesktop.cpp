@@ -1,5 +1,8 @@
 #include "app/PackImportDesktop.h"
 
+#include "settings/AppLanguage.h"
+#include "settings/Strings.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -68,7 +71,8 @@ void QtPackImportDesktop::showAlert(bool success, const std::string& title, cons
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(kAlertMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
                       grid->rowCount(), 0, 1, grid->columnCount());
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    const QString okTitle = qs(Strings::packAlertOK(AppLanguage::shared().language));
+    QPushButton* ok = box.addButton(okTitle, QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     takeFocusWhenShown(&box);

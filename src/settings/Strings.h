@@ -81,6 +81,7 @@ std::vector<std::string> generalTriviaPool(Language lang);
 
 // The rest switch: back to work while resting, else into a break.
 std::string hudMenuSurface(DiveState state, Language lang);
+// Also the drain settings window's title.
 std::string hudMenuDrainSettings(Language lang);
 std::string hudMenuOverload(bool chaosEnabled, Language lang);
 // Also the status menu's compact and knock-hint rows.
@@ -96,6 +97,98 @@ std::string welcomeButton(Language lang);
 // The data panel's button: "Work" while resting, "Rest" otherwise.
 std::string actionButtonWork(Language lang);
 std::string actionButtonRest(Language lang);
+
+// ---- Status menu rows and the character submenu (StringsStatusMenu.cpp) ----
+// The compact and knock-hint rows are menuCompactMode and menuKnockHint above; the
+// target submenu's area headers are achillesCategoryTitle.
+
+std::string menuDrainSettings(Language lang);
+// Each switch names what choosing it does: "Disable …" while the feature is on.
+std::string menuAiSensing(bool enabled, Language lang);
+std::string menuScreenIntelligence(bool enabled, Language lang);
+// Greyed lines: the prefix, then the summary.
+std::string menuPermissionsPrefix(Language lang);
+std::string menuIdeStatePrefix(Language lang);
+std::string menuEnableAccessibility(Language lang);
+std::string menuEnableScreenRecording(Language lang);
+std::string menuReconfigure(Language lang);
+std::string menuSwitchCharacter(Language lang);
+std::string menuOpacityTitle(Language lang);
+std::string menuBuiltInCharacters(Language lang);
+std::string menuCustomCharacters(Language lang);
+std::string menuImportPack(Language lang);
+std::string menuOpenCustomFolder(Language lang);
+
+// ---- Character pack import (StringsPackImport.cpp) ----
+
+std::string packChooserTitle(Language lang);
+std::string packAlertTitle(bool success, Language lang);
+// The same in both languages.
+std::string packAlertOK(Language lang);
+// The success message is start, the pack's display name, end.
+std::string packInstalledStart(Language lang);
+std::string packInstalledEnd(Language lang);
+// The same in both languages.
+std::string packUnzipFailed(Language lang);
+std::string packMissingManifest(Language lang);
+// Followed by the missing sprite keys, comma separated.
+std::string packMissingSprites(Language lang);
+// Archives refused before anything is unpacked.
+std::string packRefusedPathOutside(Language lang);
+std::string packRefusedLinkOrSpecialFile(Language lang);
+std::string packRefusedTooLarge(Language lang);
+std::string packRefusedTooManyEntries(Language lang);
+// A failed step: its text, the path, a separator, the system's reason. The texts that
+// open a quotation close it with packQuotedReasonSeparator; the others take packReasonSeparator.
+std::string packCreateFolderFailed(Language lang);
+std::string packStartUnzipFailed(Language lang);
+std::string packReadFolderFailed(Language lang);
+std::string packCopyFailed(Language lang);
+std::string packQuotedReasonSeparator(Language lang);
+std::string packReasonSeparator(Language lang);
+
+// ---- Secondary windows (StringsWindows.cpp) ----
+// The drain settings window's title is hudMenuDrainSettings.
+
+// Daily report.
+std::string dailyReportWindowTitle(Language lang);
+std::string reportTitle(Language lang);
+std::string reportOnline(Language lang);
+std::string reportStateCardTitle(Language lang);
+std::string reportAppsCardTitle(Language lang);
+std::string reportCollectingData(Language lang);
+std::string reportNoData(Language lang);
+// The state's row label, shorter than its HUD headline.
+std::string reportStateLabel(DiveState state, Language lang);
+
+// Drain settings.
+std::string drainFullHPLasts(Language lang);
+std::string drainSurvivalCaption(Language lang);
+// Accessible name of the session slider.
+std::string drainSessionSliderName(Language lang);
+std::string drainGlassBrain(Language lang);
+std::string drainIronWill(Language lang);
+// The rest card's title, also the rest slider's accessible name.
+std::string drainRecoveryTime(Language lang);
+std::string drainRecoveryCaption(Language lang);
+std::string drainDragHint(Language lang);
+// Two lines: what a shorter and a longer session mean.
+std::string drainTradeOff(Language lang);
+
+// First run setup: the window's title is also the view's heading.
+std::string firstRunTitle(Language lang);
+std::string firstRunSubtitle(Language lang);
+std::string firstRunAiTitle(Language lang);
+std::string firstRunAiDescription(Language lang);
+std::string firstRunScreenTitle(Language lang);
+std::string firstRunScreenDescription(Language lang);
+std::string firstRunKnockTitle(Language lang);
+std::string firstRunKnockDescription(Language lang);
+std::string firstRunNotesHeading(Language lang);
+// Three numbered lines.
+std::string firstRunNotes(Language lang);
+std::string firstRunSkip(Language lang);
+std::string firstRunContinue(Language lang);
 
 } // namespace Strings
 

@@ -7,6 +7,7 @@
 #include "settings/AppLanguage.h"
 #include "settings/AppResource.h"
 #include "settings/HUDSettings.h"
+#include "settings/Strings.h"
 #include "windows/ReportFormat.h"
 #include "windows/WindowStyle.h"
 
@@ -33,18 +34,16 @@ constexpr double kContentWidth = kCardWidth - 2 * kCardPadding;
 constexpr double kSpriteSide = 96.0;
 
 struct StateLine {
-    const char* state;
+    DiveState state;
     const char* emoji;
-    const char* en;
-    const char* zh;
     Hue hue;
 };
 
 // Display order, not the order the states are declared in.
 constexpr StateLine kStateLines[] = {
-    {"Flow", "🔥", "Coding", "搬砖中", Hue::orange},     {"Research", "📖", "Research", "调研中", Hue::blue},
-    {"Hovering", "☕️", "Hovering", "摸鱼中", Hue::teal}, {"Resting", "😎", "Resting", "带薪休息", Hue::green},
-    {"Chaos", "🤯", "Chaos", "能量过载", Hue::yellow},   {"Critical", "💀", "Critical", "要碎了", Hue::red},
+    {DiveState::flow, "🔥", Hue::orange},     {DiveState::research, "📖", Hue::blue},
+    {DiveState::hovering, "☕️", Hue::teal},   {DiveState::resting, "😎", Hue::green},
+    {DiveState::chaos, "🤯", Hue::yellow},    {DiveState::critical, "💀", Hue::red},
 };
 
 QColor white(double opacity)
@@ -54,7 +53,9 @@ QColor white(double opacity)
     return c;
 }
 
-QString pick(bool zh, const char* en, const char* cn) { return QString::fromUtf8(zh ? cn : en); }
+Language languageOf(bool zh) { return zh ? Language::zh : Language::en; }
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
 
 QFont tracked(QFont f, double spacing)
 {
@@ -138,8 +139,8 @@ DailyReportView::DailyReportView(DiveEngine& engine, WindowEnvironment env, QWid
 
 DailyReportView::~DailyReportView() { observers_.clear(); }
 
-QString DailyReportView::stateCardTitle(bool zh) { return pick(zh, "⚔️ State Stats", "⚔️ 状态战绩"); }
-QString DailyReportView::appsCardTitle(bool zh) { return pick(zh, "🎮 Top Apps", "🎮 常用应用"); }
+QString DailyReportView::stateCardTitle(bool zh) { return text(Strings::reportStateCardTitle(languageOf(zh))); }
+QString DailyReportView::appsCardTitle(bool zh) { return text(Strings::reportAppsCardTitle(languageOf(zh))); }
 
 DailyReportView::Model DailyReportView::buildModel() const
 {
@@ -151,11 +152,11 @@ DailyReportView::Model DailyReportView::buildModel() const
     m.total = QString::fromStdString(formatDuration(m.totalSeconds));
     const double total = static_cast<double>(std::max(1LL, m.totalSeconds));
     for (const StateLine& line : kStateLines) {
-        const auto it = stats.stateDurations.find(line.state);
+        const auto it = stats.stateDurations.find(std::string(rawValue(line.state)));
         const long long seconds = it == stats.stateDurations.end() ? 0 : it->second;
         if (seconds <= 0)
             continue;
-        StateBarRow row{QString::fromUtf8(line.emoji), pick(m.zh, line.en, line.zh),
+        StateBarRow row{QString::fromUtf8(line.emoji), text(Strings::reportStateLabel(line.state, languageOf(m.zh))),
                         QString::fromStdString(formatDuration(seconds)), static_cast<double>(seconds) / total,
                         systemColor(line.hue, Appearance::dark)};
         m.stateFills.push_back(static_cast<int>(std::lround(StateBarRow::fillWidth(stateBarWidth(), row.ratio))));
@@ -364,7 +365,7 @@ void DailyReportView::paintPage(QPainter& p) const
             p.setFont(captionFont());
             p.setPen(labelColor(Level::secondary, Appearance::dark));
             p.drawText(QRectF(r.left(), t + 8, r.width(), lineHeight(captionFont())), Qt::AlignCenter,
-                       pick(zh, "Collecting data…", "数据收集中…"));
+                       text(Strings::reportCollectingData(languageOf(zh))));
         }
     });
     y += 12;
@@ -373,7 +374,7 @@ void DailyReportView::paintPage(QPainter& p) const
             p.setFont(captionFont());
             p.setPen(labelColor(Level::secondary, Appearance::dark));
             p.drawText(QRectF(r.left(), r.top() + 8, r.width(), lineHeight(captionFont())), Qt::AlignCenter,
-                       pick(zh, "No data yet", "暂无数据"));
+                       text(Strings::reportNoData(languageOf(zh))));
             return;
         }
         double top = r.top();
@@ -439,7 +440,7 @@ void DailyReportView::paintHeader(QPainter& p) const
     p.setFont(titleFont);
     p.setPen(white(0.9));
     p.drawText(QRectF(14, 12, 200, lineHeight(titleFont)), Qt::AlignLeft | Qt::AlignVCenter,
-               pick(zh, "Daily Report", "今日战报"));
+               text(Strings::reportTitle(languageOf(zh))));
     p.setFont(dateFont);
     p.setPen(white(0.55));
     p.drawText(QRectF(14, 12 + lineHeight(titleFont) + 2, 200, lineHeight(dateFont)), Qt::AlignLeft | Qt::AlignVCenter,
@@ -448,7 +449,7 @@ void DailyReportView::paintHeader(QPainter& p) const
     // The total badge, top right.
     const QFont labelFont = systemFont(8, QFont::DemiBold);
     const QFont valueFont = systemFont(13, QFont::Black, Design::rounded);
-    const QString label = pick(zh, "Online", "在线时长");
+    const QString label = text(Strings::reportOnline(languageOf(zh)));
     const double w = std::ceil(std::max(textWidth(labelFont, label), textWidth(valueFont, model_.total))) + 20;
     const double h = lineHeight(labelFont) + 1 + lineHeight(valueFont) + 12;
     const QRectF badge(kWidth - 12 - w, 10, w, h);

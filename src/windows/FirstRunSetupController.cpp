@@ -3,6 +3,7 @@
 #include "sensing/PermissionCenter.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
+#include "settings/Strings.h"
 #include "windows/FirstRunSetupView.h"
 #include "windows/SecondaryWindows.h"
 
@@ -45,9 +46,8 @@ void FirstRunSetupController::show(HUDSettings& settings, PermissionCenter& perm
     auto* view = new FirstRunSetupView(settings.aiIdeSensingEnabled.get(), settings.screenIntelligenceEnabled.get(),
                                        settings.knockHintEnabled.get(), std::move(onConfirm), std::move(onSkip), env_);
     const AppLanguage& language = env_.language ? *env_.language : AppLanguage::shared();
-    const bool zh = language.language.get() == Language::zh;
     auto window = std::make_unique<SecondaryWindow>(
-        zh ? QString::fromUtf8("首次功能配置") : QStringLiteral("First Run Setup"), kFirstRunSetupSize);
+        QString::fromStdString(Strings::firstRunTitle(language.language.get())), kFirstRunSetupSize);
     window->setContent(view);
     window->present();
     // A window the user closed with its close button is let go here.

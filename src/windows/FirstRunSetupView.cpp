@@ -1,6 +1,7 @@
 #include "windows/FirstRunSetupView.h"
 
 #include "settings/AppLanguage.h"
+#include "settings/Strings.h"
 #include "windows/Controls.h"
 #include "windows/WindowStyle.h"
 
@@ -19,29 +20,19 @@ constexpr double kPadding = 20.0;
 constexpr double kSpacing = 18.0;
 constexpr double kDimmed = 0.55;
 
-QString pick(bool zh, const char* en, const char* cn) { return QString::fromUtf8(zh ? cn : en); }
+Language languageOf(bool zh) { return zh ? Language::zh : Language::en; }
+
+// One catalogue text in the window's language.
+QString text(std::string (*entry)(Language), bool zh) { return QString::fromStdString(entry(languageOf(zh))); }
 
 QFont titleFont() { return textFont(TextStyle::title2, QFont::Bold); }
 QFont subtitleFont() { return textFont(TextStyle::subheadline); }
 QFont notesHeadingFont() { return textFont(TextStyle::headline); }
 QFont notesFont() { return textFont(TextStyle::footnote); }
 
-QString subtitle(bool zh)
-{
-    return pick(zh, "Base mode is ready by default. The enhancements below are off by default and can be enabled if you want.",
-                "基础模式默认可用。下面这些增强功能默认关闭，你可以按需开启。");
-}
+QString subtitle(bool zh) { return text(Strings::firstRunSubtitle, zh); }
 
-QString notes(bool zh)
-{
-    return pick(zh,
-                "1. Core features do not depend on these enhancements.\n"
-                "2. You can reopen this setup later from the menu.\n"
-                "3. Disabling enhancements immediately falls back to base mode.",
-                "1. 基础功能不依赖这些增强项。\n"
-                "2. 你后续可在菜单里重新打开本配置页。\n"
-                "3. 关闭增强项后会立即回到基础模式。");
-}
+QString notes(bool zh) { return text(Strings::firstRunNotes, zh); }
 
 } // namespace
 
@@ -118,17 +109,11 @@ void FirstRunSetupView::refreshNow()
 void FirstRunSetupView::applyTexts()
 {
     const bool z = zh();
-    ai_->setTexts(pick(z, "AI IDE Sensing (Beta)", "AI IDE 智能感知（Beta）"),
-                  pick(z, "Detect typing, waiting, and switching states in Cursor / Codex / Terminal. Requires Accessibility.",
-                       "识别你是否在 Cursor / Codex / 终端里输入、等待或切换。需要辅助功能权限。"));
-    screen_->setTexts(pick(z, "Screen Intelligence (Beta)", "屏幕理解（Beta）"),
-                      pick(z, "Reserve the path for future high-level semantic state detection. Requires Screen Recording.",
-                           "为未来的更高语义状态识别预留入口。需要录屏权限。"));
-    knock_->setTexts(pick(z, "Knock Interaction (Experimental)", "敲击互动（实验）"),
-                     pick(z, "Trigger character feedback by tapping the laptop body. Experimental and optional.",
-                          "敲击机身触发角色反馈。实验功能，可随时关闭。"));
-    skip_->setText(pick(z, "Skip for Now", "稍后再说"));
-    continue_->setText(pick(z, "Continue", "开始使用"));
+    ai_->setTexts(text(Strings::firstRunAiTitle, z), text(Strings::firstRunAiDescription, z));
+    screen_->setTexts(text(Strings::firstRunScreenTitle, z), text(Strings::firstRunScreenDescription, z));
+    knock_->setTexts(text(Strings::firstRunKnockTitle, z), text(Strings::firstRunKnockDescription, z));
+    skip_->setText(text(Strings::firstRunSkip, z));
+    continue_->setText(text(Strings::firstRunContinue, z));
 }
 
 namespace {
@@ -227,7 +212,7 @@ void FirstRunSetupView::paintEvent(QPaintEvent*)
     p.setFont(title);
     p.setPen(labelColor(Level::primary, a));
     p.drawText(QRectF(headingRect_.left(), headingRect_.top(), headingRect_.width(), lineHeight(title)),
-               Qt::AlignLeft | Qt::AlignVCenter, pick(z, "First Run Setup", "首次功能配置"));
+               Qt::AlignLeft | Qt::AlignVCenter, text(Strings::firstRunTitle, z));
     paintWrapped(p, headingRect_.adjusted(0, lineHeight(title) + 8, 0, 0), subtitleFont(), subtitle(z),
                  labelColor(Level::secondary, a));
 
@@ -236,7 +221,7 @@ void FirstRunSetupView::paintEvent(QPaintEvent*)
     p.setFont(heading);
     p.setPen(labelColor(Level::primary, a));
     p.drawText(QRectF(notesRect_.left(), top, notesRect_.width(), lineHeight(heading)), Qt::AlignLeft | Qt::AlignVCenter,
-               pick(z, "Notes", "说明"));
+               text(Strings::firstRunNotesHeading, z));
     paintWrapped(p, QRectF(notesRect_.left(), top + lineHeight(heading) + 6, notesRect_.width(), notesRect_.height()),
                  notesFont(), notes(z), labelColor(Level::secondary, a));
 }

@@ -6,6 +6,7 @@
 #include "settings/AppLanguage.h"
 #include "settings/AppResource.h"
 #include "settings/HUDSettings.h"
+#include "settings/Strings.h"
 #include "windows/Controls.h"
 #include "windows/DrainRules.h"
 
@@ -33,7 +34,11 @@ QFont smallFont() { return systemFont(10); }
 QFont emojiFont() { return textFont(TextStyle::title3); }
 QFont restFigureFont() { return systemFont(13, QFont::Bold, Design::rounded); }
 
-QString pick(bool zh, const char* en, const char* cn) { return QString::fromUtf8(zh ? cn : en); }
+// One catalogue text in the view's language.
+QString text(std::string (*entry)(Language), bool zh)
+{
+    return QString::fromStdString(entry(zh ? Language::zh : Language::en));
+}
 
 // Height of the row that holds the survival digits and "min" on one baseline.
 double survivalRowHeight()
@@ -139,8 +144,8 @@ void PFCDrainSettingsView::refreshNow()
     syncSliders();
     if (spriteFor_ != settings_.characterID.get().rawValue())
         loadSprite();
-    sessionSlider_->setAccessibleName(pick(zh(), "Full-HP session duration", "一次满血的持续时间"));
-    restSlider_->setAccessibleName(pick(zh(), "Recovery Time", "回血时长"));
+    sessionSlider_->setAccessibleName(text(Strings::drainSessionSliderName, zh()));
+    restSlider_->setAccessibleName(text(Strings::drainRecoveryTime, zh()));
     relayout();
     update();
 }
@@ -273,9 +278,9 @@ void PFCDrainSettingsView::relayout()
     const double inner = difficultyRect_.left() + kCardPadding;
     const double innerRight = difficultyRect_.right() - kCardPadding;
     const double left = inner + richTextWidth(emojiFont(), QStringLiteral("🧊")) + 10 +
-                        textWidth(caption, pick(z, "Glass Brain", "脆皮前额叶")) + 10;
+                        textWidth(caption, text(Strings::drainGlassBrain, z)) + 10;
     const double right = innerRight - richTextWidth(emojiFont(), QStringLiteral("🪨")) - 10 -
-                         textWidth(caption, pick(z, "Iron Will", "钢铁意志")) - 10;
+                         textWidth(caption, text(Strings::drainIronWill, z)) - 10;
     const double rowTop = difficultyRect_.top() + kCardPadding;
     sessionSlider_->setGeometry(QRectF(left, rowTop + (difficultyRowHeight() - kSliderHeight) / 2, right - left,
                                        kSliderHeight).toAlignedRect());
@@ -340,7 +345,7 @@ void PFCDrainSettingsView::paintSurvival(QPainter& p) const
     double y = r.top();
     p.setFont(caption);
     p.setPen(labelColor(Level::secondary, a));
-    p.drawText(QRectF(r.left(), y, r.width(), lineHeight(caption)), Qt::AlignCenter, pick(z, "Full HP lasts", "满血可支撑"));
+    p.drawText(QRectF(r.left(), y, r.width(), lineHeight(caption)), Qt::AlignCenter, text(Strings::drainFullHPLasts, z));
     y += lineHeight(caption) + 4;
 
     const QFont digits = digitsFont();
@@ -363,7 +368,7 @@ void PFCDrainSettingsView::paintSurvival(QPainter& p) const
     p.setFont(small);
     p.setPen(labelColor(Level::tertiary, a));
     p.drawText(QRectF(r.left(), y, r.width(), lineHeight(small)), Qt::AlignCenter,
-               pick(z, "Time from full HP to zero in Focus mode", "专注模式下从满血到归零的时间"));
+               text(Strings::drainSurvivalCaption, z));
 }
 
 void PFCDrainSettingsView::paintCardBackground(QPainter& p, const QRectF& r) const
@@ -398,11 +403,11 @@ void PFCDrainSettingsView::paintDifficultyCard(QPainter& p) const
         return richTextWidth(f, s);
     };
     x += draw(emoji, labelColor(Level::primary, a), QStringLiteral("🧊"), x) + 10;
-    draw(caption, systemColor(Hue::orange, a), pick(z, "Glass Brain", "脆皮前额叶"), x);
+    draw(caption, systemColor(Hue::orange, a), text(Strings::drainGlassBrain, z), x);
     double right = difficultyRect_.right() - kCardPadding;
     right -= richTextWidth(emoji, QStringLiteral("🪨"));
     draw(emoji, labelColor(Level::primary, a), QStringLiteral("🪨"), right);
-    const QString iron = pick(z, "Iron Will", "钢铁意志");
+    const QString iron = text(Strings::drainIronWill, z);
     right -= 10 + richTextWidth(caption, iron);
     draw(caption, systemColor(Hue::cyan, a), iron, right);
 }
@@ -422,7 +427,7 @@ void PFCDrainSettingsView::paintRestCard(QPainter& p) const
     const QFont title = textFont(TextStyle::subheadline, QFont::Bold);
     p.setFont(title);
     p.setPen(labelColor(Level::primary, a));
-    p.drawText(QRectF(left + 15 + 8, y, 200, h1), Qt::AlignLeft | Qt::AlignVCenter, pick(z, "Recovery Time", "回血时长"));
+    p.drawText(QRectF(left + 15 + 8, y, 200, h1), Qt::AlignLeft | Qt::AlignVCenter, text(Strings::drainRecoveryTime, z));
 
     const QFont figure = restFigureFont();
     const QFontMetricsF fm(figure);
@@ -447,7 +452,7 @@ void PFCDrainSettingsView::paintRestCard(QPainter& p) const
     p.setFont(small);
     p.setPen(labelColor(Level::tertiary, a));
     p.drawText(QRectF(left, y, right - left, lineHeight(small)), Qt::AlignLeft | Qt::AlignVCenter,
-               pick(z, "Time to fully recover HP when resting", "点击图芬休息时，从空血回满需要的时间"));
+               text(Strings::drainRecoveryCaption, z));
 }
 
 void PFCDrainSettingsView::paintFootnote(QPainter& p) const
@@ -456,7 +461,7 @@ void PFCDrainSettingsView::paintFootnote(QPainter& p) const
     const bool z = zh();
     const QRectF& r = footnoteRect_;
     const QFont caption = textFont(TextStyle::caption);
-    const QString hint = pick(z, "Drag to adjust full-HP session duration", "拖动滑块调整一次满血的持续时间");
+    const QString hint = text(Strings::drainDragHint, z);
     const double rowW = 10 + 4 + textWidth(caption, hint);
     const double ch = lineHeight(caption);
     const double x = r.center().x() - rowW / 2;
@@ -466,8 +471,7 @@ void PFCDrainSettingsView::paintFootnote(QPainter& p) const
     p.setPen(secondary);
     p.drawText(QRectF(x + 14, r.top(), rowW, ch), Qt::AlignLeft | Qt::AlignVCenter, hint);
 
-    const QString lines = z ? QString::fromUtf8("越短 → 更频繁地提醒你保护腰椎和静脉\n越长 → 硬核战神模式，适合深度专注")
-                            : QString::fromUtf8("Shorter → more frequent health reminders\nLonger → hardcore mode for deep focus");
+    const QString lines = text(Strings::drainTradeOff, z);
     paintWrapped(p, QRectF(r.left() - kCardInset, r.top() + ch + 6, r.width() + 2 * kCardInset, 100), smallFont(), lines,
                  labelColor(Level::tertiary, a), Qt::AlignHCenter, 2);
 }

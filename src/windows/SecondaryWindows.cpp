@@ -1,24 +1,24 @@
 #include "windows/SecondaryWindows.h"
 
 #include "settings/AppLanguage.h"
+#include "settings/Strings.h"
 #include "windows/DailyReportView.h"
 #include "windows/PFCDrainSettingsView.h"
 
 namespace plovane {
 
 namespace {
-bool chinese(const WindowEnvironment& env)
+Language languageOf(const WindowEnvironment& env)
 {
     const AppLanguage& language = env.language ? *env.language : AppLanguage::shared();
-    return language.language.get() == Language::zh;
+    return language.language.get();
 }
 } // namespace
 
 std::unique_ptr<SecondaryWindow> openDrainSettingsWindow(WindowEnvironment env)
 {
-    const bool zh = chinese(env);
     auto window = std::make_unique<SecondaryWindow>(
-        zh ? QString::fromUtf8("扣血机制") : QStringLiteral("Drain Settings"), kDrainSettingsSize);
+        QString::fromStdString(Strings::hudMenuDrainSettings(languageOf(env))), kDrainSettingsSize);
     window->setContent(new PFCDrainSettingsView(std::move(env)));
     window->present();
     return window;
@@ -26,9 +26,8 @@ std::unique_ptr<SecondaryWindow> openDrainSettingsWindow(WindowEnvironment env)
 
 std::unique_ptr<SecondaryWindow> openDailyReportWindow(DiveEngine& engine, WindowEnvironment env)
 {
-    const bool zh = chinese(env);
     auto window = std::make_unique<SecondaryWindow>(
-        zh ? QString::fromUtf8("今日日报 📊") : QString::fromUtf8("Daily Report 📊"), kDailyReportSize);
+        QString::fromStdString(Strings::dailyReportWindowTitle(languageOf(env))), kDailyReportSize);
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, QColor::fromRgbF(0.06f, 0.07f, 0.16f));
     window->setPalette(palette);
