@@ -7,15 +7,6 @@
 
 namespace plovane::test {
 
-QApplication& testApp()
-{
-    static int argc = 1;
-    static char arg0[] = "hud-tests";
-    static char* argv[] = {arg0, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 HUDRig::HUDRig(Language lang, bool welcomeAlreadyShown)
 {
     testApp();
@@ -90,28 +81,9 @@ QImage HUDRig::renderOverBackdrop()
     return out;
 }
 
-int countPixels(const QImage& image, const QRectF& rect, const std::function<bool(QColor)>& keep, int step)
-{
-    const QImage img = image.convertToFormat(QImage::Format_ARGB32);
-    const QRect r = rect.toAlignedRect() & img.rect();
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); y += step)
-        for (int x = r.left(); x <= r.right(); x += step)
-            n += keep(img.pixelColor(x, y)) ? 1 : 0;
-    return n;
-}
-
-std::string galleryDir()
-{
-    const char* dir = std::getenv("PLOVANE_HUD_GALLERY");
-    const std::string path = dir ? dir : "hud-gallery";
-    QDir().mkpath(QString::fromStdString(path));
-    return path;
-}
-
 void saveToGallery(const QImage& image, const std::string& name)
 {
-    image.save(QString::fromStdString(galleryDir() + "/" + name + ".png"));
+    saveToGallery(image, name, "PLOVANE_HUD_GALLERY", "hud-gallery");
 }
 
 } // namespace plovane::test

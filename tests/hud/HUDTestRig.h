@@ -20,6 +20,8 @@
 #include "testing/FakeDesktop.h"
 #include "testing/VirtualScheduler.h"
 
+#include "QtTestSupport.h"
+
 #include <QApplication>
 #include <QImage>
 
@@ -31,8 +33,6 @@
 
 namespace plovane::test {
 
-// One QApplication for the whole test process (each test case runs in its own process).
-QApplication& testApp();
 
 struct HUDRig {
     FakeClock clock;
@@ -73,11 +73,7 @@ struct HUDRig {
     QImage renderOverBackdrop();
 };
 
-// Pixels of `rect` (every `step`th in both directions) for which `keep` holds.
-int countPixels(const QImage& image, const QRectF& rect, const std::function<bool(QColor)>& keep, int step = 1);
-
-// Where the gallery goes (the build folder); created on first use.
-std::string galleryDir();
+// Writes into the HUD gallery in the build folder.
 void saveToGallery(const QImage& image, const std::string& name);
 
 } // namespace plovane::test

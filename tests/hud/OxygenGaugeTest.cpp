@@ -202,15 +202,17 @@ TEST(OxygenGauges, Gallery)
         // the bar's colour at its start.
         const QRectF tube = v.gauge.tubeRect();
         const QColor bottom = tall.pixelColor(QPointF(tube.center().x(), tube.bottom() - 4).toPoint());
-        if (levels[i] == 0)
+        if (levels[i] == 0) {
             EXPECT_FALSE(isColor(bottom, oxygen::standardRed())) << "no liquid at 0";
-        else
+        } else {
             EXPECT_GT(bottom.red(), 180) << levels[i];
+        }
         const QColor start = h.image().pixelColor(8, 6);
-        if (levels[i] > 0)
+        if (levels[i] > 0) {
             EXPECT_TRUE(isColor(start, oxygen::fillColor(levels[i])) ||
                         (levels[i] < 20 && start.red() > 150 && start.green() < 120))
                 << levels[i];
+        }
     }
     p.end();
     saveToGallery(sheet, "oxygen-gauges");

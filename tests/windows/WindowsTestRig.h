@@ -15,6 +15,8 @@
 #include "settings/HUDSettings.h"
 #include "windows/WindowEnvironment.h"
 
+#include "QtTestSupport.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QWidget>
@@ -26,7 +28,6 @@
 
 namespace plovane::test {
 
-QApplication& testApp();
 
 struct WindowsRig {
     FakeClock clock;
@@ -59,12 +60,7 @@ struct WindowsRig {
 
 // Renders a widget (shown off screen) into an image over its own background.
 QImage render(QWidget& widget);
-// Pixels of `rect` (every `step`th) for which `keep` holds.
-int countPixels(const QImage& image, const QRectF& rect, const std::function<bool(QColor)>& keep, int step = 1);
-// Whether `a` and `b` are the same colour within `tolerance` per channel.
-bool near(QColor a, QColor b, int tolerance = 6);
-
-// Where the gallery goes (the build folder); created on first use.
+// Writes into the windows gallery in the build folder.
 void saveToGallery(const QImage& image, const std::string& name);
 inline std::string suffix(Language lang) { return lang == Language::zh ? "zh" : "en"; }
 
