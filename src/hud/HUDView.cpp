@@ -131,12 +131,15 @@ void HUDView::updateSpriteLook(bool fade)
 
 void HUDView::spriteChanged(const QRectF& area)
 {
-    // Room for the shadow or glow that follows what changed, scaled with the pet's zoom.
+    // Room for the shadow or glow that follows what changed (the glow only shows on low
+    // oxygen), scaled with the pet's zoom. Only that much: hovering frames change most of
+    // the square, and every pixel repainted travels to the X server.
     const double zoom = spriteZoom_.value();
     const QPointF c = layout_.sprite.center();
-    const QRectF changed = area.translated(layout_.sprite.topLeft());
+    const QRectF changed = area.translated(layout_.sprite.topLeft()) +
+                           SpriteStage::spill(hud::lowO2PulseEnabled(engine_.o2.get()));
     const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
-    update(zoomed.adjusted(-24, -24, 24, 24).toAlignedRect());
+    update(zoomed.adjusted(-2, -2, 2, 2).toAlignedRect());
     // A new look may take another part of the square.
     updateWindowMask();
 }

@@ -57,6 +57,13 @@ QImage fitted(const QImage& source, qreal dpr)
 
 } // namespace
 
+QMarginsF SpriteStage::spill(bool glow)
+{
+    if (glow)
+        return {kGlowMargin, kGlowMargin, kGlowMargin, kGlowMargin};
+    return {kShadowMargin, kShadowMargin, kShadowMargin, kShadowMargin + kShadowDrop};
+}
+
 SpriteStage::SpriteStage(Scheduler& scheduler, AnimationDriver& driver, ImageStore& images,
                          std::function<void(const QRectF&)> onChange)
     : scheduler_(scheduler),

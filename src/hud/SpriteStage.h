@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QRectF>
+#include <QMarginsF>
 #include <QRegion>
 
 #include <functional>
@@ -32,6 +33,11 @@ public:
     // The sprite square's side in points.
     static constexpr double kSide = 160.0;
     static constexpr double kFramePeriod = 0.25;
+
+    // How far a change to the sprite spills outside its own pixels when painted: the drop
+    // shadow's blur and offset, or the red glow's blur. A repaint of a changed area needs
+    // no more room than this.
+    static QMarginsF spill(bool glow);
 
     // `onChange` gets the area that changed, in the square's own coordinates (0…kSide).
     SpriteStage(Scheduler& scheduler, AnimationDriver& driver, ImageStore& images,

@@ -2,10 +2,12 @@
 
 #include "hud/HUDRules.h"
 #include "hud/RightClickOverlay.h"
+#include "hud/SpriteStage.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -192,6 +194,39 @@ TEST(HUDView, SpriteFramesCycleOverFourFramesEveryQuarterSecond)
     EXPECT_EQ(view.spriteFrameCount(), 3);
     rig.scheduler.advance(0.75);
     EXPECT_EQ(view.spriteFrame(), 0);
+}
+
+TEST(HUDView, AFramesRepaintRoomCoversItsShadowAndGlow)
+{
+    // A sprite frame repaints only the area that changed plus this spill: whatever a
+    // frame draws (its shadow, or the red glow on low oxygen) must stay inside it.
+    HUDRig rig;
+    AnimationDriver driver;
+    SpriteStage stage(rig.scheduler, driver, rig.images, [](const QRectF&) {});
+    stage.setShown(true);
+    const QRectF square(100, 100, SpriteStage::kSide, SpriteStage::kSide);
+    for (const char* look : {"hovering", "deep_dive", "flow", "resting"}) {
+        stage.setLook(CharacterID::builtIn(SpriteCharacter::tuffin), look, false);
+        for (int frame = 0; frame < std::max(1, stage.frameCount()); ++frame) {
+            for (const double glow : {0.0, 0.85}) {
+                QImage canvas(360, 360, QImage::Format_ARGB32_Premultiplied);
+                canvas.fill(Qt::transparent);
+                {
+                    QPainter p(&canvas);
+                    stage.paint(p, square, glow);
+                }
+                QRect drawn;
+                for (int y = 0; y < canvas.height(); ++y)
+                    for (int x = 0; x < canvas.width(); ++x)
+                        if (qAlpha(canvas.pixel(x, y)) > 0)
+                            drawn |= QRect(x, y, 1, 1);
+                ASSERT_FALSE(drawn.isEmpty());
+                EXPECT_TRUE((square + SpriteStage::spill(glow > 0.0)).contains(QRectF(drawn)))
+                    << look << " frame " << frame << " glow " << glow;
+            }
+            rig.scheduler.advance(SpriteStage::kFramePeriod);
+        }
+    }
 }
 
 TEST(HUDView, StillOnlySpriteNeverAdvancesAndTheClockSleeps)
