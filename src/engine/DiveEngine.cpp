@@ -525,10 +525,15 @@ void DiveEngine::trackDailyStats(long long seconds, DiveState bookedState, const
 
     // The booked seconds end now. A gap or a sleep that began before midnight books each
     // earlier day's part to that day, never more than the day holds; at least one
-    // second, the one that just ended, stays today's.
-    TimePoint dayStart = DailyStats::startOfDay(end);
-    long long rest = seconds - std::clamp<long long>(
-                                   static_cast<long long>(std::ceil(secondsBetween(dayStart, end))), 1, seconds);
+    // second, the one that just ended, stays today's. An ordinary tick books that one
+    // second only, so it never needs the day's start.
+    TimePoint dayStart = end;
+    long long rest = 0;
+    if (seconds > 1) {
+        dayStart = DailyStats::startOfDay(end);
+        rest = seconds - std::clamp<long long>(static_cast<long long>(std::ceil(secondsBetween(dayStart, end))), 1,
+                                               seconds);
+    }
     std::vector<std::pair<std::string, long long>> earlierDays; // newest first
     constexpr int kMaxEarlierDays = 31;                         // a longer sleep books its last month
     while (rest > 0 && static_cast<int>(earlierDays.size()) < kMaxEarlierDays) {
