@@ -207,7 +207,7 @@ void AppDelegate::updateIdeStateLine()
 void AppDelegate::scheduleStatusIconCheck()
 {
     statusIconTask_ =
-        ScopedTask::repeating(services_.mainScheduler(), kStatusIconInterval, [this] { updateStatusBarIcon(); });
+        ScopedTask::onBeat(services_.mainScheduler(), kStatusIconInterval, [this] { updateStatusBarIcon(); });
 }
 
 // ---- menu actions

@@ -73,7 +73,7 @@ void DiveEngine::start()
     nextTriviaAt_ = services_.clock.now();
     running_ = true;
     // A stop() or start() during a tick cancels this loop, so that tick is its last.
-    loopTask_ = ScopedTask::repeating(services_.scheduler, config_.tickInterval, [this] { tick(); }, 0);
+    loopTask_ = ScopedTask::onBeat(services_.scheduler, config_.tickInterval, [this] { tick(); }, 0);
 }
 
 void DiveEngine::stop()

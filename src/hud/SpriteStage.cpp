@@ -193,7 +193,7 @@ void SpriteStage::runClock()
     clock_.cancel();
     if (!wanted)
         return;
-    clock_ = ScopedTask::repeating(scheduler_, kFramePeriod, [this] { tick(); });
+    clock_ = ScopedTask::onBeat(scheduler_, kFramePeriod, [this] { tick(); });
 }
 
 void SpriteStage::tick()

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace plovane {
 
@@ -43,6 +44,12 @@ public:
     virtual TaskHandle post(Task task) = 0;
     // Runs `task` on the main thread after `delaySeconds` (negative counts as zero).
     virtual TaskHandle postAfter(double delaySeconds, Task task) = 0;
+    // Runs `task` on the main thread on the first beat of `periodSeconds` that is at least
+    // `minDelaySeconds` away. Beats are the whole multiples of the period on the scheduler's
+    // own clock, so clocks whose periods divide one another (the engine's second, the
+    // sprite's quarter second) fall due at the same instants and share one wakeup. A
+    // scheduler without a clock of its own runs it one period from now.
+    virtual TaskHandle postOnBeat(double periodSeconds, double minDelaySeconds, Task task);
 
 protected:
     // Wraps a task so that it runs only when not cancelled, and marks it finished.
@@ -71,6 +78,13 @@ public:
     // reassigns its own ScopedTask is the last one.
     static ScopedTask repeating(Scheduler& scheduler, double intervalSeconds, Scheduler::Task task,
                                 double firstDelaySeconds = -1);
+    // Runs `task` on every beat of `periodSeconds` (see Scheduler::postOnBeat), first after
+    // `firstDelaySeconds` (on the first beat at least half a period away when negative).
+    // Runs keep to the beats rather than drifting by each run's own time, so periodic
+    // clocks on one scheduler wake the process together. A run late by more than a period
+    // skips the beats it missed instead of piling them up.
+    static ScopedTask onBeat(Scheduler& scheduler, double periodSeconds, Scheduler::Task task,
+                             double firstDelaySeconds = -1);
 
     // Cancels the task (and, for a repeating one, every later run). Harmless when empty.
     void cancel();
@@ -79,7 +93,10 @@ public:
 
 private:
     struct Repeat;
-    static void arm(const std::shared_ptr<Repeat>& repeat, double delaySeconds);
+    static ScopedTask start(Scheduler& scheduler, double interval, bool beats, Scheduler::Task task,
+                            double firstDelaySeconds);
+    // Queues the next run: after the first delay when given, else after the interval or on the next beat.
+    static void arm(const std::shared_ptr<Repeat>& repeat, std::optional<double> firstDelaySeconds);
 
     TaskHandle handle_;
     std::shared_ptr<Repeat> repeat_;

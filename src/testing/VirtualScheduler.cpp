@@ -1,5 +1,8 @@
 #include "testing/VirtualScheduler.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace plovane {
 
 TaskHandle VirtualScheduler::post(Task task)
@@ -9,9 +12,27 @@ TaskHandle VirtualScheduler::post(Task task)
 
 TaskHandle VirtualScheduler::postAfter(double delaySeconds, Task task)
 {
+    return queueAt(addSeconds(clock_.now(), delaySeconds > 0 ? delaySeconds : 0), std::move(task));
+}
+
+TaskHandle VirtualScheduler::postOnBeat(double periodSeconds, double minDelaySeconds, Task task)
+{
+    const auto period = std::chrono::duration_cast<TimePoint::duration>(std::chrono::duration<double>(periodSeconds));
+    if (period.count() <= 0)
+        return postAfter(minDelaySeconds, std::move(task));
+    const TimePoint earliest = addSeconds(clock_.now(), std::max(0.0, minDelaySeconds));
+    // The first beat strictly after `earliest`, or on it when a delay was asked for.
+    auto beats = earliest.time_since_epoch() / period;
+    TimePoint due{period * beats};
+    if (due < earliest || (due == earliest && minDelaySeconds <= 0))
+        due += period;
+    return queueAt(due, std::move(task));
+}
+
+TaskHandle VirtualScheduler::queueAt(TimePoint due, Task task)
+{
     auto [handle, guarded] = makeGuarded(std::move(task));
     std::lock_guard lock(mutex_);
-    TimePoint due = addSeconds(clock_.now(), delaySeconds > 0 ? delaySeconds : 0);
     tasks_.emplace(std::make_pair(due, sequence_++), std::make_pair(handle, std::move(guarded)));
     return handle;
 }

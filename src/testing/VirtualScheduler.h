@@ -19,6 +19,8 @@ public:
 
     TaskHandle post(Task task) override;
     TaskHandle postAfter(double delaySeconds, Task task) override;
+    // Beats are whole multiples of the period since the clock's epoch.
+    TaskHandle postOnBeat(double periodSeconds, double minDelaySeconds, Task task) override;
 
     // Runs tasks that are due now, including ones they post for now. Returns how many ran
     // (cancelled tasks are dropped without counting).
@@ -31,6 +33,7 @@ public:
 
 private:
     bool popDue(TimePoint limit, Task& out, TaskHandle& handle);
+    TaskHandle queueAt(TimePoint due, Task task);
 
     FakeClock& clock_;
     mutable std::mutex mutex_;

@@ -141,3 +141,38 @@ TEST(ScopedTask, RepeatingTaskThatDropsOrReplacesItselfStops)
     EXPECT_EQ(selfCancelled, 1);
     EXPECT_FALSE(once.isPending());
 }
+
+TEST(ScopedTask, BeatClocksKeepToTheGridAndMeet)
+{
+    FakeClock clock(FakeClock::defaultStart() + std::chrono::milliseconds(300)); // between beats
+    VirtualScheduler s(clock);
+    const TimePoint start = FakeClock::defaultStart();
+    std::vector<std::pair<char, double>> runs;
+    auto note = [&](char who) { runs.emplace_back(who, secondsBetween(start, clock.now())); };
+    // A second's clock that runs at once, then on whole seconds; a quarter's clock that
+    // waits for the first quarter at least an eighth away.
+    ScopedTask second = ScopedTask::onBeat(s, 1.0, [&] { note('s'); }, 0);
+    ScopedTask quarter = ScopedTask::onBeat(s, 0.25, [&] {
+        note('q');
+        clock.advance(0.01); // a run's own time does not push the next one off the beat
+    });
+    s.advance(1.5); // to 1.8
+    const std::vector<std::pair<char, double>> expected{
+        {'s', 0.3}, {'q', 0.5}, {'q', 0.75}, {'s', 1.0}, {'q', 1.0}, {'q', 1.25}, {'q', 1.5}, {'q', 1.75}};
+    ASSERT_EQ(runs.size(), expected.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(runs[i].first, expected[i].first) << i;
+        EXPECT_NEAR(runs[i].second, expected[i].second, 1e-9) << i;
+    }
+
+    // A run late by more than a period skips the beats it missed.
+    FakeClock slowClock;
+    VirtualScheduler slowScheduler(slowClock);
+    std::vector<double> slowRuns;
+    ScopedTask slow = ScopedTask::onBeat(slowScheduler, 0.25, [&] {
+        slowRuns.push_back(secondsBetween(start, slowClock.now()));
+        slowClock.advance(0.6);
+    });
+    slowScheduler.advance(2.0);
+    EXPECT_EQ(slowRuns, (std::vector<double>{0.25, 1.0, 1.75}));
+}

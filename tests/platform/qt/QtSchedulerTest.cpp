@@ -1,11 +1,13 @@
 #include "platform/qt/QtScheduler.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -63,4 +65,37 @@ TEST(QtScheduler, RepeatingScopedTaskTicksUntilItsHandleGoes)
     QTimer::singleShot(5000, &app, [&] { app.quit(); }); // safety net
     app.exec();
     EXPECT_EQ(ticks, 3);
+}
+
+TEST(QtScheduler, ClocksOnBeatsShareOneWakeup)
+{
+    QCoreApplication app(argc, argv);
+    QtScheduler s(&app);
+    // Counts the event loop's sleeps: runs that see the same count ran in one wakeup.
+    int sleeps = 0;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,
+                     [&] { ++sleeps; });
+    // A slow clock and a fast one whose period divides it: on every slow beat both are
+    // due, and they must run in the same wakeup, not a timer each.
+    std::vector<std::pair<char, int>> runs;
+    ScopedTask slow = ScopedTask::onBeat(s, 0.2, [&] { runs.emplace_back('s', sleeps); });
+    ScopedTask fast = ScopedTask::onBeat(s, 0.05, [&] { runs.emplace_back('f', sleeps); });
+    s.postAfter(0.85, [&] { app.quit(); });
+    QTimer::singleShot(5000, &app, [&] { app.quit(); }); // safety net
+    app.exec();
+
+    int slowRuns = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (runs[i].first != 's')
+            continue;
+        ++slowRuns;
+        const bool before = i > 0 && runs[i - 1] == std::make_pair('f', runs[i].second);
+        const bool after = i + 1 < runs.size() && runs[i + 1] == std::make_pair('f', runs[i].second);
+        EXPECT_TRUE(before || after) << "slow run " << slowRuns << " woke on its own";
+    }
+    EXPECT_GE(slowRuns, 3);
+    // The fast clock keeps its beat: ~17 runs in 0.85 s, none doubled up or lost.
+    const auto fastRuns = std::count_if(runs.begin(), runs.end(), [](const auto& r) { return r.first == 'f'; });
+    EXPECT_GE(fastRuns, 14);
+    EXPECT_LE(fastRuns, 17);
 }
