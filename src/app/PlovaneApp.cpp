@@ -10,6 +10,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/qt/QtScheduler.h"
+#include "platform/qt/X11SendBuffer.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -82,6 +83,8 @@ int PlovaneApp::main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
     QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));
+    // Whole repaints go out without the main thread waiting for the server to read.
+    widenX11SendBuffer();
 
     QtScheduler scheduler(&app);
     // The settings store goes in before anything reads a setting. Writes are coalesced on

@@ -140,8 +140,9 @@ void HUDView::spriteChanged(const QRectF& area)
                            SpriteStage::spill(hud::lowO2PulseEnabled(engine_.o2.get()));
     const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
     update(zoomed.adjusted(-2, -2, 2, 2).toAlignedRect());
-    // A new look may take another part of the square.
-    updateWindowMask();
+    // A new look may take another part of the square; frames of a look shown once keep it.
+    if (sprite_.drawnShape() != maskedSpriteShape_)
+        updateWindowMask();
 }
 
 bool HUDView::showDataPanel() const { return !hudSettings_.compactMode.get(); }
@@ -357,6 +358,7 @@ void HUDView::updateWindowMask()
         if (reach != overlay_->mask())
             overlay_->setMask(reach);
     }
+    maskedSpriteShape_ = sprite_.drawnShape();
     QWidget* top = window();
     if (top == this || !top->isWindow())
         return;

@@ -192,6 +192,8 @@ private:
     HUDLayout layout_;
     DataPanelView::Change panelChange_{DataPanelView::Change::card};
     QRegion appliedMask_;
+    // The sprite's drawn shape the mask was last made from: most frames keep it.
+    QRegion maskedSpriteShape_;
     // Last, so it is cancelled before anything it touches goes.
     ScopedTask welcomeTask_;
 };

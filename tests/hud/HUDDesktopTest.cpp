@@ -6,6 +6,7 @@
 
 #include "hud/HUDPanel.h"
 #include "hud/HUDWindowController.h"
+#include "platform/qt/X11SendBuffer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,7 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 
 using namespace plovane;
@@ -169,4 +174,34 @@ TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheWindowManagerKeepsItOffTheTas
     ASSERT_TRUE(waitFor([&] { return panel.windowHandle()->isExposed(); }));
     EXPECT_TRUE(waitFor([&] { return has(skipTaskbar) && onAllDesktops(); }));
     EXPECT_EQ(panel.frameGeometry(), before);
+}
+
+TEST(HUDDesktop, TheXConnectionTakesAWholeBobbingFrameWithoutWaiting)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    testApp();
+    ASSERT_NE(x11(), nullptr);
+    const int fd = xcb_get_file_descriptor(x11());
+    int before = 0;
+    socklen_t length = sizeof before;
+    ASSERT_EQ(::getsockopt(fd, SOL_SOCKET, SO_SNDBUF, &before, &length), 0);
+    long allowed = 0;
+    std::ifstream("/proc/sys/net/core/wmem_max") >> allowed;
+
+    const int after = widenX11SendBuffer();
+    length = sizeof before;
+    int reported = 0;
+    ASSERT_EQ(::getsockopt(fd, SOL_SOCKET, SO_SNDBUF, &reported, &length), 0);
+    EXPECT_EQ(after, reported);
+    EXPECT_GE(after, before) << "never smaller";
+    // The kernel keeps twice what a process may ask for; the socket counts as writable
+    // while a quarter of that is free, which must hold a hovering frame (~80 KB).
+    if (allowed > 0) {
+        EXPECT_EQ(after, 2 * std::min<long>(allowed, 1 << 22));
+    }
+    if (allowed >= 200 * 1024) {
+        EXPECT_GE(after / 4, 80 * 1024);
+    }
+    EXPECT_EQ(widenX11SendBuffer(), after) << "asking twice changes nothing";
 }
