@@ -19,7 +19,6 @@ constexpr double kPadH = 10.0;
 constexpr double kPadV = 8.0;
 constexpr double kRowSpacing = 6.0;
 constexpr double kMetricsHeight = 38.0;
-constexpr double kMetricsSpacing = 12.0;
 constexpr double kStripSpacing = 4.0;
 constexpr double kIconSide = 18.0;
 constexpr double kAdviceSpacing = 4.0;
@@ -35,9 +34,6 @@ QFont labelFont() { return hud::systemFont(8.0, QFont::DemiBold); }
 QFont valueFont() { return hud::systemFont(12.0, QFont::Bold); }
 QFont adviceFont() { return hud::systemFont(10.0, QFont::Bold); }
 QFont buttonFont() { return hud::systemFont(10.0, QFont::Bold); }
-
-// Secondary text of the dark scheme.
-QColor secondary() { return QColor(235, 235, 245, 153); }
 
 QPainterPath cardShape(const QRectF& r)
 {
@@ -135,14 +131,19 @@ DataPanelView::Change DataPanelView::setContent(const Content& incoming, double 
     content_ = std::move(content);
     if (!sameChrome)
         cacheValid_ = false;
-    if (!sameMetrics)
-        metricsValid_ = false;
     // Most updates are the SHIFT clock: nothing moves, so the text is not laid out again.
     if (relayout)
         layout(width);
+    metricsChange_ = QRectF();
+    if (!sameMetrics || relayout) {
+        const int clock = static_cast<int>(std::min<long long>(content_.focusSeconds, 1LL << 30));
+        metricsChange_ = metrics_.set({wearText(content_.focusSeconds), QString::fromStdString(hud::focusClockString(clock)),
+                                       content_.noiseText},
+                                      metricsRect().size());
+    }
     if (!sameCard)
         return Change::card;
-    return sameMetrics ? Change::none : Change::metrics;
+    return metricsChange_.isEmpty() ? Change::none : Change::metrics;
 }
 
 QRectF DataPanelView::metricsRect() const
@@ -154,9 +155,9 @@ void DataPanelView::layout(double width)
 {
     width_ = width;
     cacheValid_ = false;
-    metricsValid_ = false;
     adviceImages_.clear();
     headerHeight_ = std::ceil(QFontMetricsF(headerFont()).height());
+    metrics_.setFonts(labelFont(), valueFont());
     // The icon row keeps its place when no app has an icon: the advice line and its
     // button stay below the pet instead of rising under it.
     stripHeight_ = kIconSide;
@@ -222,17 +223,8 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
     }
 
     const QRectF row = metricsRect();
-    if (visible(row)) {
-        if (!metricsValid_ || metricsCache_.devicePixelRatio() != dpr) {
-            metricsCache_ = hud::makeLayer(row.size(), dpr);
-            QPainter mp(&metricsCache_);
-            mp.setRenderHint(QPainter::TextAntialiasing, true);
-            paintMetrics(mp, QRectF(QPointF(0, 0), row.size()));
-            mp.end();
-            metricsValid_ = true;
-        }
-        p.drawImage(row.topLeft() + topLeft, metricsCache_);
-    }
+    if (visible(row))
+        metrics_.paint(p, row.topLeft() + topLeft);
 
     const QRectF line = adviceLineRect();
     if (visible(line)) {
@@ -309,36 +301,6 @@ void DataPanelView::paintChrome(QPainter& p, QPointF topLeft) const
     paintIcons(p, QPointF(kPadH, kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing));
     paintActionButton(p, adviceLineRect());
     p.restore();
-}
-
-void DataPanelView::paintMetrics(QPainter& p, const QRectF& row) const
-{
-    const QFontMetricsF lfm(labelFont());
-    const QFontMetricsF vfm(valueFont());
-    const double cellHeight = std::ceil(lfm.height()) + 2.0 + std::ceil(vfm.height());
-    const double top = row.top() + (row.height() - cellHeight) / 2;
-    double x = row.left();
-    auto cell = [&](const QString& label, const QString& value) {
-        const double w = std::ceil(std::max(lfm.horizontalAdvance(label), vfm.horizontalAdvance(value)));
-        p.setFont(labelFont());
-        p.setPen(secondary());
-        p.drawText(QRectF(x, top, w + 1, lfm.height()), Qt::AlignLeft | Qt::AlignVCenter, label);
-        p.setFont(valueFont());
-        p.setPen(Qt::white);
-        p.drawText(QRectF(x, top + std::ceil(lfm.height()) + 2.0, w + 1, vfm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                   value);
-        x += w + kMetricsSpacing;
-    };
-    auto divider = [&] {
-        p.fillRect(QRectF(x, row.top(), 1.0, row.height()), hud::color(hud::Hue::white, 0.08));
-        x += 1.0 + kMetricsSpacing;
-    };
-    cell(QStringLiteral("WEAR"), wearText(content_.focusSeconds));
-    divider();
-    cell(QStringLiteral("SHIFT"),
-         QString::fromStdString(hud::focusClockString(static_cast<int>(std::min<long long>(content_.focusSeconds, 1LL << 30)))));
-    divider();
-    cell(QStringLiteral("NOISE"), content_.noiseText);
 }
 
 void DataPanelView::paintIcons(QPainter& p, QPointF origin) const

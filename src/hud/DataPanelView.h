@@ -3,6 +3,7 @@
 #include "hud/CrossFade.h"
 #include "hud/HUDStyle.h"
 #include "hud/HUDTexts.h"
+#include "hud/MetricsRow.h"
 #include "platform/qt/AnimationDriver.h"
 
 #include <QImage>
@@ -58,6 +59,13 @@ public:
     QRectF adviceTextRect() const;
     // The WEAR / SHIFT / NOISE row relative to the card's top-left.
     QRectF metricsRect() const;
+    // After a `Change::metrics`: the part of the card whose pixels changed (a clock tick
+    // changes a digit or two), relative to the card's top-left.
+    QRectF metricsChange() const
+    {
+        return metricsChange_.isEmpty() ? QRectF() : metricsChange_.translated(metricsRect().topLeft());
+    }
+    MetricsRow::Work metricsWork() const { return metrics_.work(); }
 
     void paint(QPainter& painter, QPointF topLeft) const;
 
@@ -69,7 +77,6 @@ private:
     QRectF adviceLineRect() const;
     const QImage& adviceImage(const QString& text, qreal dpr) const;
     void paintChrome(QPainter& p, QPointF topLeft) const;
-    void paintMetrics(QPainter& p, const QRectF& row) const;
     void paintIcons(QPainter& p, QPointF origin) const;
     void paintActionButton(QPainter& p, const QRectF& line) const;
 
@@ -84,8 +91,8 @@ private:
     mutable QImage cache_;
     mutable bool cacheValid_{false};
     mutable qreal cacheDpr_{0};
-    mutable QImage metricsCache_;
-    mutable bool metricsValid_{false};
+    MetricsRow metrics_{{QStringLiteral("WEAR"), QStringLiteral("SHIFT"), QStringLiteral("NOISE")}};
+    QRectF metricsChange_;
     mutable std::vector<std::pair<QString, QImage>> adviceImages_;
 
     CrossFade<QString> title_;

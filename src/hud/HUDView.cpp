@@ -220,7 +220,7 @@ void HUDView::refreshNow()
         if (now.o2 != before.o2)
             update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect());
         if (panelChange_ == DataPanelView::Change::metrics && showDataPanel())
-            update(dataPanel_.metricsRect().translated(layout_.card.topLeft()).toAlignedRect());
+            update(dataPanel_.metricsChange().translated(layout_.card.topLeft()).toAlignedRect());
         else if (panelChange_ == DataPanelView::Change::card)
             update(layout_.card.united(layout_.compactLabel).adjusted(-2, -2, 2, 2).toAlignedRect());
     } else {
