@@ -140,8 +140,6 @@ MetricsRow::Cells MetricsRow::place(const Texts& values)
 
 QRectF MetricsRow::set(const Texts& values, QSizeF size)
 {
-    if (!fontsSet_)
-        setFonts(QGuiApplication::font(), QGuiApplication::font());
     const bool drawn = !labelsImage_.isNull() && size == size_;
     bool sameValues = drawn;
     for (std::size_t i = 0; sameValues && i < kCells; ++i)

@@ -25,7 +25,8 @@ public:
 
     explicit MetricsRow(Texts labels);
 
-    // The fonts of the labels and of the values; different ones lay the row out afresh.
+    // The fonts of the labels and of the values (before the first values); different ones
+    // lay the row out afresh.
     void setFonts(const QFont& label, const QFont& value);
     // Takes the values for a row of `size` and brings the images up to date. Returns the
     // part of the row (its own coordinates) whose pixels changed; empty when none did.

@@ -15,10 +15,12 @@ using namespace plovane::test;
 
 namespace {
 
-QImage renderPanel(const DataPanelView& panel)
+QImage renderPanel(const DataPanelView& panel, qreal dpr = 1.0)
 {
-    QImage image(QSize(static_cast<int>(std::ceil(panel.size().width())), static_cast<int>(std::ceil(panel.size().height()))),
+    QImage image(QSize(static_cast<int>(std::ceil(panel.size().width() * dpr)),
+                       static_cast<int>(std::ceil(panel.size().height() * dpr))),
                  QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
     image.fill(Qt::transparent);
     QPainter p(&image);
     panel.paint(p, QPointF(0, 0));
@@ -76,42 +78,48 @@ TEST(MetricsRow, EachChangeRepaintsOnlyWhatDiffersAndDrawsAsAFreshCardWould)
         {"the wear level", 1199, 1200},
         {"the noise", 600, 600, DiveState::chaos},
     };
-    for (const Language lang : {Language::en, Language::zh}) {
-        for (const Step& step : steps) {
-            SCOPED_TRACE(std::string(step.what) + (lang == Language::en ? " en" : " zh"));
-            AnimationDriver driver;
-            DataPanelView panel(driver, [] {});
-            DataPanelView::Content before = content(lang, step.from);
-            panel.setContent(before, 322);
-            const QImage shown = renderPanel(panel);
+    auto check = [&](Language lang, qreal dpr, const Step& step) {
+        AnimationDriver driver;
+        DataPanelView panel(driver, [] {});
+        DataPanelView::Content before = content(lang, step.from);
+        panel.setContent(before, 322);
+        const QImage shown = renderPanel(panel, dpr);
 
-            DataPanelView::Content after = content(lang, step.to, step.toState);
-            after.statusTitle = before.statusTitle; // only the row changes
-            const MetricsRow::Work work = panel.metricsWork();
-            ASSERT_EQ(panel.setContent(after, 322), DataPanelView::Change::metrics);
-            const QRectF change = panel.metricsChange();
-            const QImage next = renderPanel(panel);
+        DataPanelView::Content after = content(lang, step.to, step.toState);
+        after.statusTitle = before.statusTitle; // only the row changes
+        const MetricsRow::Work work = panel.metricsWork();
+        ASSERT_EQ(panel.setContent(after, 322), DataPanelView::Change::metrics);
+        const QRectF change = panel.metricsChange();
+        const QImage next = renderPanel(panel, dpr);
 
-            // The same picture as a card given these values from the start.
-            DataPanelView fresh(driver, [] {});
-            fresh.setContent(after, 322);
-            EXPECT_EQ(renderPanel(fresh), next);
+        // The same picture as a card given these values from the start.
+        DataPanelView fresh(driver, [] {});
+        fresh.setContent(after, 322);
+        EXPECT_EQ(renderPanel(fresh, dpr), next);
 
-            const QRegion differs = differing(shown, next);
-            ASSERT_FALSE(differs.isEmpty());
-            EXPECT_TRUE((differs - change.toAlignedRect()).isEmpty())
-                << "changed " << differs.boundingRect().x() << "," << differs.boundingRect().y() << " "
-                << differs.boundingRect().width() << "x" << differs.boundingRect().height();
-            EXPECT_TRUE(panel.metricsRect().contains(change));
-            if (step.small) {
-                // A digit or two: a small box, not the row; one text drawn, the labels and
-                // the other values neither measured nor drawn again.
-                EXPECT_LT(change.width() * change.height(), panel.metricsRect().width() * panel.metricsRect().height() / 10);
-                EXPECT_EQ(panel.metricsWork().drawn - work.drawn, 1);
-                EXPECT_LE(panel.metricsWork().measured - work.measured, 1);
-            }
+        const QRegion differs = differing(shown, next);
+        ASSERT_FALSE(differs.isEmpty());
+        const QRectF device(change.topLeft() * dpr, change.size() * dpr);
+        const QRect box = differs.boundingRect();
+        EXPECT_TRUE((differs - device.toAlignedRect()).isEmpty())
+            << "pixels changed in " << box.x() << "," << box.y() << " " << box.width() << "x" << box.height();
+        EXPECT_TRUE(panel.metricsRect().contains(change));
+        if (step.small) {
+            // A digit or two: a small box, not the row; one text drawn, the labels and
+            // the other values neither measured nor drawn again.
+            const QRectF row = panel.metricsRect();
+            EXPECT_LT(change.width() * change.height(), row.width() * row.height() / 10);
+            EXPECT_EQ(panel.metricsWork().drawn - work.drawn, 1);
+            EXPECT_LE(panel.metricsWork().measured - work.measured, 1);
         }
-    }
+    };
+    for (const Language lang : {Language::en, Language::zh})
+        for (const qreal dpr : {1.0, 2.0, 1.5})
+            for (const Step& step : steps) {
+                SCOPED_TRACE(std::string(step.what) + (lang == Language::en ? " en" : " zh") + " at " +
+                             std::to_string(dpr));
+                check(lang, dpr, step);
+            }
 }
 
 TEST(MetricsRow, SameValuesChangeNothing)
