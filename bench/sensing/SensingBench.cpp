@@ -7,6 +7,7 @@
 #include "platform/linux/DesktopEntries.h"
 #include "platform/linux/ProcRunningApplications.h"
 #include "platform/linux/XScreenSaverIdleSource.h"
+#include "platform/linux/XSyncIdleSource.h"
 #include "platform/linux/XcbConnection.h"
 #include "platform/linux/XcbWorkspace.h"
 #include "sensing/AXContextMonitor.h"
@@ -120,6 +121,21 @@ void BM_IdleQuery(benchmark::State& state)
 }
 BENCHMARK(BM_IdleQuery);
 
+// The same from the SYNC alarm, as the application reads it: no request while nothing changes.
+void BM_IdleFromAlarm(benchmark::State& state)
+{
+    auto source = desktop().x ? XSyncIdleSource::open(desktop().x) : nullptr;
+    if (!source) {
+        state.SkipWithError("no X display with SYNC's IDLETIME counter");
+        return;
+    }
+    GlobalInputMonitor monitor{*source};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(monitor.snapshot());
+    state.counters["round trips"] = static_cast<double>(source->roundTrips());
+}
+BENCHMARK(BM_IdleFromAlarm);
+
 void BM_RunningApplicationsCold(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -217,8 +233,10 @@ void BM_TickSensingWarm(benchmark::State& state)
     }
     XcbWorkspace workspace{desktop().x, desktop().identity};
     ActiveAppMonitor apps{workspace};
-    XScreenSaverIdleSource idleSource{desktop().x};
-    GlobalInputMonitor input{idleSource};
+    std::shared_ptr<InputIdleSource> idleSource = XSyncIdleSource::open(desktop().x);
+    if (!idleSource)
+        idleSource = std::make_shared<XScreenSaverIdleSource>(desktop().x);
+    GlobalInputMonitor input{*idleSource};
     NullAccessibilitySource noAccessibility;
     AXContextMonitor ax{noAccessibility};
     IDEStateProvider ide{ax};

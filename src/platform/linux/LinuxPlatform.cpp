@@ -8,6 +8,7 @@
 #include "platform/linux/LogindSleepMonitor.h"
 #include "platform/linux/ProcStatProcessTable.h"
 #include "platform/linux/XScreenSaverIdleSource.h"
+#include "platform/linux/XSyncIdleSource.h"
 #include "platform/linux/XcbConnection.h"
 #include "platform/linux/XcbWorkspace.h"
 
@@ -24,11 +25,16 @@ LinuxSensingPlatform probeLinuxSensingPlatform()
 
     if (auto x = XcbConnection::open()) {
         platform.workspace = std::make_shared<XcbWorkspace>(x, identity);
-        auto idle = std::make_shared<XScreenSaverIdleSource>(x);
-        if (idle->available())
-            platform.inputIdle = idle;
-        else
-            logLine("The X server lacks MIT-SCREEN-SAVER: input idle time is not known.");
+        // Idle time from alarms when the server can tell us of changes; else asked for on
+        // every tick.
+        if (auto alarms = XSyncIdleSource::open(x)) {
+            platform.inputIdle = alarms;
+        } else if (auto asked = std::make_shared<XScreenSaverIdleSource>(x); asked->available()) {
+            logDebug("The X server lacks SYNC's IDLETIME counter: input idle time is asked for on every tick.");
+            platform.inputIdle = asked;
+        } else {
+            logLine("The X server lacks SYNC and MIT-SCREEN-SAVER: input idle time is not known.");
+        }
     } else {
         logLine("No X display: the frontmost application and input idle time are not known.");
         platform.workspace = std::make_shared<ProcOnlyWorkspace>(identity);

@@ -4,6 +4,7 @@
 #include <xcb/xcb_ewmh.h>
 
 #include <cstdlib>
+#include <map>
 
 namespace plovane {
 
@@ -12,6 +13,7 @@ struct XcbConnection::State {
     unsigned root{0};
     xcb_ewmh_connection_t ewmh{};
     bool ewmhReady{false};
+    std::map<std::uint8_t, std::unique_ptr<Signal<const xcb_generic_event_t&>>> handlers;
 };
 
 std::shared_ptr<XcbConnection> XcbConnection::open()
@@ -57,5 +59,22 @@ xcb_connection_t* XcbConnection::connection() const { return state_->connection;
 unsigned XcbConnection::root() const { return state_->root; }
 xcb_ewmh_connection_t& XcbConnection::ewmh() const { return state_->ewmh; }
 bool XcbConnection::healthy() const { return xcb_connection_has_error(state_->connection) == 0; }
+
+Connection XcbConnection::onEvent(std::uint8_t kind, EventHandler handler)
+{
+    auto& signal = state_->handlers[kind];
+    if (!signal)
+        signal = std::make_unique<Signal<const xcb_generic_event_t&>>();
+    return signal->connect(std::move(handler));
+}
+
+void XcbConnection::dispatchPendingEvents()
+{
+    while (xcb_generic_event_t* received = xcb_poll_for_event(state_->connection)) {
+        const std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event(received, &std::free);
+        if (auto it = state_->handlers.find(event->response_type & 0x7f); it != state_->handlers.end())
+            it->second->emit(*event);
+    }
+}
 
 } // namespace plovane

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <utility>
 
 namespace plovane {
 
@@ -46,6 +47,11 @@ XcbWorkspace::XcbWorkspace(std::shared_ptr<XcbConnection> connection,
 {
     if (!connection_->healthy())
         return;
+    const xcb_atom_t activeAtom = connection_->ewmh()._NET_ACTIVE_WINDOW;
+    propertyEvents_ = connection_->onEvent(XCB_PROPERTY_NOTIFY, [this, activeAtom](const xcb_generic_event_t& event) {
+        if (reinterpret_cast<const xcb_property_notify_event_t&>(event).atom == activeAtom)
+            activeChanged_ = true;
+    });
     // Property changes of the root window, _NET_ACTIVE_WINDOW among them, arrive as
     // events on this connection from now on; the first read comes after this request.
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -56,17 +62,9 @@ XcbWorkspace::XcbWorkspace(std::shared_ptr<XcbConnection> connection,
 
 bool XcbWorkspace::activeWindowChanged()
 {
-    auto* c = connection_->connection();
-    const xcb_atom_t activeAtom = connection_->ewmh()._NET_ACTIVE_WINDOW;
-    bool changed = false;
     // Reads only what the server already sent: no request, no waiting.
-    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
-        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
-            reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == activeAtom)
-            changed = true;
-        std::free(event);
-    }
-    return changed;
+    connection_->dispatchPendingEvents();
+    return std::exchange(activeChanged_, false);
 }
 
 std::optional<RunningApplication> XcbWorkspace::frontmostApplication()

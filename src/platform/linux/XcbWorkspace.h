@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Signal.h"
 #include "platform/Workspace.h"
 #include "platform/linux/ApplicationIdentity.h"
 #include "platform/linux/ProcRunningApplications.h"
@@ -37,7 +38,8 @@ private:
         std::size_t operator()(const WindowKey& k) const { return std::hash<std::string>{}(k.wmClass) ^ k.pid; }
     };
 
-    // Drains the received events; true when one says the active window changed.
+    // Hands out the received events; true when one since the last call said the active
+    // window changed.
     bool activeWindowChanged();
     std::optional<RunningApplication> readFrontmost();
 
@@ -51,6 +53,9 @@ private:
     std::optional<RunningApplication> frontmost_;
     bool frontmostValid_{false};
     bool watchingRoot_{false};
+    bool activeChanged_{false};
+    // Declared last: unsubscribes before the state its handler writes goes away.
+    Connection propertyEvents_;
     unsigned long long roundTrips_{0};
 };
 

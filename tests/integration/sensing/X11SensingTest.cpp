@@ -7,6 +7,7 @@
 #include "platform/linux/ApplicationIdentity.h"
 #include "platform/linux/DesktopEntries.h"
 #include "platform/linux/XScreenSaverIdleSource.h"
+#include "platform/linux/XSyncIdleSource.h"
 #include "platform/linux/XcbConnection.h"
 #include "platform/linux/XcbWorkspace.h"
 #include "sensing/ActiveAppMonitor.h"
@@ -67,6 +68,28 @@ protected:
         return false;
     }
 
+    // Waits until the source reports at least `seconds` of idle time.
+    static bool waitForIdle(InputIdleSource& source, double seconds)
+    {
+        for (int i = 0; i < 1000; ++i) {
+            if (source.secondsSinceLastInput() >= seconds)
+                return true;
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+
+    static void moveThePointer() { ASSERT_EQ(std::system("xdotool mousemove_relative -- 1 1 >/dev/null 2>&1"), 0); }
+
+    // The sequence number the next request on our connection gets.
+    unsigned nextSequence()
+    {
+        auto* c = connection->connection();
+        const auto cookie = xcb_get_input_focus(c);
+        xcb_discard_reply(c, cookie.sequence);
+        return cookie.sequence + 1;
+    }
+
     std::shared_ptr<XcbConnection> connection;
 };
 
@@ -115,7 +138,12 @@ TEST_F(X11SensingTest, FrontmostIsAskedForAgainOnlyWhenTheActiveWindowChanges)
         EXPECT_EQ(workspace.frontmostApplication()->pid, first.pid());
     EXPECT_EQ(workspace.roundTrips(), asked) << "an unchanged active window was asked for again";
 
+    // The idle source on the same connection reads the events first and leaves the
+    // workspace its own.
+    auto idle = XSyncIdleSource::open(connection);
+    ASSERT_NE(idle, nullptr);
     ASSERT_TRUE(activate(*secondId));
+    idle->secondsSinceLastInput();
     EXPECT_EQ(workspace.frontmostApplication()->pid, secondPid);
     EXPECT_GT(workspace.roundTrips(), asked);
 
@@ -218,6 +246,60 @@ TEST_F(X11SensingTest, IdleTimeGrowsAndDropsAfterSyntheticInput)
     }
     EXPECT_TRUE(dropped);
     EXPECT_TRUE(monitor.snapshot().isActivelyTyping);
+}
+
+TEST_F(X11SensingTest, IdleTimeFromAlarmsFollowsInputWithoutAskingWhileNothingChanges)
+{
+    auto source = XSyncIdleSource::open(connection);
+    ASSERT_NE(source, nullptr) << "the X server lacks SYNC's IDLETIME counter";
+    XScreenSaverIdleSource asked{connection};
+    ASSERT_TRUE(asked.available());
+    // A workspace on the same connection takes the events first on every tick.
+    XcbWorkspace workspace{connection, identityFromXdg()};
+    test::ChildProcess window({PLOVANE_TEST_WINDOW, "code", "Code", "main.cpp"});
+    const auto windowId = window.readLine();
+    ASSERT_TRUE(windowId && activate(*windowId));
+    struct Tick final : InputIdleSource {
+        XcbWorkspace& workspace;
+        XSyncIdleSource& idle;
+        Tick(XcbWorkspace& w, XSyncIdleSource& i) : workspace(w), idle(i) {}
+        double secondsSinceLastInput() override
+        {
+            workspace.frontmostApplication();
+            return idle.secondsSinceLastInput();
+        }
+    } tick{workspace, *source};
+    GlobalInputMonitor monitor{tick};
+
+    for (int pause = 0; pause < 2; ++pause) {
+        // Input brings it under the typing bound at once...
+        moveThePointer();
+        bool dropped = false;
+        for (int i = 0; i < 500 && !dropped; ++i) {
+            dropped = tick.secondsSinceLastInput() < XSyncIdleSource::kIdleAlarmSeconds;
+            if (!dropped)
+                std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_TRUE(dropped) << "pause " << pause;
+        EXPECT_TRUE(monitor.snapshot().isActivelyTyping);
+
+        // ...and without input it grows past it, in agreement with what the server says.
+        ASSERT_TRUE(waitForIdle(tick, 1.6)) << "pause " << pause;
+        EXPECT_FALSE(monitor.snapshot().isActivelyTyping);
+        EXPECT_NEAR(tick.secondsSinceLastInput(), asked.secondsSinceLastInput(), 0.05);
+
+        // While nothing happens a tick sends no request and the figure keeps growing.
+        const unsigned before = nextSequence();
+        double last = tick.secondsSinceLastInput();
+        for (int i = 0; i < 10; ++i) {
+            std::this_thread::sleep_for(30ms);
+            const double now = tick.secondsSinceLastInput();
+            EXPECT_GT(now, last);
+            last = now;
+        }
+        EXPECT_EQ(nextSequence(), before + 1) << "a call asked the server while the user was away";
+        EXPECT_NEAR(last, asked.secondsSinceLastInput(), 0.05);
+    }
 }
 
 } // namespace

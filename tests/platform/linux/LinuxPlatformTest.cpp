@@ -2,7 +2,7 @@
 #include "platform/linux/AtspiAccessibilitySource.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LogindSleepMonitor.h"
-#include "platform/linux/XScreenSaverIdleSource.h"
+#include "platform/linux/XSyncIdleSource.h"
 #include "platform/linux/XcbWorkspace.h"
 
 #include <QCoreApplication>
@@ -52,7 +52,7 @@ TEST(LinuxPlatformTest, OnTheTestDesktopTheRealServicesAreChosen)
     QCoreApplication app(argc, argv);
     const auto platform = probeLinuxSensingPlatform();
     EXPECT_NE(dynamic_cast<XcbWorkspace*>(platform.workspace.get()), nullptr);
-    EXPECT_NE(dynamic_cast<XScreenSaverIdleSource*>(platform.inputIdle.get()), nullptr);
+    EXPECT_NE(dynamic_cast<XSyncIdleSource*>(platform.inputIdle.get()), nullptr);
     EXPECT_NE(dynamic_cast<AtspiAccessibilitySource*>(platform.accessibility.get()), nullptr);
     EXPECT_TRUE(platform.permissions->accessibilityTrusted());
     EXPECT_LT(platform.inputIdle->secondsSinceLastInput(), 999);
