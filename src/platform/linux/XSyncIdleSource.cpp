@@ -101,6 +101,7 @@ std::shared_ptr<XSyncIdleSource> XSyncIdleSource::open(std::shared_ptr<XcbConnec
     self->majorOpcode_ = extension->major_opcode;
     self->alarmEvent_ = static_cast<std::uint8_t>(extension->first_event + XCB_SYNC_ALARM_NOTIFY);
     const auto idle = self->queryIdleMilliseconds();
+    const auto askedAt = std::chrono::steady_clock::now();
     if (!idle)
         return nullptr;
     self->alarm_ = xcb_generate_id(c);
@@ -112,7 +113,7 @@ std::shared_ptr<XSyncIdleSource> XSyncIdleSource::open(std::shared_ptr<XcbConnec
         self->alarm_ = 0;
         return nullptr;
     }
-    self->calibrate(*idle, std::chrono::steady_clock::now());
+    self->calibrate(*idle, askedAt);
 
     XSyncIdleSource* raw = self.get();
     self->alarmEvents_ = connection->onEvent(self->alarmEvent_, [raw](const xcb_generic_event_t& event) {
