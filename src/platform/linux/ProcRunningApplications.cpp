@@ -3,9 +3,11 @@
 #include "platform/AppIdentity.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -50,6 +52,11 @@ std::optional<int> parsePid(const char* name)
         return std::nullopt;
     return pid;
 }
+
+// More new pids than this (a burst of threads) are cheaper to find in one listing.
+constexpr long long kMostPidsToProbe = 64;
+// A full listing now and then forgets the processes that went without being listed.
+constexpr int kUpdatesPerListing = 60;
 
 } // namespace
 
@@ -147,7 +154,60 @@ std::vector<RunningApplication> ProcRunningApplications::list()
     const auto counter = readCounter();
     if (counter && lastCounter_ && *counter == *lastCounter_)
         return lastListing_;
+    if (counter && lastCounter_ && updatesSinceListing_ < kUpdatesPerListing &&
+        followNewPids(*lastCounter_, *counter)) {
+        ++updatesSinceListing_;
+        lastCounter_ = counter;
+        return lastListing_;
+    }
     lastCounter_.reset();
+    std::vector<RunningApplication> out = fullListing();
+    updatesSinceListing_ = 0;
+    // A counter read after the listing could hide a process started in between.
+    lastCounter_ = counter;
+    lastListing_ = out;
+    return out;
+}
+
+bool ProcRunningApplications::followNewPids(const ProcessCounter& from, const ProcessCounter& to)
+{
+    // Pids are handed out in rising order until they wrap: everything new since `from`
+    // has a pid above its last one.
+    const long long added = to.lastPid - from.lastPid;
+    if (added < 0 || added > kMostPidsToProbe)
+        return false;
+    std::vector<int> started;
+    for (long long pid = from.lastPid + 1; pid <= to.lastPid; ++pid) {
+        // Only a process, not a thread, gets a pidfd without asking for a thread's.
+        const long fd = ::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0u);
+        if (fd >= 0) {
+            ::close(static_cast<int>(fd));
+            started.push_back(static_cast<int>(pid));
+        } else if (errno == ENOSYS || errno == EPERM) {
+            return false; // an older kernel or a sandbox: list instead
+        }
+    }
+    std::vector<RunningApplication> out;
+    out.reserve(lastListing_.size() + started.size());
+    for (const auto& app : lastListing_) {
+        if (::kill(app.pid, 0) == 0 || errno == EPERM)
+            out.push_back(app);
+        else
+            cache_.erase(app.pid);
+    }
+    for (const int pid : started) {
+        auto& entry = cache_[pid];
+        entry.app = resolve(pid);
+        entry.generation = generation_;
+        if (entry.app)
+            out.push_back(*entry.app);
+    }
+    lastListing_ = std::move(out);
+    return true;
+}
+
+std::vector<RunningApplication> ProcRunningApplications::fullListing()
+{
     std::vector<RunningApplication> out;
     // One directory handle and one buffer for the life of the object: a listing is a few
     // getdents64 calls and no allocation, however many processes there are.
@@ -183,9 +243,6 @@ std::vector<RunningApplication> ProcRunningApplications::list()
     }
     if (seen != cache_.size())
         std::erase_if(cache_, [this](const auto& entry) { return entry.second.generation != generation_; });
-    // A counter read after the listing could hide a process started in between.
-    lastCounter_ = counter;
-    lastListing_ = out;
     return out;
 }
 

@@ -12,9 +12,11 @@
 namespace plovane {
 
 // The running applications from a scan of /proc: every process whose program maps to an
-// application identity. Each pid is resolved once and remembered while it lives, so a
-// call costs one directory listing plus the processes that are new since the last one,
-// and only a read of /proc/loadavg when no process came or went.
+// application identity. Each pid is resolved once and remembered while it lives. A call
+// costs only a read of /proc/loadavg when no process came or went; when a few pids were
+// handed out since, only those are looked at (and the applications listed are checked to
+// be still there); otherwise, and now and then to forget the processes that are gone, one
+// directory listing plus the processes that are new.
 class ProcRunningApplications {
 public:
     explicit ProcRunningApplications(const ApplicationIdentity& identity, std::string procRoot = "/proc");
@@ -40,6 +42,10 @@ private:
     std::optional<ProcessCounter> readCounter();
     // Positions the kept directory handle at the start of the listing, opening it if needed.
     bool rewindListing();
+    // Brings the last listing up to date from the pids handed out between two counters;
+    // false when that cannot be done that way (too many, the pids wrapped, no pidfd).
+    bool followNewPids(const ProcessCounter& from, const ProcessCounter& to);
+    std::vector<RunningApplication> fullListing();
 
     const ApplicationIdentity& identity_;
     std::string procRoot_;
@@ -55,6 +61,7 @@ private:
     std::optional<ProcessCounter> lastCounter_;
     std::vector<RunningApplication> lastListing_;
     std::vector<char> buffer_;
+    int updatesSinceListing_{0};
 };
 
 } // namespace plovane

@@ -14,6 +14,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <thread>
+#include <set>
+#include <atomic>
 #include <array>
 
 #include <filesystem>
@@ -129,6 +132,68 @@ TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
     ::waitpid(child, nullptr, 0);
     EXPECT_FALSE(listsPid(running, child));
     EXPECT_TRUE(listsPid(running, self));
+}
+
+TEST(ProcRunningApplicationsTest, NewThreadsAreNotApplicationsAndBurstsStillFindNewProcesses)
+{
+    // This test program is an application here, so a thread taken for a process of its
+    // own would show up as one more of it.
+    const std::string data = test::makeTempDir("data");
+    fs::create_directories(data + "/applications");
+    std::ofstream(data + "/applications/org.example.Tests.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Tests\nExec=" << fs::read_symlink("/proc/self/exe").filename().string()
+        << "\n";
+    ApplicationIdentity identity{std::make_shared<DesktopEntries>(std::vector<std::string>{data})};
+    ASSERT_TRUE(identity.forProcess(fs::read_symlink("/proc/self/exe").filename().string()).has_value());
+    ProcRunningApplications running{identity};
+    const int self = static_cast<int>(::getpid());
+    auto countOf = [](const std::vector<RunningApplication>& apps, int pid) {
+        return std::count_if(apps.begin(), apps.end(), [pid](const auto& a) { return a.pid == pid; });
+    };
+    auto spawnSleeper = [] {
+        std::string program = "/bin/sleep", name = "spotify", seconds = "30";
+        std::array<char*, 3> argv{name.data(), seconds.data(), nullptr};
+        pid_t child = 0;
+        EXPECT_EQ(::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        const std::string cmdline = "/proc/" + std::to_string(child) + "/cmdline";
+        for (int i = 0; i < 200; ++i) {
+            std::ifstream in(cmdline);
+            std::string argv0;
+            std::getline(in, argv0, '\0');
+            if (argv0 == name)
+                break;
+            ::usleep(5000);
+        }
+        return child;
+    };
+    ASSERT_EQ(countOf(running.list(), self), 1);
+
+    // A few threads take pids of their own: each is part of this process, not one more.
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::thread> threads;
+        std::atomic<bool> done{false};
+        for (int i = 0; i < (round == 0 ? 5 : 100); ++i) // a handful, then more than are probed one by one
+            threads.emplace_back([&done] {
+                while (!done)
+                    ::usleep(1000);
+            });
+        const pid_t child = spawnSleeper();
+        const auto apps = running.list();
+        done = true;
+        for (auto& t : threads)
+            t.join();
+        EXPECT_EQ(countOf(apps, self), 1) << "round " << round;
+        EXPECT_EQ(std::count_if(apps.begin(), apps.end(), [](const auto& a) { return a.bundleID == "org.example.Tests"; }), 0)
+            << "round " << round << ": a thread listed as a process";
+        EXPECT_EQ(countOf(apps, child), 1) << "round " << round;
+        std::set<int> pids;
+        for (const auto& app : apps)
+            pids.insert(app.pid);
+        EXPECT_EQ(pids.size(), apps.size()) << "no process listed twice";
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        EXPECT_EQ(countOf(running.list(), child), 0) << "round " << round;
+    }
 }
 
 TEST(ProcRunningApplicationsTest, UnreadableProcIsEmpty)
