@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -362,11 +363,17 @@ void HUDView::updateWindowMask()
     QWidget* top = window();
     if (top == this || !top->isWindow())
         return;
+    // Set on the native window, not the widget: the X server clips drawing and the pointer
+    // to it all the same, while a widget mask would also cut each repaint into one piece
+    // per row of the pet's outline, each painted and sent on its own.
+    QWindow* native = top->windowHandle();
+    if (!native)
+        return; // applied when shown
     QRegion region = interactiveRegion().translated(mapTo(top, QPoint(0, 0)));
-    if (region == appliedMask_)
+    if (region == appliedMask_ && native->mask() == region)
         return;
     appliedMask_ = region;
-    top->setMask(region);
+    native->setMask(region);
 }
 
 QRectF HUDView::batterySymbolRect() const { return health_.batteryRect().translated(layout_.sprite.topLeft()); }
@@ -418,6 +425,7 @@ void HUDView::showContextMenu(QPoint globalPos)
 void HUDView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    updateWindowMask();
     driver_.setSuspended(false);
     appear();
 }

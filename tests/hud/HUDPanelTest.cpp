@@ -3,6 +3,10 @@
 #include "hud/HUDPanel.h"
 #include "hud/HUDWindowController.h"
 
+#include <QElapsedTimer>
+#include <QPaintEvent>
+#include <QWindow>
+
 #include <gtest/gtest.h>
 
 using namespace plovane;
@@ -58,10 +62,46 @@ TEST(HUDPanel, OnlyThePaintedPartsTakeThePointer)
     controller.panel().setAttribute(Qt::WA_DontShowOnScreen);
     controller.show();
     QCoreApplication::processEvents();
-    const QRegion mask = controller.panel().mask();
+    ASSERT_NE(controller.panel().windowHandle(), nullptr);
+    const QRegion mask = controller.panel().windowHandle()->mask();
     HUDView& view = controller.view();
     EXPECT_TRUE(mask.contains(view.spriteFrameRect().center().toPoint()));
     EXPECT_TRUE(mask.contains(view.dataPanelRect().center().toPoint()));
     // The empty corner above the card lets clicks through to the window below.
     EXPECT_FALSE(mask.contains(QPoint(4, 4)));
+}
+
+TEST(HUDPanel, AFrameOfThePetRepaintsAsOnePieceThoughTheWindowIsShaped)
+{
+    HUDRig rig;
+    HUDWindowController controller(*rig.engine);
+    controller.panel().setAttribute(Qt::WA_DontShowOnScreen);
+    controller.show();
+    QCoreApplication::processEvents();
+    HUDView& view = controller.view();
+    ASSERT_GT(view.spriteFrameCount(), 1);
+    ASSERT_GT(controller.panel().windowHandle()->mask().rectCount(), 4) << "the window follows the pet's outline";
+
+    // The shape cuts nothing out of a repaint: each piece would be painted and sent alone.
+    struct PaintWatch : QObject {
+        std::vector<QRegion> regions;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                regions.push_back(static_cast<QPaintEvent*>(e)->region());
+            return false;
+        }
+    } watch;
+    view.installEventFilter(&watch);
+    // The panel's view runs on the real clock: a second of frames.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 1100)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    view.removeEventFilter(&watch);
+    ASSERT_FALSE(watch.regions.empty());
+    for (const QRegion& r : watch.regions) {
+        EXPECT_EQ(r.rectCount(), 1);
+        EXPECT_TRUE(QRegion(view.spriteFrameRect().adjusted(-30, -30, 30, 30).toAlignedRect()).contains(r.boundingRect()));
+    }
 }
