@@ -131,6 +131,10 @@ TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
 
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
+    // Gone from the process table (also where children are reaped for us and waitpid
+    // cannot wait), then gone from the list.
+    for (int i = 0; i < 400 && ::kill(child, 0) == 0; ++i)
+        ::usleep(5000);
     EXPECT_FALSE(listsPid(running, child));
     EXPECT_TRUE(listsPid(running, self));
 }
@@ -197,6 +201,8 @@ TEST(ProcRunningApplicationsTest, NewThreadsAreNotApplicationsAndBurstsStillFind
             EXPECT_EQ(tids.count(app.pid), 0u) << "round " << round << ": thread " << app.pid << " listed as " << app.bundleID;
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
+        for (int i = 0; i < 400 && ::kill(child, 0) == 0; ++i)
+            ::usleep(5000);
         EXPECT_EQ(countOf(running.list(), child), 0) << "round " << round;
     }
 }
