@@ -63,14 +63,16 @@ QImage iconImage(const std::string& name, bool grey)
 
 } // namespace
 
-DataPanelView::DataPanelView(AnimationDriver& driver, std::function<void()> onFrame)
-    // Text cross-fades are gentle: thirty frames a second carry them.
-    : title_(driver, QString(), Animation::easeInOut(0.3).atFrameRate(30), onFrame),
-      advice_(driver, QString(), Animation::easeInOut(0.5).atFrameRate(30), onFrame),
-      buttonPresence_(driver, 0.0, onFrame)
+DataPanelView::DataPanelView(AnimationDriver& driver, std::function<void(const QRectF&)> onFrame)
+    // Text cross-fades are gentle: thirty frames a second carry them. Each repaints only
+    // its own text; the button and the icons change the card's chrome.
+    : title_(driver, QString(), Animation::easeInOut(0.3).atFrameRate(30), [this, onFrame] { onFrame(headerRect()); }),
+      advice_(driver, QString(), Animation::easeInOut(0.5).atFrameRate(30),
+              [this, onFrame] { onFrame(adviceFadeRect()); }),
+      buttonPresence_(driver, 0.0, [this, onFrame] { onFrame(QRectF(QPointF(0, 0), size_)); })
 {
     for (auto& v : iconActive_)
-        v = std::make_unique<AnimatedValue>(driver, 0.0, onFrame);
+        v = std::make_unique<AnimatedValue>(driver, 0.0, [this, onFrame] { onFrame(QRectF(QPointF(0, 0), size_)); });
 }
 
 QString DataPanelView::wearText(long long focusSeconds)
@@ -211,7 +213,7 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
     }
 
     const double inner = width_ - 2 * kPadH;
-    if (visible(QRectF(kPadH, kPadV, inner, headerHeight_))) {
+    if (visible(headerRect())) {
         title_.paint([&](const QString& text, double opacity) {
             if (text.isEmpty() || opacity <= 0.0)
                 return;
@@ -255,6 +257,19 @@ QRectF DataPanelView::adviceTextRect() const
     const QRectF line = adviceLineRect();
     const double h = wrappedAdvice_.height();
     return {line.left(), line.top() + (line.height() - h) / 2, wrappedAdvice_.width, h};
+}
+
+QRectF DataPanelView::headerRect() const { return {kPadH, kPadV, width_ - 2 * kPadH, headerHeight_}; }
+
+QRectF DataPanelView::adviceFadeRect() const
+{
+    // Each text is centred on the line; the one fading out may be a line taller.
+    const QRectF line = adviceLineRect();
+    double tallest = line.height();
+    for (const auto& [key, image] : adviceImages_)
+        tallest = std::max(tallest, image.height() / std::max<qreal>(1.0, image.devicePixelRatio()));
+    const double grow = (tallest - line.height()) / 2 + 1;
+    return line.adjusted(-1, -grow, 1, grow);
 }
 
 QRectF DataPanelView::adviceLineRect() const

@@ -44,7 +44,10 @@ public:
         hud::ActionButtonLook actionButton;
     };
 
-    DataPanelView(AnimationDriver& driver, std::function<void()> onFrame);
+    // `onFrame` gets the part of the card an animation frame changed, relative to the
+    // card's top-left: the headline or the advice while their texts cross-fade, the whole
+    // card for anything else.
+    DataPanelView(AnimationDriver& driver, std::function<void(const QRectF&)> onFrame);
 
     // Takes new values (animating what changes) and lays the card out for `width`.
     // Returns what has to be repainted.
@@ -75,6 +78,9 @@ private:
     void layout(double width);
     bool chromeMoving() const;
     QRectF adviceLineRect() const;
+    QRectF headerRect() const;
+    // Where the advice texts showing now (the new one and the one fading out) are drawn.
+    QRectF adviceFadeRect() const;
     const QImage& adviceImage(const QString& text, qreal dpr) const;
     void paintChrome(QPainter& p, QPointF topLeft) const;
     void paintIcons(QPainter& p, QPointF origin) const;

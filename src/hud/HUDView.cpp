@@ -70,7 +70,11 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       sprite_(scheduler_, driver_, env.images ? *env.images : ImageStore::shared(),
               [this](const QRectF& area) { spriteChanged(area); }),
       menu_(std::move(env.menuActions)),
-      dataPanel_(driver_, [this] { update(layout_.card.adjusted(-2, -2, 2, 2).toAlignedRect()); })
+      dataPanel_(driver_, [this](const QRectF& area) {
+          // While the card itself moves in or out, its parts are not where they rest.
+          const QRectF changed = panelPresence_.value() < 1.0 ? layout_.card : area.translated(layout_.card.topLeft());
+          update(changed.adjusted(-2, -2, 2, 2).toAlignedRect());
+      })
 {
     if (env.animationTime)
         driver_.setTimeSource(env.animationTime);

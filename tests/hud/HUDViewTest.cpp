@@ -441,7 +441,7 @@ TEST(HUDView, IdleRepaintsStaySmall)
 
     // The SHIFT clock alone touches only the metrics row of the card.
     AnimationDriver driver;
-    DataPanelView panel(driver, [] {});
+    DataPanelView panel(driver, [](const QRectF&) {});
     DataPanelView::Content c;
     c.statusTitle = "In the Zone";
     c.advice = "Sit tall.";

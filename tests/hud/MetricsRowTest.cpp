@@ -80,7 +80,7 @@ TEST(MetricsRow, EachChangeRepaintsOnlyWhatDiffersAndDrawsAsAFreshCardWould)
     };
     auto check = [&](Language lang, qreal dpr, const Step& step) {
         AnimationDriver driver;
-        DataPanelView panel(driver, [] {});
+        DataPanelView panel(driver, [](const QRectF&) {});
         DataPanelView::Content before = content(lang, step.from);
         panel.setContent(before, 322);
         const QImage shown = renderPanel(panel, dpr);
@@ -93,7 +93,7 @@ TEST(MetricsRow, EachChangeRepaintsOnlyWhatDiffersAndDrawsAsAFreshCardWould)
         const QImage next = renderPanel(panel, dpr);
 
         // The same picture as a card given these values from the start.
-        DataPanelView fresh(driver, [] {});
+        DataPanelView fresh(driver, [](const QRectF&) {});
         fresh.setContent(after, 322);
         EXPECT_EQ(renderPanel(fresh, dpr), next);
 
@@ -126,7 +126,7 @@ TEST(MetricsRow, SameValuesChangeNothing)
 {
     testApp();
     AnimationDriver driver;
-    DataPanelView panel(driver, [] {});
+    DataPanelView panel(driver, [](const QRectF&) {});
     panel.setContent(content(Language::en, 90), 322);
     const MetricsRow::Work work = panel.metricsWork();
     EXPECT_EQ(panel.setContent(content(Language::en, 90), 322), DataPanelView::Change::none);
@@ -158,5 +158,44 @@ TEST(MetricsRow, TheViewRepaintsOnlyTheClocksChangedDigits)
         const QRect box = recorder.region.boundingRect();
         EXPECT_LT(box.width() * box.height(), 302 * 38 / 10)
             << "repainted " << box.x() << "," << box.y() << " " << box.width() << "x" << box.height();
+    }
+}
+
+TEST(MetricsRow, ATipCrossFadeRepaintsTheTipsAloneAndEveryPixelThatChanges)
+{
+    HUDRig rig(Language::en);
+    rig.settings->idleOpacity = 1.0;
+    HUDView& view = rig.makeView();
+    rig.show();
+    const std::string shortTip = "Sit tall.";
+    const std::string longTip = "Shoulders down, chin back: let the screen come to you, and breathe out slowly.";
+    rig.engine->adviceText = shortTip;
+    rig.finishAnimations();
+    // One line to two and back: the old tip may fade out over a taller or a shorter line.
+    for (const std::string& tip : {longTip, shortTip}) {
+        SCOPED_TRACE(tip);
+        rig.engine->adviceText = tip;
+        rig.settle(); // the card is laid out anew: repainted whole once
+        QImage shown = rig.render();
+        const QRectF card = view.dataPanelRect();
+        int frames = 0;
+        for (int i = 0; i < 24; ++i) {
+            RepaintRecorder recorder;
+            view.installEventFilter(&recorder);
+            rig.animate(1.0 / 30);
+            rig.settle();
+            view.removeEventFilter(&recorder);
+            const QImage next = rig.render();
+            const QRegion differs = differing(shown, next);
+            EXPECT_TRUE((differs - recorder.region).isEmpty()) << "frame " << i << " left old pixels";
+            if (!recorder.region.isEmpty()) {
+                ++frames;
+                const QRect box = recorder.region.boundingRect();
+                EXPECT_LT(box.height(), card.height() / 2) << "frame " << i << " repainted " << box.height() << " rows";
+                EXPECT_GE(box.top(), card.top() + card.height() / 3) << "frame " << i << " reached the headline";
+            }
+            shown = next;
+        }
+        EXPECT_GE(frames, 10) << "the fade runs at thirty frames a second";
     }
 }
