@@ -1,6 +1,8 @@
 #include "platform/qt/QtScheduler.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -14,9 +16,24 @@
 namespace plovane {
 
 // Tasks waiting for a beat, by the beat's time on the monotonic clock (ns), which is the
-// clock Qt's timers run on.
+// clock Qt's timers run on. One for the whole process: every scheduler's clocks (the
+// engine's, each view's) share their wakeups. Main thread only.
 struct QtScheduler::Beats {
-    std::map<std::int64_t, std::vector<Task>> due;
+    struct Waiting {
+        QPointer<QObject> context; // the task goes with its scheduler's context
+        Task run;
+    };
+    struct Beat {
+        QPointer<QObject> timerOwner; // the beat's timer goes with it
+        std::vector<Waiting> waiting;
+    };
+    std::map<std::int64_t, Beat> due;
+
+    static Beats& instance()
+    {
+        static Beats beats;
+        return beats;
+    }
 
     static std::int64_t now()
     {
@@ -24,9 +41,35 @@ struct QtScheduler::Beats {
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
     }
+
+    void add(std::int64_t at, QObject* context, Task run)
+    {
+        Beat& beat = due[at];
+        beat.waiting.push_back({context, std::move(run)});
+        if (beat.timerOwner)
+            return; // that beat's timer is already set
+        // The application outlives every view; without one, the task's own context.
+        QObject* owner = QCoreApplication::instance() ? QCoreApplication::instance() : context;
+        beat.timerOwner = owner;
+        // Rounded up: a timer never fires before its beat, so everything due on it is due then.
+        const int ms = static_cast<int>(std::max<std::int64_t>(0, at - now() + 999'999) / 1'000'000);
+        QTimer::singleShot(ms, Qt::PreciseTimer, owner, [at] { instance().fire(at); });
+    }
+
+    void fire(std::int64_t at)
+    {
+        auto node = due.extract(at);
+        // Beats long past whose timer went with an earlier application object.
+        std::erase_if(due, [at](const auto& entry) { return entry.first < at - 1'000'000'000 && !entry.second.timerOwner; });
+        if (node.empty())
+            return;
+        for (auto& waiting : node.mapped().waiting)
+            if (waiting.context)
+                waiting.run();
+    }
 };
 
-QtScheduler::QtScheduler(QObject* context) : context_(context), beats_(std::make_shared<Beats>()) {}
+QtScheduler::QtScheduler(QObject* context) : context_(context) {}
 
 QtScheduler::~QtScheduler() = default;
 
@@ -66,32 +109,15 @@ TaskHandle QtScheduler::postOnBeat(double periodSeconds, double minDelaySeconds,
     if (period <= 0)
         return postAfter(minDelaySeconds, std::move(task));
     auto [handle, guarded] = makeGuarded(std::move(task));
-    auto queue = [weak = std::weak_ptr<Beats>(beats_), ctx = context_, period, minDelaySeconds,
-                  fn = std::move(guarded)]() mutable {
-        auto beats = weak.lock();
-        if (!beats)
+    auto queue = [ctx = QPointer<QObject>(context_), period, minDelaySeconds, fn = std::move(guarded)]() mutable {
+        if (!ctx)
             return;
-        const std::int64_t now = Beats::now();
-        const std::int64_t earliest = now + std::max<std::int64_t>(0, std::llround(minDelaySeconds * 1e9));
+        const std::int64_t earliest =
+            Beats::now() + std::max<std::int64_t>(0, std::llround(minDelaySeconds * 1e9));
         std::int64_t due = earliest / period * period;
         if (due < earliest || (due == earliest && minDelaySeconds <= 0))
             due += period;
-        auto& tasks = beats->due[due];
-        tasks.push_back(std::move(fn));
-        if (tasks.size() > 1)
-            return; // that beat's timer is already set
-        // Rounded up: a timer never fires before its beat, so everything due on it is due then.
-        const int ms = static_cast<int>((due - now + 999'999) / 1'000'000);
-        QTimer::singleShot(ms, Qt::PreciseTimer, ctx, [weak, due] {
-            auto beats = weak.lock();
-            if (!beats)
-                return;
-            auto node = beats->due.extract(due);
-            if (node.empty())
-                return;
-            for (auto& run : node.mapped())
-                run();
-        });
+        Beats::instance().add(due, ctx, std::move(fn));
     };
     if (QThread::currentThread() == context_->thread())
         queue();

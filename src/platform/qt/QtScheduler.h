@@ -18,13 +18,13 @@ public:
     TaskHandle post(Task task) override;
     TaskHandle postAfter(double delaySeconds, Task task) override;
     // Beats are whole multiples of the period on the monotonic clock. Every task due on
-    // one beat runs from one timer, in the order they were posted.
+    // one beat, from any QtScheduler of the process, runs from one timer, in the order
+    // they were posted.
     TaskHandle postOnBeat(double periodSeconds, double minDelaySeconds, Task task) override;
 
 private:
     struct Beats;
     QObject* context_;
-    std::shared_ptr<Beats> beats_;
 };
 
 } // namespace plovane

@@ -75,11 +75,21 @@ TEST(QtScheduler, ClocksOnBeatsShareOneWakeup)
     int sleeps = 0;
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,
                      [&] { ++sleeps; });
-    // A slow clock and a fast one whose period divides it: on every slow beat both are
-    // due, and they must run in the same wakeup, not a timer each.
+    // A slow clock and a fast one whose period divides it, on two schedulers (the engine's
+    // and a view's): on every slow beat both are due, and they must run in the same
+    // wakeup, not a timer each.
+    QObject view;
+    QtScheduler viewScheduler(&view);
     std::vector<std::pair<char, int>> runs;
     ScopedTask slow = ScopedTask::onBeat(s, 0.2, [&] { runs.emplace_back('s', sleeps); });
-    ScopedTask fast = ScopedTask::onBeat(s, 0.05, [&] { runs.emplace_back('f', sleeps); });
+    ScopedTask fast = ScopedTask::onBeat(viewScheduler, 0.05, [&] { runs.emplace_back('f', sleeps); });
+    // A task whose scheduler's context has gone never runs.
+    bool orphanRan = false;
+    {
+        auto gone = std::make_unique<QObject>();
+        QtScheduler goneScheduler(gone.get());
+        goneScheduler.postOnBeat(0.05, 0.0, [&] { orphanRan = true; });
+    }
     s.postAfter(0.85, [&] { app.quit(); });
     QTimer::singleShot(5000, &app, [&] { app.quit(); }); // safety net
     app.exec();
@@ -98,4 +108,5 @@ TEST(QtScheduler, ClocksOnBeatsShareOneWakeup)
     const auto fastRuns = std::count_if(runs.begin(), runs.end(), [](const auto& r) { return r.first == 'f'; });
     EXPECT_GE(fastRuns, 14);
     EXPECT_LE(fastRuns, 17);
+    EXPECT_FALSE(orphanRan);
 }
