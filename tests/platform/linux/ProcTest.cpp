@@ -98,23 +98,14 @@ bool listsPid(ProcRunningApplications& running, int pid)
     return std::any_of(apps.begin(), apps.end(), [pid](const RunningApplication& a) { return a.pid == pid; });
 }
 
-TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
+// Starts `sleep 30` under the name of a known music player; 0 when it cannot start.
+pid_t spawnPlayer()
 {
-    // Repeated calls reuse the last listing while no process comes or goes: a child that
-    // starts or ends in between must still show up or disappear.
-    ApplicationIdentity identity{std::make_shared<DesktopEntries>(std::vector<std::string>{})};
-    ProcRunningApplications running{identity};
-    const int self = static_cast<int>(::getpid());
-    ASSERT_TRUE(listsPid(running, self));
-    ASSERT_TRUE(listsPid(running, self));
-
-    std::string program = "/bin/sleep";
-    std::array<char*, 3> argv{program.data(), nullptr, nullptr};
-    std::string name = "spotify", seconds = "30";
-    argv[0] = name.data();
-    argv[1] = seconds.data();
+    std::string program = "/bin/sleep", name = "spotify", seconds = "30";
+    std::array<char*, 3> argv{name.data(), seconds.data(), nullptr};
     pid_t child = 0;
-    ASSERT_EQ(::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return 0;
     // posix_spawn returns as the child starts its new program, a moment before the kernel
     // publishes the new command line: wait for it, or the first listing may see none.
     const std::string cmdline = "/proc/" + std::to_string(child) + "/cmdline";
@@ -126,15 +117,35 @@ TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
             break;
         ::usleep(5000);
     }
+    return child;
+}
+
+// Ends a child and waits until it has left the process table (also where children are
+// reaped for us and waitpid cannot wait).
+void endChild(pid_t child)
+{
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    for (int i = 0; i < 400 && ::kill(child, 0) == 0; ++i)
+        ::usleep(5000);
+}
+
+TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
+{
+    // Repeated calls reuse the last listing while no process comes or goes: a child that
+    // starts or ends in between must still show up or disappear.
+    ApplicationIdentity identity{std::make_shared<DesktopEntries>(std::vector<std::string>{})};
+    ProcRunningApplications running{identity};
+    const int self = static_cast<int>(::getpid());
+    ASSERT_TRUE(listsPid(running, self));
+    ASSERT_TRUE(listsPid(running, self));
+
+    const pid_t child = spawnPlayer();
+    ASSERT_NE(child, 0);
     EXPECT_TRUE(listsPid(running, child));
     EXPECT_TRUE(listsPid(running, child));
 
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    // Gone from the process table (also where children are reaped for us and waitpid
-    // cannot wait), then gone from the list.
-    for (int i = 0; i < 400 && ::kill(child, 0) == 0; ++i)
-        ::usleep(5000);
+    endChild(child);
     EXPECT_FALSE(listsPid(running, child));
     EXPECT_TRUE(listsPid(running, self));
 }
@@ -155,22 +166,6 @@ TEST(ProcRunningApplicationsTest, NewThreadsAreNotApplicationsAndBurstsStillFind
     auto countOf = [](const std::vector<RunningApplication>& apps, int pid) {
         return std::count_if(apps.begin(), apps.end(), [pid](const auto& a) { return a.pid == pid; });
     };
-    auto spawnSleeper = [] {
-        std::string program = "/bin/sleep", name = "spotify", seconds = "30";
-        std::array<char*, 3> argv{name.data(), seconds.data(), nullptr};
-        pid_t child = 0;
-        EXPECT_EQ(::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-        const std::string cmdline = "/proc/" + std::to_string(child) + "/cmdline";
-        for (int i = 0; i < 200; ++i) {
-            std::ifstream in(cmdline);
-            std::string argv0;
-            std::getline(in, argv0, '\0');
-            if (argv0 == name)
-                break;
-            ::usleep(5000);
-        }
-        return child;
-    };
     ASSERT_EQ(countOf(running.list(), self), 1);
 
     // A few threads take pids of their own: each is part of this process, not one more.
@@ -190,7 +185,7 @@ TEST(ProcRunningApplicationsTest, NewThreadsAreNotApplicationsAndBurstsStillFind
             });
         while ([&] { std::lock_guard lock(mutex); return tids.size() < threads.size(); }())
             ::usleep(1000);
-        const pid_t child = spawnSleeper();
+        const pid_t child = spawnPlayer();
         const auto apps = running.list();
         done = true;
         for (auto& t : threads)
@@ -199,10 +194,7 @@ TEST(ProcRunningApplicationsTest, NewThreadsAreNotApplicationsAndBurstsStillFind
         EXPECT_EQ(countOf(apps, child), 1) << "round " << round;
         for (const auto& app : apps)
             EXPECT_EQ(tids.count(app.pid), 0u) << "round " << round << ": thread " << app.pid << " listed as " << app.bundleID;
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-        for (int i = 0; i < 400 && ::kill(child, 0) == 0; ++i)
-            ::usleep(5000);
+        endChild(child);
         EXPECT_EQ(countOf(running.list(), child), 0) << "round " << round;
     }
 }
