@@ -266,8 +266,8 @@ QRectF DataPanelView::adviceFadeRect() const
     // Each text is centred on the line; the one fading out may be a line taller.
     const QRectF line = adviceLineRect();
     double tallest = line.height();
-    for (const auto& [key, image] : adviceImages_)
-        tallest = std::max(tallest, image.height() / std::max<qreal>(1.0, image.devicePixelRatio()));
+    for (const auto& kept : adviceImages_)
+        tallest = std::max(tallest, kept.image.height() / std::max<qreal>(1.0, kept.image.devicePixelRatio()));
     const double grow = (tallest - line.height()) / 2 + 1;
     return line.adjusted(-1, -grow, 1, grow);
 }
@@ -282,10 +282,10 @@ const QImage& DataPanelView::adviceImage(const QString& text, qreal dpr) const
 {
     const double textWidth = std::max(20.0, adviceLineRect().width() - kAdviceMinGap -
                                                 (content_.showActionButton ? buttonSize_.width() : 0.0));
-    const QString key = text + QChar(0x1f) + QString::number(textWidth) + QChar(0x1f) + QString::number(dpr);
-    for (const auto& [k, image] : adviceImages_)
-        if (k == key)
-            return image;
+    // Looked up on every repaint that reaches the tip (sprite frames do): no key to build.
+    for (const auto& kept : adviceImages_)
+        if (kept.width == textWidth && kept.dpr == dpr && kept.text == text)
+            return kept.image;
     const hud::WrappedText wrapped =
         text == content_.advice ? wrappedAdvice_ : hud::wrapText(text, adviceFont(), textWidth, 2);
     QImage image = hud::makeLayer(QSizeF(textWidth, std::max(1.0, wrapped.height())), dpr);
@@ -297,8 +297,8 @@ const QImage& DataPanelView::adviceImage(const QString& text, qreal dpr) const
     // The one showing and the one fading out are all that is ever needed.
     if (adviceImages_.size() >= 3)
         adviceImages_.erase(adviceImages_.begin());
-    adviceImages_.emplace_back(key, std::move(image));
-    return adviceImages_.back().second;
+    adviceImages_.push_back({text, textWidth, dpr, std::move(image)});
+    return adviceImages_.back().image;
 }
 
 void DataPanelView::paintChrome(QPainter& p, QPointF topLeft) const

@@ -99,7 +99,13 @@ private:
     mutable qreal cacheDpr_{0};
     MetricsRow metrics_{{QStringLiteral("WEAR"), QStringLiteral("SHIFT"), QStringLiteral("NOISE")}};
     QRectF metricsChange_;
-    mutable std::vector<std::pair<QString, QImage>> adviceImages_;
+    struct AdviceImage {
+        QString text;
+        double width{0};
+        qreal dpr{0};
+        QImage image;
+    };
+    mutable std::vector<AdviceImage> adviceImages_;
 
     CrossFade<QString> title_;
     CrossFade<QString> advice_;

@@ -216,9 +216,9 @@ QRectF SpriteStage::changedArea(const ImageFileKey& from, const ImageFileKey& to
     // Only versions still in the store can be compared; anything else repaints whole.
     if (images_.keyFor(from.path) != from || images_.keyFor(to.path) != to)
         return whole;
-    const std::string key = keyText(from) + '\n' + keyText(to);
-    if (auto it = boxes_.find(key); it != boxes_.end())
-        return it->second;
+    for (const ChangeBox& known : boxes_)
+        if (known.from == from && known.to == to)
+            return known.box;
     // Frames of one look differ in a few places (paws, a page): only those repaint.
     const QImage a = images_.image(from.path).convertToFormat(QImage::Format_ARGB32);
     const QImage b = images_.image(to.path).convertToFormat(QImage::Format_ARGB32);
@@ -237,9 +237,9 @@ QRectF SpriteStage::changedArea(const ImageFileKey& from, const ImageFileKey& to
         const QPointF inset((kSide - a.width() * scale) / 2, (kSide - a.height() * scale) / 2);
         box = diff.isEmpty() ? QRectF() : QRectF(inset + QPointF(diff.x(), diff.y()) * scale, QSizeF(diff.size()) * scale);
     }
-    if (boxes_.size() > 64)
+    if (boxes_.size() >= 64)
         boxes_.clear();
-    boxes_.emplace(key, box);
+    boxes_.push_back({from, to, box});
     return box;
 }
 

@@ -114,7 +114,12 @@ private:
     CrossFade<std::string> look_;
     // Per pair of file versions, the box of pixels that differ; per file version, where
     // it has pixels; in the square's points.
-    std::unordered_map<std::string, QRectF> boxes_;
+    struct ChangeBox {
+        ImageFileKey from;
+        ImageFileKey to;
+        QRectF box;
+    };
+    std::vector<ChangeBox> boxes_; // a few per look: searched in place, no key built per frame
     std::unordered_map<std::string, QRegion> shapes_;
     mutable qreal variantsDpr_{0};
     mutable std::unordered_map<std::string, QString> variants_;
