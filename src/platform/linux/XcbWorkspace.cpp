@@ -38,6 +38,9 @@ WmClass parseWmClass(xcb_get_property_reply_t* reply)
     return out;
 }
 
+// Reads of an active window that does not say who it is, before it is taken as it is.
+constexpr int kUnreadyReads = 3;
+
 } // namespace
 
 XcbWorkspace::XcbWorkspace(std::shared_ptr<XcbConnection> connection,
@@ -104,9 +107,14 @@ std::optional<RunningApplication> XcbWorkspace::readFrontmost()
 
     const int processId = static_cast<int>(pid);
     // A window that has neither its process id nor its class yet (just mapped) is read
-    // again on the next call rather than kept.
-    if (processId == 0 && wmClass.instance.empty() && wmClass.className.empty())
-        frontmostValid_ = false;
+    // again on the next few calls rather than kept. One that never tells, or is gone while
+    // still named active (until the window manager moves on), is not asked about every tick.
+    if (processId == 0 && wmClass.instance.empty() && wmClass.className.empty()) {
+        unreadyReads_ = active == unreadyWindow_ ? unreadyReads_ + 1 : 1;
+        unreadyWindow_ = active;
+        if (unreadyReads_ < kUnreadyReads)
+            frontmostValid_ = false;
+    }
     if (processId != 0 && processId == selfPid_)
         return RunningApplication{std::string(kAppIdentifier), std::string(kAppName), std::string(kAppIdentifier),
                                   processId};

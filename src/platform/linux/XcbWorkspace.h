@@ -5,6 +5,7 @@
 #include "platform/linux/ApplicationIdentity.h"
 #include "platform/linux/ProcRunningApplications.h"
 
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 
@@ -52,6 +53,9 @@ private:
     // The frontmost application as last read, valid while no change was reported.
     std::optional<RunningApplication> frontmost_;
     bool frontmostValid_{false};
+    // The active window that did not say who it is, and how often it was read so.
+    std::uint32_t unreadyWindow_{0};
+    int unreadyReads_{0};
     bool watchingRoot_{false};
     bool activeChanged_{false};
     // Declared last: unsubscribes before the state its handler writes goes away.

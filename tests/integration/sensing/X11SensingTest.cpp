@@ -155,6 +155,35 @@ TEST_F(X11SensingTest, FrontmostIsAskedForAgainOnlyWhenTheActiveWindowChanges)
     EXPECT_TRUE(!after || after->pid != secondPid);
 }
 
+TEST_F(X11SensingTest, AnActiveWindowThatNeverSaysWhoItIsIsNotAskedAboutEveryTick)
+{
+    XcbWorkspace workspace{connection, identityFromXdg()};
+    // A window that is gone but still named active, as after an application is killed and
+    // before the window manager moves the focus on.
+    auto* c = connection->connection();
+    const xcb_window_t gone = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, gone, connection->root(), 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_destroy_window(c, gone);
+    const xcb_atom_t activeAtom = connection->ewmh()._NET_ACTIVE_WINDOW;
+    const xcb_window_t before = activeWindow();
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, connection->root(), activeAtom, XCB_ATOM_WINDOW, 32, 1, &gone);
+    ASSERT_EQ(activeWindow(), gone);
+
+    const auto start = workspace.roundTrips();
+    for (int tick = 0; tick < 10; ++tick)
+        workspace.frontmostApplication();
+    // A few looks in case it is only being mapped, then no more until the active window changes.
+    EXPECT_LE(workspace.roundTrips() - start, 6u);
+    EXPECT_GE(workspace.roundTrips() - start, 4u);
+
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, connection->root(), activeAtom, XCB_ATOM_WINDOW, 32, 1, &before);
+    activeWindow(); // the change has reached the server and its event us
+    const auto settled = workspace.roundTrips();
+    workspace.frontmostApplication();
+    EXPECT_GT(workspace.roundTrips(), settled) << "a new active window is read again";
+}
+
 TEST_F(X11SensingTest, DesktopEntryGivesIdentifierLocalisedNameAndIcon)
 {
     const std::string dataHome = paths::dataHome();
