@@ -55,13 +55,21 @@ TEST(HUDPanel, ToggleHidesAndShowsAtTheSamePlace)
     EXPECT_EQ(controller.defaultFrame(), home) << "a drag does not change the default place";
 }
 
+namespace {
+// Shows the panel as the application does, without putting it on a screen.
+void showOffScreen(HUDWindowController& controller)
+{
+    controller.panel().setAttribute(Qt::WA_DontShowOnScreen);
+    controller.show();
+    QCoreApplication::processEvents();
+}
+} // namespace
+
 TEST(HUDPanel, OnlyThePaintedPartsTakeThePointer)
 {
     HUDRig rig;
     HUDWindowController controller(*rig.engine);
-    controller.panel().setAttribute(Qt::WA_DontShowOnScreen);
-    controller.show();
-    QCoreApplication::processEvents();
+    showOffScreen(controller);
     ASSERT_NE(controller.panel().windowHandle(), nullptr);
     const QRegion mask = controller.panel().windowHandle()->mask();
     HUDView& view = controller.view();
@@ -75,9 +83,7 @@ TEST(HUDPanel, AFrameOfThePetRepaintsAsOnePieceThoughTheWindowIsShaped)
 {
     HUDRig rig;
     HUDWindowController controller(*rig.engine);
-    controller.panel().setAttribute(Qt::WA_DontShowOnScreen);
-    controller.show();
-    QCoreApplication::processEvents();
+    showOffScreen(controller);
     HUDView& view = controller.view();
     ASSERT_GT(view.spriteFrameCount(), 1);
     ASSERT_GT(controller.panel().windowHandle()->mask().rectCount(), 4) << "the window follows the pet's outline";
