@@ -3,7 +3,7 @@
 # home, lets it warm up, then measures one minute from /proc and prints one row with
 #   CPU seconds per minute (all threads), resident memory (final and peak), voluntary
 #   context switches (wakeups) per second, threads, and the X server's CPU seconds per
-#   minute during the same window (Xvfb's /proc/<pid>/stat), less what the desktop costs
+#   minute during the same window (Xvfb's scheduler counters), less what the desktop costs
 #   the server with nothing of ours running (measured first, shown as "desktop alone").
 # With peers, each peer runs in turn under the same desktop, after plovane, and gets its
 # own row, so ratios come from one run on one machine.
@@ -106,12 +106,11 @@ for p in /proc/[0-9]*; do
   fi
 done
 [ -n "$xserver" ] || echo "idle-app: X server of $DISPLAY not found; its column stays empty" >&2
-clk_tck="$(getconf CLK_TCK)"
-# utime + stime of the X server in seconds (fields 14 and 15, after the command in parentheses).
+# The X server's time on CPU in seconds, from the scheduler's per-thread counters: the
+# tick counts in /proc/<pid>/stat only resolve 10 ms, a sixth of what an idle client costs
+# the server in a minute.
 xserver_cpu() {
-  local stat
-  stat="$(cat "/proc/${xserver:-none}/stat" 2>/dev/null)" || { echo 0; return; }
-  echo "$stat" | sed 's/^.*) //' | awk -v hz="$clk_tck" '{printf "%.3f", ($12 + $13) / hz}'
+  cat /proc/"${xserver:-none}"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.4f", s / 1e9}'
 }
 
 mode="${PLOVANE_BENCH_MODE:-flow}"

@@ -134,6 +134,7 @@ DataPanelView::Change DataPanelView::setContent(const Content& incoming, double 
     if (!sameChrome)
         cacheValid_ = false;
     // Most updates are the SHIFT clock: nothing moves, so the text is not laid out again.
+    const QSizeF sizeBefore = size_;
     if (relayout)
         layout(width);
     metricsChange_ = QRectF();
@@ -143,9 +144,12 @@ DataPanelView::Change DataPanelView::setContent(const Content& incoming, double 
                                        content_.noiseText},
                                       metricsRect().size());
     }
-    if (!sameCard)
+    if (first || !sameChrome || size_ != sizeBefore)
         return Change::card;
-    return metricsChange_.isEmpty() ? Change::none : Change::metrics;
+    if (!metricsChange_.isEmpty())
+        return Change::metrics;
+    // A new tip or title of the same card: the cross-fade repaints just that text.
+    return sameCard ? Change::none : Change::texts;
 }
 
 QRectF DataPanelView::metricsRect() const

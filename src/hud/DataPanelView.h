@@ -51,7 +51,10 @@ public:
 
     // Takes new values (animating what changes) and lays the card out for `width`.
     // Returns what has to be repainted.
-    enum class Change { none, metrics, card };
+    // What a new content changed: nothing; the metrics row (see metricsChange()); only
+    // the title or tip, in place (their cross-fades repaint them frame by frame); or the
+    // card as a whole (its chrome, its size, where its texts lie).
+    enum class Change { none, metrics, texts, card };
     Change setContent(const Content& incoming, double width);
     const Content& content() const { return content_; }
 

@@ -12,7 +12,9 @@
 #include "settings/HUDSettings.h"
 #include "settings/Strings.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
+#include <QPaintEngine>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -68,7 +70,8 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       compactLabel_(driver_, env.images ? *env.images : ImageStore::shared(),
                     [this] { update(layout_.compactLabel.adjusted(-6, -12, 6, 6).toAlignedRect()); }),
       sprite_(scheduler_, driver_, env.images ? *env.images : ImageStore::shared(),
-              [this](const QRectF& area) { spriteChanged(area); }),
+              [this](const QRectF& area, bool step) { spriteChanged(area, step); }),
+      snapshots_(*this, [this](QPainter& p, const QRect& area) { paintClipped(p, area); }),
       menu_(std::move(env.menuActions)),
       dataPanel_(driver_, [this](const QRectF& area) {
           // While the card itself moves in or out, its parts are not where they rest.
@@ -134,7 +137,7 @@ void HUDView::updateSpriteLook(bool fade)
     sprite_.setLook(hudSettings_.characterID.get(), hud::floatingStateKey(engine_.state.get()), fade);
 }
 
-void HUDView::spriteChanged(const QRectF& area)
+void HUDView::spriteChanged(const QRectF& area, bool step)
 {
     // Room for the shadow or glow that follows what changed (the glow only shows on low
     // oxygen), scaled with the pet's zoom. Only that much: hovering frames change most of
@@ -144,7 +147,10 @@ void HUDView::spriteChanged(const QRectF& area)
     const QRectF changed = area.translated(layout_.sprite.topLeft()) +
                            SpriteStage::spill(hud::lowO2PulseEnabled(engine_.o2.get()));
     const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
-    update(zoomed.adjusted(-2, -2, 2, 2).toAlignedRect());
+    const QRect dirty = zoomed.adjusted(-2, -2, 2, 2).toAlignedRect();
+    // A frame step to a frame already composed is copied in the X server.
+    if (!(step && !sprite_.isFading() && snapshots_.show(sprite_.shownKey(), dirty)))
+        update(dirty);
     // A new look may take another part of the square; frames of a look shown once keep it.
     if (sprite_.drawnShape() != maskedSpriteShape_)
         updateWindowMask();
@@ -226,8 +232,12 @@ void HUDView::refreshNow()
             update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect());
         if (panelChange_ == DataPanelView::Change::metrics && showDataPanel())
             update(dataPanel_.metricsChange().translated(layout_.card.topLeft()).toAlignedRect());
-        else if (panelChange_ == DataPanelView::Change::card)
-            update(layout_.card.united(layout_.compactLabel).adjusted(-2, -2, 2, 2).toAlignedRect());
+        else if (panelChange_ == DataPanelView::Change::card) {
+            // Each on its own: the box around both would take in the pet between them.
+            update(layout_.card.adjusted(-2, -2, 2, 2).toAlignedRect());
+            if (panelPresence_.value() < 1.0)
+                update(layout_.compactLabel.adjusted(-2, -2, 2, 2).toAlignedRect());
+        }
     } else {
         update();
     }
@@ -440,6 +450,7 @@ void HUDView::hideEvent(QHideEvent* event)
     // Nobody sees a hidden HUD bob or blink: no frames until it is back.
     driver_.setSuspended(true);
     sprite_.setShown(false);
+    snapshots_.drop();
 }
 
 void HUDView::resizeEvent(QResizeEvent* event)
@@ -482,17 +493,25 @@ void HUDView::mousePressEvent(QMouseEvent* event)
 void HUDView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
+    // Renders into images (screenshots, tests) leave the screen as it is.
+    QBackingStore* store = backingStore();
+    if (store && p.paintEngine() && p.paintEngine()->paintDevice() == store->paintDevice())
+        snapshots_.painted(event->region());
     // The backing store of a translucent window hands us the dirty area already cleared.
     // Most repaints are one part changing (the clock, a sprite frame, a bob): each dirty
     // rectangle is painted on its own, with only the parts it touches. Clipped to one
     // rectangle, the kept images are drawn with plain blends; a clip of several sends
     // them through Qt's span fillers, which wake a pool of threads for large areas.
-    for (const QRect& area : event->region()) {
-        p.setClipRect(area);
-        paintArea(p, area);
-    }
+    for (const QRect& area : event->region())
+        paintClipped(p, area);
+}
+
+void HUDView::paintClipped(QPainter& p, const QRect& area) const
+{
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setClipRect(area);
+    paintArea(p, area);
 }
 
 void HUDView::paintArea(QPainter& p, const QRect& area) const

@@ -11,6 +11,7 @@
 #include "hud/HUDStyle.h"
 #include "hud/RightClickOverlay.h"
 #include "hud/SpriteStage.h"
+#include "hud/StageSnapshots.h"
 #include "hud/WelcomeBubbleView.h"
 #include "platform/Scheduler.h"
 #include "platform/Signal.h"
@@ -80,6 +81,9 @@ public:
     bool isHovering() const { return isHovering_; }
     bool isSpriteHovering() const { return isSpriteHovering_; }
     int spriteFrame() const { return sprite_.frame(); }
+    // Frames kept composed in the X server, and the part of the view they cover.
+    int serverFrameCount() const { return snapshots_.pictureCount(); }
+    QRect serverFrameArea() const { return snapshots_.area(); }
     int spriteFrameCount() const { return sprite_.frameCount(); }
     bool showWelcomeBubble() const { return showWelcomeBubble_; }
     bool showDataPanel() const;
@@ -139,7 +143,7 @@ private:
     void appear();
     void onStateChanged(DiveState state);
     void updateSpriteLook(bool fade);
-    void spriteChanged(const QRectF& area);
+    void spriteChanged(const QRectF& area, bool step);
     void setSpriteHovering(bool hovering);
     void setHovering(bool hovering);
     void updateOpacityTarget();
@@ -147,6 +151,8 @@ private:
     void relayout();
     void updateWindowMask();
 
+    // Paints `area` alone, with the hints every paint of the view uses.
+    void paintClipped(QPainter& p, const QRect& area) const;
     void paintArea(QPainter& p, const QRect& area) const;
     void paintSpriteBlock(QPainter& p) const;
     void paintBadges(QPainter& p) const;
@@ -180,6 +186,8 @@ private:
     AnimatedValue welcomePresence_;
     CompactAdviceLabel compactLabel_;
     SpriteStage sprite_;
+    // The frames as composed on screen, kept in the X server for steps that only show them again.
+    StageSnapshots snapshots_;
     HUDContextMenu menu_;
 
     std::unique_ptr<BadgeView> knockBadge_;

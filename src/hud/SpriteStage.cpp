@@ -65,12 +65,12 @@ QMarginsF SpriteStage::spill(bool glow)
 }
 
 SpriteStage::SpriteStage(Scheduler& scheduler, AnimationDriver& driver, ImageStore& images,
-                         std::function<void(const QRectF&)> onChange)
+                         std::function<void(const QRectF&, bool)> onChange)
     : scheduler_(scheduler),
       images_(images),
       onChange_(std::move(onChange)),
       look_(driver, std::string(), Animation::easeInOut(0.45).atFrameRate(30),
-            [this] { onChange_(QRectF(0, 0, kSide, kSide)); })
+            [this] { onChange_(QRectF(0, 0, kSide, kSide), false); })
 {
 }
 
@@ -106,7 +106,7 @@ void SpriteStage::setLook(const CharacterID& character, std::string_view stateKe
     look_.set(name, fade && !previousPath_.empty());
     clock_.cancel();
     runClock();
-    onChange_(QRectF(0, 0, kSide, kSide));
+    onChange_(QRectF(0, 0, kSide, kSide), false);
 }
 
 void SpriteStage::setShown(bool shown)
@@ -180,7 +180,7 @@ void SpriteStage::recheck()
     const ImageFileKey before = shownKey_;
     resolve();
     if (!(shownKey_ == before))
-        onChange_(QRectF(0, 0, kSide, kSide));
+        onChange_(QRectF(0, 0, kSide, kSide), false);
 }
 
 void SpriteStage::runClock()
@@ -205,7 +205,7 @@ void SpriteStage::tick()
     resolve();
     const QRectF area = changedArea(before, shownKey_);
     if (!area.isEmpty())
-        onChange_(area);
+        onChange_(area, true);
 }
 
 QRectF SpriteStage::changedArea(const ImageFileKey& from, const ImageFileKey& to)

@@ -39,9 +39,10 @@ public:
     // no more room than this.
     static QMarginsF spill(bool glow);
 
-    // `onChange` gets the area that changed, in the square's own coordinates (0…kSide).
+    // `onChange` gets the area that changed, in the square's own coordinates (0…kSide),
+    // and whether the change is only the clock stepping to the look's next frame.
     SpriteStage(Scheduler& scheduler, AnimationDriver& driver, ImageStore& images,
-                std::function<void(const QRectF&)> onChange);
+                std::function<void(const QRectF&, bool step)> onChange);
     ~SpriteStage();
     SpriteStage(const SpriteStage&) = delete;
     SpriteStage& operator=(const SpriteStage&) = delete;
@@ -65,6 +66,8 @@ public:
     QRectF drawnBounds() const { return drawnShape().boundingRect(); }
     // The path showing (relative for built-in characters, as CharacterID gives it).
     const std::string& spritePath() const { return shownRelative_; }
+    // The version of the file showing (its path, modification time and size).
+    const ImageFileKey& shownKey() const { return shownKey_; }
     // A sprite path of the current character as a file path.
     std::string filePath(const std::string& spritePath) const;
     ImageStore& images() const { return images_; }
@@ -91,7 +94,7 @@ private:
 
     Scheduler& scheduler_;
     ImageStore& images_;
-    std::function<void(const QRectF&)> onChange_;
+    std::function<void(const QRectF&, bool)> onChange_;
     CharacterID character_{CharacterID::builtIn(SpriteCharacter::tuffin)};
     std::string stateKey_;
     std::string lookName_;

@@ -205,3 +205,117 @@ TEST(HUDDesktop, TheXConnectionTakesAWholeBobbingFrameWithoutWaiting)
     }
     EXPECT_EQ(widenX11SendBuffer(), after) << "asking twice changes nothing";
 }
+
+namespace {
+
+// What the X server shows of `window` in `area`, as premultiplied ARGB.
+QImage windowPixels(xcb_window_t window, const QRect& area)
+{
+    auto cookie = xcb_get_image(x11(), XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<int16_t>(area.x()),
+                                static_cast<int16_t>(area.y()), static_cast<uint16_t>(area.width()),
+                                static_cast<uint16_t>(area.height()), ~0u);
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(x11(), cookie, nullptr);
+    if (!reply)
+        return {};
+    QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
+    const auto* data = xcb_get_image_data(reply);
+    for (int y = 0; y < area.height(); ++y)
+        std::copy_n(data + static_cast<std::size_t>(y) * area.width() * 4, area.width() * 4, out.scanLine(y));
+    std::free(reply);
+    return out;
+}
+
+// Pixels of `area` that differ between the screen and a fresh paint of the view, counted
+// where the window's shape lets anything show.
+int differingPixels(HUDRig& rig, QWidget& panel, const QRect& area)
+{
+    const QImage shown = windowPixels(static_cast<xcb_window_t>(panel.winId()), area);
+    const QImage painted = rig.render().copy(area);
+    const QRegion shape = panel.windowHandle()->mask().isEmpty() ? QRegion(panel.rect()) : panel.windowHandle()->mask();
+    if (shown.isNull())
+        return -1;
+    int differing = 0;
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            if (shape.contains(area.topLeft() + QPoint(x, y)) && shown.pixel(x, y) != painted.pixel(x, y))
+                ++differing;
+    return differing;
+}
+
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(HUDDesktop, KnownFramesAreCopiedInTheServerAndShowWhatARepaintWould)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    HUDRig rig;
+    HUDPanel panel;
+    HUDView& view = rig.makeView();
+    view.setAttribute(Qt::WA_DontShowOnScreen, false);
+    view.setParent(&panel);
+    // The rig owns the view: the panel must not take it along when it goes.
+    struct Release {
+        HUDView& view;
+        ~Release() { view.setParent(nullptr); }
+    } release{view};
+    view.move(0, 0);
+    panel.resize(view.size());
+    panel.move(40, 120);
+    rig.engine->state = DiveState::hovering;
+    panel.show();
+    ASSERT_TRUE(waitFor([&] { return panel.windowHandle()->isExposed(); }));
+    rig.finishAnimations();
+    ASSERT_EQ(view.spriteFrameCount(), 4);
+
+    PaintCounter counter;
+    view.installEventFilter(&counter);
+    auto step = [&] {
+        rig.scheduler.advance(SpriteStage::kFramePeriod);
+        waitFor([] { return false; }, 30);
+    };
+    // The first rounds find what the frames change and compose them once each.
+    for (int i = 0; i < 12; ++i)
+        step();
+    ASSERT_EQ(view.serverFrameCount(), 4);
+    const QRect area = view.serverFrameArea();
+    ASSERT_FALSE(area.isEmpty());
+
+    for (int i = 0; i < 8; ++i) {
+        const int frame = view.spriteFrame();
+        counter.paints = 0;
+        step();
+        EXPECT_EQ(counter.paints, 0) << "a step between known frames paints nothing";
+        EXPECT_NE(view.spriteFrame(), frame);
+        EXPECT_EQ(differingPixels(rig, panel, area), 0) << "frame " << view.spriteFrame();
+    }
+
+    // Something else drawn over the frames (the oxygen bar) makes them stale: the steps
+    // after it still show what a repaint would.
+    rig.engine->o2 = 35.0;
+    rig.finishAnimations();
+    for (int i = 0; i < 8; ++i) {
+        counter.paints = 0;
+        step();
+        if (i >= 4) {
+            EXPECT_EQ(counter.paints, 0) << "the stale parts were composed again once";
+        }
+        EXPECT_EQ(differingPixels(rig, panel, area), 0) << "after the bar changed, frame " << view.spriteFrame();
+    }
+    EXPECT_EQ(view.serverFrameCount(), 4);
+
+    // An exposed window is drawn from the toolkit's copy, which never saw the copied
+    // frames; the changing part is painted again.
+    xcb_clear_area(x11(), 1, static_cast<xcb_window_t>(panel.winId()), 0, 0, 0, 0);
+    xcb_flush(x11());
+    waitFor([] { return false; }, 200);
+    EXPECT_EQ(differingPixels(rig, panel, area), 0) << "after an expose";
+}

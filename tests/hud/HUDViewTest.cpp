@@ -202,7 +202,7 @@ TEST(HUDView, AFramesRepaintRoomCoversItsShadowAndGlow)
     // frame draws (its shadow, or the red glow on low oxygen) must stay inside it.
     HUDRig rig;
     AnimationDriver driver;
-    SpriteStage stage(rig.scheduler, driver, rig.images, [](const QRectF&) {});
+    SpriteStage stage(rig.scheduler, driver, rig.images, [](const QRectF&, bool) {});
     stage.setShown(true);
     const QRectF square(100, 100, SpriteStage::kSide, SpriteStage::kSide);
     for (const char* look : {"hovering", "deep_dive", "flow", "resting"}) {
@@ -450,8 +450,14 @@ TEST(HUDView, IdleRepaintsStaySmall)
     EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::none);
     c.focusSeconds = 61;
     EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::metrics);
+    // A new tip of the same size cross-fades in place; one that takes another line
+    // changes the card's size.
     c.advice = "Stand up.";
+    EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::texts);
+    const QSizeF oneLine = panel.size();
+    c.advice = "Stand up, walk to the window and look at something far away for a while.";
     EXPECT_EQ(panel.setContent(c, 322), DataPanelView::Change::card);
+    EXPECT_GT(panel.size().height(), oneLine.height());
     EXPECT_TRUE(QRectF(QPointF(0, 0), panel.size()).contains(panel.metricsRect()));
 }
 
