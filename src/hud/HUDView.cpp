@@ -148,7 +148,10 @@ void HUDView::spriteChanged(const QRectF& area, bool step)
                            SpriteStage::spill(hud::lowO2PulseEnabled(engine_.o2.get()));
     const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
     const QRect dirty = zoomed.adjusted(-2, -2, 2, 2).toAlignedRect();
-    // A frame step to a frame already composed is copied in the X server.
+    // A frame step to a frame already composed is copied in the X server. Anything else
+    // (another look, a rewritten file, a cross-fade) leaves the kept frames behind.
+    if (!step)
+        snapshots_.drop();
     if (!(step && !sprite_.isFading() && snapshots_.show(sprite_.shownKey(), dirty)))
         update(dirty);
     // A new look may take another part of the square; frames of a look shown once keep it.

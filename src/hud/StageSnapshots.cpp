@@ -56,16 +56,21 @@ int StageSnapshots::find(const ImageFileKey& frame) const
 QImage StageSnapshots::composed(const QRect& area) const
 {
     // As a paint event would: on a cleared, transparent area, with the widget's pen,
-    // brush and font to start from.
-    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setPen(view_.palette().color(view_.foregroundRole()));
-    p.setBrush(view_.palette().brush(view_.backgroundRole()));
-    p.setFont(view_.font());
-    p.translate(-area.topLeft());
-    compose_(p, area);
-    return image;
+    // brush and font to start from, and where the view itself is. Moved to the area's
+    // corner, whatever starts above or left of it would sit at negative coordinates,
+    // and half-pixel positions there round the other way.
+    QImage canvas(view_.size(), QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&canvas);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(area, Qt::transparent);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setPen(view_.palette().color(view_.foregroundRole()));
+        p.setBrush(view_.palette().brush(view_.backgroundRole()));
+        p.setFont(view_.font());
+        compose_(p, area);
+    }
+    return canvas.copy(area);
 }
 
 bool StageSnapshots::compose(const ImageFileKey& frame)

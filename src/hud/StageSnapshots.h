@@ -39,7 +39,7 @@ public:
     bool show(const ImageFileKey& frame, const QRect& changed);
     // The view is painting `region` (view coordinates) on screen.
     void painted(const QRegion& region);
-    // Forgets every picture and the changing part (the view was hidden, say).
+    // Forgets every picture and the changing part (another look, or the view was hidden).
     void drop();
 
     int pictureCount() const { return static_cast<int>(pictures_.size()); }
@@ -61,7 +61,7 @@ private:
     bool compose(const ImageFileKey& frame);
     void refresh(int slot, const QRect& part);
 
-    // A handful of looks' worth of frames; more fall back to repainting.
+    // More frames than a look has; any beyond fall back to repainting.
     static constexpr std::size_t kMaxPictures = 16;
 
     QWidget& view_;

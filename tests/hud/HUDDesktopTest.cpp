@@ -318,4 +318,17 @@ TEST(HUDDesktop, KnownFramesAreCopiedInTheServerAndShowWhatARepaintWould)
     xcb_flush(x11());
     waitFor([] { return false; }, 200);
     EXPECT_EQ(differingPixels(rig, panel, area), 0) << "after an expose";
+
+    // Another look starts afresh: only its own frames are kept, over what they change.
+    rig.engine->state = DiveState::flow;
+    rig.finishAnimations();
+    for (int i = 0; i < 12; ++i)
+        step();
+    EXPECT_EQ(view.serverFrameCount(), 4);
+    const QRect typing = view.serverFrameArea();
+    EXPECT_LT(typing.width() * typing.height(), area.width() * area.height() / 2);
+    for (int i = 0; i < 4; ++i) {
+        step();
+        EXPECT_EQ(differingPixels(rig, panel, area), 0) << "typing, frame " << view.spriteFrame();
+    }
 }
