@@ -10,6 +10,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/qt/QtScheduler.h"
+#include "platform/qt/X11Connection.h"
 #include "platform/qt/X11SendBuffer.h"
 
 #include <QApplication>
@@ -39,8 +40,8 @@ std::function<bool()>& saveOnExit()
 
 bool displayConnectionBroken()
 {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 && x11->connection() && xcb_connection_has_error(x11->connection()) != 0;
+    xcb_connection_t* c = toolkitX11Connection();
+    return c && xcb_connection_has_error(c) != 0;
 }
 
 extern "C" void saveAtUnexpectedExit()

@@ -6,6 +6,7 @@
 
 #include "hud/HUDPanel.h"
 #include "hud/HUDWindowController.h"
+#include "platform/qt/X11Connection.h"
 #include "platform/qt/X11SendBuffer.h"
 
 #include <QApplication>
@@ -32,11 +33,7 @@ using namespace plovane::test;
 
 namespace {
 
-xcb_connection_t* x11()
-{
-    auto* native = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    return native ? native->connection() : nullptr;
-}
+xcb_connection_t* x11() { return toolkitX11Connection(); }
 
 xcb_atom_t atom(const char* name)
 {

@@ -1,5 +1,7 @@
 #include "platform/qt/ServerPictures.h"
 
+#include "platform/qt/X11Connection.h"
+
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -146,16 +148,10 @@ private:
         const std::size_t stride = static_cast<std::size_t>(w) * 4;
         const std::size_t limit = static_cast<std::size_t>(xcb_get_maximum_request_length(c_)) * 4 - 64;
         const int rowsPerBand = static_cast<int>(std::max<std::size_t>(1, limit / stride));
-        std::vector<uint8_t> band;
+        // 32-bit rows are never padded: a band of rows is one run of bytes.
         for (int y = 0; y < h; y += rowsPerBand) {
             const int rows = std::min(rowsPerBand, h - y);
             const uint8_t* data = pixels.constScanLine(y);
-            if (static_cast<std::size_t>(pixels.bytesPerLine()) != stride) {
-                band.resize(stride * static_cast<std::size_t>(rows));
-                for (int r = 0; r < rows; ++r)
-                    std::copy_n(pixels.constScanLine(y + r), stride, band.data() + stride * static_cast<std::size_t>(r));
-                data = band.data();
-            }
             xcb_put_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc_, w, static_cast<uint16_t>(rows),
                           static_cast<int16_t>(at.x()), static_cast<int16_t>(at.y() + y), 0, 32,
                           static_cast<uint32_t>(stride * static_cast<std::size_t>(rows)), data);
@@ -176,10 +172,9 @@ private:
 
 std::unique_ptr<ServerPictures> ServerPictures::forWindow(QWindow& window)
 {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection() || !window.handle() || window.devicePixelRatio() != 1.0)
+    xcb_connection_t* c = toolkitX11Connection();
+    if (!c || !window.handle() || window.devicePixelRatio() != 1.0)
         return nullptr;
-    xcb_connection_t* c = x11->connection();
     const auto id = static_cast<xcb_window_t>(window.winId());
     if (!takesOurPixels(c, id))
         return nullptr;

@@ -1,6 +1,6 @@
 #include "platform/qt/X11SendBuffer.h"
 
-#include <QGuiApplication>
+#include "platform/qt/X11Connection.h"
 
 #include <xcb/xcb.h>
 
@@ -27,10 +27,10 @@ int systemMaximum()
 
 int widenX11SendBuffer()
 {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    xcb_connection_t* c = toolkitX11Connection();
+    if (!c)
         return 0;
-    const int fd = xcb_get_file_descriptor(x11->connection());
+    const int fd = xcb_get_file_descriptor(c);
     int size = 0;
     socklen_t length = sizeof size;
     if (::getsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, &length) != 0)

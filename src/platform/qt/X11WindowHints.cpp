@@ -1,5 +1,7 @@
 #include "platform/qt/X11WindowHints.h"
 
+#include "platform/qt/X11Connection.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -31,10 +33,9 @@ void requestSkipTaskbarAndSticky(QWidget& window)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    xcb_connection_t* c = toolkitX11Connection();
+    if (!c)
         return;
-    xcb_connection_t* c = x11->connection();
     const auto wid = static_cast<xcb_window_t>(window.winId());
     const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
     const std::vector<xcb_atom_t> wanted = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER"),
