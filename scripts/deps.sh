@@ -11,7 +11,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   # libraries
   qt6-base-dev libgl-dev nlohmann-json3-dev libasio-dev zlib1g-dev
-  libxcb1-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libcanberra-dev
+  libxcb1-dev libxcb-render0-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libcanberra-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # a desktop for the tests and the program: X server, window manager, compositor,

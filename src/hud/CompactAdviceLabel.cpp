@@ -38,7 +38,7 @@ QSizeF CompactAdviceLabel::size() const
     return {w.width + 2 * kPadH, w.height() + 2 * kPadV};
 }
 
-void CompactAdviceLabel::paint(QPainter& p, const QRectF& r, double presence) const
+void CompactAdviceLabel::paint(QPainter& p, const QRectF& r, double presence, std::optional<double> fadeAt) const
 {
     if (presence <= 0.001)
         return;
@@ -82,7 +82,7 @@ void CompactAdviceLabel::paint(QPainter& p, const QRectF& r, double presence) co
         });
         p.setOpacity(base * presence * opacity);
         p.drawImage(at + QPointF(kPadH, kPadV), lines);
-    });
+    }, fadeAt);
     p.setOpacity(base);
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QPainter;
 
@@ -25,12 +26,16 @@ public:
     void setText(const QString& text, bool fade);
     const QString& text() const { return advice_.current(); }
     bool isFading() const { return advice_.isFading(); }
+    // How far the cross-fade is (0 to 1).
+    double progress() const { return advice_.progress(); }
 
     // The pill's size for the current text.
     QSizeF size() const;
     // Paints the pill at `rect` (as laid out from size()), at `presence` (0 … 1: it
-    // drops 6 points and fades as compact mode leaves).
-    void paint(QPainter& painter, const QRectF& rect, double presence) const;
+    // drops 6 points and fades as compact mode leaves); `fadeAt` shows the cross-fade at
+    // that point instead of where it is.
+    void paint(QPainter& painter, const QRectF& rect, double presence,
+               std::optional<double> fadeAt = std::nullopt) const;
 
 private:
     const hud::WrappedText& wrapped() const;

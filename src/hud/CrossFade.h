@@ -3,6 +3,7 @@
 #include "platform/qt/AnimationDriver.h"
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace plovane {
@@ -38,11 +39,12 @@ public:
     double progress() const { return progress_.value(); }
     bool isFading() const { return progress_.isAnimating(); }
 
-    // Calls `draw(value, opacity)` for the fading-out value (while fading) and the current one.
+    // Calls `draw(value, opacity)` for the fading-out value (while fading) and the current
+    // one; `at` draws the fade at that point instead of where it is.
     template <typename Draw>
-    void paint(Draw&& draw) const
+    void paint(Draw&& draw, std::optional<double> at = std::nullopt) const
     {
-        const double t = progress();
+        const double t = at.value_or(progress());
         if (t < 1.0)
             draw(previous_, 1.0 - t);
         draw(current_, t);

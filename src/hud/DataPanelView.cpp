@@ -63,12 +63,13 @@ QImage iconImage(const std::string& name, bool grey)
 
 } // namespace
 
-DataPanelView::DataPanelView(AnimationDriver& driver, std::function<void(const QRectF&)> onFrame)
+DataPanelView::DataPanelView(AnimationDriver& driver, std::function<void(const QRectF&)> onFrame,
+                             std::function<void(const QRectF&)> onAdviceFrame)
     // Text cross-fades are gentle: thirty frames a second carry them. Each repaints only
     // its own text; the button and the icons change the card's chrome.
     : title_(driver, QString(), Animation::easeInOut(0.3).atFrameRate(30), [this, onFrame] { onFrame(headerRect()); }),
       advice_(driver, QString(), Animation::easeInOut(0.5).atFrameRate(30),
-              [this, onFrame] { onFrame(adviceFadeRect()); }),
+              [this, frame = onAdviceFrame ? onAdviceFrame : onFrame] { frame(adviceFadeRect()); }),
       buttonPresence_(driver, 0.0, [this, onFrame] { onFrame(QRectF(QPointF(0, 0), size_)); })
 {
     for (auto& v : iconActive_)
@@ -192,7 +193,7 @@ QRectF DataPanelView::actionButtonRect() const
 }
 
 
-void DataPanelView::paint(QPainter& p, QPointF topLeft) const
+void DataPanelView::paint(QPainter& p, QPointF topLeft, std::optional<double> adviceAt) const
 {
     // The card is drawn from kept images: the chrome (fill, border, icons, button), the
     // metrics row and each advice text. Sprite frames and badge bobs repaint over it
@@ -241,7 +242,7 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft) const
             p.setOpacity(base * opacity);
             const double h = image.height() / dpr;
             p.drawImage(QPointF(line.left(), line.top() + (line.height() - h) / 2) + topLeft, image);
-        });
+        }, adviceAt);
         p.setOpacity(base);
     }
 }

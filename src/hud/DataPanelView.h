@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,9 +46,11 @@ public:
     };
 
     // `onFrame` gets the part of the card an animation frame changed, relative to the
-    // card's top-left: the headline or the advice while their texts cross-fade, the whole
-    // card for anything else.
-    DataPanelView(AnimationDriver& driver, std::function<void(const QRectF&)> onFrame);
+    // card's top-left: the headline while its text cross-fades, the whole card for
+    // anything else. `onAdviceFrame` gets the advice's part for each frame of a new tip's
+    // cross-fade (`onFrame` does when it is not given).
+    DataPanelView(AnimationDriver& driver, std::function<void(const QRectF&)> onFrame,
+                  std::function<void(const QRectF&)> onAdviceFrame = {});
 
     // Takes new values (animating what changes) and lays the card out for `width`.
     // Returns what has to be repainted.
@@ -73,7 +76,13 @@ public:
     }
     MetricsRow::Work metricsWork() const { return metrics_.work(); }
 
-    void paint(QPainter& painter, QPointF topLeft) const;
+    // A new tip's cross-fade: whether it runs, and how far it is (0 to 1).
+    bool isAdviceFading() const { return advice_.isFading(); }
+    double adviceProgress() const { return advice_.progress(); }
+
+    // Paints the card; `adviceAt` shows the tip's cross-fade at that point instead of
+    // where it is.
+    void paint(QPainter& painter, QPointF topLeft, std::optional<double> adviceAt = std::nullopt) const;
 
     static QString wearText(long long focusSeconds);
 

@@ -67,17 +67,17 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       knockPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       musicPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       welcomePresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
-      compactLabel_(driver_, env.images ? *env.images : ImageStore::shared(),
-                    [this] { update(layout_.compactLabel.adjusted(-6, -12, 6, 6).toAlignedRect()); }),
+      compactLabel_(driver_, env.images ? *env.images : ImageStore::shared(), [this] { compactTipFaded(); }),
       sprite_(scheduler_, driver_, env.images ? *env.images : ImageStore::shared(),
               [this](const QRectF& area, bool step) { spriteChanged(area, step); }),
       snapshots_(*this, [this](QPainter& p, const QRect& area) { paintClipped(p, area); }),
+      tipFade_(*this, [this](QPainter& p, const QRect& area, bool end) { paintClipped(p, area, end ? 1.0 : 0.0); }),
       menu_(std::move(env.menuActions)),
       dataPanel_(driver_, [this](const QRectF& area) {
           // While the card itself moves in or out, its parts are not where they rest.
           const QRectF changed = panelPresence_.value() < 1.0 ? layout_.card : area.translated(layout_.card.topLeft());
           update(changed.adjusted(-2, -2, 2, 2).toAlignedRect());
-      })
+      }, [this](const QRectF& area) { adviceFaded(area); })
 {
     if (env.animationTime)
         driver_.setTimeSource(env.animationTime);
@@ -152,11 +152,44 @@ void HUDView::spriteChanged(const QRectF& area, bool step)
     // (another look, a rewritten file, a cross-fade) leaves the kept frames behind.
     if (!step)
         snapshots_.drop();
-    if (!(step && !sprite_.isFading() && snapshots_.show(sprite_.shownKey(), dirty)))
+    const bool copied = step && !sprite_.isFading() && snapshots_.show(sprite_.shownKey(), dirty);
+    if (!copied)
         update(dirty);
+    tipFade_.frameChanged(dirty, copied);
     // A new look may take another part of the square; frames of a look shown once keep it.
     if (sprite_.drawnShape() != maskedSpriteShape_)
         updateWindowMask();
+}
+
+void HUDView::adviceFaded(const QRectF& area)
+{
+    if (panelPresence_.value() <= 0.0)
+        return; // compact mode: the card is not drawn
+    const bool cardInPlace = panelPresence_.value() >= 1.0;
+    const QRectF part = cardInPlace ? area.translated(layout_.card.topLeft()) : layout_.card;
+    tipFadeFrame(cardInPlace && dataPanel_.isAdviceFading(), part.adjusted(-2, -2, 2, 2).toAlignedRect(),
+                 dataPanel_.adviceProgress());
+}
+
+void HUDView::compactTipFaded()
+{
+    if (panelPresence_.value() >= 1.0)
+        return; // the card shows the tip; the pill is not drawn
+    tipFadeFrame(panelPresence_.value() <= 0.0 && compactLabel_.isFading(),
+                 layout_.compactLabel.adjusted(-6, -12, 6, 6).toAlignedRect(), compactLabel_.progress());
+}
+
+void HUDView::tipFadeFrame(bool mixable, const QRect& changed, double progress)
+{
+    // While the card (or compact mode's pill) stays in place, a new tip's frames are mixed
+    // in the X server; the last one, and any the server cannot mix, are painted.
+    if (mixable) {
+        if (tipFade_.frame(changed, progress))
+            return;
+    } else {
+        tipFade_.finish();
+    }
+    update(changed);
 }
 
 bool HUDView::showDataPanel() const { return !hudSettings_.compactMode.get(); }
@@ -454,6 +487,7 @@ void HUDView::hideEvent(QHideEvent* event)
     driver_.setSuspended(true);
     sprite_.setShown(false);
     snapshots_.drop();
+    tipFade_.finish();
 }
 
 void HUDView::resizeEvent(QResizeEvent* event)
@@ -498,8 +532,10 @@ void HUDView::paintEvent(QPaintEvent* event)
     QPainter p(this);
     // Renders into images (screenshots, tests) leave the screen as it is.
     QBackingStore* store = backingStore();
-    if (store && p.paintEngine() && p.paintEngine()->paintDevice() == store->paintDevice())
+    if (store && p.paintEngine() && p.paintEngine()->paintDevice() == store->paintDevice()) {
         snapshots_.painted(event->region());
+        tipFade_.painted(event->region());
+    }
     // The backing store of a translucent window hands us the dirty area already cleared.
     // Most repaints are one part changing (the clock, a sprite frame, a bob): each dirty
     // rectangle is painted on its own, with only the parts it touches. Clipped to one
@@ -509,15 +545,15 @@ void HUDView::paintEvent(QPaintEvent* event)
         paintClipped(p, area);
 }
 
-void HUDView::paintClipped(QPainter& p, const QRect& area) const
+void HUDView::paintClipped(QPainter& p, const QRect& area, std::optional<double> adviceAt) const
 {
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.setClipRect(area);
-    paintArea(p, area);
+    paintArea(p, area, adviceAt);
 }
 
-void HUDView::paintArea(QPainter& p, const QRect& area) const
+void HUDView::paintArea(QPainter& p, const QRect& area, std::optional<double> adviceAt) const
 {
     auto touches = [&](const QRectF& r, double margin) {
         return area.intersects(r.adjusted(-margin, -margin, margin, margin).toAlignedRect());
@@ -536,18 +572,18 @@ void HUDView::paintArea(QPainter& p, const QRect& area) const
             p.translate(-anchor);
             p.setOpacity(base * std::clamp(panel, 0.0, 1.0));
         }
-        dataPanel_.paint(p, layout_.card.topLeft());
+        dataPanel_.paint(p, layout_.card.topLeft(), adviceAt);
         p.restore();
     }
     if (touches(layout_.sprite, 40.0) || touches(layout_.compactLabel, 10.0))
-        paintSpriteBlock(p);
+        paintSpriteBlock(p, adviceAt);
     if (touches(layout_.knockBadge, 10.0) || touches(layout_.musicBadge, 10.0))
         paintBadges(p);
     if (touches(layout_.welcome, 20.0))
         paintWelcome(p);
 }
 
-void HUDView::paintSpriteBlock(QPainter& p) const
+void HUDView::paintSpriteBlock(QPainter& p, std::optional<double> adviceAt) const
 {
     p.save();
     if (const double zoom = spriteZoom_.value(); zoom != 1.0) {
@@ -565,7 +601,7 @@ void HUDView::paintSpriteBlock(QPainter& p) const
     const bool critical = engine_.state.get() == DiveState::critical;
     const double blink = critical && criticalPulse_ ? lerp(0.25, 1.0, pulse_.value()) : (critical ? 0.25 : 1.0);
     health_.paint(p, layout_.sprite.topLeft(), critical, blink);
-    compactLabel_.paint(p, layout_.compactLabel, std::clamp(1.0 - panelPresence_.value(), 0.0, 1.0));
+    compactLabel_.paint(p, layout_.compactLabel, std::clamp(1.0 - panelPresence_.value(), 0.0, 1.0), adviceAt);
 }
 
 void HUDView::paintBadges(QPainter& p) const

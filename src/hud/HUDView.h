@@ -11,6 +11,7 @@
 #include "hud/HUDStyle.h"
 #include "hud/RightClickOverlay.h"
 #include "hud/SpriteStage.h"
+#include "hud/FadeSnapshots.h"
 #include "hud/StageSnapshots.h"
 #include "hud/WelcomeBubbleView.h"
 #include "platform/Scheduler.h"
@@ -25,6 +26,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,12 @@ public:
     // Frames kept composed in the X server, and the part of the view they cover.
     int serverFrameCount() const { return snapshots_.pictureCount(); }
     QRect serverFrameArea() const { return snapshots_.area(); }
+    // How far a new tip's cross-fade is, on the card or in compact mode's pill (1 when
+    // none runs).
+    double tipFadeProgress() const
+    {
+        return compactLabel_.isFading() ? compactLabel_.progress() : dataPanel_.adviceProgress();
+    }
     int spriteFrameCount() const { return sprite_.frameCount(); }
     bool showWelcomeBubble() const { return showWelcomeBubble_; }
     bool showDataPanel() const;
@@ -144,6 +152,9 @@ private:
     void onStateChanged(DiveState state);
     void updateSpriteLook(bool fade);
     void spriteChanged(const QRectF& area, bool step);
+    void adviceFaded(const QRectF& area);
+    void compactTipFaded();
+    void tipFadeFrame(bool mixable, const QRect& changed, double progress);
     void setSpriteHovering(bool hovering);
     void setHovering(bool hovering);
     void updateOpacityTarget();
@@ -151,10 +162,11 @@ private:
     void relayout();
     void updateWindowMask();
 
-    // Paints `area` alone, with the hints every paint of the view uses.
-    void paintClipped(QPainter& p, const QRect& area) const;
-    void paintArea(QPainter& p, const QRect& area) const;
-    void paintSpriteBlock(QPainter& p) const;
+    // Paints `area` alone, with the hints every paint of the view uses; `adviceAt` shows
+    // a new tip's cross-fade at that point instead of where it is.
+    void paintClipped(QPainter& p, const QRect& area, std::optional<double> adviceAt = std::nullopt) const;
+    void paintArea(QPainter& p, const QRect& area, std::optional<double> adviceAt = std::nullopt) const;
+    void paintSpriteBlock(QPainter& p, std::optional<double> adviceAt = std::nullopt) const;
     void paintBadges(QPainter& p) const;
     void paintWelcome(QPainter& p) const;
 
@@ -188,6 +200,9 @@ private:
     SpriteStage sprite_;
     // The frames as composed on screen, kept in the X server for steps that only show them again.
     StageSnapshots snapshots_;
+    // A new tip's cross-fade (on the card, or in compact mode's pill), mixed in the X
+    // server from the view as the fade starts and ends.
+    FadeSnapshots tipFade_;
     HUDContextMenu menu_;
 
     std::unique_ptr<BadgeView> knockBadge_;

@@ -1,7 +1,5 @@
 #include "hud/StageSnapshots.h"
 
-#include "platform/Log.h"
-
 #include <QEvent>
 #include <QPainter>
 #include <QWidget>
@@ -12,36 +10,29 @@
 namespace plovane {
 
 StageSnapshots::StageSnapshots(QWidget& view, std::function<void(QPainter&, const QRect&)> compose)
-    : view_(view), compose_(std::move(compose))
+    : view_(view), windowPictures_(view), compose_(std::move(compose))
 {
 }
 
 StageSnapshots::~StageSnapshots()
 {
-    if (window_)
-        window_->removeEventFilter(this);
+    if (watched_)
+        watched_->removeEventFilter(this);
 }
 
 bool StageSnapshots::attach()
 {
-    QWidget* top = view_.window();
-    QWindow* window = top ? top->windowHandle() : nullptr;
-    if (!window || !view_.isVisible())
-        return false;
-    if (window == window_ && window->winId() == windowId_ && window->devicePixelRatio() == ratio_)
-        return server_ != nullptr;
-    // Another native window, or one moved to a screen of another pixel ratio: pictures
-    // and the area found so far do not carry over.
-    if (window_)
-        window_->removeEventFilter(this);
-    drop();
-    window_ = window;
-    windowId_ = window->winId();
-    ratio_ = window->devicePixelRatio();
-    window->installEventFilter(this);
-    server_ = ServerPictures::forWindow(*window);
-    if (!server_)
-        logDebug("Sprite frames are repainted each step: this window cannot keep pictures in the display server.");
+    bool renewed = false;
+    server_ = windowPictures_.attach(renewed);
+    if (renewed) {
+        // Pictures and the area found so far do not carry over to another window.
+        if (watched_)
+            watched_->removeEventFilter(this);
+        drop();
+        watched_ = windowPictures_.window();
+        if (watched_)
+            watched_->installEventFilter(this);
+    }
     return server_ != nullptr;
 }
 
@@ -51,26 +42,6 @@ int StageSnapshots::find(const ImageFileKey& frame) const
         if (pictures_[i].frame == frame)
             return static_cast<int>(i);
     return -1;
-}
-
-QImage StageSnapshots::composed(const QRect& area) const
-{
-    // As a paint event would: on a cleared, transparent area, with the widget's pen,
-    // brush and font to start from, and where the view itself is. Moved to the area's
-    // corner, whatever starts above or left of it would sit at negative coordinates,
-    // and half-pixel positions there round the other way.
-    QImage canvas(view_.size(), QImage::Format_ARGB32_Premultiplied);
-    {
-        QPainter p(&canvas);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.fillRect(area, Qt::transparent);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.setPen(view_.palette().color(view_.foregroundRole()));
-        p.setBrush(view_.palette().brush(view_.backgroundRole()));
-        p.setFont(view_.font());
-        compose_(p, area);
-    }
-    return canvas.copy(area);
 }
 
 bool StageSnapshots::compose(const ImageFileKey& frame)
@@ -121,7 +92,7 @@ bool StageSnapshots::show(const ImageFileKey& frame, const QRect& changed)
         refresh(to, part);
     }
     // Around what changed, the screen already shows this frame as things are now.
-    const QPoint toWindow = view_.mapTo(view_.window(), QPoint(0, 0));
+    const QPoint toWindow = windowPictures_.offset();
     server_->draw(to, area_.topLeft() + toWindow, changed.translated(toWindow));
     return true;
 }
@@ -158,7 +129,7 @@ bool StageSnapshots::eventFilter(QObject* watched, QEvent* event)
 {
     // An exposed window is shown from the toolkit's own copy, which never saw the frames
     // copied here: the changing part is painted again, as the pictures show it.
-    if (watched == window_ && event->type() == QEvent::Expose && !area_.isEmpty()) {
+    if (watched == watched_ && event->type() == QEvent::Expose && !area_.isEmpty()) {
         ownPaint_ += area_;
         view_.update(area_);
     }

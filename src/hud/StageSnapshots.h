@@ -1,7 +1,7 @@
 #pragma once
 
+#include "hud/ViewPictures.h"
 #include "platform/qt/ImageStore.h"
-#include "platform/qt/ServerPictures.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,12 +9,10 @@
 #include <QRegion>
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QPainter;
 class QWidget;
-class QWindow;
 
 namespace plovane {
 
@@ -57,7 +55,10 @@ private:
     bool attach();
     void dropPictures();
     int find(const ImageFileKey& frame) const;
-    QImage composed(const QRect& area) const;
+    QImage composed(const QRect& area) const
+    {
+        return windowPictures_.compose(area, [&](QPainter& p) { compose_(p, area); });
+    }
     bool compose(const ImageFileKey& frame);
     void refresh(int slot, const QRect& part);
 
@@ -65,11 +66,10 @@ private:
     static constexpr std::size_t kMaxPictures = 16;
 
     QWidget& view_;
+    ViewPictures windowPictures_;
     std::function<void(QPainter&, const QRect&)> compose_;
-    QPointer<QWindow> window_;
-    WId windowId_{0};
-    qreal ratio_{0};
-    std::unique_ptr<ServerPictures> server_;
+    QPointer<QWindow> watched_; // its exposes repaint the area
+    ServerPictures* server_{nullptr};
     QRect area_;        // the changing part, in view coordinates
     QRegion ownPaint_;  // repaints asked for by steps (and exposes) that match the pictures
     bool calm_{false};  // a whole step went by with nothing else painted over the area

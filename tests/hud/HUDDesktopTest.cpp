@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <utility>
 
 using namespace plovane;
 using namespace plovane::test;
@@ -248,6 +249,45 @@ struct PaintCounter : QObject {
     }
 };
 
+// The rig's view in a HUD panel on the test desktop, the pet hovering, its paint events
+// counted.
+struct PanelledView {
+    HUDRig& rig;
+    HUDPanel panel;
+    HUDView& view;
+    PaintCounter counter;
+
+    explicit PanelledView(HUDRig& r) : rig(r), view(r.makeView())
+    {
+        view.setAttribute(Qt::WA_DontShowOnScreen, false);
+        view.setParent(&panel);
+        view.move(0, 0);
+        panel.resize(view.size());
+        panel.move(40, 120);
+        rig.engine->state = DiveState::hovering;
+        view.installEventFilter(&counter);
+    }
+    // The rig owns the view: the panel must not take it along when it goes.
+    ~PanelledView() { view.setParent(nullptr); }
+
+    // Maps the panel and lets the view settle; false when it was never exposed.
+    bool show()
+    {
+        panel.show();
+        if (!waitFor([&] { return panel.windowHandle()->isExposed(); }))
+            return false;
+        rig.finishAnimations();
+        return true;
+    }
+
+    // One sprite frame later.
+    void step()
+    {
+        rig.scheduler.advance(SpriteStage::kFramePeriod);
+        waitFor([] { return false; }, 30);
+    }
+};
+
 } // namespace
 
 TEST(HUDDesktop, KnownFramesAreCopiedInTheServerAndShowWhatARepaintWould)
@@ -255,30 +295,14 @@ TEST(HUDDesktop, KnownFramesAreCopiedInTheServerAndShowWhatARepaintWould)
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display";
     HUDRig rig;
-    HUDPanel panel;
-    HUDView& view = rig.makeView();
-    view.setAttribute(Qt::WA_DontShowOnScreen, false);
-    view.setParent(&panel);
-    // The rig owns the view: the panel must not take it along when it goes.
-    struct Release {
-        HUDView& view;
-        ~Release() { view.setParent(nullptr); }
-    } release{view};
-    view.move(0, 0);
-    panel.resize(view.size());
-    panel.move(40, 120);
-    rig.engine->state = DiveState::hovering;
-    panel.show();
-    ASSERT_TRUE(waitFor([&] { return panel.windowHandle()->isExposed(); }));
-    rig.finishAnimations();
+    PanelledView shown(rig);
+    HUDPanel& panel = shown.panel;
+    HUDView& view = shown.view;
+    ASSERT_TRUE(shown.show());
     ASSERT_EQ(view.spriteFrameCount(), 4);
 
-    PaintCounter counter;
-    view.installEventFilter(&counter);
-    auto step = [&] {
-        rig.scheduler.advance(SpriteStage::kFramePeriod);
-        waitFor([] { return false; }, 30);
-    };
+    PaintCounter& counter = shown.counter;
+    auto step = [&] { shown.step(); };
     // The first rounds find what the frames change and compose them once each.
     for (int i = 0; i < 12; ++i)
         step();
@@ -328,4 +352,127 @@ TEST(HUDDesktop, KnownFramesAreCopiedInTheServerAndShowWhatARepaintWould)
         step();
         EXPECT_EQ(differingPixels(rig, panel, area), 0) << "typing, frame " << view.spriteFrame();
     }
+}
+
+namespace {
+
+// Pixels of `area` (within the window's shape) whose channels stray more than a rounding
+// step from the mix of `from` and `to`, `to` weighing `t`.
+int offTheMix(const QImage& shown, const QImage& from, const QImage& to, double t, const QRegion& shape, const QRect& area)
+{
+    int off = 0;
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x) {
+            if (!shape.contains(area.topLeft() + QPoint(x, y)))
+                continue;
+            const QRgb s = shown.pixel(x, y), a = from.pixel(x, y), b = to.pixel(x, y);
+            auto near = [&](int (*channel)(QRgb)) {
+                return std::abs(channel(s) - ((1.0 - t) * channel(a) + t * channel(b))) <= 2.0;
+            };
+            if (!near(qRed) || !near(qGreen) || !near(qBlue) || !near(qAlpha))
+                ++off;
+        }
+    return off;
+}
+
+} // namespace
+
+TEST(HUDDesktop, ANewTipIsCrossFadedInTheServerAndEndsAsARepaintWould)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    HUDRig rig;
+    PanelledView shown(rig);
+    HUDPanel& panel = shown.panel;
+    HUDView& view = shown.view;
+    rig.engine->adviceText = "Octopuses have three hearts and blue blood, and they taste with their arms.";
+    ASSERT_TRUE(shown.show());
+
+    PaintCounter& counter = shown.counter;
+    auto step = [&] { shown.step(); };
+    // The pet's frames are kept in the server first, as they are after a few seconds.
+    for (int i = 0; i < 12; ++i)
+        step();
+    ASSERT_EQ(view.serverFrameCount(), 4);
+
+    const auto window = static_cast<xcb_window_t>(panel.winId());
+    // Shows `tip` (as long as the one before) and checks each frame of its cross-fade over
+    // `area` (view coordinates).
+    auto checkFade = [&](const char* tip, auto areaNow, bool stepsCopied) {
+        SCOPED_TRACE(tip);
+        const QRect area = areaNow();
+        ASSERT_TRUE(area.intersects(view.serverFrameArea())) << "the tip runs under the pet";
+        const QRegion shape =
+            panel.windowHandle()->mask().isEmpty() ? QRegion(panel.rect()) : panel.windowHandle()->mask();
+        const QImage before = windowPixels(window, area);
+        const int frameBefore = view.spriteFrame();
+
+        rig.engine->adviceText = tip;
+        rig.settle();
+        ASSERT_EQ(areaNow(), area);
+        const double fadeStart = rig.animationTime;
+        ASSERT_LT(view.tipFadeProgress(), 1.0);
+        // The view as a repaint would show it with the fade at `at` (the pet as it is now).
+        auto paintedAt = [&](double at) {
+            const double now = std::exchange(rig.animationTime, at);
+            QImage image = rig.render().copy(area);
+            rig.animationTime = now;
+            return image;
+        };
+        const QRegion local = shape.translated(-area.topLeft());
+        const QRect whole(QPoint(0, 0), area.size());
+        for (int i = 0; i < 12; ++i) {
+            counter.paints = 0;
+            rig.animate(1.0 / 30);
+            waitFor([] { return false; }, 20);
+            // The pet steps a whole round over the fade: each step lands under the tip.
+            if (i >= 3 && i < 7)
+                step();
+            const int paints = counter.paints;
+            const double t = view.tipFadeProgress();
+            ASSERT_LT(t, 1.0);
+            const QImage shown = windowPixels(window, area);
+            if (i == 0)
+                continue; // the first frame may find the view just repainted
+            // A step the stage repaints (the first after the view was repainted) is painted.
+            if (stepsCopied || i < 3 || i >= 7) {
+                EXPECT_EQ(paints, 0) << "frame " << i << " was painted, not mixed";
+            }
+            EXPECT_EQ(offTheMix(shown, paintedAt(fadeStart), paintedAt(fadeStart + 10.0), t, local, whole), 0)
+                << "frame " << i << " at " << t << ", pet frame " << view.spriteFrame();
+        }
+        ASSERT_EQ(view.spriteFrame(), frameBefore);
+        counter.paints = 0;
+        rig.animate(1.0);
+        waitFor([] { return false; }, 50);
+        EXPECT_GE(counter.paints, 1) << "the last frame is painted, so the toolkit's copy ends as the screen";
+        EXPECT_EQ(differingPixels(rig, panel, area), 0) << "at the end";
+        const QImage after = windowPixels(window, area);
+
+        // The checks above cover the pet's square: the tip shows through it.
+        int changing = 0;
+        const QRect under = (area & view.serverFrameArea()).translated(-area.topLeft());
+        for (int y = under.top(); y <= under.bottom(); ++y)
+            for (int x = under.left(); x <= under.right(); ++x)
+                changing += before.pixel(x, y) != after.pixel(x, y);
+        EXPECT_GT(changing, 0) << "the tip shows through the pet's square";
+    };
+
+    checkFade("Honey never spoils: jars sealed thousands of years ago can still be eaten today.",
+              [&] {
+                  // The text's own width changes with the tip: the line up to the card's edge.
+                  QRectF line = view.adviceTextRect();
+                  line.setRight(view.dataPanelRect().right() - 4);
+                  return line.toAlignedRect().adjusted(-2, -2, 2, 2);
+              }, true);
+
+    // Compact mode's pill lies over the pet.
+    rig.settings->compactMode = true;
+    rig.finishAnimations();
+    for (int i = 0; i < 4; ++i)
+        step();
+    rig.engine->adviceText = "A day on Venus is longer than its year.";
+    rig.finishAnimations();
+    checkFade("Bananas are berries, but strawberries are not.",
+              [&] { return view.compactLabelRect().toAlignedRect().adjusted(-2, -2, 2, 2); }, false);
 }

@@ -5,10 +5,13 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <xcb/render.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 namespace plovane {
@@ -67,6 +70,7 @@ public:
         if (!qApp)
             return;
         clear();
+        release(scratch_);
         xcb_free_gc(c_, gc_);
         xcb_flush(c_);
     }
@@ -79,10 +83,8 @@ public:
         if (static_cast<std::size_t>(slot) >= pictures_.size())
             pictures_.resize(static_cast<std::size_t>(slot) + 1);
         Picture& picture = pictures_[static_cast<std::size_t>(slot)];
-        if (picture.id && picture.size != pixels.size()) {
-            xcb_free_pixmap(c_, picture.id);
-            picture.id = 0;
-        }
+        if (picture.id && picture.size != pixels.size())
+            release(picture);
         const auto w = static_cast<uint16_t>(pixels.width());
         const auto h = static_cast<uint16_t>(pixels.height());
         if (!picture.id) {
@@ -130,15 +132,134 @@ public:
         xcb_flush(c_);
     }
 
+    bool blend(int from, int to, double t, const QPoint& at, const QRect& area) override
+    {
+        if (!has(from) || !has(to) || !renderFormat())
+            return false;
+        Picture& a = pictures_[static_cast<std::size_t>(from)];
+        Picture& b = pictures_[static_cast<std::size_t>(to)];
+        if (a.size != b.size)
+            return false;
+        const QRect box = area & QRect(at, a.size);
+        if (box.isEmpty())
+            return true;
+        if (!scratchFor(box.size()))
+            return false;
+        attachRender(a);
+        attachRender(b);
+        // Mixed off screen and copied in whole, so the window never shows half a mix:
+        // scratch = from × (1 − t), then + to × t.
+        const auto weight = static_cast<uint16_t>(std::lround(std::clamp(t, 0.0, 1.0) * 0xffff));
+        const auto sx = static_cast<int16_t>(box.x() - at.x());
+        const auto sy = static_cast<int16_t>(box.y() - at.y());
+        const auto w = static_cast<uint16_t>(box.width());
+        const auto h = static_cast<uint16_t>(box.height());
+        const xcb_render_picture_t rest = solid(static_cast<uint16_t>(0xffff - weight));
+        const xcb_render_picture_t share = solid(weight);
+        xcb_render_composite(c_, XCB_RENDER_PICT_OP_SRC, a.render, rest, scratch_.render, sx, sy, 0, 0, 0, 0, w, h);
+        xcb_render_composite(c_, XCB_RENDER_PICT_OP_ADD, b.render, share, scratch_.render, sx, sy, 0, 0, 0, 0, w, h);
+        xcb_render_free_picture(c_, rest);
+        xcb_render_free_picture(c_, share);
+        xcb_copy_area(c_, scratch_.id, window_, gc_, 0, 0, static_cast<int16_t>(box.x()),
+                      static_cast<int16_t>(box.y()), w, h);
+        xcb_flush(c_);
+        return true;
+    }
+
     void clear() override
     {
         for (Picture& picture : pictures_)
-            if (picture.id)
-                xcb_free_pixmap(c_, picture.id);
+            release(picture);
         pictures_.clear();
     }
 
 private:
+    struct Picture {
+        xcb_pixmap_t id{0};
+        QSize size;
+        xcb_render_picture_t render{0}; // made when first mixed
+    };
+
+    void release(Picture& picture)
+    {
+        if (picture.render)
+            xcb_render_free_picture(c_, picture.render);
+        if (picture.id)
+            xcb_free_pixmap(c_, picture.id);
+        picture = {};
+    }
+
+    // The server's picture format for our pixels (32-bit ARGB), asked for once; 0 when it
+    // has no render extension that can mix with a solid weight (0.10 or later).
+    xcb_render_pictformat_t renderFormat()
+    {
+        if (format_.has_value())
+            return *format_;
+        format_ = 0;
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c_, &xcb_render_id);
+        if (!ext || !ext->present)
+            return 0;
+        xcb_render_query_version_reply_t* version =
+            xcb_render_query_version_reply(c_, xcb_render_query_version(c_, 0, 11), nullptr);
+        const bool recent = version && (version->major_version > 0 || version->minor_version >= 10);
+        std::free(version);
+        if (!recent)
+            return 0;
+        xcb_render_query_pict_formats_reply_t* formats =
+            xcb_render_query_pict_formats_reply(c_, xcb_render_query_pict_formats(c_), nullptr);
+        if (!formats)
+            return 0;
+        for (auto f = xcb_render_query_pict_formats_formats_iterator(formats); f.rem;
+             xcb_render_pictforminfo_next(&f)) {
+            const xcb_render_pictforminfo_t& info = *f.data;
+            const xcb_render_directformat_t& d = info.direct;
+            if (info.type == XCB_RENDER_PICT_TYPE_DIRECT && info.depth == 32 && d.alpha_shift == 24 &&
+                d.alpha_mask == 0xff && d.red_shift == 16 && d.red_mask == 0xff && d.green_shift == 8 &&
+                d.green_mask == 0xff && d.blue_shift == 0 && d.blue_mask == 0xff) {
+                format_ = info.id;
+                break;
+            }
+        }
+        std::free(formats);
+        return *format_;
+    }
+
+    void attachRender(Picture& picture)
+    {
+        if (picture.render)
+            return;
+        picture.render = xcb_generate_id(c_);
+        xcb_render_create_picture(c_, picture.render, picture.id, *format_, 0, nullptr);
+    }
+
+    // An off-screen picture at least `size` large to mix into.
+    bool scratchFor(const QSize& size)
+    {
+        if (scratch_.id && scratch_.size.width() >= size.width() && scratch_.size.height() >= size.height())
+            return true;
+        const QSize grown = size.expandedTo(scratch_.size);
+        release(scratch_);
+        const xcb_pixmap_t id = xcb_generate_id(c_);
+        if (xcb_generic_error_t* error = xcb_request_check(
+                c_, xcb_create_pixmap_checked(c_, 32, id, window_, static_cast<uint16_t>(grown.width()),
+                                              static_cast<uint16_t>(grown.height())))) {
+            std::free(error);
+            return false;
+        }
+        scratch_.id = id;
+        scratch_.size = grown;
+        attachRender(scratch_);
+        return true;
+    }
+
+    // A weight for a mix: a picture of one alpha everywhere.
+    xcb_render_picture_t solid(uint16_t alpha)
+    {
+        const xcb_render_picture_t id = xcb_generate_id(c_);
+        xcb_render_create_solid_fill(c_, id, xcb_render_color_t{alpha, alpha, alpha, alpha});
+        return id;
+    }
+
     // Sends `pixels` into `pixmap` at `at`, in bands that fit one request whatever the
     // server's limit.
     void upload(xcb_pixmap_t pixmap, const QImage& pixels, const QPoint& at)
@@ -158,14 +279,12 @@ private:
         }
     }
 
-    struct Picture {
-        xcb_pixmap_t id{0};
-        QSize size;
-    };
     xcb_connection_t* c_;
     xcb_window_t window_;
     xcb_gcontext_t gc_{0};
     std::vector<Picture> pictures_;
+    Picture scratch_;
+    std::optional<xcb_render_pictformat_t> format_;
 };
 
 } // namespace

@@ -29,6 +29,10 @@ public:
     // Copies picture `slot`, placed with its top-left at `at` in the window, into the
     // window where it lies inside `area` (window pixels), and sends it on its way.
     virtual void draw(int slot, const QPoint& at, const QRect& area) = 0;
+    // Draws the mix of pictures `from` and `to` (of one size), `to` weighing `t` (0 to 1)
+    // and `from` the rest, placed with their top-left at `at`, into the window where it
+    // lies inside `area`. False when the server cannot mix pictures: nothing was drawn.
+    virtual bool blend(int from, int to, double t, const QPoint& at, const QRect& area) = 0;
     // Lets every picture go.
     virtual void clear() = 0;
 
