@@ -4,9 +4,14 @@
 #include "sensing/ActiveAppSnapshot.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <unordered_set>
 
 namespace plovane {
@@ -127,14 +132,32 @@ void book(long long& total, long long seconds)
     total = std::min(DailyStats::kMaxDaySeconds, saturatingAdd(total, seconds));
 }
 
+// localtime_r keeps the zone it first read; a zone changed since (travel, a new rule for
+// daylight saving) must move the day boundary while running. tzset takes it, but with no
+// TZ set it looks at the zone file on every call, and the day is asked for every second:
+// a changed TZ is taken at once, the zone file again after a minute.
+void followTimeZone()
+{
+    static std::mutex mutex;
+    static std::optional<std::string> lastTZ;
+    static std::optional<std::chrono::steady_clock::time_point> lastRead;
+    const std::lock_guard lock(mutex);
+    const char* tz = std::getenv("TZ");
+    const std::optional<std::string> now = tz ? std::optional<std::string>(tz) : std::nullopt;
+    const auto at = std::chrono::steady_clock::now();
+    if (lastRead && now == lastTZ && at - *lastRead < std::chrono::minutes(1))
+        return;
+    ::tzset();
+    lastTZ = now;
+    lastRead = at;
+}
+
 } // namespace
 
 std::string DailyStats::dateKey(TimePoint at)
 {
     const std::time_t t = std::chrono::system_clock::to_time_t(at);
-    // localtime_r keeps the zone it first read; a zone changed since (travel, a new
-    // rule for daylight saving) must move the day boundary now, not at the next start.
-    ::tzset();
+    followTimeZone();
     std::tm local{};
     localtime_r(&t, &local);
     char buffer[16];
@@ -145,7 +168,7 @@ std::string DailyStats::dateKey(TimePoint at)
 TimePoint DailyStats::startOfDay(TimePoint at)
 {
     const std::time_t t = std::chrono::system_clock::to_time_t(at);
-    ::tzset();
+    followTimeZone();
     std::tm local{};
     localtime_r(&t, &local);
     local.tm_hour = local.tm_min = local.tm_sec = 0;
