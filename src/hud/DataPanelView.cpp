@@ -123,14 +123,17 @@ DataPanelView::Change DataPanelView::setContent(const Content& incoming, double 
         iconSlotIds_[i] = id;
     }
 
-    auto layoutKey = [](const Content& c, double w) {
-        std::string key = c.advice.toStdString() + '\x1f' + c.actionButton.title + '\x1f' +
-                          (c.showActionButton ? "b" : "-") + std::to_string(w);
-        for (const AppIcon& a : c.apps)
-            key += a.icon.empty() ? '0' : '1';
-        return key;
+    // What the card's size and the places of its texts depend on.
+    auto sameLayout = [](const Content& a, const Content& b) {
+        if (a.advice != b.advice || a.actionButton.title != b.actionButton.title ||
+            a.showActionButton != b.showActionButton || a.apps.size() != b.apps.size())
+            return false;
+        for (std::size_t i = 0; i < a.apps.size(); ++i)
+            if (a.apps[i].icon.empty() != b.apps[i].icon.empty())
+                return false;
+        return true;
     };
-    const bool relayout = first || layoutKey(content, width) != layoutKey(content_, width_);
+    const bool relayout = first || width != width_ || !sameLayout(content, content_);
     content_ = std::move(content);
     if (!sameChrome)
         cacheValid_ = false;

@@ -374,11 +374,20 @@ QRegion HUDView::interactiveRegion() const
     // What is drawn now, with the shadows and glows around it, and nothing else. The
     // region follows every animation frame that moves, grows or fades a part in or out.
     auto grow = [](const QRectF& r, double by) { return r.adjusted(-by, -by, by, by).toAlignedRect(); };
-    QRegion region;
     // The pet's outline row by row, with the drop shadow below or the red glow around.
+    // Asked for at every refresh, and the same until the pet's outline, zoom or place or
+    // the glow changes.
     const int halo = hud::lowO2PulseEnabled(engine_.o2.get()) ? 20 : 8;
-    for (const QRect& row : petShape())
-        region += row.adjusted(-halo, -halo, halo, halo + 6);
+    const QRegion shape = sprite_.drawnShape();
+    const double zoom = spriteZoom_.value();
+    if (!(petHalo_.halo == halo && petHalo_.zoom == zoom && petHalo_.square == layout_.sprite &&
+          petHalo_.shape == shape)) {
+        QRegion halos;
+        for (const QRect& row : petShape())
+            halos += row.adjusted(-halo, -halo, halo, halo + 6);
+        petHalo_ = {shape, zoom, layout_.sprite, halo, halos};
+    }
+    QRegion region = petHalo_.region;
     if (health_.barShown())
         region += grow(healthBarRect(), 2);
     if (health_.batteryShown())

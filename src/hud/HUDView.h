@@ -213,6 +213,15 @@ private:
 
     // Layout, in view coordinates.
     HUDLayout layout_;
+    // The pet's outline with its shadow or glow, as last worked out for the window's shape.
+    struct PetHalo {
+        QRegion shape;
+        double zoom{0};
+        QRectF square;
+        int halo{0};
+        QRegion region;
+    };
+    mutable PetHalo petHalo_;
     DataPanelView::Change panelChange_{DataPanelView::Change::card};
     QRegion appliedMask_;
     // The sprite's drawn shape the mask was last made from: most frames keep it.
