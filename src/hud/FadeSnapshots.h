@@ -40,8 +40,6 @@ public:
     // over at once.
     void frameChanged(const QRect& area, bool copied);
 
-    bool isMixing() const { return !area_.isEmpty(); }
-
 private:
     bool compose(ServerPictures& server, const QRect& part);
     bool fallBack(const QRect& area);
