@@ -12,6 +12,9 @@
 #          (default build/src/app/plovane)
 #        --peer workrave | xclock | any command on PATH | NAME=PATH (e.g. an older build:
 #          --peer before=build-old/src/app/plovane); also PLOVANE_BENCH_PEER="a b".
+#        --peer floor: a bare X client copying four prepared 160x160 frames a second into a
+#          translucent window (build/bench/hud/frame_floor): the least the pet's frame rate
+#          can cost the X server.
 #        --rounds N: N interleaved rounds (plovane, peers, plovane, …); rows are medians.
 #        PLOVANE_WARMUP=20 PLOVANE_MEASURE=60 PLOVANE_BASELINE=20 change the periods (s).
 #        PLOVANE_BENCH_MODE=flow (default): a key press every 10 s somewhere else keeps the
@@ -29,7 +32,7 @@ while [ $# -gt 0 ]; do
     --peer=*) peers+=("${1#--peer=}"); shift ;;
     --rounds) rounds="$2"; shift 2 ;;
     --rounds=*) rounds="${1#--rounds=}"; shift ;;
-    -h|--help) sed -n '2,19p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,22p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) app="$1"; shift ;;
   esac
 done
@@ -45,6 +48,7 @@ peer_command() {
   case "$1" in
     *=*) echo "${1#*=}" ;;
     xclock) echo "xclock -update 1" ;;
+    floor) echo "$here/build/bench/hud/frame_floor" ;;
     workrave) echo "workrave" ;;
     *) echo "$1" ;;
   esac
@@ -58,7 +62,10 @@ peer_package() {
 }
 for peer in ${peers[@]+"${peers[@]}"}; do
   exe="$(peer_command "$peer")"; exe="${exe%% *}"
-  if ! command -v "$exe" >/dev/null 2>&1; then
+  if [ "$peer" = floor ] && [ ! -x "$exe" ]; then
+    echo "idle-app: peer 'floor' is not built: cmake --build build --target frame_floor" >&2
+    exit 2
+  elif ! command -v "$exe" >/dev/null 2>&1; then
     echo "idle-app: peer '$peer' is not installed; on Debian: apt-get install $(peer_package "$peer")" >&2
     exit 2
   fi
