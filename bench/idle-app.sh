@@ -6,7 +6,8 @@
 #   minute during the same window (Xvfb's scheduler counters), less what the desktop costs
 #   the server with nothing of ours running (measured first, shown as "desktop alone").
 # With peers, each peer runs in turn under the same desktop, after plovane, and gets its
-# own row, so ratios come from one run on one machine.
+# own row, so ratios come from one run on one machine; a last line per peer gives
+# plovane's CPU and X CPU over the peer's, taken within each round, median of the rounds.
 #
 # Usage: bench/idle-app.sh [--peer NAME]... [--rounds N] [path/to/plovane]
 #          (default build/src/app/plovane)
@@ -32,7 +33,7 @@ while [ $# -gt 0 ]; do
     --peer=*) peers+=("${1#--peer=}"); shift ;;
     --rounds) rounds="$2"; shift 2 ;;
     --rounds=*) rounds="${1#--rounds=}"; shift ;;
-    -h|--help) sed -n '2,22p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,23p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) app="$1"; shift ;;
   esac
 done
@@ -199,4 +200,18 @@ for peer in plovane ${peers[@]+"${peers[@]}"}; do
     "$(median "$name" 4)" "$(median "$name" 5)" "$(median "$name" 6)" "$(median "$name" 7)" "$(median "$name" 8)"
 done
 for peer in plovane ${peers[@]+"${peers[@]}"}; do cat "$work/threads-$(peer_name "$peer")"; done
+# Ratios taken within each round, where both ran minutes apart on the same desktop, then
+# the median: drift between rounds cancels.
+for peer in ${peers[@]+"${peers[@]}"}; do
+  awk -v n="$(peer_name "$peer")" '
+    function med(a, k,   i, j, t) {
+      for (i = 2; i <= k; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
+      return a[int((k + 1) / 2)]
+    }
+    function shown(a, k) { return k ? sprintf("%.2f", med(a, k)) : "-" }
+    $1 == "plovane" {p++; pc[p] = $2; px[p] = $7}
+    $1 == n {q++; if (q <= p && $2 > 0) cr[++nc] = pc[q] / $2; if (q <= p && $7 > 0.0005) xr[++nx] = px[q] / $7}
+    END {printf "  plovane / %s, median of the rounds: CPU %s×, X CPU %s×\n", n, shown(cr, nc), shown(xr, nx)}
+  ' "$results"
+done
 echo "(X CPU-s/min is the server's time during the window less the desktop's own; exit is plovane's code on SIGTERM)"
