@@ -190,9 +190,15 @@ done
 echo "idle cost ($mode), ${measure} s windows after ${warmup} s warm-ups, $rounds round(s), medians; X server: $DISPLAY"
 printf '%-10s %12s %10s %10s %10s %8s %12s %6s\n' program "CPU-s/min" "RSS MB" "peak MB" "wakeups/s" threads "X CPU-s/min" exit
 printf '%-10s %12s %10s %10s %10s %8s %12.3f %6s\n' "desktop" "-" "-" "-" "-" "-" "$xbase" "-"
+middle() { # the middle of the numbers on stdin (the lower one of two), or $1 when there are none
+  sort -g | awk -v none="$1" '{v[NR] = $1} END {if (NR) print v[int((NR + 1) / 2)]; else print none}'
+}
 median() { # median of column $2 over the rows of program $1
-  awk -v n="$1" -v c="$2" '$1 == n {print $c}' "$results" | sort -g |
-    awk '{v[NR] = $1} END {if (NR) print v[int((NR + 1) / 2)]; else print 0}'
+  awk -v n="$1" -v c="$2" '$1 == n {print $c}' "$results" | middle 0
+}
+ratio() { # median over the rounds of plovane's column $2 over peer $1's, where the peer's is above $3
+  awk -v n="$1" -v c="$2" -v least="$3" '$1 == "plovane" {mine[++p] = $c}
+    $1 == n && ++q && $c > least {printf "%.2f\n", mine[q] / $c}' "$results" | middle -
 }
 for peer in plovane ${peers[@]+"${peers[@]}"}; do
   name="$(peer_name "$peer")"
@@ -203,15 +209,8 @@ for peer in plovane ${peers[@]+"${peers[@]}"}; do cat "$work/threads-$(peer_name
 # Ratios taken within each round, where both ran minutes apart on the same desktop, then
 # the median: drift between rounds cancels.
 for peer in ${peers[@]+"${peers[@]}"}; do
-  awk -v n="$(peer_name "$peer")" '
-    function med(a, k,   i, j, t) {
-      for (i = 2; i <= k; i++) for (j = i; j > 1 && a[j - 1] > a[j]; j--) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
-      return a[int((k + 1) / 2)]
-    }
-    function shown(a, k) { return k ? sprintf("%.2f", med(a, k)) : "-" }
-    $1 == "plovane" {p++; pc[p] = $2; px[p] = $7}
-    $1 == n {q++; if (q <= p && $2 > 0) cr[++nc] = pc[q] / $2; if (q <= p && $7 > 0.0005) xr[++nx] = px[q] / $7}
-    END {printf "  plovane / %s, median of the rounds: CPU %s×, X CPU %s×\n", n, shown(cr, nc), shown(xr, nx)}
-  ' "$results"
+  name="$(peer_name "$peer")"
+  printf '  plovane / %s, median of the rounds: CPU %s×, X CPU %s×\n' "$name" "$(ratio "$name" 2 0)" \
+    "$(ratio "$name" 7 0.0005)"
 done
 echo "(X CPU-s/min is the server's time during the window less the desktop's own; exit is plovane's code on SIGTERM)"
