@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 
-#include "app/StatusMenuModel.h"
+#include "status/StatusMenuModel.h"
 #include "platform/Log.h"
 #include "sensing/KnockEventBridge.h"
 #include "sensing/PermissionCenter.h"

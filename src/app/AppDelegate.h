@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/AppServices.h"
-#include "app/CharacterPackImport.h"
-#include "app/StatusIconSource.h"
+#include "packs/CharacterPackImport.h"
+#include "status/StatusIconSource.h"
 #include "platform/Scheduler.h"
 #include "platform/Signal.h"
 #include "settings/AppSettings.h"

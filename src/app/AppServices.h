@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StatusItemControl.h"
+#include "status/StatusItemControl.h"
 #include "engine/DailyStats.h"
 #include "hud/HUDMenuActions.h"
 #include "platform/Signal.h"

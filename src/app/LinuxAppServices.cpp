@@ -1,7 +1,7 @@
 #include "app/LinuxAppServices.h"
 
-#include "app/StatusMenuController.h"
-#include "app/TrayHost.h"
+#include "status/StatusMenuController.h"
+#include "status/TrayHost.h"
 
 #include "engine/DiveEngine.h"
 #include "engine/EngineTuningFeed.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppServices.h"
-#include "app/PackImportDesktop.h"
+#include "packs/QtPackImportDesktop.h"
 #include "app/SystemSound.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "windows/WindowEnvironment.h"
