@@ -1,24 +1,40 @@
 #!/usr/bin/env bash
-# Installs what Plovane needs to build, run and test on Debian 12, idempotently:
-# Debian packages (apt-get update only when something is missing) and the pixel font
-# from the npm registry into the resource folder. Run as root (or with sudo available).
+# Installs what Plovane needs on Debian 12, idempotently: Debian packages (apt-get update
+# only when something is missing) and the pixel font from the npm registry into the
+# resource folder. Run as root (or with sudo available).
+#
+#   bash scripts/deps.sh           what building and running the program needs
+#   bash scripts/deps.sh --tests   that, and what the tests and benchmarks add
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-packages=(
+run_packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config git
   # libraries
   qt6-base-dev libgl-dev nlohmann-json3-dev libasio-dev zlib1g-dev
   libxcb1-dev libxcb-render0-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libcanberra-dev
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
-  # a desktop for the tests and the program: X server, window manager, compositor,
-  # tray hosts (XEmbed and StatusNotifierItem), session and accessibility buses, input and screenshot tools, fonts
-  xvfb openbox xcompmgr trayer lxqt-panel dbus-x11 at-spi2-core libglib2.0-bin xdotool x11-utils imagemagick
-  fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip zip
+  # at run time: colour emoji and Chinese text, the system sounds, unpacking character packs
+  fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip
 )
+
+test_packages=(
+  # test and benchmark frameworks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # a private desktop for the tests: X server, window manager, compositor, tray hosts
+  # (XEmbed and StatusNotifierItem), session and accessibility buses
+  xvfb openbox xcompmgr trayer lxqt-panel dbus-x11 at-spi2-core libglib2.0-bin
+  # driving and looking at it: input, window queries, screenshots, archives, a private network
+  xdotool x11-utils imagemagick zip iproute2 util-linux
+)
+
+packages=("${run_packages[@]}")
+case "${1:-}" in
+  --tests) packages+=("${test_packages[@]}") ;;
+  "") ;;
+  *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
+esac
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -29,12 +45,15 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+# npm fetches the pixel font; Node.js may bring its own.
 if ! command -v npm >/dev/null 2>&1; then missing+=(npm); fi
 
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "deps: installing ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # Another apt run on this machine holds the lock for a while: wait for it.
+  apt=(apt-get -o DPkg::Lock::Timeout=600)
+  $SUDO "${apt[@]}" update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 # The embedded pixel font (SIL Open Font License), where the resource lookup expects it.
