@@ -2,13 +2,32 @@
 # Starts a private desktop for the tests and runs a command inside it:
 # Xvfb on a free display, a session bus, openbox, a compositor, a tray host and the
 # accessibility bus. Everything started here is stopped again by its own pid.
+#
+# Where the system allows it, the desktop gets a network of its own (a loopback only), so
+# the program's fixed knock port and anything else the tests bind never meet what the
+# machine already runs, such as the user's own copy of Plovane. Temporary files go to a
+# folder of this run, removed at the end.
 set -uo pipefail
+
+if [ -z "${PLOVANE_PRIVATE_NETWORK:-}" ]; then
+  if unshare --net true 2>/dev/null; then
+    export PLOVANE_PRIVATE_NETWORK=1
+    exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
+  fi
+  export PLOVANE_PRIVATE_NETWORK=0
+  echo "test-desktop: no private network here; the tests share the machine's ports" >&2
+fi
+
+run_tmp="$(mktemp -d "${TMPDIR:-/tmp}/plovane-tests-XXXXXX")"
+chmod 711 "$run_tmp" # tests that give up root still reach their own folders below it
+export TMPDIR="$run_tmp"
 
 pids=()
 cleanup() {
   for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
   [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null
   wait 2>/dev/null
+  rm -rf "$run_tmp"
 }
 trap cleanup EXIT
 
@@ -25,8 +44,8 @@ pids+=($!)
 export DISPLAY="$display"
 for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-export XDG_RUNTIME_DIR="$(mktemp -d /tmp/plovane-runtime-XXXXXX)"
-chmod 700 "$XDG_RUNTIME_DIR"
+export XDG_RUNTIME_DIR="$run_tmp/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 eval "$(dbus-launch --sh-syntax)"
 export DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_PID
 
@@ -55,5 +74,4 @@ sleep 0.3
 
 "$@"
 rc=$?
-rm -rf "$XDG_RUNTIME_DIR"
 exit $rc

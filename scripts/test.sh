@@ -4,7 +4,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
-bash scripts/deps.sh
+bash scripts/deps.sh --tests
 bash scripts/build.sh
 cd build
 exec bash "$here/scripts/test-desktop.sh" ctest --output-on-failure -j"$(nproc)" --timeout 600

@@ -47,7 +47,7 @@ wait_for 10 bash -c 'exec 3<>/dev/tcp/127.0.0.1/8765 && printf "KNOCK\n" >&3' ||
 wait_for 5 grep -q "Knock received: show hint + beep." "$work/app.log" || fail "knock not received"
 sleep 0.7
 during="$(red_pixels)"
-cp "$work/shot.png" /tmp/plovane-e2e-knock.png 2>/dev/null
+cp "$work/shot.png" "$pictures/knock.png" 2>/dev/null
 [ "$during" -gt $(( before + 20 )) ] || fail "no knock badge: $before red pixels before, $during after"
 sleep 3.5
 after="$(red_pixels)"

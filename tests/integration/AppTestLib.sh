@@ -9,13 +9,18 @@ for tool in xdotool import convert xmessage; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 77; }
 done
 
-# The knock port is machine-wide and other checkouts run these tests too: one
-# whole-application test at a time on this machine. Programs started here close the
-# lock's descriptor (9>&-), so none of them can keep it after the test.
-exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
-flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
+# Without a network of this test run's own, the knock port is machine-wide and other
+# checkouts run these tests too: one whole-application test at a time on this machine.
+# Programs started here close the lock's descriptor (9>&-), so none of them can keep it.
+if [ "${PLOVANE_PRIVATE_NETWORK:-0}" != 1 ]; then
+  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
+  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
+fi
 
-work="$(mktemp -d /tmp/plovane-apptest-XXXXXX)"
+work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-apptest-XXXXXX")"
+# Pictures worth looking at after the run (the build folder's e2e-gallery under CTest).
+pictures="${PLOVANE_E2E_PICTURES:-$work}"
+mkdir -p "$pictures"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
@@ -26,8 +31,8 @@ trap cleanup EXIT
 fail() {
   echo "FAIL: $*"
   echo "--- plovane log"; cat "$work/app.log" 2>/dev/null
-  import -window root "/tmp/plovane-$(basename "$0" .sh)-failure.png" 2>/dev/null &&
-    echo "screenshot: /tmp/plovane-$(basename "$0" .sh)-failure.png"
+  import -window root "$pictures/$(basename "$0" .sh)-failure.png" 2>/dev/null &&
+    echo "screenshot: $pictures/$(basename "$0" .sh)-failure.png"
   exit 1
 }
 

@@ -1,6 +1,7 @@
 # Whole-application tests: they run the real plovane on the test desktop that
 # scripts/test-desktop.sh provides (skipped without DISPLAY). They move the keyboard focus
-# and the pointer of the shared desktop and bind the fixed knock port, so each runs alone.
+# and the pointer of the shared desktop and bind the fixed knock port, so each runs alone;
+# the pictures they take go to e2e-gallery.
 if(TARGET plovane)
   foreach(script AppEndToEnd AppTermination WindowsEndToEnd AppProcess CharacterPackImport)
     add_test(NAME ${script}
@@ -10,6 +11,7 @@ if(TARGET plovane)
       RESOURCE_LOCK knock_port_8765
       RUN_SERIAL TRUE
       TIMEOUT 420
+      ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
       LABELS integration)
   endforeach()
 
@@ -23,6 +25,7 @@ if(TARGET plovane)
       RESOURCE_LOCK knock_port_8765
       RUN_SERIAL TRUE
       TIMEOUT 120
+      ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
       LABELS integration)
   endforeach()
 endif()

@@ -95,7 +95,7 @@ check_character_menu_marks() { # colour test of the chosen pack, [colour test of
   local X Y WIDTH HEIGHT
   eval "$(xdotool getwindowgeometry --shell "$menu")"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/submenu.png"
-  cp "$work/submenu.png" "/tmp/plovane-e2e-pack-menu-$lang.png"
+  cp "$work/submenu.png" "$pictures/pack-menu-$lang.png"
   xdotool key Escape Escape
   sleep 0.3
   local chosen; chosen="$(mark_beside "$work/submenu.png" "$1")"
@@ -128,7 +128,7 @@ JSON
   xdotool key Return
 
   wait_for 20 window_named "$3" || fail "[$1] no success alert \"$3\""
-  import -window root "/tmp/plovane-e2e-pack-alert-$1.png" 2>/dev/null
+  import -window root "$pictures/pack-alert-$1.png" 2>/dev/null
   [ -f "$packs/$5/sprite_critical_32.png" ] || fail "[$1] the pack is not installed"
   [ -z "$(ls -A "$TMPDIR")" ] || fail "[$1] left in the temporary folder: $(ls -A "$TMPDIR")"
   press_ok "$3"
@@ -139,7 +139,7 @@ JSON
   local shown=0
   for _ in $(seq 1 30); do shown="$(colour_in "$6" "$X" "$Y" "$W" "$H")"; [ "$shown" -gt 200 ] && break; sleep 0.2; done
   [ "$shown" -gt 200 ] || fail "[$1] the HUD does not show the new character ($shown pixels of its colour)"
-  import -window root -crop "${W}x${H}+${X}+${Y}" +repage "/tmp/plovane-e2e-pack-hud-$1.png" 2>/dev/null
+  import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$pictures/pack-hud-$1.png" 2>/dev/null
   echo "ok: [$1] the HUD shows the new character and the setting holds custom:$5"
 
   check_character_menu_marks "$6" "${7:-}"

@@ -76,7 +76,7 @@ report="$(visible_window "$report_title")"
 [ "$(size_of "$report")" = 320x520 ] || fail "daily report is $(size_of "$report"), expected 320x520"
 expect_fixed_size "$report" 320x520
 wait_for 5 active_is "$report" || fail "the daily report did not become the active window"
-import -window "$report" /tmp/plovane-e2e-report.png 2>/dev/null
+import -window "$report" "$pictures/report.png" 2>/dev/null
 echo "ok: daily report opens 320x520, fixed, and is the active window"
 
 # Opening the drain settings again brings the one window forward.
@@ -84,7 +84,7 @@ hud_menu Down 2
 wait_for 5 active_is "$drain" || fail "a second open did not bring drain settings forward"
 [ "$(xdotool search --all --onlyvisible --pid "$app_pid" --name "^$drain_title\$" | wc -l)" = 1 ] ||
   fail "a second drain settings window opened"
-import -window "$drain" /tmp/plovane-e2e-drain.png 2>/dev/null
+import -window "$drain" "$pictures/drain.png" 2>/dev/null
 echo "ok: a second open brings the one drain settings window forward"
 
 hud_menu Up 1

@@ -9,8 +9,9 @@
 
 int main(int argc, char** argv)
 {
-    char pattern[] = "/tmp/plovane-test-XXXXXX";
-    const char* root = ::mkdtemp(pattern);
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/plovane-test-XXXXXX";
+    const char* root = ::mkdtemp(pattern.data());
     if (!root) {
         std::perror("mkdtemp");
         return 2;
