@@ -6,6 +6,8 @@
 #include "engine/DiveEngine.h"
 #include "engine/EngineTuningFeed.h"
 #include "hud/HUDWindowController.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
 #include "platform/linux/ApplicationIdentity.h"
 #include "platform/qt/QtFontManager.h"
 #include "platform/qt/QtScheduler.h"
@@ -13,8 +15,10 @@
 #include "sensing/KnockEventBridge.h"
 #include "sensing/PermissionCenter.h"
 #include "settings/AppLanguage.h"
+#include "settings/AppResource.h"
 #include "settings/FontRegistrar.h"
 #include "settings/HUDSettings.h"
+#include "settings/SpriteCharacter.h"
 #include "windows/FirstRunSetupController.h"
 #include "windows/SecondaryWindows.h"
 
@@ -141,6 +145,13 @@ void LinuxAppServices::registerEmbeddedFonts()
 {
     QtFontManager fonts;
     FontRegistrar::registerEmbeddedFonts(fonts);
+    // Without its data the pet is a "?" and the texts lose their pixel font: say where we looked.
+    if (!AppResource::exists(spritePath(SpriteCharacter::tuffin, "deep_dive"))) {
+        std::string searched;
+        for (const auto& dir : paths::dataDirCandidates())
+            searched += (searched.empty() ? "" : ", ") + dir;
+        logWarning("Plovane's sprites and font were not found; looked in: " + searched);
+    }
 }
 
 std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()

@@ -49,23 +49,50 @@ std::string currentDirectory()
     return ec ? std::string(".") : p.string();
 }
 
-std::optional<std::string> installedDataDir()
+namespace {
+
+// Folders that go with the executable, whether they exist or not. The executable does
+// not move while it runs, so this is worked out once.
+const std::vector<std::string>& programDataCandidates()
 {
-    // The executable does not move while it runs, so this is worked out once.
-    static const std::optional<std::string> dir = []() -> std::optional<std::string> {
+    static const std::vector<std::string> candidates = [] {
+        std::vector<std::string> dirs;
         std::error_code ec;
-        auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
         if (ec)
-            return std::nullopt;
-        auto binDir = exe.parent_path();
-        if (binDir.filename() != "bin")
-            return std::nullopt;
-        auto data = binDir.parent_path() / "share" / "plovane";
-        if (!std::filesystem::is_directory(data, ec))
-            return std::nullopt;
-        return data.string();
+            return dirs;
+        const auto exeDir = exe.parent_path();
+        if (exeDir.filename() == "bin")
+            dirs.push_back((exeDir.parent_path() / "share" / "plovane").string());
+#if defined(PLOVANE_BUILD_PROGRAM_DIR) && defined(PLOVANE_SOURCE_DATA_DIR)
+        // Run from the build tree, the program finds the data of the working copy it
+        // was built from, not only when started from the copy's root.
+        const auto buildDir = std::filesystem::weakly_canonical(PLOVANE_BUILD_PROGRAM_DIR, ec);
+        if (!ec && exeDir == buildDir)
+            dirs.push_back(PLOVANE_SOURCE_DATA_DIR);
+#endif
+        return dirs;
     }();
-    return dir;
+    return candidates;
+}
+
+} // namespace
+
+std::optional<std::string> programDataDir()
+{
+    for (const auto& dir : programDataCandidates()) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(dir, ec))
+            return dir;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> dataDirCandidates()
+{
+    auto dirs = programDataCandidates();
+    dirs.push_back(currentDirectory() + "/TessivarNative");
+    return dirs;
 }
 
 } // namespace plovane::paths

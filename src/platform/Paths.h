@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace plovane {
 
@@ -18,9 +19,14 @@ std::string dataHome();
 std::string settingsDir();
 // The process's working folder ("." when it cannot be read).
 std::string currentDirectory();
-// <prefix>/share/plovane when the running executable lies in <prefix>/bin and that
-// folder exists, i.e. when the program runs from an installed prefix; else nothing.
-std::optional<std::string> installedDataDir();
+// The data folder that goes with the running executable: <prefix>/share/plovane when it
+// lies in <prefix>/bin (an installed program), or the working copy's TessivarNative when
+// it is the program this build tree made, wherever it is started from; nothing when
+// neither folder exists.
+std::optional<std::string> programDataDir();
+// The folders looked in for the program's data, in order: those programDataDir() would
+// take, then the current directory + "/TessivarNative".
+std::vector<std::string> dataDirCandidates();
 
 } // namespace paths
 } // namespace plovane

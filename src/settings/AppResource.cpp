@@ -19,7 +19,7 @@ bool itemExists(const std::string& path)
 
 std::string resourceBase()
 {
-    if (auto installed = paths::installedDataDir())
+    if (auto installed = paths::programDataDir())
         return *installed;
     return paths::currentDirectory() + "/TessivarNative";
 }

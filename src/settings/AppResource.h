@@ -9,8 +9,8 @@ namespace plovane {
 // call asks the system afresh.
 namespace AppResource {
 
-// The installed data folder when the program runs from an installed prefix, else the
-// current directory + "/TessivarNative".
+// The data folder that goes with the program (installed, or its build tree's working
+// copy), else the current directory + "/TessivarNative".
 std::string resourceBase();
 // <XDG data home>/Plovane/Sprites: one folder per imported character. Reading it
 // neither creates nor checks the folder.

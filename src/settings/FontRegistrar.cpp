@@ -21,7 +21,7 @@ bool isFile(const std::string& path)
 std::vector<std::string> candidatePaths()
 {
     std::vector<std::string> candidates;
-    if (auto installed = paths::installedDataDir()) {
+    if (auto installed = paths::programDataDir()) {
         const std::string bundled = *installed + "/Resources/Fonts/" + kFontFile;
         if (isFile(bundled))
             candidates.push_back(bundled);

@@ -2,7 +2,7 @@
 # End to end on the test desktop: start plovane with a private home, check that the HUD
 # panel maps at its default place without taking focus, knock on port 8765 and see the
 # knock badge, quit from the HUD's own menu, and check the exit code and today's
-# statistics on disk.
+# statistics on disk. Started from /, it finds its own data; a copy without data says so.
 # Usage: AppEndToEnd.sh <plovane executable> <repository folder>
 source "$(dirname "$0")/AppTestLib.sh"
 
@@ -12,6 +12,11 @@ cat >"$settings_dir/defaults.json" <<'JSON'
  "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
 JSON
 
+coat_pixels() { # pixels of the built-in terrier's coat colour in the HUD's area on screen
+  import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$work/pet.png" 2>/dev/null
+  convert "$work/pet.png" -alpha off -fuzz 3% -fill white -opaque '#a39a86' -fill black +opaque white \
+    -format '%[fx:round(mean*w*h)]' info:
+}
 red_pixels() { # strongly red pixels in the HUD's area on screen
   import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$work/shot.png" 2>/dev/null
   convert "$work/shot.png" -alpha off -fx '(r > 0.75 && g < 0.4 && b < 0.4) ? 1 : 0' \
@@ -33,6 +38,12 @@ others="$(for w in $(xdotool search --onlyvisible --pid "$app_pid"); do
   [ "$w" = "$hud" ] || in_tray "$w" || echo "$w"; done | wc -l)"
 [ "$others" = 0 ] || fail "plovane mapped more than its HUD and its status icon"
 echo "ok: panel maps at $X,$Y ${W}x${H}, off the taskbar, and the user's window keeps the focus"
+
+# Started from /, the program built here still finds its sprites: the pet is drawn.
+pet="$(coat_pixels)"
+[ "$pet" -gt 200 ] || fail "no pet on the HUD ($pet pixels of its coat)"
+grep -q "were not found" "$work/app.log" && fail "the data was reported missing"
+echo "ok: started from /, the pet is drawn ($pet pixels of its coat)"
 
 # A left click on the pet rests it, and still leaves the focus where it was.
 xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-$(( W - 90 ))} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 1
@@ -64,3 +75,11 @@ day="$(today_file)"
 grep -q 'stateDurations' "$day" || fail "today's record has no stateDurations: $(cat "$day")"
 grep -q 'Resting' "$day" || fail "the rest started by the click was not booked: $(cat "$day")"
 echo "ok: today's statistics saved: $(cat "$day")"
+
+# A copy of the program away from any data says once where it looked.
+mkdir -p "$work/elsewhere"
+cp "$app" "$work/elsewhere/plovane"
+missing="$(cd "$work/elsewhere" && QT_QPA_PLATFORM=offscreen timeout 5 ./plovane 2>&1 9>&-)"
+[ "$(grep -c "were not found; looked in: $work/elsewhere/TessivarNative" <<<"$missing")" = 1 ] ||
+  fail "missing data was not reported once with the folder searched: $missing"
+echo "ok: without its data the program says where it looked"

@@ -69,7 +69,9 @@ wait_for_free_knock_port() {
 
 start_plovane() {
   wait_for_free_knock_port
-  (cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
+  # Started where a desktop launcher starts it, not from the working copy: the program
+  # finds its own data.
+  (cd / && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
   wait_for 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "HUD panel did not map"
