@@ -3,16 +3,20 @@
 #include "platform/Log.h"
 #include "platform/linux/ApplicationIdentity.h"
 #include "platform/linux/AtspiAccessibilitySource.h"
+#include "platform/linux/DBusScreenLockWatch.h"
 #include "platform/linux/DesktopEntries.h"
 #include "platform/linux/LinuxPermissionProbe.h"
 #include "platform/linux/LogindSleepMonitor.h"
 #include "platform/linux/ProcStatProcessTable.h"
 #include "platform/linux/XScreenSaverIdleSource.h"
+#include "platform/linux/XScreenSaverWatch.h"
 #include "platform/linux/XSyncIdleSource.h"
 #include "platform/linux/XcbConnection.h"
 #include "platform/linux/XcbWorkspace.h"
 
 #include <QDBusConnection>
+
+#include <vector>
 
 namespace plovane {
 
@@ -23,7 +27,9 @@ LinuxSensingPlatform probeLinuxSensingPlatform()
     auto identity = std::make_shared<const ApplicationIdentity>(entries);
     platform.identity = identity;
 
-    if (auto x = XcbConnection::open()) {
+    const auto x = XcbConnection::open();
+    const bool hasDisplay = x != nullptr;
+    if (x) {
         platform.workspace = std::make_shared<XcbWorkspace>(x, identity);
         // Idle time from alarms when the server can tell us of changes; else asked for on
         // every tick.
@@ -56,6 +62,21 @@ LinuxSensingPlatform probeLinuxSensingPlatform()
 
     platform.processes = std::make_shared<ProcStatProcessTable>();
     platform.sleepWake = LogindSleepMonitor::forSystemBus();
+
+    std::vector<std::unique_ptr<ScreenWatch>> watches;
+    if (hasDisplay) {
+        if (auto saver = XScreenSaverWatch::open())
+            watches.push_back(std::move(saver));
+        else
+            logLine("The X server's screen saver cannot be watched: the HUD animates while the screen is blanked.");
+    }
+    const QDBusConnection system = QDBusConnection::systemBus();
+    if (session.isConnected() || system.isConnected())
+        watches.push_back(std::make_unique<DBusScreenLockWatch>(session, system));
+    if (watches.empty())
+        platform.screenWatch = std::make_shared<NullScreenWatch>();
+    else
+        platform.screenWatch = std::make_shared<CombinedScreenWatch>(std::move(watches));
     return platform;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/InputIdleSource.h"
 #include "platform/PermissionProbe.h"
 #include "platform/ProcessTable.h"
+#include "platform/ScreenWatch.h"
 #include "platform/SleepWakeNotifier.h"
 #include "platform/Workspace.h"
 
@@ -22,6 +23,9 @@ struct LinuxSensingPlatform {
     std::shared_ptr<ProcessTable> processes;              // ProcStatProcessTable
     std::shared_ptr<PermissionProbe> permissions;         // LinuxPermissionProbe, or NullPermissionProbe
     std::shared_ptr<SleepWakeNotifier> sleepWake;         // LogindSleepMonitor, or NullSleepWakeNotifier
+    // Whether anyone can see the screen: XScreenSaverWatch and DBusScreenLockWatch together,
+    // or NullScreenWatch.
+    std::shared_ptr<ScreenWatch> screenWatch;
     std::shared_ptr<const ApplicationIdentity> identity;  // names and icons of applications by identifier
 };
 

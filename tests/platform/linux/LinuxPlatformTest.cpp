@@ -40,6 +40,7 @@ TEST(LinuxPlatformTest, WithoutDisplayOrBusesEveryServiceHasAStandIn)
     EXPECT_EQ(platform.accessibility->focusedApplication(), nullptr);
     EXPECT_FALSE(platform.permissions->accessibilityTrusted());
     EXPECT_NE(dynamic_cast<NullSleepWakeNotifier*>(platform.sleepWake.get()), nullptr);
+    EXPECT_NE(dynamic_cast<NullScreenWatch*>(platform.screenWatch.get()), nullptr);
     EXPECT_TRUE(platform.processes->cpuTimeNanoseconds(static_cast<int>(::getpid())).has_value());
     // One line for each missing service, no more.
     EXPECT_EQ(lines.size(), 3u);
@@ -56,6 +57,8 @@ TEST(LinuxPlatformTest, OnTheTestDesktopTheRealServicesAreChosen)
     EXPECT_NE(dynamic_cast<AtspiAccessibilitySource*>(platform.accessibility.get()), nullptr);
     EXPECT_TRUE(platform.permissions->accessibilityTrusted());
     EXPECT_LT(platform.inputIdle->secondsSinceLastInput(), 999);
+    ASSERT_NE(dynamic_cast<CombinedScreenWatch*>(platform.screenWatch.get()), nullptr);
+    EXPECT_TRUE(platform.screenWatch->screenSeen());
 }
 
 } // namespace
