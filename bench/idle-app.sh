@@ -19,7 +19,9 @@
 #        --rounds N: N interleaved rounds (plovane, peers, plovane, …); rows are medians.
 #        PLOVANE_WARMUP=20 PLOVANE_MEASURE=60 PLOVANE_BASELINE=20 change the periods (s).
 #        PLOVANE_BENCH_MODE=flow (default): a key press every 10 s somewhere else keeps the
-#          user "working", so the pet stays in flow; =away: no input at all, the pet hovers.
+#          user "working", so the pet stays in flow; =away: no input at all, the pet hovers;
+#          =blank: no input and the X screen saver on (`xset s activate`, x11-xserver-utils)
+#          before the desktop's own cost and each program: nobody can see the screen.
 # Nothing is installed: a missing peer is reported with the package that provides it.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -33,7 +35,7 @@ while [ $# -gt 0 ]; do
     --peer=*) peers+=("${1#--peer=}"); shift ;;
     --rounds) rounds="$2"; shift 2 ;;
     --rounds=*) rounds="${1#--rounds=}"; shift ;;
-    -h|--help) sed -n '2,23p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,25p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) app="$1"; shift ;;
   esac
 done
@@ -124,6 +126,13 @@ xserver_cpu() {
 mode="${PLOVANE_BENCH_MODE:-flow}"
 # Pointer away from the HUD (bottom left) and the tray (top right).
 xdotool mousemove 900 300 >/dev/null 2>&1 || true
+# Blank: the screen saver on. Nothing here sends input, so it stays on; it is turned on
+# again before each program all the same.
+blank() { [ "$mode" != blank ] || xset s activate; }
+if [ "$mode" = blank ] && ! command -v xset >/dev/null 2>&1; then
+  echo "idle-app: mode 'blank' needs xset; on Debian: apt-get install x11-xserver-utils" >&2; exit 2
+fi
+blank
 if [ "$mode" = flow ]; then
   # Input that reaches the idle counter but no window of ours (the HUD never has focus).
   (while sleep 10; do xdotool key shift >/dev/null 2>&1; done) &
@@ -151,6 +160,7 @@ results="$work/results"
 measure_one() {
   local name="$1"; shift
   fresh_home "$name"
+  blank
   cd "$here"
   "$@" >"$work/$name.log" 2>&1 &
   local pid=$!

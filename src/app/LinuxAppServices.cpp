@@ -78,7 +78,10 @@ private:
 
 class HudWindowControl final : public HudControl {
 public:
-    HudWindowControl(DiveEngine& engine, HUDMenuActions menuActions) : controller_(engine, std::move(menuActions)) {}
+    HudWindowControl(DiveEngine& engine, HUDMenuActions menuActions, ScreenWatch* screenWatch)
+        : controller_(engine, std::move(menuActions), screenWatch)
+    {
+    }
     void show() override { controller_.show(); }
     void toggle() override { controller_.toggle(); }
 
@@ -169,7 +172,7 @@ std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()
 std::unique_ptr<HudControl> LinuxAppServices::makeHud(EngineControl&, HUDMenuActions menuActions)
 {
     // The HUD draws from the engine itself: the one made above.
-    return std::make_unique<HudWindowControl>(*engine_, std::move(menuActions));
+    return std::make_unique<HudWindowControl>(*engine_, std::move(menuActions), platform_.screenWatch.get());
 }
 
 std::unique_ptr<KnockBridgeControl> LinuxAppServices::makeKnockBridge(std::uint16_t port)

@@ -20,7 +20,7 @@ CompactAdviceLabel::CompactAdviceLabel(AnimationDriver& driver, ImageStore& imag
 {
 }
 
-void CompactAdviceLabel::setText(const QString& text, bool fade) { advice_.set(text, fade); }
+bool CompactAdviceLabel::setText(const QString& text, bool fade) { return advice_.set(text, fade); }
 
 const hud::WrappedText& CompactAdviceLabel::wrapped() const
 {

@@ -22,8 +22,9 @@ class CompactAdviceLabel {
 public:
     CompactAdviceLabel(AnimationDriver& driver, ImageStore& images, std::function<void()> onFrame);
 
-    // A new tip; it cross-fades in when `fade`, else replaces the old at once.
-    void setText(const QString& text, bool fade);
+    // A new tip; it cross-fades in when `fade`, else replaces the old at once. Returns
+    // whether the text changed.
+    bool setText(const QString& text, bool fade);
     const QString& text() const { return advice_.current(); }
     bool isFading() const { return advice_.isFading(); }
     // How far the cross-fade is (0 to 1).

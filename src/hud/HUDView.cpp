@@ -2,40 +2,28 @@
 
 #include "engine/DiveEngine.h"
 #include "hud/HUDRules.h"
-#include "hud/HUDStyle.h"
 #include "hud/HUDTexts.h"
 #include "hud/RightClickOverlay.h"
-#include "hud/SpriteHealthBar.h"
+#include "platform/ScreenWatch.h"
 #include "platform/qt/QtScheduler.h"
-#include "platform/qt/SymbolImage.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
 #include "settings/Strings.h"
 
 #include <QBackingStore>
-#include <QCoreApplication>
-#include <QPaintEngine>
-#include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
-#include <QPainterPath>
-#include <QWindow>
-
-#include <algorithm>
-#include <cmath>
 
 namespace plovane {
 
 namespace {
 
-constexpr double kSpriteZoom = 1.12;
 constexpr double kWelcomeDelay = 1.2;
 
 // Decorative loops (the critical blink) need no more frames than this.
 constexpr double kLoopFrameRate = 30.0;
 
-double lerp(double a, double b, double t) { return a + (b - a) * t; }
 } // namespace
 
 HUDView::HUDView(DiveEngine& engine, QWidget* parent) : HUDView(engine, Environment{}, parent) {}
@@ -53,16 +41,14 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       spriteZoom_(driver_, 1.0,
                   [this] {
                       updateWindowMask();
-                      update(layout_.sprite.adjusted(-30, -30, 30, 30).toAlignedRect());
+                      update(regions_.petReach());
                   }),
       pulse_(driver_, 0.0, [this] { update(); }),
       health_(driver_,
               [this](bool reshaped) {
                   if (reshaped)
                       updateWindowMask();
-                  update((reshaped ? healthBarRect().united(batterySymbolRect()) : healthBarRect())
-                             .adjusted(-2, -2, 2, 2)
-                             .toAlignedRect());
+                  update(regions_.healthChange(reshaped));
               }),
       knockPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       musicPresence_(driver_, 0.0, [this] { relayout(); update(); }),
@@ -70,14 +56,19 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       compactLabel_(driver_, env.images ? *env.images : ImageStore::shared(), [this] { compactTipFaded(); }),
       sprite_(scheduler_, driver_, env.images ? *env.images : ImageStore::shared(),
               [this](const QRectF& area, bool step) { spriteChanged(area, step); }),
-      snapshots_(*this, [this](QPainter& p, const QRect& area) { paintClipped(p, area); }),
-      tipFade_(*this, [this](QPainter& p, const QRect& area, bool end) { paintClipped(p, area, end ? 1.0 : 0.0); }),
+      snapshots_(*this, [this](QPainter& p, const QRect& area) { painter_.paint(p, area); }),
+      tipFade_(*this, [this](QPainter& p, const QRect& area, bool end) { painter_.paint(p, area, end ? 1.0 : 0.0); }),
       menu_(std::move(env.menuActions)),
-      dataPanel_(driver_, [this](const QRectF& area) {
-          // While the card itself moves in or out, its parts are not where they rest.
-          const QRectF changed = panelPresence_.value() < 1.0 ? layout_.card : area.translated(layout_.card.topLeft());
-          update(changed.adjusted(-2, -2, 2, 2).toAlignedRect());
-      }, [this](const QRectF& area) { adviceFaded(area); })
+      knockBadge_(makeKnockBadgeView(driver_, [this] { update(regions_.areas().knockBadge); })),
+      musicBadge_(makeMusicBadgeView(driver_, [this] { update(regions_.areas().musicBadge); })),
+      dataPanel_(driver_, [this](const QRectF& area) { update(regions_.cardChange(area)); },
+                 [this](const QRectF& area) { adviceFaded(area); }),
+      scene_{layout_,          sprite_,          health_,          dataPanel_,       compactLabel_,   *knockBadge_,
+             *musicBadge_,     welcome_,         opacity_,         panelPresence_,   spriteZoom_,     pulse_,
+             knockPresence_,   musicPresence_,   welcomePresence_, last_.state,      last_.o2,        criticalPulse_,
+             showWelcomeBubble_},
+      regions_(scene_),
+      painter_(scene_, regions_)
 {
     if (env.animationTime)
         driver_.setTimeSource(env.animationTime);
@@ -85,9 +76,6 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
-
-    knockBadge_ = makeKnockBadgeView(driver_, [this] { update(layout_.knockBadge.adjusted(-4, -6, 4, 6).toAlignedRect()); });
-    musicBadge_ = makeMusicBadgeView(driver_, [this] { update(layout_.musicBadge.adjusted(-4, -6, 4, 6).toAlignedRect()); });
 
     overlay_ = new RightClickOverlay(this);
     overlay_->onLeftClick = [this] { engine_.triggerManualSurface(); };
@@ -98,6 +86,10 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     observers_.push_back(engine_.objectWillChange.connect(queue));
     observers_.push_back(appLanguage_.objectWillChange.connect(queue));
     observers_.push_back(hudSettings_.objectWillChange.connect(queue));
+    if (env.screenWatch) {
+        screenWatch_ = env.screenWatch;
+        observers_.push_back(screenWatch_->changed.connect([this] { updateSeen(); }));
+    }
 
     // Start from the present values without animating into them.
     last_.state = engine_.state.get();
@@ -139,15 +131,7 @@ void HUDView::updateSpriteLook(bool fade)
 
 void HUDView::spriteChanged(const QRectF& area, bool step)
 {
-    // Room for the shadow or glow that follows what changed (the glow only shows on low
-    // oxygen), scaled with the pet's zoom. Only that much: hovering frames change most of
-    // the square, and every pixel repainted travels to the X server.
-    const double zoom = spriteZoom_.value();
-    const QPointF c = layout_.sprite.center();
-    const QRectF changed = area.translated(layout_.sprite.topLeft()) +
-                           SpriteStage::spill(hud::lowO2PulseEnabled(engine_.o2.get()));
-    const QRectF zoomed(c + (changed.topLeft() - c) * zoom, changed.size() * zoom);
-    const QRect dirty = zoomed.adjusted(-2, -2, 2, 2).toAlignedRect();
+    const QRect dirty = regions_.petChange(area);
     // A frame step to a frame already composed is copied in the X server. Anything else
     // (another look, a rewritten file, a cross-fade) leaves the kept frames behind.
     if (!step)
@@ -157,7 +141,7 @@ void HUDView::spriteChanged(const QRectF& area, bool step)
         update(dirty);
     tipFade_.frameChanged(dirty, copied);
     // A new look may take another part of the square; frames of a look shown once keep it.
-    if (sprite_.drawnShape() != maskedSpriteShape_)
+    if (regions_.shapeStale())
         updateWindowMask();
 }
 
@@ -166,17 +150,15 @@ void HUDView::adviceFaded(const QRectF& area)
     if (panelPresence_.value() <= 0.0)
         return; // compact mode: the card is not drawn
     const bool cardInPlace = panelPresence_.value() >= 1.0;
-    const QRectF part = cardInPlace ? area.translated(layout_.card.topLeft()) : layout_.card;
-    tipFadeFrame(cardInPlace && dataPanel_.isAdviceFading(), part.adjusted(-2, -2, 2, 2).toAlignedRect(),
-                 dataPanel_.adviceProgress());
+    tipFadeFrame(cardInPlace && dataPanel_.isAdviceFading(), regions_.cardChange(area), dataPanel_.adviceProgress());
 }
 
 void HUDView::compactTipFaded()
 {
     if (panelPresence_.value() >= 1.0)
         return; // the card shows the tip; the pill is not drawn
-    tipFadeFrame(panelPresence_.value() <= 0.0 && compactLabel_.isFading(),
-                 layout_.compactLabel.adjusted(-6, -12, 6, 6).toAlignedRect(), compactLabel_.progress());
+    tipFadeFrame(panelPresence_.value() <= 0.0 && compactLabel_.isFading(), regions_.areas().pill,
+                 compactLabel_.progress());
 }
 
 void HUDView::tipFadeFrame(bool mixable, const QRect& changed, double progress)
@@ -223,6 +205,7 @@ void HUDView::refreshNow()
     now.spriteKey = std::string(hud::floatingStateKey(now.state));
     now.character = hudSettings_.characterID.get().rawValue();
     const Observed before = last_;
+    const HUDRegions::Areas areasBefore = regions_.areas();
     last_ = now;
 
     const bool stateChanged = now.state != before.state;
@@ -251,32 +234,22 @@ void HUDView::refreshNow()
             musicBadge_->disappear();
     }
     // The label is only seen in compact mode; elsewhere a new tip just replaces the old.
-    compactLabel_.setText(hud::qs(engine_.adviceText.get()), !showDataPanel() || panelPresence_.isAnimating());
+    const bool tipChanged =
+        compactLabel_.setText(hud::qs(engine_.adviceText.get()), !showDataPanel() || panelPresence_.isAnimating());
     updateOpacityTarget();
-    updateContent();
+    HUDRegions::Refresh changed = updateContent();
     relayout();
 
     // While working, the gauge drains a tenth every few seconds and the SHIFT clock ticks
-    // every second: repaint the bar, that row or the card, not the whole HUD.
-    const bool sameLook = now.state == before.state && now.music == before.music && now.knock == before.knock &&
-                          now.compact == before.compact && now.character == before.character &&
-                          hud::lowO2PulseEnabled(now.o2) == hud::lowO2PulseEnabled(before.o2) &&
-                          hud::showSpriteHealthBar(now.state, now.o2) ==
-                              hud::showSpriteHealthBar(before.state, before.o2);
-    if (sameLook && !compactLabel_.isFading()) {
-        if (now.o2 != before.o2)
-            update(healthBarRect().adjusted(-2, -2, 2, 2).toAlignedRect());
-        if (panelChange_ == DataPanelView::Change::metrics && showDataPanel())
-            update(dataPanel_.metricsChange().translated(layout_.card.topLeft()).toAlignedRect());
-        else if (panelChange_ == DataPanelView::Change::card) {
-            // Each on its own: the box around both would take in the pet between them.
-            update(layout_.card.adjusted(-2, -2, 2, 2).toAlignedRect());
-            if (panelPresence_.value() < 1.0)
-                update(layout_.compactLabel.adjusted(-2, -2, 2, 2).toAlignedRect());
-        }
-    } else {
-        update();
-    }
+    // every second: repaint the bar, that row or the card, not the whole HUD. A part whose
+    // text changes (a new language, a new tip) is repainted where it was and where it is.
+    changed.look = now.state != before.state || now.music != before.music || now.knock != before.knock ||
+                   now.compact != before.compact || now.character != before.character ||
+                   hud::lowO2PulseEnabled(now.o2) != hud::lowO2PulseEnabled(before.o2) ||
+                   hud::showSpriteHealthBar(now.state, now.o2) != hud::showSpriteHealthBar(before.state, before.o2);
+    changed.gauge = now.o2 != before.o2;
+    changed.pill = tipChanged;
+    update(regions_.refreshed(areasBefore, changed, rect()));
 }
 
 void HUDView::onStateChanged(DiveState state)
@@ -298,7 +271,6 @@ void HUDView::appear()
 {
     criticalPulse_ = !(engine_.state.get() == DiveState::critical);
     onStateChanged(engine_.state.get());
-    sprite_.setShown(true);
     if (!hudSettings_.hasShownWelcome.get()) {
         welcomeTask_ = scheduler_.postAfter(kWelcomeDelay, [this] {
             showWelcomeBubble_ = true;
@@ -332,13 +304,13 @@ void HUDView::setSpriteHovering(bool hovering)
     if (hovering == isSpriteHovering_)
         return;
     isSpriteHovering_ = hovering;
-    spriteZoom_.animateTo(hovering ? kSpriteZoom : 1.0, Animation::easeInOut(0.2));
+    spriteZoom_.animateTo(hovering ? HUDRegions::kHoverZoom : 1.0, Animation::easeInOut(0.2));
     updateOpacityTarget();
 }
 
 void HUDView::updateOpacityTarget() { opacity_.animateTo(viewOpacity(), Animation::easeInOut(0.6)); }
 
-void HUDView::updateContent()
+HUDRegions::Refresh HUDView::updateContent()
 {
     const Language lang = appLanguage_.language.get();
     const DiveState state = engine_.state.get();
@@ -354,10 +326,11 @@ void HUDView::updateContent()
     c.advice = hud::qs(engine_.adviceText.get());
     c.showActionButton = state == DiveState::critical || state == DiveState::resting;
     c.actionButton = hud::stateActionButton(state, lang);
-    panelChange_ = dataPanel_.setContent(c, HUDLayout::kCardWidth);
-
-    welcome_.setContent(hud::qs(hud::welcomeMessage(lang, hudSettings_.sessionMinutes.get())),
-                        hud::qs(hud::welcomeButtonTitle(lang)), HUDLayout::kWelcomeWidth);
+    HUDRegions::Refresh changed;
+    changed.card = dataPanel_.setContent(c, HUDLayout::kCardWidth);
+    changed.welcome = welcome_.setContent(hud::qs(hud::welcomeMessage(lang, hudSettings_.sessionMinutes.get())),
+                                          hud::qs(hud::welcomeButtonTitle(lang)), HUDLayout::kWelcomeWidth);
+    return changed;
 }
 
 void HUDView::relayout()
@@ -369,110 +342,40 @@ void HUDView::relayout()
     updateWindowMask();
 }
 
-QRegion HUDView::interactiveRegion() const
-{
-    // What is drawn now, with the shadows and glows around it, and nothing else. The
-    // region follows every animation frame that moves, grows or fades a part in or out.
-    auto grow = [](const QRectF& r, double by) { return r.adjusted(-by, -by, by, by).toAlignedRect(); };
-    // The pet's outline row by row, with the drop shadow below or the red glow around.
-    // Asked for at every refresh, and the same until the pet's outline, zoom or place or
-    // the glow changes.
-    const int halo = hud::lowO2PulseEnabled(engine_.o2.get()) ? 20 : 8;
-    const QRegion shape = sprite_.drawnShape();
-    const double zoom = spriteZoom_.value();
-    if (!(petHalo_.halo == halo && petHalo_.zoom == zoom && petHalo_.square == layout_.sprite &&
-          petHalo_.shape == shape)) {
-        QRegion halos;
-        for (const QRect& row : petShape())
-            halos += row.adjusted(-halo, -halo, halo, halo + 6);
-        petHalo_ = {shape, zoom, layout_.sprite, halo, halos};
-    }
-    QRegion region = petHalo_.region;
-    if (health_.barShown())
-        region += grow(healthBarRect(), 2);
-    if (health_.batteryShown())
-        region += grow(batterySymbolRect(), 1);
-    const double panel = panelPresence_.value();
-    if (panel > 0.001)
-        region += layout_.card.adjusted(-2, -2 - 8.0 * (1.0 - panel), 2, 2).toAlignedRect();
-    if (panel < 0.999)
-        region += layout_.compactLabel.adjusted(-4, -4 - 6.0, 4, 6).toAlignedRect();
-    if (knockPresence_.value() > 0.001)
-        region += grow(layout_.knockBadge, 8);
-    if (musicPresence_.value() > 0.001)
-        region += grow(layout_.musicBadge, 8);
-    if (welcomePresence_.value() > 0.001)
-        region += grow(layout_.welcome, 14);
-    return region & rect();
-}
-
 void HUDView::updateWindowMask()
 {
-    // The welcome bubble lies over the pet in compact mode: it is the top layer for the
-    // pointer too, so the pet's click catcher leaves its area alone.
-    if (overlay_) {
-        const QRect bubble = welcomePresence_.value() > 0.001 || showWelcomeBubble_
-                                 ? layout_.welcome.toAlignedRect().translated(-overlay_->pos())
-                                 : QRect();
-        const QRegion reach = QRegion(overlay_->rect()) - bubble;
-        if (reach != overlay_->mask())
-            overlay_->setMask(reach);
+    // The shape of a window nobody sees waits until it is seen.
+    if (!seen_ && isVisible()) {
+        maskPending_ = true;
+        return;
     }
-    maskedSpriteShape_ = sprite_.drawnShape();
-    QWidget* top = window();
-    if (top == this || !top->isWindow())
+    maskPending_ = false;
+    regions_.applyShape(*this, overlay_);
+}
+
+void HUDView::updateSeen()
+{
+    const bool seen = isVisible() && (!screenWatch_ || screenWatch_->screenSeen());
+    if (seen == seen_)
         return;
-    // Set on the native window, not the widget: the X server clips drawing and the pointer
-    // to it all the same, while a widget mask would also cut each repaint into one piece
-    // per row of the pet's outline, each painted and sent on its own.
-    QWindow* native = top->windowHandle();
-    if (!native)
-        return; // applied when shown
-    QRegion region = interactiveRegion().translated(mapTo(top, QPoint(0, 0)));
-    if (region == appliedMask_ && native->mask() == region)
-        return;
-    appliedMask_ = region;
-    native->setMask(region);
+    seen_ = seen;
+    // Nobody sees the pet bob, a badge bounce or a tip fade: no frames and no paints
+    // until the view is seen again. The engine's second goes on, and the view follows
+    // it; animations keep to the clock, so the view comes back as it is now.
+    driver_.setSuspended(!seen);
+    sprite_.setShown(seen);
+    if (!seen) {
+        snapshots_.drop();
+        tipFade_.finish();
+    }
+    // A hidden view paints nothing anyway, but may still be rendered into an image.
+    setUpdatesEnabled(seen || !isVisible());
+    if (seen) {
+        if (maskPending_)
+            updateWindowMask();
+        update(); // as it is now, at once
+    }
 }
-
-QRectF HUDView::batterySymbolRect() const { return health_.batteryRect().translated(layout_.sprite.topLeft()); }
-
-QRectF HUDView::healthBarRect() const { return health_.barRect().translated(layout_.sprite.topLeft()); }
-
-QRectF HUDView::welcomeButtonRect() const
-{
-    if (!showWelcomeBubble_)
-        return {};
-    return welcome_.buttonRect().translated(layout_.welcome.topLeft());
-}
-
-QRectF HUDView::actionButtonRect() const
-{
-    if (!showDataPanel() || dataPanel_.actionButtonRect().isEmpty())
-        return {};
-    return dataPanel_.actionButtonRect().translated(layout_.card.topLeft());
-}
-
-QRectF HUDView::adviceTextRect() const
-{
-    if (!showDataPanel())
-        return {};
-    return dataPanel_.adviceTextRect().translated(layout_.card.topLeft());
-}
-
-QRegion HUDView::petShape() const
-{
-    // The stage's shape, zoomed about the square's centre.
-    const QPointF c = layout_.sprite.center();
-    const double zoom = spriteZoom_.value();
-    QTransform t;
-    t.translate(c.x(), c.y());
-    t.scale(zoom, zoom);
-    t.translate(-c.x() + layout_.sprite.left(), -c.y() + layout_.sprite.top());
-    return t.map(sprite_.drawnShape());
-}
-
-QRectF HUDView::petRect() const { return petShape().boundingRect(); }
 
 void HUDView::showContextMenu(QPoint globalPos)
 {
@@ -484,19 +387,15 @@ void HUDView::showContextMenu(QPoint globalPos)
 void HUDView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    updateSeen();
     updateWindowMask();
-    driver_.setSuspended(false);
     appear();
 }
 
 void HUDView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    // Nobody sees a hidden HUD bob or blink: no frames until it is back.
-    driver_.setSuspended(true);
-    sprite_.setShown(false);
-    snapshots_.drop();
-    tipFade_.finish();
+    updateSeen();
 }
 
 void HUDView::resizeEvent(QResizeEvent* event)
@@ -551,104 +450,7 @@ void HUDView::paintEvent(QPaintEvent* event)
     // rectangle, the kept images are drawn with plain blends; a clip of several sends
     // them through Qt's span fillers, which wake a pool of threads for large areas.
     for (const QRect& area : event->region())
-        paintClipped(p, area);
-}
-
-void HUDView::paintClipped(QPainter& p, const QRect& area, std::optional<double> adviceAt) const
-{
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.setClipRect(area);
-    paintArea(p, area, adviceAt);
-}
-
-void HUDView::paintArea(QPainter& p, const QRect& area, std::optional<double> adviceAt) const
-{
-    auto touches = [&](const QRectF& r, double margin) {
-        return area.intersects(r.adjusted(-margin, -margin, margin, margin).toAlignedRect());
-    };
-    p.setOpacity(std::clamp(opacity_.value(), 0.0, 1.0));
-    const double panel = panelPresence_.value();
-    if (panel > 0.001 && touches(layout_.card, 12.0)) {
-        const double base = p.opacity();
-        p.save();
-        if (panel < 1.0) {
-            // Enters and leaves fading, growing from 95 % at its top centre, dropping 8 points.
-            const QPointF anchor(layout_.card.center().x(), layout_.card.top());
-            const double scale = 0.95 + 0.05 * panel;
-            p.translate(anchor + QPointF(0.0, -8.0 * (1.0 - panel)));
-            p.scale(scale, scale);
-            p.translate(-anchor);
-            p.setOpacity(base * std::clamp(panel, 0.0, 1.0));
-        }
-        dataPanel_.paint(p, layout_.card.topLeft(), adviceAt);
-        p.restore();
-    }
-    if (touches(layout_.sprite, 40.0) || touches(layout_.compactLabel, 10.0))
-        paintSpriteBlock(p, adviceAt);
-    if (touches(layout_.knockBadge, 10.0) || touches(layout_.musicBadge, 10.0))
-        paintBadges(p);
-    if (touches(layout_.welcome, 20.0))
-        paintWelcome(p);
-}
-
-void HUDView::paintSpriteBlock(QPainter& p, std::optional<double> adviceAt) const
-{
-    p.save();
-    if (const double zoom = spriteZoom_.value(); zoom != 1.0) {
-        p.translate(layout_.sprite.center());
-        p.scale(zoom, zoom);
-        p.translate(-layout_.sprite.center());
-    }
-    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    double glow = 0.0;
-    if (hud::lowO2PulseEnabled(engine_.o2.get()))
-        glow = criticalPulse_ ? lerp(0.25, 0.85, pulse_.value()) : 0.25;
-    sprite_.paint(p, layout_.sprite, glow);
-    p.restore();
-
-    const bool critical = engine_.state.get() == DiveState::critical;
-    const double blink = critical && criticalPulse_ ? lerp(0.25, 1.0, pulse_.value()) : (critical ? 0.25 : 1.0);
-    health_.paint(p, layout_.sprite.topLeft(), critical, blink);
-    compactLabel_.paint(p, layout_.compactLabel, std::clamp(1.0 - panelPresence_.value(), 0.0, 1.0), adviceAt);
-}
-
-void HUDView::paintBadges(QPainter& p) const
-{
-    const double base = p.opacity();
-    auto badge = [&](const BadgeView& view, const QRectF& rect, double presence) {
-        if (presence <= 0.001)
-            return;
-        // In and out scaling from half size about its centre, fading with it.
-        p.save();
-        const double scale = 0.5 + 0.5 * presence;
-        p.translate(rect.center());
-        p.scale(scale, scale);
-        p.translate(-rect.center());
-        p.setOpacity(base * std::clamp(presence, 0.0, 1.0));
-        view.paint(p, rect.topLeft());
-        p.restore();
-    };
-    badge(*knockBadge_, layout_.knockBadge, knockPresence_.value());
-    badge(*musicBadge_, layout_.musicBadge, musicPresence_.value());
-}
-
-void HUDView::paintWelcome(QPainter& p) const
-{
-    const double presence = welcomePresence_.value();
-    if (presence <= 0.001)
-        return;
-    const double base = p.opacity();
-    p.save();
-    // Grows out of its tail: scaled from 85 % about the trailing edge.
-    const QPointF anchor(layout_.welcome.right(), layout_.welcome.center().y());
-    const double scale = 0.85 + 0.15 * presence;
-    p.translate(anchor);
-    p.scale(scale, scale);
-    p.translate(-anchor);
-    p.setOpacity(base * std::clamp(presence, 0.0, 1.0));
-    welcome_.paint(p, layout_.welcome.topLeft());
-    p.restore();
+        painter_.paint(p, area);
 }
 
 } // namespace plovane

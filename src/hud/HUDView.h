@@ -8,8 +8,10 @@
 #include "hud/HUDContextMenu.h"
 #include "hud/HUDLayout.h"
 #include "hud/HUDMenuActions.h"
+#include "hud/HUDPainter.h"
+#include "hud/HUDRegions.h"
+#include "hud/HUDScene.h"
 #include "hud/HealthColumn.h"
-#include "hud/HUDStyle.h"
 #include "hud/RightClickOverlay.h"
 #include "hud/SpriteStage.h"
 #include "hud/StageSnapshots.h"
@@ -26,7 +28,6 @@
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ namespace plovane {
 class AppLanguage;
 class DiveEngine;
 class HUDSettings;
+class ScreenWatch;
 
 // What a HUD view runs on; anything left null is the process-wide instance (and a
 // scheduler on the Qt event loop).
@@ -44,6 +46,8 @@ struct HUDViewEnvironment {
     Scheduler* scheduler{nullptr};
     ImageStore* images{nullptr};
     AnimationDriver::TimeSource animationTime{};
+    // Tells whether anyone can see the screen; null: the screen counts as seen.
+    ScreenWatch* screenWatch{nullptr};
     // What the right-click menu's items do.
     HUDMenuActions menuActions{};
 };
@@ -102,27 +106,32 @@ public:
 
     // Geometry of the painted parts in view coordinates, as last laid out.
     QRectF spriteFrameRect() const { return layout_.sprite; }
-    QRectF healthBarRect() const;
-    QRectF batterySymbolRect() const;
+    QRectF healthBarRect() const { return regions_.healthBarRect(); }
+    QRectF batterySymbolRect() const { return regions_.batterySymbolRect(); }
     bool batterySymbolShown() const { return health_.batteryShown(); }
     QRectF dataPanelRect() const { return layout_.card; }
     QRectF compactLabelRect() const { return layout_.compactLabel; }
     QRectF knockBadgeRect() const { return layout_.knockBadge; }
     QRectF musicBadgeRect() const { return layout_.musicBadge; }
     QRectF welcomeBubbleRect() const { return layout_.welcome; }
-    QRectF welcomeButtonRect() const;
-    QRectF actionButtonRect() const;
+    QRectF welcomeButtonRect() const { return regions_.welcomeButtonRect(); }
+    QRectF actionButtonRect() const { return regions_.actionButtonRect(); }
     // Where the data panel's advice text is drawn, or empty in compact mode.
-    QRectF adviceTextRect() const;
+    QRectF adviceTextRect() const { return regions_.adviceTextRect(); }
     // Where the pet's pictures have pixels (without shadow or glow), row by row, and
     // the bounds of that.
-    QRegion petShape() const;
-    QRectF petRect() const;
+    QRegion petShape() const { return regions_.petShape(); }
+    QRectF petRect() const { return petShape().boundingRect(); }
     RightClickOverlay* clickOverlay() const { return overlay_; }
 
     // The parts of the view that take the pointer: what is painted, with room for the
     // pet's zoom and glow. Elsewhere clicks go through to the windows below.
-    QRegion interactiveRegion() const;
+    QRegion interactiveRegion() const { return regions_.interactiveRegion(rect()); }
+
+    // Seen: shown, and on a screen someone can see (no screen saver, display on, session
+    // unlocked). Out of sight nothing is animated or painted; the view keeps following
+    // the engine and shows its present look at once when seen again.
+    bool isSeen() const { return seen_; }
 
     // Applies pending changes of the observed objects at once (normally queued).
     void refreshNow();
@@ -158,17 +167,12 @@ private:
     void setSpriteHovering(bool hovering);
     void setHovering(bool hovering);
     void updateOpacityTarget();
-    void updateContent();
+    // Hands the present texts and values to the parts; says what of the card and the
+    // bubble that changed.
+    HUDRegions::Refresh updateContent();
     void relayout();
     void updateWindowMask();
-
-    // Paints `area` alone, with the hints every paint of the view uses; `adviceAt` shows
-    // a new tip's cross-fade at that point instead of where it is.
-    void paintClipped(QPainter& p, const QRect& area, std::optional<double> adviceAt = std::nullopt) const;
-    void paintArea(QPainter& p, const QRect& area, std::optional<double> adviceAt = std::nullopt) const;
-    void paintSpriteBlock(QPainter& p, std::optional<double> adviceAt = std::nullopt) const;
-    void paintBadges(QPainter& p) const;
-    void paintWelcome(QPainter& p) const;
+    void updateSeen();
 
     DiveEngine& engine_;
     AppLanguage& appLanguage_;
@@ -182,6 +186,9 @@ private:
     bool isHovering_{false};
     bool isSpriteHovering_{false};
     bool showWelcomeBubble_{false};
+    ScreenWatch* screenWatch_{nullptr};
+    bool seen_{false};
+    bool maskPending_{false};
 
     Observed last_;
     bool refreshQueued_{false};
@@ -213,19 +220,10 @@ private:
 
     // Layout, in view coordinates.
     HUDLayout layout_;
-    // The pet's outline with its shadow or glow, as last worked out for the window's shape.
-    struct PetHalo {
-        QRegion shape;
-        double zoom{0};
-        QRectF square;
-        int halo{0};
-        QRegion region;
-    };
-    mutable PetHalo petHalo_;
-    DataPanelView::Change panelChange_{DataPanelView::Change::card};
-    QRegion appliedMask_;
-    // The sprite's drawn shape the mask was last made from: most frames keep it.
-    QRegion maskedSpriteShape_;
+    // The parts as the painter and the regions read them.
+    HUDScene scene_;
+    HUDRegions regions_;
+    HUDPainter painter_;
     // Last, so it is cancelled before anything it touches goes.
     ScopedTask welcomeTask_;
 };

@@ -23,7 +23,7 @@ QRect HUDWindowController::defaultFrameFor(const QRect& screen)
     return {screen.left() + kFromLeft, screen.top() + screen.height() - kFromBottom - kHeight, kWidth, kHeight};
 }
 
-HUDWindowController::HUDWindowController(DiveEngine& engine, HUDMenuActions menuActions)
+HUDWindowController::HUDWindowController(DiveEngine& engine, HUDMenuActions menuActions, ScreenWatch* screenWatch)
     : panel_(std::make_unique<HUDPanel>())
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -31,6 +31,7 @@ HUDWindowController::HUDWindowController(DiveEngine& engine, HUDMenuActions menu
     panel_->setGeometry(defaultFrame_);
     HUDViewEnvironment env;
     env.menuActions = std::move(menuActions);
+    env.screenWatch = screenWatch;
     view_ = new HUDView(engine, std::move(env), panel_.get());
     auto* layout = new QVBoxLayout(panel_.get());
     layout->setContentsMargins(0, 0, 0, 0);

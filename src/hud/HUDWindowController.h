@@ -15,6 +15,7 @@ namespace plovane {
 class DiveEngine;
 class HUDPanel;
 class HUDView;
+class ScreenWatch;
 
 // Owns the HUD's floating panel and the one HUD view inside it, for the application's
 // lifetime. The panel starts hidden at its default place, 40 points from the left and
@@ -22,8 +23,10 @@ class HUDView;
 // launch starts there again.
 class HUDWindowController {
 public:
-    // `menuActions` are what the view's right-click menu runs.
-    explicit HUDWindowController(DiveEngine& engine, HUDMenuActions menuActions = {});
+    // `menuActions` are what the view's right-click menu runs; `screenWatch` (may be null)
+    // tells when nobody can see the screen, and so the HUD.
+    explicit HUDWindowController(DiveEngine& engine, HUDMenuActions menuActions = {},
+                                 ScreenWatch* screenWatch = nullptr);
     ~HUDWindowController();
     HUDWindowController(const HUDWindowController&) = delete;
     HUDWindowController& operator=(const HUDWindowController&) = delete;

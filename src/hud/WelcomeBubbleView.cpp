@@ -82,10 +82,10 @@ QPainterPath tailPath(QPointF topLeft)
 
 } // namespace
 
-void WelcomeBubbleView::setContent(const QString& message, const QString& buttonTitle, double maxWidth)
+bool WelcomeBubbleView::setContent(const QString& message, const QString& buttonTitle, double maxWidth)
 {
     if (message == message_ && buttonTitle == buttonTitle_ && maxWidth == maxWidth_)
-        return;
+        return false;
     message_ = message;
     buttonTitle_ = buttonTitle;
     maxWidth_ = maxWidth;
@@ -107,6 +107,7 @@ void WelcomeBubbleView::setContent(const QString& message, const QString& button
     text_ = QRectF(kPadH, kPadV, textWidth, textHeight);
     button_ = QRectF(QPointF(kPadH, kPadV + textHeight + kGap), buttonSize);
     size_ = QSizeF(cardSize.width() - 0.5 + kTailWidth, std::max(cardSize.height(), kTailHeight));
+    return true;
 }
 
 void WelcomeBubbleView::paintBody(QPainter& p, QPointF topLeft) const

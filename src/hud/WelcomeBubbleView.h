@@ -14,8 +14,8 @@ namespace plovane {
 class WelcomeBubbleView {
 public:
     // Lays the bubble out for a message and button title, wrapping the message so the
-    // whole bubble (tail included) fits `maxWidth`.
-    void setContent(const QString& message, const QString& buttonTitle, double maxWidth);
+    // whole bubble (tail included) fits `maxWidth`. Returns whether anything changed.
+    bool setContent(const QString& message, const QString& buttonTitle, double maxWidth);
 
     QSizeF size() const { return size_; }
     // The button, relative to the bubble's top-left corner.

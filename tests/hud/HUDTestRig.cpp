@@ -37,6 +37,7 @@ HUDView& HUDRig::makeView()
     env.scheduler = &scheduler;
     env.images = &images;
     env.animationTime = [this] { return animationTime; };
+    env.screenWatch = screenWatch;
     view = std::make_unique<HUDView>(*engine, env);
     view->setAttribute(Qt::WA_DontShowOnScreen);
     view->resize(392, 220);

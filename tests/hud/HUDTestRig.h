@@ -9,6 +9,7 @@
 #include "platform/AccessibilitySource.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/InputIdleSource.h"
+#include "platform/ScreenWatch.h"
 #include "platform/SleepWakeNotifier.h"
 #include "platform/Workspace.h"
 #include "sensing/AXContextMonitor.h"
@@ -52,6 +53,8 @@ struct HUDRig {
                       }};
     std::unique_ptr<HUDView> view;
     double animationTime = 1000.0;
+    // Handed to the next view made; null: the screen counts as seen.
+    ScreenWatch* screenWatch{nullptr};
 
     explicit HUDRig(Language lang = Language::en, bool welcomeAlreadyShown = true);
     ~HUDRig();

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -495,4 +496,157 @@ TEST(HUDView, CardFollowsStateAfterItHasBeenKeptAsAnImage)
     EXPECT_GT(view.dataPanelRect().height(), shortHeight);
     const QRectF card = view.dataPanelRect();
     EXPECT_GT(pixel(rig.render(), QPointF(card.left() + 30, card.bottom() - 4)).alpha(), 100);
+}
+
+namespace {
+// The screen as the view's paint events leave it: each painted area is cleared and
+// painted again, as a translucent window's backing store does, in the state the view is
+// in when that paint comes.
+class PaintedScreen : public QObject {
+public:
+    PaintedScreen(HUDView& view, QImage start) : view_(view), image_(std::move(start)) { view_.installEventFilter(this); }
+    ~PaintedScreen() override { view_.removeEventFilter(this); }
+    const QImage& image() const { return image_; }
+    // The whole view painted afresh.
+    QImage whole()
+    {
+        replaying_ = true; // its paint is not the screen's
+        QImage image(view_.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        view_.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        replaying_ = false;
+        return image;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != &view_ || event->type() != QEvent::Paint || replaying_)
+            return false;
+        replaying_ = true;
+        for (const QRect& area : static_cast<QPaintEvent*>(event)->region()) {
+            QPainter clear(&image_);
+            clear.setCompositionMode(QPainter::CompositionMode_Clear);
+            clear.fillRect(area, Qt::transparent);
+            clear.end();
+            view_.render(&image_, area.topLeft(), QRegion(area), QWidget::DrawChildren);
+        }
+        replaying_ = false;
+        return false;
+    }
+
+private:
+    HUDView& view_;
+    QImage image_;
+    bool replaying_{false};
+};
+
+int differingPixels(const QImage& a, const QImage& b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32), y = b.convertToFormat(QImage::Format_ARGB32);
+    int n = 0;
+    for (int row = 0; row < x.height(); ++row)
+        for (int col = 0; col < x.width(); ++col)
+            n += x.pixel(col, row) != y.pixel(col, row);
+    return n;
+}
+} // namespace
+
+TEST(HUDView, ALanguageSwitchRepaintsWhatAFullRepaintWould)
+{
+    enum class Look { dimmed, compact, critical };
+    for (const Look look : {Look::dimmed, Look::compact, Look::critical}) {
+        SCOPED_TRACE(static_cast<int>(look));
+        HUDRig rig(Language::en, /*welcomeAlreadyShown=*/false);
+        rig.settings->compactMode = look == Look::compact;
+        if (look == Look::critical)
+            rig.engine->state = DiveState::critical;
+        HUDView& view = rig.makeView();
+        rig.show();
+        rig.scheduler.advance(1.2);
+        rig.finishAnimations();
+        ASSERT_TRUE(view.showWelcomeBubble());
+        if (look != Look::critical) {
+            ASSERT_LT(view.presentedOpacity(), 1.0) << "the pointer is away: dimmed";
+        }
+
+        // Both ways, each frame painted only where the view asks to be.
+        PaintedScreen screen(view, rig.render());
+        for (const Language lang : {Language::zh, Language::en}) {
+            rig.language->language = lang;
+            for (int frame = 0; frame < 45; ++frame) {
+                rig.settle();
+                rig.animate(1.0 / 30);
+            }
+            rig.settle();
+            EXPECT_EQ(differingPixels(screen.image(), screen.whole()), 0) << "stale pixels after switching to "
+                                                                       << (lang == Language::zh ? "zh" : "en");
+        }
+    }
+}
+
+TEST(HUDView, NothingIsAnimatedOrPaintedWhileNobodyCanSeeTheScreen)
+{
+    struct Screen : ScreenWatch {
+        bool seen{true};
+        bool screenSeen() const override { return seen; }
+        void set(bool on)
+        {
+            seen = on;
+            changed.emit();
+        }
+    } screen;
+    struct PaintCount : QObject {
+        std::vector<QRegion> regions;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                regions.push_back(static_cast<QPaintEvent*>(e)->region());
+            return false;
+        }
+    } paints;
+    HUDRig rig;
+    rig.screenWatch = &screen;
+    rig.engine->isMusicPlaying = true; // a badge that bobs for as long as it shows
+    HUDView& view = rig.makeView();
+    rig.show();
+    rig.finishAnimations();
+    ASSERT_TRUE(view.isSeen());
+    ASSERT_TRUE(view.animationDriver().isRunning());
+    ASSERT_TRUE(view.frameClockRunning());
+
+    view.installEventFilter(&paints);
+    view.update();
+    rig.settle();
+    ASSERT_FALSE(paints.regions.empty()) << "the view paints while seen";
+    paints.regions.clear();
+
+    screen.set(false); // blanked, off or locked
+    EXPECT_FALSE(view.isSeen());
+    EXPECT_FALSE(view.animationDriver().isRunning());
+    EXPECT_FALSE(view.frameClockRunning());
+    // The engine's second goes on, and so does the view's following it: a new tip, the
+    // clock, the gauge. Nothing of it is painted.
+    rig.engine->start();
+    rig.engine->adviceText = "A tip nobody sees fade in.";
+    for (int second = 0; second < 12; ++second) {
+        rig.scheduler.advance(1.0);
+        rig.settle();
+    }
+    EXPECT_TRUE(paints.regions.empty());
+    EXPECT_FALSE(view.animationDriver().isRunning());
+
+    // Seen again: everything at once, as it is now, and the pet moves on.
+    screen.set(true);
+    rig.settle();
+    EXPECT_TRUE(view.isSeen());
+    ASSERT_FALSE(paints.regions.empty());
+    QRegion painted;
+    for (const QRegion& r : paints.regions)
+        painted += r;
+    EXPECT_EQ(painted, QRegion(view.rect()));
+    EXPECT_TRUE(view.animationDriver().isRunning());
+    EXPECT_TRUE(view.frameClockRunning());
+    view.removeEventFilter(&paints);
+    rig.engine->stop();
 }
