@@ -53,22 +53,22 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
       knockPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       musicPresence_(driver_, 0.0, [this] { relayout(); update(); }),
       welcomePresence_(driver_, 0.0, [this] { updateWindowMask(); update(); }),
-      compactLabel_(driver_, env.images ? *env.images : ImageStore::shared(), [this] { compactTipFaded(); }),
+      compactLabel_(driver_, env.images ? *env.images : ImageStore::shared(), [this] { tipFades_.pillFrame(); }),
       sprite_(scheduler_, driver_, env.images ? *env.images : ImageStore::shared(),
               [this](const QRectF& area, bool step) { spriteChanged(area, step); }),
       snapshots_(*this, [this](QPainter& p, const QRect& area) { painter_.paint(p, area); }),
-      tipFade_(*this, [this](QPainter& p, const QRect& area, bool end) { painter_.paint(p, area, end ? 1.0 : 0.0); }),
       menu_(std::move(env.menuActions)),
       knockBadge_(makeKnockBadgeView(driver_, [this] { update(regions_.areas().knockBadge); })),
       musicBadge_(makeMusicBadgeView(driver_, [this] { update(regions_.areas().musicBadge); })),
       dataPanel_(driver_, [this](const QRectF& area) { update(regions_.cardChange(area)); },
-                 [this](const QRectF& area) { adviceFaded(area); }),
+                 [this](const QRectF& area) { tipFades_.cardFrame(area); }),
       scene_{layout_,          sprite_,          health_,          dataPanel_,       compactLabel_,   *knockBadge_,
              *musicBadge_,     welcome_,         opacity_,         panelPresence_,   spriteZoom_,     pulse_,
              knockPresence_,   musicPresence_,   welcomePresence_, last_.state,      last_.o2,        criticalPulse_,
              showWelcomeBubble_},
       regions_(scene_),
-      painter_(scene_, regions_)
+      painter_(scene_, regions_),
+      tipFades_(*this, scene_, regions_, painter_)
 {
     if (env.animationTime)
         driver_.setTimeSource(env.animationTime);
@@ -139,39 +139,10 @@ void HUDView::spriteChanged(const QRectF& area, bool step)
     const bool copied = step && !sprite_.isFading() && snapshots_.show(sprite_.shownKey(), dirty);
     if (!copied)
         update(dirty);
-    tipFade_.frameChanged(dirty, copied);
+    tipFades_.petChanged(dirty, copied);
     // A new look may take another part of the square; frames of a look shown once keep it.
     if (regions_.shapeStale())
         updateWindowMask();
-}
-
-void HUDView::adviceFaded(const QRectF& area)
-{
-    if (panelPresence_.value() <= 0.0)
-        return; // compact mode: the card is not drawn
-    const bool cardInPlace = panelPresence_.value() >= 1.0;
-    tipFadeFrame(cardInPlace && dataPanel_.isAdviceFading(), regions_.cardChange(area), dataPanel_.adviceProgress());
-}
-
-void HUDView::compactTipFaded()
-{
-    if (panelPresence_.value() >= 1.0)
-        return; // the card shows the tip; the pill is not drawn
-    tipFadeFrame(panelPresence_.value() <= 0.0 && compactLabel_.isFading(), regions_.areas().pill,
-                 compactLabel_.progress());
-}
-
-void HUDView::tipFadeFrame(bool mixable, const QRect& changed, double progress)
-{
-    // While the card (or compact mode's pill) stays in place, a new tip's frames are mixed
-    // in the X server; the last one, and any the server cannot mix, are painted.
-    if (mixable) {
-        if (tipFade_.frame(changed, progress))
-            return;
-    } else {
-        tipFade_.finish();
-    }
-    update(changed);
 }
 
 bool HUDView::showDataPanel() const { return !hudSettings_.compactMode.get(); }
@@ -366,7 +337,7 @@ void HUDView::updateSeen()
     sprite_.setShown(seen);
     if (!seen) {
         snapshots_.drop();
-        tipFade_.finish();
+        tipFades_.finish();
     }
     // A hidden view paints nothing anyway, but may still be rendered into an image.
     setUpdatesEnabled(seen || !isVisible());
@@ -442,7 +413,7 @@ void HUDView::paintEvent(QPaintEvent* event)
     QBackingStore* store = backingStore();
     if (store && p.paintEngine() && p.paintEngine()->paintDevice() == store->paintDevice()) {
         snapshots_.painted(event->region());
-        tipFade_.painted(event->region());
+        tipFades_.painted(event->region());
     }
     // The backing store of a translucent window hands us the dirty area already cleared.
     // Most repaints are one part changing (the clock, a sprite frame, a bob): each dirty

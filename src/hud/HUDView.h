@@ -4,7 +4,6 @@
 #include "hud/CompactAdviceLabel.h"
 #include "hud/CrossFade.h"
 #include "hud/DataPanelView.h"
-#include "hud/FadeSnapshots.h"
 #include "hud/HUDContextMenu.h"
 #include "hud/HUDLayout.h"
 #include "hud/HUDMenuActions.h"
@@ -15,6 +14,7 @@
 #include "hud/RightClickOverlay.h"
 #include "hud/SpriteStage.h"
 #include "hud/StageSnapshots.h"
+#include "hud/TipFades.h"
 #include "hud/WelcomeBubbleView.h"
 #include "platform/Scheduler.h"
 #include "platform/Signal.h"
@@ -92,10 +92,7 @@ public:
     QRect serverFrameArea() const { return snapshots_.area(); }
     // How far a new tip's cross-fade is, on the card or in compact mode's pill (1 when
     // none runs).
-    double tipFadeProgress() const
-    {
-        return compactLabel_.isFading() ? compactLabel_.progress() : dataPanel_.adviceProgress();
-    }
+    double tipFadeProgress() const { return tipFades_.progress(); }
     int spriteFrameCount() const { return sprite_.frameCount(); }
     bool showWelcomeBubble() const { return showWelcomeBubble_; }
     bool showDataPanel() const;
@@ -161,9 +158,6 @@ private:
     void onStateChanged(DiveState state);
     void updateSpriteLook(bool fade);
     void spriteChanged(const QRectF& area, bool step);
-    void adviceFaded(const QRectF& area);
-    void compactTipFaded();
-    void tipFadeFrame(bool mixable, const QRect& changed, double progress);
     void setSpriteHovering(bool hovering);
     void setHovering(bool hovering);
     void updateOpacityTarget();
@@ -207,9 +201,6 @@ private:
     SpriteStage sprite_;
     // The frames as composed on screen, kept in the X server for steps that only show them again.
     StageSnapshots snapshots_;
-    // A new tip's cross-fade (on the card, or in compact mode's pill), mixed in the X
-    // server from the view as the fade starts and ends.
-    FadeSnapshots tipFade_;
     HUDContextMenu menu_;
 
     std::unique_ptr<BadgeView> knockBadge_;
@@ -224,6 +215,8 @@ private:
     HUDScene scene_;
     HUDRegions regions_;
     HUDPainter painter_;
+    // A new tip's cross-fade (on the card, or in compact mode's pill).
+    TipFades tipFades_;
     // Last, so it is cancelled before anything it touches goes.
     ScopedTask welcomeTask_;
 };
