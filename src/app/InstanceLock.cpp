@@ -1,10 +1,10 @@
 #include "app/InstanceLock.h"
 
 #include "platform/AppIdentity.h"
-#include "platform/Log.h"
+#include "platform/AtomicFile.h"
+#include "platform/Paths.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -13,26 +13,6 @@
 #include <unistd.h>
 
 namespace plovane {
-namespace {
-
-// A folder only this user can write to: the session's runtime folder, else one of our
-// own under the temporary folder (created private, and refused if someone else owns it).
-std::string lockFolder()
-{
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
-        return runtime;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/plovane-" + std::to_string(::getuid());
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return {};
-    struct stat info {};
-    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
-        (info.st_mode & 0077) != 0)
-        return {};
-    return folder;
-}
-
-} // namespace
 
 InstanceLock::~InstanceLock()
 {
@@ -42,22 +22,28 @@ InstanceLock::~InstanceLock()
 
 std::string InstanceLock::lockPath()
 {
-    const std::string folder = lockFolder();
-    return folder.empty() ? std::string() : folder + "/" + std::string(kAppIdentifier) + ".lock";
+    return paths::settingsDir() + "/" + std::string(kAppIdentifier) + ".lock";
 }
 
 InstanceLock::Result InstanceLock::acquire()
 {
     const std::string path = lockPath();
-    if (path.empty()) {
-        logLine("No private folder for the single-instance lock; not checking for another copy.");
+    auto unavailable = [&](const std::string& why) {
+        failure_ = "could not take the lock " + path + " (" + why + ")";
         return Result::unavailable;
-    }
-    // Close-on-exec, so a program we start (unzip) never inherits and outlives the lock.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        logLine("Could not open the single-instance lock " + path + ": " + std::strerror(errno));
-        return Result::unavailable;
+    };
+    std::string why;
+    if (!makeDirectories(paths::settingsDir(), &why))
+        return unavailable(why);
+    // Never through a link, never blocking on a FIFO, and close-on-exec, so a program we
+    // start (unzip) never inherits and outlives the lock. Reading is all flock needs.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return unavailable(errno == ELOOP ? "it is a symbolic link" : std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return unavailable("it is not a regular file");
     }
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR)
@@ -66,10 +52,10 @@ InstanceLock::Result InstanceLock::acquire()
         ::close(fd);
         if (error == EWOULDBLOCK)
             return Result::heldByAnother;
-        logLine("Could not take the single-instance lock " + path + ": " + std::strerror(error));
-        return Result::unavailable;
+        return unavailable(std::strerror(error));
     }
     fd_ = fd;
+    failure_.clear();
     return Result::acquired;
 }
 

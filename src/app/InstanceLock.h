@@ -4,10 +4,11 @@
 
 namespace plovane {
 
-// Keeps a second copy of the program from running in the same user session: both would
-// show a HUD, contend for the knock port and overwrite each other's day file. The lock
-// is an flock on a file in $XDG_RUNTIME_DIR (or, without one, in a private folder under
-// the temporary folder); the kernel drops it when the process ends, however it ends.
+// Keeps a second copy of the program from writing the same settings and day files: both
+// would book the same seconds and the last to save would overwrite the other's. The lock
+// is an flock on a file in the settings folder it guards, so copies in two sessions that
+// share a home find each other too; the kernel drops it when the process ends, however
+// it ends.
 class InstanceLock {
 public:
     enum class Result { acquired, heldByAnother, unavailable };
@@ -17,14 +18,18 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Takes the lock. `unavailable` (no usable folder) is reported and lets the program
-    // run, since refusing to start would be worse than the rare second copy.
+    // Takes the lock, creating the settings folder (private to the user) when it is
+    // missing. `unavailable` means no lock could be taken (a link or something else at
+    // its place, a folder that cannot be made): then no one can tell whether another copy
+    // writes the same files, so the program must not run; failure() says why.
     Result acquire();
-    // Where the lock file is (or would be).
+    const std::string& failure() const { return failure_; }
+    // Where the lock file is.
     static std::string lockPath();
 
 private:
     int fd_{-1};
+    std::string failure_;
 };
 
 } // namespace plovane

@@ -59,6 +59,9 @@ extern "C" void saveAtUnexpectedExit()
     }
 }
 
+// The exit status when the program does not start because it could not take its lock.
+constexpr int kNoInstanceLock = 4;
+
 } // namespace
 
 int PlovaneApp::main(int argc, char** argv)
@@ -70,10 +73,19 @@ int PlovaneApp::main(int argc, char** argv)
     processSetup::ignoreBrokenPipes();
     TerminationSignals::install();
 
+    // One writer per settings folder: when the lock cannot be taken, a copy that may be
+    // running elsewhere on the same files must not be raced.
     InstanceLock instanceLock;
-    if (instanceLock.acquire() == InstanceLock::Result::heldByAnother) {
+    switch (instanceLock.acquire()) {
+    case InstanceLock::Result::acquired:
+        break;
+    case InstanceLock::Result::heldByAnother:
         std::fprintf(stderr, "%s is already running in this session.\n", std::string(kAppName).c_str());
         return 0;
+    case InstanceLock::Result::unavailable:
+        std::fprintf(stderr, "%s does not start: it %s, so it cannot tell whether another copy uses the same settings.\n",
+                     std::string(kAppName).c_str(), instanceLock.failure().c_str());
+        return kNoInstanceLock;
     }
 
     // The HUD repaints a few small areas a second. Through shared memory each repaint of

@@ -166,11 +166,26 @@ bool readWholeFile(const std::string& path, std::string& out)
     return true;
 }
 
-bool makeDirectories(const std::string& path)
+bool makeDirectories(const std::string& path, std::string* why)
 {
-    std::error_code ec;
-    std::filesystem::create_directories(path, ec);
-    return std::filesystem::is_directory(path, ec);
+    auto fail = [&](const std::string& reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0)
+        return S_ISDIR(info.st_mode) || fail(path + " is not a folder");
+    if (errno != ENOENT)
+        return fail(path + ": " + std::strerror(errno));
+    std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty() && parent.string() != path && !makeDirectories(parent.string(), why))
+        return false;
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return fail("could not create " + path + ": " + std::strerror(errno));
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return fail(path + " is not a folder");
+    return true;
 }
 
 } // namespace plovane

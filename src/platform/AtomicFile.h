@@ -47,7 +47,9 @@ StoredFile readStoredFile(const std::string& path, std::size_t maxBytes);
 // Reads a whole file; false when it does not exist or cannot be read.
 bool readWholeFile(const std::string& path, std::string& out);
 
-// Creates a folder and its parents; true when it exists afterwards.
-bool makeDirectories(const std::string& path);
+// Creates a folder and its missing parents, each private to the user (as the base
+// directory rules ask); true when it is a folder afterwards, else false with the reason
+// in `why`.
+bool makeDirectories(const std::string& path, std::string* why = nullptr);
 
 } // namespace plovane

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -77,20 +78,28 @@ TEST(ProcessSetup, WritingToAPipeNobodyReadsFailsInsteadOfEndingTheProcess)
               0);
 }
 
-TEST(InstanceLock, ASecondCopyInTheSameSessionFindsTheLockHeld)
+TEST(InstanceLock, ASecondCopyOnTheSameSettingsFindsTheLockHeldWhateverItsSession)
 {
     InstanceLock first;
     ASSERT_EQ(first.acquire(), InstanceLock::Result::acquired);
-    const std::string path = InstanceLock::lockPath();
-    EXPECT_EQ(path.rfind(std::getenv("XDG_RUNTIME_DIR"), 0), 0u) << path;
+    const std::string settings = std::string(std::getenv("XDG_CONFIG_HOME")) + "/plovane/";
+    EXPECT_EQ(InstanceLock::lockPath().rfind(settings, 0), 0u) << InstanceLock::lockPath();
     EXPECT_EQ(inChild([] {
                   InstanceLock second;
                   return second.acquire() == InstanceLock::Result::heldByAnother ? 0 : 1;
               }),
               0);
-    // Another session (its own runtime folder) runs its own copy.
+    // A second login on the same home, without a session runtime folder of its own.
     EXPECT_EQ(inChild([] {
-                  ::setenv("XDG_RUNTIME_DIR", test::makeTempDir("other-session").c_str(), 1);
+                  ::unsetenv("XDG_RUNTIME_DIR");
+                  ::setenv("TMPDIR", test::makeTempDir("other-login").c_str(), 1);
+                  InstanceLock other;
+                  return other.acquire() == InstanceLock::Result::heldByAnother ? 0 : 1;
+              }),
+              0);
+    // Other settings (another home) run their own copy.
+    EXPECT_EQ(inChild([] {
+                  ::setenv("XDG_CONFIG_HOME", test::makeTempDir("other-home").c_str(), 1);
                   InstanceLock other;
                   return other.acquire() == InstanceLock::Result::acquired ? 0 : 1;
               }),
@@ -110,31 +119,48 @@ TEST(InstanceLock, TheLockEndsWithItsProcessHoweverItEnds)
     EXPECT_EQ(after.acquire(), InstanceLock::Result::acquired);
 }
 
-TEST(InstanceLock, WithoutARuntimeFolderAPrivateFolderServes)
+TEST(InstanceLock, AMissingSettingsFolderIsMadePrivateToTheUser)
 {
-    const std::string tmp = test::makeTempDir("tmp");
+    const std::string config = test::makeTempDir("fresh") + "/config";
     EXPECT_EQ(inChild([&] {
-                  ::unsetenv("XDG_RUNTIME_DIR");
-                  ::setenv("TMPDIR", tmp.c_str(), 1);
+                  ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
                   InstanceLock lock;
                   if (lock.acquire() != InstanceLock::Result::acquired)
                       return 1;
                   struct stat info {};
-                  const std::string folder = tmp + "/plovane-" + std::to_string(::getuid());
-                  if (::lstat(folder.c_str(), &info) != 0 || (info.st_mode & 0777) != 0700)
-                      return 2;
-                  return InstanceLock::lockPath().rfind(folder + "/", 0) == 0 ? 0 : 3;
+                  for (const std::string& folder : {config, config + "/plovane"})
+                      if (::lstat(folder.c_str(), &info) != 0 || (info.st_mode & 0777) != 0700)
+                          return 2;
+                  return 0;
               }),
               0);
-    // A folder of that name that others may write to is not used.
-    EXPECT_EQ(inChild([&] {
-                  ::unsetenv("XDG_RUNTIME_DIR");
-                  ::setenv("TMPDIR", tmp.c_str(), 1);
-                  ::chmod((tmp + "/plovane-" + std::to_string(::getuid())).c_str(), 0777);
-                  InstanceLock lock;
-                  return lock.acquire() == InstanceLock::Result::unavailable ? 0 : 1;
-              }),
-              0);
+}
+
+TEST(InstanceLock, WhenNoLockCanBeTakenNoneIsClaimed)
+{
+    const std::string settings = std::string(std::getenv("XDG_CONFIG_HOME")) + "/plovane";
+    std::filesystem::create_directories(settings);
+    const std::string victim = test::makeTempDir("victim") + "/file";
+    std::filesystem::remove(InstanceLock::lockPath());
+    std::filesystem::create_symlink(victim, InstanceLock::lockPath());
+    InstanceLock planted;
+    EXPECT_EQ(planted.acquire(), InstanceLock::Result::unavailable);
+    EXPECT_NE(planted.failure().find("symbolic link"), std::string::npos) << planted.failure();
+    EXPECT_FALSE(std::filesystem::exists(victim)); // nothing was created through the link
+
+    std::filesystem::remove(InstanceLock::lockPath());
+    ASSERT_EQ(::mkfifo(InstanceLock::lockPath().c_str(), 0600), 0);
+    ::alarm(20); // opening a FIFO could block: fail instead of hanging the suite
+    InstanceLock fifo;
+    EXPECT_EQ(fifo.acquire(), InstanceLock::Result::unavailable);
+    ::alarm(0);
+
+    // A settings folder that cannot be made.
+    std::filesystem::remove_all(settings);
+    std::ofstream(settings) << "not a folder";
+    InstanceLock noFolder;
+    EXPECT_EQ(noFolder.acquire(), InstanceLock::Result::unavailable);
+    EXPECT_NE(noFolder.failure().find("not a folder"), std::string::npos) << noFolder.failure();
 }
 
 TEST(TerminationSignals, ASignalDuringStartWaitsForTheEventLoop)

@@ -9,7 +9,7 @@ write_settings() {
     >"$settings_dir/defaults.json"
 }
 huds() { xdotool search --onlyvisible --name '^Plovane HUD$' 2>/dev/null | wc -l; }
-lock_file="$XDG_RUNTIME_DIR/org.plovane.Plovane.lock"
+lock_file="$settings_dir/org.plovane.Plovane.lock"
 holds_lock() { [ "$(readlink -f /proc/"$1"/fd/* 2>/dev/null | grep -cx "$lock_file")" -ge 1 ]; }
 stop_plovane() {
   kill -TERM "$app_pid"
@@ -17,17 +17,36 @@ stop_plovane() {
   [ "$rc" = 0 ] || fail "exit code $rc after SIGTERM"
 }
 
-# A second copy in the same session says so and leaves the first alone.
+# A second copy on the same settings says so and leaves the first alone: in the same
+# session, and from another login on the same home, which has no session runtime folder.
 write_settings
 start_plovane
-second="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
-second_rc=$?
-[ "$second_rc" = 0 ] || fail "the second copy ended with $second_rc"
-grep -q "already running" <<<"$second" || fail "the second copy did not say why it ended: $second"
+for session in same other; do
+  if [ "$session" = same ]; then
+    second="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
+  else
+    second="$(cd "$repo" && env -u XDG_RUNTIME_DIR TMPDIR="$work" timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
+  fi
+  second_rc=$?
+  [ "$second_rc" = 0 ] || fail "the second copy ($session session) ended with $second_rc"
+  grep -q "already running" <<<"$second" || fail "the second copy ($session session) did not say why it ended: $second"
+done
 kill -0 "$app_pid" 2>/dev/null || fail "the first copy is gone"
 [ "$(huds)" = 1 ] || fail "$(huds) HUDs are shown"
 stop_plovane
-echo "ok: a second copy says it is already running and exits with 0"
+echo "ok: a second copy, in this session or another one on the same home, says it is already running and exits with 0"
+
+# No lock can be taken (a link planted where it belongs): no writer starts, and it says why.
+rm -f "$lock_file"
+ln -s "$work/planted" "$lock_file"
+refused="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
+refused_rc=$?
+[ "$refused_rc" = 4 ] || fail "with a link planted at the lock, plovane ended with $refused_rc: $refused"
+grep -q "does not start" <<<"$refused" || fail "plovane did not say why it does not start: $refused"
+[ -L "$lock_file" ] && [ ! -e "$work/planted" ] || fail "the planted link was written through or replaced"
+[ "$(huds)" = 0 ] || fail "a HUD is shown although no lock could be taken"
+rm -f "$lock_file"
+echo "ok: with a link planted at the lock, plovane does not start and says why"
 
 # Started with its standard streams closed: they point at /dev/null, not at the X connection.
 wait_for_free_knock_port

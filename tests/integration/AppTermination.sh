@@ -35,10 +35,12 @@ for sig in TERM HUP; do
   echo "ok: SIG$sig ends plovane with 0 and today's statistics on disk"
 done
 
-# A settings folder that cannot be written: the exit code says so instead of 0.
+# A settings folder that cannot be written (replaced by a file under the running program):
+# the exit code says so instead of 0.
+write_settings
+start_plovane
 rm -rf "$settings_dir"
 echo "not a folder" >"$settings_dir"
-start_plovane
 kill -TERM "$app_pid"
 wait_exit 10
 [ "$rc" != 0 ] || fail "exit code 0 although the settings could not be written"
