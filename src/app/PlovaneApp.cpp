@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -32,10 +33,39 @@ namespace {
 // When the X server goes away (logout), Qt ends the process with exit(1) from inside its
 // event handling: main() never gets control back. What would have been saved at quit is
 // saved here instead, from an exit handler, while main's objects are still alive.
-std::function<bool()>& saveOnExit()
+std::function<int()>& saveOnExit()
 {
-    static std::function<bool()> save;
+    static std::function<int()> save;
     return save;
+}
+
+// How the program ends when not everything reached the disk: the status names what was
+// lost (the two may add up to 3), the log says where.
+enum ExitStatus : int {
+    kSettingsNotSaved = 1,
+    kStatisticsNotSaved = 2,
+    kNoInstanceLock = 4,
+};
+
+// Writes what the store still holds; reports what could not be written and returns the
+// exit status that names it (0 when everything was saved).
+int saveAll(FileUserDefaults& store)
+{
+    if (store.flush())
+        return 0;
+    int status = 0;
+    if (store.settingsUnsaved()) {
+        logLine("Settings could not be written to " + store.mainFilePath() + ".");
+        status |= kSettingsNotSaved;
+    }
+    if (const std::vector<std::string> days = store.unsavedDays(); !days.empty()) {
+        std::string dates;
+        for (const std::string& date : days)
+            dates += (dates.empty() ? "" : ", ") + date;
+        logLine("Daily statistics of " + dates + " could not be written to " + store.folder() + "/days.");
+        status |= kStatisticsNotSaved;
+    }
+    return status;
 }
 
 bool displayConnectionBroken()
@@ -50,17 +80,14 @@ extern "C" void saveAtUnexpectedExit()
     saveOnExit() = nullptr;
     if (!save)
         return;
-    const bool saved = save();
+    const int status = save();
     // Losing the display is how a session ends: with everything saved, that is a normal end.
     if (displayConnectionBroken()) {
-        logLine(saved ? "The display went away; saved everything and quit."
-                      : "The display went away; settings could not be written.");
-        ::_exit(saved ? 0 : 1);
+        logLine(status == 0 ? "The display went away; saved everything and quit."
+                            : "The display went away; not everything could be saved.");
+        ::_exit(status);
     }
 }
-
-// The exit status when the program does not start because it could not take its lock.
-constexpr int kNoInstanceLock = 4;
 
 } // namespace
 
@@ -117,7 +144,7 @@ int PlovaneApp::main(int argc, char** argv)
         AppDelegate delegate(services);
         saveOnExit() = [&delegate, &defaults] {
             delegate.applicationWillTerminate();
-            return defaults->flush();
+            return saveAll(*defaults);
         };
 
         delegate.applicationWillFinishLaunching();
@@ -129,11 +156,8 @@ int PlovaneApp::main(int argc, char** argv)
 
     // Whatever the store still holds (a toggle of the last half second, today's final
     // seconds) goes to disk now; if it cannot, say so rather than exit as if all was well.
-    if (!defaults->flush()) {
-        logLine("Settings could not be written to " + defaults->folder());
-        return exitCode != 0 ? exitCode : 1;
-    }
-    return exitCode;
+    const int saved = saveAll(*defaults);
+    return exitCode != 0 ? exitCode : saved;
 }
 
 } // namespace plovane

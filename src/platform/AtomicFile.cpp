@@ -1,7 +1,5 @@
 #include "platform/AtomicFile.h"
 
-#include "platform/Log.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -36,55 +34,119 @@ void syncDirectoryOf(const std::string& path)
 
 } // namespace
 
-bool AtomicFile::write(const std::string& path, std::string_view bytes)
+bool AtomicFile::write(const std::string& path, std::string_view bytes, std::string& why)
 {
-    struct stat existing {};
-    if (::lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
-        logLine("Not replacing " + path + ": it is not a regular file");
+    const std::optional<std::string> location = storedFileLocation(path, why);
+    if (!location) {
+        why = path + ": " + why;
         return false;
+    }
+    const std::string& target = *location;
+    auto fail = [&](const std::string& reason) {
+        why = target + ": " + reason;
+        return false;
+    };
+    // A file replaced keeps its permissions; a new one is the user's alone.
+    mode_t mode = 0600;
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode))
+            return fail("it is not a regular file");
+        mode = existing.st_mode & 0777;
     }
     // mkostemp creates the file with O_CREAT | O_EXCL under a name no one could predict,
     // so a link or file planted beside the target is never opened.
-    std::string temp = path + ".tmp-XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        logLine("Could not write " + path + ": " + std::strerror(errno));
-        return false;
-    }
+    std::string temp = target + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail(std::strerror(errno));
+    auto failAndRemove = [&](int error) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return fail(std::strerror(error));
+    };
+    if (mode != 0600 && ::fchmod(fd, mode) != 0)
+        return failAndRemove(errno);
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        ssize_t n = ::write(fd, data, left);
+        const ssize_t n = ::write(fd, data, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            logLine("Could not write " + path + ": " + std::strerror(errno));
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return false;
+            return failAndRemove(errno);
         }
         data += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        logLine("Could not write " + path + ": " + std::strerror(errno));
+    if (::fsync(fd) != 0)
+        return failAndRemove(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
         ::unlink(temp.c_str());
-        return false;
+        return fail(std::strerror(error));
     }
     if (auto& hook = hookSlot())
         hook(temp);
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        logLine("Could not replace " + path + ": " + std::strerror(errno));
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temp.c_str());
-        return false;
+        return fail(std::strerror(error));
     }
-    syncDirectoryOf(path);
+    syncDirectoryOf(target);
     return true;
 }
 
 void AtomicFile::setBeforeRenameHookForTesting(std::function<void(const std::string&)> hook)
 {
     hookSlot() = std::move(hook);
+}
+
+std::optional<std::string> storedFileLocation(const std::string& path, std::string& why)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return path;
+    // A dotfile manager links our files into the user's own repository: that is followed,
+    // anything else a link may lead to is not ours to read or replace. The chain is walked
+    // by hand, since its end may be a name where nothing is yet (the file was moved
+    // aside, or is still to be made): that is made, in a folder of the user's.
+    std::filesystem::path at = path;
+    for (int hops = 0; ::lstat(at.c_str(), &info) == 0 && S_ISLNK(info.st_mode); ++hops) {
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(at, ec);
+        if (hops == 40 || ec) {
+            why = "it is a symbolic link that cannot be followed";
+            return std::nullopt;
+        }
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    char* folder = ::realpath(at.parent_path().c_str(), nullptr);
+    if (!folder) {
+        why = "it is a symbolic link into " + at.parent_path().string() + ", which cannot be reached (" +
+              std::strerror(errno) + ")";
+        return std::nullopt;
+    }
+    const std::string target = std::string(folder) + "/" + at.filename().string();
+    std::free(folder);
+    if (::lstat(target.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            why = "it is a symbolic link to " + target + ", which cannot be read (" + std::strerror(errno) + ")";
+            return std::nullopt;
+        }
+        if (::stat(std::filesystem::path(target).parent_path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            why = "it is a symbolic link to " + target + ", in no folder";
+            return std::nullopt;
+        }
+    } else if (!S_ISREG(info.st_mode)) {
+        why = "it is a symbolic link to " + target + ", which is not a regular file";
+        return std::nullopt;
+    }
+    if (info.st_uid != ::geteuid()) {
+        why = "it is a symbolic link to " + target + ", which belongs to another user";
+        return std::nullopt;
+    }
+    return target;
 }
 
 StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
@@ -96,8 +158,14 @@ StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
         file.bytes.clear();
         return file;
     };
+    std::string why;
+    const std::optional<std::string> location = storedFileLocation(path, why);
+    if (!location)
+        return fail(StoredFileStatus::link, why);
+    file.location = *location;
+    const bool followed = *location != path;
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
+    if (::lstat(location->c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return fail(StoredFileStatus::missing, {});
         return fail(StoredFileStatus::unreadable, std::strerror(errno));
@@ -107,7 +175,7 @@ StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
     // A FIFO would block the open, a device could be read forever: look before opening.
     if (!S_ISREG(info.st_mode))
         return fail(StoredFileStatus::notRegular, "it is not a regular file");
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(location->c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             return fail(StoredFileStatus::missing, {});
@@ -116,9 +184,11 @@ StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
         return fail(StoredFileStatus::unreadable, std::strerror(errno));
     }
     // The entry may have been swapped between the look and the open.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (followed && info.st_uid != ::geteuid())) {
         ::close(fd);
-        return fail(StoredFileStatus::notRegular, "it is not a regular file");
+        return fail(followed ? StoredFileStatus::link : StoredFileStatus::notRegular,
+                    followed ? "it is a symbolic link to a file that changed while it was opened"
+                             : "it is not a regular file");
     }
     if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
         ::close(fd);

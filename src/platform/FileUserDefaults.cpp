@@ -38,15 +38,36 @@ std::string asideName(const std::string& path)
     return candidate;
 }
 
-// Removes what a write cut short left behind: our own "<name>.json.tmp-XXXXXX" files.
-// Only one copy of the program runs per session, so none of them is being written now.
-void removeLeftoverTempFiles(const std::string& folder)
+// Moves a stored file aside under a new name beside where it really is: for the user's
+// own link, beside the file it leads to, so the link keeps its place. False, with the
+// reason in `why`, when it could not be moved.
+bool moveAside(const std::string& path, std::string& aside, std::string& why)
 {
+    const std::optional<std::string> location = storedFileLocation(path, why);
+    if (!location)
+        return false;
+    aside = asideName(*location);
+    if (std::rename(location->c_str(), aside.c_str()) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// Removes what a write cut short left behind in `folder`: our own "<name>.tmp-XXXXXX"
+// files, for `name` when one is given, else for any name ending in ".json". Only one
+// copy of the program writes a settings folder, so none of them is being written now.
+void removeLeftoverTempFiles(const std::string& folder, const std::string& name = {})
+{
+    constexpr std::string_view mark = ".tmp-";
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const auto mark = name.rfind(".json.tmp-");
-        if (mark == std::string::npos || name.size() != mark + std::strlen(".json.tmp-") + 6)
+        const std::string file = it->path().filename().string();
+        const auto at = file.rfind(mark);
+        if (at == std::string::npos || file.size() != at + mark.size() + 6)
+            continue;
+        const std::string stem = file.substr(0, at);
+        if (name.empty() ? !stem.ends_with(".json") : stem != name)
             continue;
         std::error_code statError;
         if (std::filesystem::is_regular_file(it->symlink_status(statError)))
@@ -125,13 +146,13 @@ FileUserDefaults::FileUserDefaults(std::string folder, Scheduler* coalesceOn, do
             main_ = std::move(loaded);
         } else {
             // Valid JSON of the wrong shape is as unusable as broken JSON: keep it aside.
-            std::string aside = asideName(mainFilePath());
-            if (std::rename(mainFilePath().c_str(), aside.c_str()) == 0) {
+            std::string aside, why;
+            if (moveAside(mainFilePath(), aside, why)) {
                 logLine("Settings file " + mainFilePath() + " is not a settings object; moved it to " + aside +
                         " and started from defaults.");
             } else {
                 logLine("Settings file " + mainFilePath() + " is not a settings object and could not be moved aside (" +
-                        std::strerror(errno) + "); running on defaults and leaving it as it is.");
+                        why + "); running on defaults and leaving it as it is.");
                 mainLeftAlone_ = true;
             }
         }
@@ -170,6 +191,11 @@ FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::
 {
     StoredFile file = readStoredFile(path, maxBytes);
     std::string why = file.reason;
+    if (file.location != path && !file.location.empty()) {
+        // Followed to the user's own file: a write cut short leaves its temporary file there.
+        const std::filesystem::path location(file.location);
+        removeLeftoverTempFiles(location.parent_path().string(), location.filename().string());
+    }
     switch (file.status) {
     case StoredFileStatus::ok:
         if (auto parsed = parseBounded(file.bytes, kMaxNesting, why)) {
@@ -181,7 +207,7 @@ FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::
         return Load::absent;
     case StoredFileStatus::unreadable:
     case StoredFileStatus::link:
-        // Not ours to judge: a file we may not read, or one that lives elsewhere. Writing
+        // Not ours to judge: a file we may not read, or one that leads elsewhere. Writing
         // our defaults over it would destroy what it holds.
         logLine("Could not read " + path + " (" + why + "); running on defaults and leaving it as it is.");
         return Load::leftAlone;
@@ -189,12 +215,12 @@ FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::
     case StoredFileStatus::tooLarge:
         break;
     }
-    std::string aside = asideName(path);
-    if (std::rename(path.c_str(), aside.c_str()) == 0) {
+    std::string aside, moveFailure;
+    if (moveAside(path, aside, moveFailure)) {
         logLine("Could not use " + path + " (" + why + "); moved it to " + aside + " and started from defaults.");
         return Load::absent;
     }
-    logLine("Could not use " + path + " (" + why + ") nor move it aside (" + std::strerror(errno) +
+    logLine("Could not use " + path + " (" + why + ") nor move it aside (" + moveFailure +
             "); running on defaults and leaving it as it is.");
     return Load::leftAlone;
 }
@@ -218,11 +244,11 @@ void FileUserDefaults::keepOriginalAside(const std::string& key, const std::stri
         UserDefaults::keepOriginalAside(key, reason);
         return;
     }
-    std::string aside = asideName(path);
-    if (std::rename(path.c_str(), aside.c_str()) == 0) {
+    std::string aside, why;
+    if (moveAside(path, aside, why)) {
         logLine(reason + "; moved the original " + path + " to " + aside + ".");
     } else {
-        logLine(reason + "; could not move " + path + " aside (" + std::strerror(errno) + "), so it is left as it is.");
+        logLine(reason + "; could not move " + path + " aside (" + why + "), so it is left as it is.");
         daysLeftAlone_.insert(key);
     }
 }
@@ -290,39 +316,64 @@ bool FileUserDefaults::flush()
     pendingFlush_.cancel();
     if (!mainDirty_ && dirtyDays_.empty())
         return true;
-    if (!makeDirectories(folder_)) {
-        logLine("Could not create the settings folder " + folder_);
-        return false;
-    }
-    bool ok = true;
-    if (mainDirty_ && mainLeftAlone_) {
-        ok = false; // reported when it was found; the values stay in memory
-    } else if (mainDirty_) {
-        if (AtomicFile::write(mainFilePath(), main_.dump(2) + "\n"))
+    std::string folderFailure;
+    const bool folderReady = makeDirectories(folder_, &folderFailure);
+    // A file left alone was reported when it was found; its values stay in memory.
+    if (mainDirty_ && !mainLeftAlone_) {
+        std::string failure = folderFailure;
+        if (folderReady && AtomicFile::write(mainFilePath(), main_.dump(2) + "\n", failure))
             mainDirty_ = false;
-        else
-            ok = false;
+        noteSave(settingsFailing_, "the settings", !mainDirty_, failure);
     }
-    if (!dirtyDays_.empty() && !makeDirectories(folder_ + "/days"))
-        return false;
+    bool daysTried = false, daysSaved = true;
+    std::string daysFailure;
+    const bool daysReady = folderReady && (dirtyDays_.empty() || makeDirectories(folder_ + "/days", &folderFailure));
     for (auto it = dirtyDays_.begin(); it != dirtyDays_.end();) {
         if (daysLeftAlone_.contains(*it)) {
-            ok = false;
             ++it;
             continue;
         }
+        daysTried = true;
         const std::string path = dayFilePath(*it);
         const Value& v = days_[*it];
-        bool written = v.is_null() ? (::unlink(path.c_str()) == 0 || errno == ENOENT)
-                                   : AtomicFile::write(path, v.dump() + "\n");
+        std::string failure = folderFailure;
+        bool written = false;
+        if (daysReady && v.is_null()) {
+            written = ::unlink(path.c_str()) == 0 || errno == ENOENT;
+            if (!written)
+                failure = path + ": " + std::strerror(errno);
+        } else if (daysReady) {
+            written = AtomicFile::write(path, v.dump() + "\n", failure);
+        }
         if (written) {
             it = dirtyDays_.erase(it);
         } else {
-            ok = false;
+            if (daysSaved)
+                daysFailure = failure;
+            daysSaved = false;
             ++it;
         }
     }
-    return ok;
+    if (daysTried)
+        noteSave(daysFailing_, "the daily statistics", daysSaved, daysFailure);
+    return !mainDirty_ && dirtyDays_.empty();
+}
+
+void FileUserDefaults::noteSave(bool& failing, const std::string& what, bool saved, const std::string& failure)
+{
+    if (saved && failing)
+        logLine("Saved " + what + " again.");
+    else if (!saved && !failing)
+        logLine("Could not save " + what + " (" + failure + "); keeping them in memory until they can be written.");
+    failing = !saved;
+}
+
+std::vector<std::string> FileUserDefaults::unsavedDays() const
+{
+    std::vector<std::string> dates;
+    for (const std::string& key : dirtyDays_)
+        dates.push_back(key.substr(std::string_view(kDailyPrefix).size()));
+    return dates;
 }
 
 } // namespace plovane

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace plovane {
 
@@ -16,11 +17,14 @@ namespace plovane {
 // Every file is replaced atomically. Only regular files of a bounded size and nesting are
 // read. A file that is ours but unusable (does not parse, nested too deep, too large, a
 // FIFO or device, the wrong shape) is moved aside under a new name, reported once on
-// stderr, and the store starts that part from defaults. A file that exists but cannot be
-// read (permissions) or is a symbolic link is reported once and left alone: the store
-// then runs on defaults in memory for it and never writes over it. Writes can be
-// coalesced behind a short delay on a scheduler; reads always see the latest value, and
-// flush() (also run by the destructor) writes what is pending.
+// stderr, and the store starts that part from defaults. A file that is the user's own
+// link to a regular file they own (a dotfile manager's) is read and replaced where it
+// leads, so the link stays a link. A file that exists but cannot be read (permissions)
+// or is any other link is reported once and left alone: the store then runs on defaults
+// in memory for it and never writes over it. Writes can be coalesced behind a short delay
+// on a scheduler; reads always see the latest value, and flush() (also run by the
+// destructor) writes what is pending. A save that fails is reported when it starts
+// failing and again when it works, not at every try.
 class FileUserDefaults final : public UserDefaults {
 public:
     static constexpr const char* kDailyPrefix = "dailyStats_";
@@ -42,6 +46,9 @@ public:
     void keepOriginalAside(const std::string& key, const std::string& reason) override;
 
     const std::string& folder() const { return folder_; }
+    // What the last flush left unwritten: the settings, and the dates of daily records.
+    bool settingsUnsaved() const { return mainDirty_; }
+    std::vector<std::string> unsavedDays() const;
     std::string mainFilePath() const;
     // The file of a daily record key, or empty when the key is stored in the main file.
     std::string dayFilePath(const std::string& key) const;
@@ -53,6 +60,8 @@ private:
     Load loadFile(const std::string& path, std::size_t maxBytes, Value& out) const;
     const Value& day(const std::string& key) const;
     void scheduleFlush();
+    // Reports a save of `what` that failed (with `failure`) or worked, when that changes.
+    void noteSave(bool& failing, const std::string& what, bool saved, const std::string& failure);
 
     std::string folder_;
     Scheduler* scheduler_;
@@ -66,6 +75,9 @@ private:
     // Day files that exist but could not be read: never replaced.
     mutable std::set<std::string> daysLeftAlone_;
     std::set<std::string> dirtyDays_;
+    // Whether the last save of the settings file, or of the daily records, failed.
+    bool settingsFailing_ = false;
+    bool daysFailing_ = false;
     TaskHandle pendingFlush_;
 };
 

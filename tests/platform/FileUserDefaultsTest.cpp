@@ -186,6 +186,39 @@ TEST(FileUserDefaults, UnwritableFolderReportsFailureAndKeepsValuesInMemory)
     EXPECT_FALSE(log.lines.empty());
 }
 
+TEST(FileUserDefaults, FailingSavesAreReportedOnceWhenTheyStartAndOnceWhenTheyWorkAgain)
+{
+    const std::string dir = test::makeTempDir("days-blocked");
+    FakeClock clock;
+    VirtualScheduler sched(clock);
+    FileUserDefaults d(dir, &sched, 0.5);
+    LogCapture log;
+    fs::create_directories(dir);
+    std::ofstream(dir + "/days") << "not a folder";
+    for (int n = 1; n <= 5; ++n) { // the periodic saves of a running day
+        d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", n}});
+        d.setDouble("quellin.idle_opacity", n / 10.0);
+        sched.advance(10);
+    }
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].find("daily statistics"), std::string::npos) << log.lines[0];
+    EXPECT_NE(log.lines[0].find("not a folder"), std::string::npos) << log.lines[0];
+    EXPECT_FALSE(d.flush());
+    EXPECT_FALSE(d.settingsUnsaved()); // the settings themselves were written
+    EXPECT_EQ(d.unsavedDays(), std::vector<std::string>{"2026-03-02"});
+    EXPECT_DOUBLE_EQ(FileUserDefaults(dir).doubleForKey("quellin.idle_opacity"), 0.5);
+
+    fs::remove(dir + "/days");
+    d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 6}});
+    sched.advance(10);
+    d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 7}});
+    sched.advance(10);
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_NE(log.lines[1].find("Saved the daily statistics again"), std::string::npos) << log.lines[1];
+    EXPECT_TRUE(d.unsavedDays().empty());
+    EXPECT_EQ((*FileUserDefaults(dir).object("dailyStats_2026-03-02"))["n"], 7);
+}
+
 TEST(FileUserDefaults, FilesNestedPastTheBoundAreMovedAsideWithoutBeingWalked)
 {
     const std::string dir = test::makeTempDir("deep");
@@ -256,28 +289,83 @@ TEST(FileUserDefaults, SpecialAndOversizedFilesAreSetAsideWithoutBlocking)
     EXPECT_LT(fs::file_size(huge.mainFilePath()), 1000u);
 }
 
-TEST(FileUserDefaults, LinksAreNeitherFollowedNorReplaced)
+TEST(FileUserDefaults, TheUsersOwnLinksAreFollowedAndStayLinks)
+{
+    // A dotfile manager links the settings and a day into the user's repository.
+    const std::string dir = test::makeTempDir("linked");
+    const std::string repo = test::makeTempDir("dotfiles");
+    fs::create_directories(dir + "/days");
+    std::ofstream(repo + "/plovane.json") << "{\"quellin.idle_opacity\": 0.25}\n";
+    std::ofstream(repo + "/day.json") << "{\"date\": \"2026-03-02\", \"n\": 1}\n";
+    std::ofstream(repo + "/plovane.json.tmp-Ab12Cd") << "left by a write cut short";
+    fs::permissions(repo + "/plovane.json", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("../dotfiles/plovane.json", dir + "/defaults.json"); // relative, as stow makes them
+    fs::create_symlink(repo + "/day.json", dir + "/days/2026-03-02.json");
+    LogCapture log;
+    {
+        FileUserDefaults d(dir);
+        EXPECT_DOUBLE_EQ(d.doubleForKey("quellin.idle_opacity"), 0.25);
+        EXPECT_EQ((*d.object("dailyStats_2026-03-02"))["n"], 1);
+        d.setDouble("quellin.idle_opacity", 0.9);
+        d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 2}});
+        EXPECT_TRUE(d.flush());
+    }
+    EXPECT_TRUE(log.lines.empty()) << log.lines[0];
+    EXPECT_TRUE(fs::is_symlink(dir + "/defaults.json"));
+    EXPECT_TRUE(fs::is_symlink(dir + "/days/2026-03-02.json"));
+    EXPECT_EQ(filesIn(repo), (std::vector<std::string>{"day.json", "plovane.json"}));
+    EXPECT_EQ(fs::status(repo + "/plovane.json").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    FileUserDefaults again(dir);
+    EXPECT_DOUBLE_EQ(again.doubleForKey("quellin.idle_opacity"), 0.9);
+    EXPECT_EQ((*again.object("dailyStats_2026-03-02"))["n"], 2);
+
+    // Damaged where it leads, the file is kept aside there, and the link still leads to the new one.
+    std::ofstream(repo + "/plovane.json") << "<<<<<<< HEAD";
+    FileUserDefaults damaged(dir);
+    damaged.setBool("quellin.compact_mode", true);
+    EXPECT_TRUE(fs::is_symlink(dir + "/defaults.json"));
+    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"days", "defaults.json"}));
+    ASSERT_EQ(filesIn(repo).size(), 3u);
+    EXPECT_EQ(slurp(repo + "/" + filesIn(repo)[2]), "<<<<<<< HEAD");
+    EXPECT_TRUE(FileUserDefaults(dir).boolForKey("quellin.compact_mode"));
+}
+
+TEST(FileUserDefaults, OtherLinksAreNeitherFollowedNorReplaced)
 {
     const std::string dir = test::makeTempDir("links");
     const std::string elsewhere = test::makeTempDir("elsewhere");
     fs::create_directories(dir + "/days");
-    std::ofstream(elsewhere + "/settings.json") << "{\"quellin.idle_opacity\": 0.25}\n";
-    fs::create_symlink(elsewhere + "/settings.json", dir + "/defaults.json");
+    // A regular file of another user: as root, one handed to nobody; else one of root's.
+    std::string theirs = "/etc/passwd";
+    if (::geteuid() == 0) {
+        theirs = elsewhere + "/settings.json";
+        std::ofstream(theirs) << "{\"quellin.idle_opacity\": 0.25}\n";
+        ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    }
+    const std::string before = slurp(theirs);
+    fs::create_symlink(theirs, dir + "/defaults.json");
     fs::create_symlink("/dev/zero", dir + "/days/2026-03-02.json");
+    fs::create_symlink(elsewhere + "/unmounted/day.json", dir + "/days/2026-03-03.json");
     LogCapture log;
     ::alarm(20);
     FileUserDefaults d(dir);
     EXPECT_FALSE(d.contains("quellin.idle_opacity"));
     EXPECT_FALSE(d.object("dailyStats_2026-03-02").has_value());
+    EXPECT_FALSE(d.object("dailyStats_2026-03-03").has_value());
     ::alarm(0);
     d.setDouble("quellin.idle_opacity", 0.9);
     d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}});
+    d.set("dailyStats_2026-03-03", {{"date", "2026-03-03"}});
     EXPECT_DOUBLE_EQ(d.doubleForKey("quellin.idle_opacity"), 0.9); // runs on in memory
     EXPECT_FALSE(d.flush());
-    EXPECT_EQ(log.lines.size(), 2u); // one line per link, none per refused write
-    EXPECT_TRUE(fs::is_symlink(dir + "/defaults.json"));
-    EXPECT_TRUE(fs::is_symlink(dir + "/days/2026-03-02.json"));
-    EXPECT_EQ(slurp(elsewhere + "/settings.json"), "{\"quellin.idle_opacity\": 0.25}\n");
+    EXPECT_EQ(log.lines.size(), 3u); // one line per link, none per refused write
+    EXPECT_TRUE(d.settingsUnsaved());
+    EXPECT_EQ(d.unsavedDays(), (std::vector<std::string>{"2026-03-02", "2026-03-03"}));
+    for (const char* name : {"/defaults.json", "/days/2026-03-02.json", "/days/2026-03-03.json"})
+        EXPECT_TRUE(fs::is_symlink(dir + name)) << name;
+    EXPECT_EQ(slurp(theirs), before);
+    EXPECT_FALSE(fs::exists(elsewhere + "/unmounted"));
 }
 
 TEST(FileUserDefaults, TemporaryFilesNeverGoThroughAPlantedLink)
