@@ -38,7 +38,8 @@ fail() {
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 export XDG_CACHE_HOME="$work/home/.cache"
-# Each run has its own session runtime folder, so its single-instance lock is its own.
+# Each run has its own settings folder, which holds its single-instance lock, and its own
+# session runtime folder.
 export XDG_RUNTIME_DIR="$work/runtime"
 settings_dir="$XDG_CONFIG_HOME/plovane"
 mkdir -p "$settings_dir" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
