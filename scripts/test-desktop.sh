@@ -31,18 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 91 140); do
-  # A server in another /tmp namespace still holds the abstract socket of its display.
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] &&
-     ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then display=":$n"; break; fi
-done
-if [ -z "$display" ]; then echo "test-desktop: no free X display" >&2; exit 1; fi
-
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb-lib.sh"
+start_xvfb 91 140 || { echo "test-desktop: no free X display" >&2; exit 1; }
+pids+=("$xvfb_pid")
 
 export XDG_RUNTIME_DIR="$run_tmp/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"

@@ -88,17 +88,9 @@ echo "ok: SIGTERM during start ends with 0"
 
 # The X server goes away under a running plovane (logout): what was booked is saved and
 # the exit is a normal one.
-display=""
-for n in $(seq 141 190); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] &&
-     ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb 9>&- "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+source "$repo/scripts/xvfb-lib.sh"
+start_xvfb 141 190 || fail "the private X server did not start"
 pids+=("$xvfb_pid")
-export DISPLAY="$display"
-wait_for 10 xdpyinfo || fail "the private X server did not start"
 rm -f "$(today_file)"
 start_plovane
 sleep 3 # a few seconds booked, fewer than the ten after which the day is saved anyway

@@ -76,9 +76,17 @@ start_plovane() {
   app_pid=$!
   pids+=("$app_pid")
   wait_for 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "HUD panel did not map"
-  hud="$(xdotool search --onlyvisible --name '^Plovane HUD$' | head -1)"
   sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$hud")"
+  # Found by name, a window can still go before its geometry is read: ask until both answer.
+  local geometry=""
+  for _ in $(seq 1 50); do
+    hud="$(xdotool search --onlyvisible --name '^Plovane HUD$' 2>/dev/null | head -1)"
+    [ -n "$hud" ] && geometry="$(xdotool getwindowgeometry --shell "$hud" 2>/dev/null)" && break
+    geometry=""
+    sleep 0.1
+  done
+  [ -n "$geometry" ] || fail "the HUD panel's geometry could not be read"
+  eval "$geometry"
   X=$X Y=$Y W=$WIDTH H=$HEIGHT
 }
 
