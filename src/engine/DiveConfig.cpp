@@ -1,10 +1,12 @@
 #include "engine/DiveConfig.h"
 
+#include "platform/KnownTerminals.h"
+
 namespace plovane {
 
 BundleIDSet DiveConfig::defaultOxygenApps()
 {
-    return {
+    BundleIDSet apps{
         "com.openai.chat",
         "com.openai.codex",
         "com.anthropic.claudefordesktop",
@@ -30,27 +32,18 @@ BundleIDSet DiveConfig::defaultOxygenApps()
         "com.jetbrains.rubymine",
         "com.jetbrains.fleet",
         "com.google.android.studio",
-        "com.apple.Terminal",
-        "com.googlecode.iterm2",
-        "dev.warp.Warp-Stable",
-        "dev.warp.Warp",
-        // The two terminals most Linux desktops ship with, by their desktop-file ids.
-        "org.gnome.Terminal",
-        "org.kde.konsole",
-        // The other Linux terminals and editors, by their desktop-file ids.
-        "org.gnome.Console",
-        "com.gexperts.Tilix",
-        "xfce4-terminal",
-        "org.alacritty.Alacritty",
-        "kitty",
-        "xterm",
-        "org.kde.kate",
-        "org.gnome.Builder",
         "com.figma.Desktop",
         "com.jgraph.drawio.desktop",
         "org.gnome.dia",
         "com.dify.app",
+        // Linux editors, by their desktop-file ids.
+        "org.kde.kate",
+        "org.gnome.Builder",
     };
+    // Every terminal we know, on either desktop.
+    for (const auto& terminal : knownTerminals())
+        apps.emplace(terminal.bundleID);
+    return apps;
 }
 
 BundleIDSet DiveConfig::defaultResearchApps()

@@ -1,11 +1,11 @@
 #include "sensing/IDEStateProvider.h"
 
+#include "platform/KnownTerminals.h"
 #include "sensing/AXContextMonitor.h"
 #include "sensing/TextUtil.h"
 #include "settings/HUDSettings.h"
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 namespace plovane {
@@ -15,11 +15,6 @@ namespace {
 constexpr double kShortIdleSeconds = 2.5;
 constexpr double kLongIdleSeconds = 12.0;
 constexpr int kContextSwitchingAbove = 4;
-
-// The two terminals of the other desktop keep their place; the Linux desktops' own
-// terminals join them, or the terminal surface could never be seen here.
-constexpr std::array<std::string_view, 4> kTerminalBundleIDs{"com.apple.Terminal", "com.googlecode.iterm2",
-                                                            "org.gnome.Terminal", "org.kde.konsole"};
 
 bool containsAny(const std::string& text, const std::vector<std::string>& keywords)
 {
@@ -60,7 +55,8 @@ IDEAppSurface IDEStateProvider::detectSurface(const ActiveAppSnapshot& app) cons
     if (id == "com.openai.codex" || lowerName.find("codex") != std::string::npos ||
         lowerName.find("antigravity") != std::string::npos)
         return IDEAppSurface::codex;
-    if (std::find(kTerminalBundleIDs.begin(), kTerminalBundleIDs.end(), id) != kTerminalBundleIDs.end())
+    // Every terminal the work set knows, not only the other desktop's two.
+    if (isKnownTerminal(id))
         return IDEAppSurface::terminal;
     if (researchBundleIDs_.contains(id))
         return IDEAppSurface::research;

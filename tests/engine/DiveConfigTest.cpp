@@ -1,4 +1,5 @@
 #include "engine/DiveConfig.h"
+#include "platform/KnownTerminals.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ TEST(DiveConfig, DefaultAndMemberwiseRecordsAreIdentical)
     EXPECT_EQ(byDefault.tickInterval, 1.0);
     EXPECT_EQ(byDefault.switchCountThreshold, 5);
     EXPECT_EQ(byDefault.decompressionDepthThreshold, 520.0);
-    EXPECT_EQ(byDefault.oxygenApps.size(), 35u + 8u); // and the Linux terminals and editors
+    EXPECT_EQ(byDefault.oxygenApps.size(), 31u + knownTerminals().size()); // and the Linux terminals and editors
     EXPECT_EQ(byDefault.researchApps.size(), 12u + 9u);
     EXPECT_EQ(byDefault.nitrogenApps.size(), 3u);
     EXPECT_EQ(byDefault.musicApps.size(), 18u + 6u);
@@ -51,9 +52,10 @@ TEST(DiveConfig, NoIdentifierBelongsToTwoSets)
 TEST(DiveConfig, LinuxApplicationsFallIntoTheClassOfTheirKind)
 {
     const DiveConfig c;
-    // Terminals and editors are work tools.
-    for (const char* id : {"org.gnome.Console", "com.gexperts.Tilix", "xfce4-terminal", "org.alacritty.Alacritty",
-                           "kitty", "xterm", "org.kde.kate", "org.gnome.Builder"})
+    // Every terminal and the Linux editors are work tools.
+    for (const auto& terminal : knownTerminals())
+        EXPECT_TRUE(c.oxygenApps.contains(std::string(terminal.bundleID))) << terminal.bundleID;
+    for (const char* id : {"org.kde.kate", "org.gnome.Builder"})
         EXPECT_TRUE(c.oxygenApps.contains(id)) << id;
     // Browsers, file managers and document viewers are research.
     for (const char* id : {"org.chromium.Chromium", "com.brave.Browser", "org.gnome.Epiphany", "org.gnome.Nautilus",

@@ -1,4 +1,5 @@
 #include "SensingFakes.h"
+#include "TestSupport.h"
 #include "sensing/AXContextMonitor.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "sensing/IDEStateProvider.h"
@@ -118,6 +119,30 @@ TEST_F(IDEStateProviderTest, TerminalTextAreaIsTerminalWhateverTheIdle)
         << "nothing in the descriptor of this terminal names a terminal keyword";
     EXPECT_EQ(run("org.kde.konsole", "Konsole", 2.0).primaryState, IDEPrimaryState::terminal);
 }
+
+// Every terminal the work set holds, by the identity the desktop reports for it: typing in
+// any of them is terminal work, and a pause is waiting, with or without a readable focus.
+class TerminalSurfaceTest : public IDEStateProviderTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TerminalSurfaceTest, TypingIsTerminalWorkAndAPauseIsWaiting)
+{
+    source.trusted = false; // most terminals say nothing over the accessibility bus
+    const auto typing = run(GetParam(), "Some Terminal", 0.2);
+    EXPECT_EQ(typing.surface, IDEAppSurface::terminal);
+    EXPECT_EQ(typing.primaryState, IDEPrimaryState::terminal);
+    EXPECT_EQ(typing.summary, "terminal:terminal | ax-off");
+    EXPECT_EQ(run(GetParam(), "Some Terminal", 3).primaryState, IDEPrimaryState::waiting);
+}
+
+INSTANTIATE_TEST_SUITE_P(KnownTerminals, TerminalSurfaceTest,
+                         ::testing::Values("xterm", "kitty", "org.alacritty.Alacritty", "com.gexperts.Tilix",
+                                           "org.wezfurlong.wezterm", "org.codeberg.dnkl.foot", "terminator",
+                                           "qterminal", "lxterminal", "org.gnome.Console", "org.gnome.Terminal",
+                                           "org.kde.konsole", "xfce4-terminal", "org.gnome.Ptyxis", "rxvt-unicode",
+                                           "terminology", "com.mitchellh.ghostty", "org.kde.yakuake",
+                                           "dev.warp.Warp-Stable", "dev.warp.Warp", "com.apple.Terminal",
+                                           "com.googlecode.iterm2"),
+                         [](const auto& info) { return test::testName(info.param); });
 
 TEST_F(IDEStateProviderTest, SelectionWhileNotTypingIsResearchingButBlankSelectionIsNone)
 {

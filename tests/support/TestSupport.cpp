@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 
@@ -18,6 +19,14 @@ std::string makeTempDir(const std::string& name)
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+std::string testName(std::string text)
+{
+    for (char& c : text)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return text;
 }
 
 } // namespace plovane::test

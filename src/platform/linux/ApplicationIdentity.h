@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/KnownApplication.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,18 +12,8 @@ namespace plovane {
 
 class DesktopEntries;
 
-// An application we know by name: the identifier the activity sets use, and the ways it
-// shows itself on a Linux desktop. Classes, desktop ids and executables are matched
-// ignoring letter case for classes and ids, exactly for executables.
-struct KnownApplication {
-    std::string_view bundleID;
-    std::string_view name; // shown when no desktop entry is installed
-    std::vector<std::string_view> wmClasses;
-    std::vector<std::string_view> desktopIds;
-    std::vector<std::string_view> executables;
-};
-
-// Every application the activity sets or the IDE surface rules name that ships for Linux.
+// Every application the activity sets or the IDE surface rules name that ships for Linux,
+// the known terminals among them.
 const std::vector<KnownApplication>& knownApplications();
 
 struct ApplicationInfo {

@@ -3,11 +3,13 @@
 // bundle identifiers so the sets match on both.
 #include "platform/linux/ApplicationIdentity.h"
 
+#include "platform/KnownTerminals.h"
+
 namespace plovane {
 
 const std::vector<KnownApplication>& knownApplications()
 {
-    static const std::vector<KnownApplication> table{
+    static const std::vector<KnownApplication> others{
         // Editors and IDEs
         {"com.microsoft.VSCode", "Visual Studio Code", {"code", "code-oss"},
          {"code", "com.visualstudio.code", "code-oss", "com.visualstudio.code.oss"}, {"code", "code-oss"}},
@@ -40,19 +42,6 @@ const std::vector<KnownApplication>& knownApplications()
         {"com.jetbrains.fleet", "Fleet", {"fleet", "jetbrains-fleet"}, {"jetbrains-fleet", "fleet"}, {"fleet"}},
         {"com.google.android.studio", "Android Studio", {"jetbrains-studio"},
          {"jetbrains-studio", "android-studio", "com.google.AndroidStudio"}, {"studio", "studio.sh"}},
-        // Terminals
-        {"dev.warp.Warp-Stable", "Warp", {"dev.warp.warp"}, {"dev.warp.Warp"}, {"warp", "warp-terminal"}},
-        {"org.gnome.Terminal", "Terminal", {"gnome-terminal-server", "org.gnome.terminal", "gnome-terminal"},
-         {"org.gnome.Terminal"}, {"gnome-terminal-server", "gnome-terminal"}},
-        {"org.kde.konsole", "Konsole", {"konsole", "org.kde.konsole"}, {"org.kde.konsole"}, {"konsole"}},
-        {"org.gnome.Console", "Console", {"kgx", "org.gnome.console"}, {"org.gnome.Console"}, {"kgx"}},
-        {"com.gexperts.Tilix", "Tilix", {"tilix", "com.gexperts.tilix"}, {"com.gexperts.Tilix"}, {"tilix"}},
-        {"xfce4-terminal", "Xfce Terminal", {"xfce4-terminal"}, {"xfce4-terminal", "org.xfce.terminal"},
-         {"xfce4-terminal"}},
-        {"org.alacritty.Alacritty", "Alacritty", {"alacritty"},
-         {"Alacritty", "org.alacritty.Alacritty", "com.alacritty.Alacritty"}, {"alacritty"}},
-        {"kitty", "kitty", {"kitty"}, {"kitty"}, {"kitty"}},
-        {"xterm", "XTerm", {"xterm", "uxterm"}, {"xterm", "debian-xterm", "uxterm", "debian-uxterm"}, {"xterm", "uxterm"}},
         // Linux editors
         {"org.kde.kate", "Kate", {"kate", "org.kde.kate"}, {"org.kde.kate"}, {"kate"}},
         {"org.gnome.Builder", "Builder", {"gnome-builder", "org.gnome.builder"}, {"org.gnome.Builder"},
@@ -112,6 +101,11 @@ const std::vector<KnownApplication>& knownApplications()
          {"xfce4-screensaver"}},
         {"i3lock", "i3lock", {"i3lock"}, {"i3lock"}, {"i3lock"}},
     };
+    static const std::vector<KnownApplication> table = [] {
+        std::vector<KnownApplication> rows = others;
+        rows.insert(rows.end(), knownTerminals().begin(), knownTerminals().end());
+        return rows;
+    }();
     return table;
 }
 
