@@ -49,26 +49,37 @@ ApplicationInfo ApplicationIdentity::fromKnown(const KnownApplication& app, std:
     return info;
 }
 
+ApplicationInfo ApplicationIdentity::fromEntry(const DesktopEntry& entry, std::string_view wmClass) const
+{
+    if (auto known = findKnown(entry.id, &KnownApplication::desktopIds, true))
+        return fromKnown(*known, wmClass);
+    if (auto known = findKnown(entry.startupWMClass, &KnownApplication::wmClasses, true))
+        return fromKnown(*known, wmClass);
+    return ApplicationInfo{entry.id, entry.name, entry.icon};
+}
+
 ApplicationInfo ApplicationIdentity::forWindow(std::string_view wmInstance, std::string_view wmClass,
                                                std::string_view executable) const
 {
-    if (auto known = findKnown(wmClass, &KnownApplication::wmClasses, true))
-        return fromKnown(*known, wmClass);
-    if (auto known = findKnown(wmInstance, &KnownApplication::wmClasses, true))
-        return fromKnown(*known, wmClass);
-
-    const DesktopEntry* entry = nullptr;
+    // The order a desktop's task list uses. An entry's StartupWMClass comes first, matched
+    // against the instance before the class: a browser's web-app windows share the
+    // browser's class and differ only in the instance their launcher names.
+    for (auto candidate : {wmInstance, wmClass})
+        if (!candidate.empty())
+            if (auto entry = entries_->byStartupWMClass(candidate))
+                return fromEntry(*entry, wmClass);
     for (auto candidate : {wmClass, wmInstance})
-        if (!entry && !candidate.empty())
-            entry = entries_->byStartupWMClass(candidate);
-    for (auto candidate : {wmClass, wmInstance})
-        if (!entry && !candidate.empty())
-            entry = entries_->byId(candidate);
-    if (entry) {
-        if (auto known = findKnown(entry->id, &KnownApplication::desktopIds, true))
+        if (auto known = findKnown(candidate, &KnownApplication::wmClasses, true))
             return fromKnown(*known, wmClass);
-        return ApplicationInfo{entry->id, entry->name, entry->icon};
-    }
+    // Then the entry named after the class, or whose reverse-DNS id ends in it.
+    for (auto candidate : {wmInstance, wmClass})
+        if (!candidate.empty())
+            if (auto entry = entries_->byId(candidate))
+                return fromEntry(*entry, wmClass);
+    for (auto candidate : {wmInstance, wmClass})
+        if (!candidate.empty())
+            if (auto entry = entries_->byLastIdPart(candidate))
+                return fromEntry(*entry, wmClass);
 
     if (auto process = forProcess(executable))
         return *process;
@@ -81,11 +92,8 @@ std::optional<ApplicationInfo> ApplicationIdentity::forProcess(std::string_view 
         return std::nullopt;
     if (auto known = findKnown(executable, &KnownApplication::executables, false))
         return fromKnown(*known, {});
-    if (auto entry = entries_->byExecutable(executable)) {
-        if (auto known = findKnown(entry->id, &KnownApplication::desktopIds, true))
-            return fromKnown(*known, {});
-        return ApplicationInfo{entry->id, entry->name, entry->icon};
-    }
+    if (auto entry = entries_->byExecutable(executable))
+        return fromEntry(*entry, {});
     return std::nullopt;
 }
 

@@ -11,6 +11,7 @@
 namespace plovane {
 
 class DesktopEntries;
+struct DesktopEntry;
 
 // Every application the activity sets or the IDE surface rules name that ships for Linux,
 // the known terminals among them.
@@ -28,11 +29,20 @@ class ApplicationIdentity {
 public:
     explicit ApplicationIdentity(std::shared_ptr<const DesktopEntries> entries);
 
-    // A window by its WM_CLASS (instance, class) and its process's executable name. When
-    // nothing matches: no identifier and the window's class as name.
+    // A window by its WM_CLASS (instance, class) and its process's executable name, as a
+    // desktop matches them: an entry's StartupWMClass, a known application's class, an
+    // entry whose id is the class or ends in it ("mousepad" → "org.xfce.mousepad"), then
+    // the program. When nothing matches: no identifier and the window's class as name.
     ApplicationInfo forWindow(std::string_view wmInstance, std::string_view wmClass,
                               std::string_view executable) const;
-    // A process by its executable name; nothing when it is not an application.
+    // A Wayland window by its app_id (a desktop-file id such as "org.gnome.gedit", or a
+    // class such as "kitty") and its process's executable name; the rules of forWindow.
+    ApplicationInfo forAppId(std::string_view appId, std::string_view executable) const
+    {
+        return forWindow(appId, appId, executable);
+    }
+    // A process by its executable name; nothing when it is not an application. Of several
+    // entries on one program, the application's own (see DesktopEntries).
     std::optional<ApplicationInfo> forProcess(std::string_view executable) const;
     // An application by the identifier it was reported under (for its name and icon);
     // nothing when neither a known application nor a desktop entry has that identifier.
@@ -40,6 +50,7 @@ public:
 
 private:
     ApplicationInfo fromKnown(const KnownApplication& app, std::string_view wmClass) const;
+    ApplicationInfo fromEntry(const DesktopEntry& entry, std::string_view wmClass) const;
 
     std::shared_ptr<const DesktopEntries> entries_;
 };

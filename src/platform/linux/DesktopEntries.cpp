@@ -31,9 +31,12 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
-// The program named by an Exec line: its first word without quotes or a path, skipping
-// an "env VAR=..." prefix and flatpak's launcher.
-std::string executableOf(std::string_view exec)
+bool isFieldCode(std::string_view word)
+{
+    return word.size() == 2 && word[0] == '%' && std::string_view("fFuUickdDnNvm").find(word[1]) != std::string_view::npos;
+}
+
+std::vector<std::string> splitExec(std::string_view exec)
 {
     std::vector<std::string> words;
     std::string word;
@@ -50,7 +53,20 @@ std::string executableOf(std::string_view exec)
     }
     if (!word.empty())
         words.push_back(word);
+    return words;
+}
 
+struct Command {
+    std::string executable;
+    bool plain{true}; // nothing passed but the file and URL field codes
+};
+
+// The program an Exec line runs: its first word without quotes or a path, skipping an
+// "env VAR=..." prefix. For flatpak's launcher, the program given by --command, and only
+// what follows the application id counts as passed to it.
+Command commandOf(std::string_view exec)
+{
+    const auto words = splitExec(exec);
     std::size_t i = 0;
     if (i < words.size() && fs::path(words[i]).filename() == "env") {
         ++i;
@@ -59,7 +75,18 @@ std::string executableOf(std::string_view exec)
     }
     if (i >= words.size())
         return {};
-    return fs::path(words[i]).filename().string();
+    Command command{fs::path(words[i]).filename().string()};
+    ++i;
+    if (command.executable == "flatpak" && i < words.size() && words[i] == "run") {
+        for (++i; i < words.size() && words[i].starts_with("-"); ++i)
+            if (words[i].starts_with("--command="))
+                command.executable = fs::path(words[i].substr(10)).filename().string();
+        ++i; // the application id
+    }
+    for (; i < words.size(); ++i)
+        if (!isFieldCode(words[i]) && words[i] != "--" && words[i] != "@@" && words[i] != "@@u" && words[i] != "@@f")
+            command.plain = false;
+    return command;
 }
 
 } // namespace
@@ -116,15 +143,19 @@ bool parseDesktopEntry(std::string_view text, const std::vector<std::string>& la
             tryExec = value;
         } else if (key == "Hidden") {
             hidden = value == "true";
+        } else if (key == "NoDisplay") {
+            entry.shown = value != "true";
         }
     }
     if (!sawMain || hidden || (!type.empty() && type != "Application"))
         return false;
     if (bestRank == languages.size())
         entry.name = plainName;
-    entry.executable = executableOf(exec);
+    const Command command = commandOf(exec);
+    entry.executable = command.executable;
+    entry.plainExec = command.plain;
     if (entry.executable.empty() || entry.executable == "flatpak")
-        entry.executable = executableOf(tryExec);
+        entry.executable = commandOf(tryExec).executable;
     return true;
 }
 
@@ -213,34 +244,54 @@ void DesktopEntries::scan(const std::string& applicationsDir, const std::string&
         const std::size_t index = entries_.size();
         byId_.emplace(lower(entry.id), index);
         if (!entry.startupWMClass.empty())
-            byWMClass_.emplace(lower(entry.startupWMClass), index);
+            byWMClass_[lower(entry.startupWMClass)].push_back(index);
+        if (const auto dot = entry.id.rfind('.'); dot != std::string::npos && dot + 1 < entry.id.size())
+            byLastIdPart_[lower(std::string_view(entry.id).substr(dot + 1))].push_back(index);
         if (!entry.executable.empty())
-            byExec_.emplace(entry.executable, index);
+            byExec_[entry.executable].push_back(index);
         entries_.push_back(std::move(entry));
     }
 }
 
-namespace {
-template <typename Map>
-const DesktopEntry* find(const Map& map, const std::vector<DesktopEntry>& entries, const std::string& key)
+const DesktopEntry* DesktopEntries::byId(std::string_view id) const
+{
+    auto it = byId_.find(lower(id));
+    if (it == byId_.end() || it->second >= entries_.size())
+        return nullptr;
+    return &entries_[it->second];
+}
+
+const DesktopEntry* DesktopEntries::best(const Candidates& map, const std::string& key) const
 {
     auto it = map.find(key);
-    if (it == map.end() || it->second >= entries.size())
+    if (it == map.end())
         return nullptr;
-    return &entries[it->second];
+    const DesktopEntry* chosen = nullptr;
+    int chosenRank = -1;
+    for (std::size_t index : it->second) {
+        const DesktopEntry& entry = entries_[index];
+        const int rank = (entry.shown ? 2 : 0) + (entry.plainExec ? 1 : 0);
+        if (rank > chosenRank) {
+            chosen = &entry;
+            chosenRank = rank;
+        }
+    }
+    return chosen;
 }
-} // namespace
-
-const DesktopEntry* DesktopEntries::byId(std::string_view id) const { return find(byId_, entries_, lower(id)); }
 
 const DesktopEntry* DesktopEntries::byStartupWMClass(std::string_view wmClass) const
 {
-    return find(byWMClass_, entries_, lower(wmClass));
+    return best(byWMClass_, lower(wmClass));
+}
+
+const DesktopEntry* DesktopEntries::byLastIdPart(std::string_view name) const
+{
+    return best(byLastIdPart_, lower(name));
 }
 
 const DesktopEntry* DesktopEntries::byExecutable(std::string_view executable) const
 {
-    return find(byExec_, entries_, std::string(executable));
+    return best(byExec_, std::string(executable));
 }
 
 } // namespace plovane

@@ -214,6 +214,124 @@ TEST_F(DesktopEntriesTest, IdentityPrefersKnownRowsThenEntriesThenClassName)
     EXPECT_FALSE(identity.forProcess("bash").has_value());
 }
 
+// Entry sets as their packages install them (keys that do not identify or present an
+// application left out): several entries on one program, web-app launchers beside their
+// browser, and entries Flatpak exports ahead of the system's.
+struct EntryFile {
+    const char* folder; // "user", "flatpak" or "system"
+    const char* file;
+    const char* text;
+};
+
+const EntryFile kEntrySets[] = {
+    {"system", "org.xfce.mousepad.desktop",
+     "[Desktop Entry]\nName=Mousepad\nExec=mousepad %U\nIcon=org.xfce.mousepad\nType=Application\n"
+     "Actions=preferences;\n[Desktop Action preferences]\nName=Mousepad Preferences\nExec=mousepad --preferences\n"},
+    {"system", "org.xfce.mousepad-settings.desktop",
+     "[Desktop Entry]\nName=Text Editor Settings\nExec=mousepad --preferences\nIcon=org.xfce.mousepad\n"
+     "Type=Application\nNotShowIn=GNOME;\n"},
+    {"system", "libreoffice-startcenter.desktop",
+     "[Desktop Entry]\nNoDisplay=false\nIcon=libreoffice-startcenter\nExec=libreoffice %U\n"
+     "Name=LibreOffice Start Center\nStartupWMClass=libreoffice-startcenter\nType=Application\n"
+     "[Desktop Action Writer]\nName=Writer\nExec=libreoffice --writer\n"},
+    {"system", "libreoffice-xsltfilter.desktop",
+     "[Desktop Entry]\nType=Application\nExec=libreoffice %U\nName=LibreOffice XSLT based filters\nNoDisplay=true\n"},
+    {"system", "libreoffice-writer.desktop",
+     "[Desktop Entry]\nIcon=libreoffice-writer\nExec=libreoffice --writer %U\nName=LibreOffice Writer\n"
+     "StartupWMClass=libreoffice-writer\nType=Application\n"},
+    {"system", "libreoffice-calc.desktop",
+     "[Desktop Entry]\nIcon=libreoffice-calc\nExec=libreoffice --calc %U\nName=LibreOffice Calc\n"
+     "StartupWMClass=libreoffice-calc\nType=Application\n"},
+    {"system", "chromium.desktop",
+     "[Desktop Entry]\nName=Chromium Web Browser\nExec=/usr/bin/chromium %U\nType=Application\nIcon=chromium\n"
+     "StartupWMClass=chromium\n[Desktop Action new-window]\nName=New Window\nExec=/usr/bin/chromium\n"},
+    {"user", "chrome-cinhimbnkkaeohfgghhklpknlkffjgod-Default.desktop",
+     "#!/usr/bin/env xdg-open\n[Desktop Entry]\nVersion=1.0\nTerminal=false\nType=Application\nName=YouTube Music\n"
+     "Exec=/usr/bin/chromium --profile-directory=Default --app-id=cinhimbnkkaeohfgghhklpknlkffjgod\n"
+     "Icon=chrome-cinhimbnkkaeohfgghhklpknlkffjgod-Default\nStartupWMClass=crx_cinhimbnkkaeohfgghhklpknlkffjgod\n"},
+    {"system", "debian-xterm.desktop",
+     "[Desktop Entry]\nName=XTerm\nExec=xterm\nIcon=mini.xterm\nType=Application\nStartupWMClass=XTerm\n"},
+    {"system", "debian-uxterm.desktop",
+     "[Desktop Entry]\nName=UXTerm\nExec=uxterm\nIcon=mini.xterm\nType=Application\nStartupWMClass=UXTerm\n"},
+    {"system", "org.gnome.gedit.desktop",
+     "[Desktop Entry]\nName=gedit\nExec=gedit %U\nType=Application\nIcon=org.gnome.gedit\n"
+     "[Desktop Action new-window]\nName=New Window\nExec=gedit --new-window\n"},
+    {"flatpak", "org.gnome.gedit.desktop",
+     "[Desktop Entry]\nName=Text Editor (Flatpak)\nExec=/usr/bin/flatpak run --branch=stable --arch=x86_64 "
+     "--command=gedit --file-forwarding org.gnome.gedit @@u %U @@\nType=Application\nIcon=org.gnome.gedit\n"
+     "X-Flatpak=org.gnome.gedit\n"},
+    {"flatpak", "com.visualstudio.code.desktop",
+     "[Desktop Entry]\nName=Visual Studio Code\nExec=/usr/bin/flatpak run --branch=stable --arch=x86_64 "
+     "--command=code --file-forwarding com.visualstudio.code @@ %F @@\nIcon=com.visualstudio.code\n"
+     "Type=Application\nStartupWMClass=Code\nX-Flatpak=com.visualstudio.code\n"},
+    {"flatpak", "org.telegram.desktop.desktop",
+     "[Desktop Entry]\nName=Telegram Desktop\nExec=/usr/bin/flatpak run --branch=stable --arch=x86_64 "
+     "--command=telegram-desktop --file-forwarding org.telegram.desktop -- @@u %u @@\nIcon=org.telegram.desktop\n"
+     "Type=Application\nStartupWMClass=TelegramDesktop\nX-Flatpak=org.telegram.desktop\n"},
+    {"flatpak", "org.chromium.Chromium.flextop.chrome-agimnkijcaahngcdmfeangaknmldooml-Default.desktop",
+     "[Desktop Entry]\nVersion=1.0\nType=Application\nName=YouTube\nExec=/usr/bin/flatpak run --branch=stable "
+     "--arch=x86_64 --command=/app/bin/chromium --file-forwarding org.chromium.Chromium "
+     "--profile-directory=Default --app-id=agimnkijcaahngcdmfeangaknmldooml\n"
+     "Icon=org.chromium.Chromium.flextop.chrome-agimnkijcaahngcdmfeangaknmldooml-Default\n"
+     "StartupWMClass=crx_agimnkijcaahngcdmfeangaknmldooml\n"},
+};
+
+// A window (or, with no class, a process) and the application it must be booked under.
+struct EntryChoice {
+    const char* wmInstance;
+    const char* wmClass;
+    const char* executable;
+    const char* bundleID;
+    const char* name;
+};
+
+const EntryChoice kEntryChoices[] = {
+    // Two entries on one program: the application, not its settings dialog.
+    {"mousepad", "Mousepad", "mousepad", "org.xfce.mousepad", "Mousepad"},
+    {"", "", "mousepad", "org.xfce.mousepad", "Mousepad"},
+    // One program behind every LibreOffice application: each window names its own.
+    {"libreoffice", "libreoffice-writer", "soffice.bin", "libreoffice-writer", "LibreOffice Writer"},
+    {"libreoffice", "libreoffice-calc", "soffice.bin", "libreoffice-calc", "LibreOffice Calc"},
+    {"libreoffice", "libreoffice-startcenter", "soffice.bin", "libreoffice-startcenter", "LibreOffice Start Center"},
+    {"", "", "libreoffice", "libreoffice-startcenter", "LibreOffice Start Center"},
+    // A web app shares the browser's class; its launcher names the instance.
+    {"chromium", "Chromium", "chromium", "org.chromium.Chromium", "Chromium Web Browser"},
+    {"crx_cinhimbnkkaeohfgghhklpknlkffjgod", "Chromium", "chromium", "chrome-cinhimbnkkaeohfgghhklpknlkffjgod-Default",
+     "YouTube Music"},
+    {"", "", "chromium", "org.chromium.Chromium", "Chromium Web Browser"},
+    {"xterm", "XTerm", "xterm", "xterm", "XTerm"},
+    {"xterm", "UXTerm", "xterm", "xterm", "XTerm"},
+    // Flatpak's entries: the program comes from --command, and they hide the system's.
+    {"gedit", "Gedit", "gedit", "org.gnome.gedit", "Text Editor (Flatpak)"},
+    {"", "", "gedit", "org.gnome.gedit", "Text Editor (Flatpak)"},
+    {"code", "Code", "code", "com.microsoft.VSCode", "Visual Studio Code"},
+    {"telegram-desktop", "TelegramDesktop", "telegram-desktop", "org.telegram.desktop", "Telegram Desktop"},
+    {"", "", "telegram-desktop", "org.telegram.desktop", "Telegram Desktop"},
+    {"crx_agimnkijcaahngcdmfeangaknmldooml", "Chromium", "chromium",
+     "org.chromium.Chromium.flextop.chrome-agimnkijcaahngcdmfeangaknmldooml-Default", "YouTube"},
+};
+
+TEST(ApplicationIdentityEntrySetsTest, EachWindowAndProgramGetsTheEntryADesktopWouldPick)
+{
+    const std::string root = test::makeTempDir("entry-sets");
+    for (const auto& file : kEntrySets)
+        writeFile(root + "/" + file.folder + "/applications/" + file.file, file.text);
+    auto entries = std::make_shared<DesktopEntries>(
+        std::vector<std::string>{root + "/user", root + "/flatpak", root + "/system"}, std::vector<std::string>{});
+    ApplicationIdentity identity{entries};
+
+    for (const auto& c : kEntryChoices) {
+        const std::string what = std::string(c.wmInstance) + "/" + c.wmClass + "/" + c.executable;
+        const ApplicationInfo info = *c.wmClass ? identity.forWindow(c.wmInstance, c.wmClass, c.executable)
+                                                 : identity.forProcess(c.executable).value_or(ApplicationInfo{});
+        EXPECT_EQ(info.bundleID, c.bundleID) << what;
+        EXPECT_EQ(info.name, c.name) << what;
+    }
+    // A Wayland window names its desktop entry.
+    EXPECT_EQ(identity.forAppId("org.xfce.mousepad", "mousepad").bundleID, "org.xfce.mousepad");
+    EXPECT_EQ(identity.forAppId("chrome-cinhimbnkkaeohfgghhklpknlkffjgod-Default", "chromium").name, "YouTube Music");
+}
+
 TEST(PreferredLanguagesTest, ReadsLanguageListThenLocale)
 {
     ::setenv("LANGUAGE", "zh_CN:en", 1);
