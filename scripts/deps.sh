@@ -15,8 +15,9 @@ run_packages=(
   # libraries
   qt6-base-dev libgl-dev nlohmann-json3-dev libasio-dev zlib1g-dev
   libxcb1-dev libxcb-render0-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libcanberra-dev
-  # at run time: colour emoji and Chinese text, the system sounds, unpacking character packs
-  fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip
+  # at run time: colour emoji and Chinese text, the system sounds, unpacking character packs,
+  # and Qt's SVG image-format and icon-engine plugins (most application icons are SVG only)
+  fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip libqt6svg6
 )
 
 test_packages=(
@@ -27,6 +28,8 @@ test_packages=(
   xvfb openbox xcompmgr trayer lxqt-panel dbus-x11 at-spi2-core libglib2.0-bin
   # driving and looking at it: input, window queries, screenshots, archives, a private network
   xdotool x11-utils imagemagick zip iproute2 util-linux
+  # applications whose desktop entries and SVG-only icons the report's tests show
+  xterm gedit evince
 )
 
 packages=("${run_packages[@]}")

@@ -2,6 +2,7 @@
 // against the X server, the /proc running-applications scan (cold and warm, with about
 // 300 processes), and the IDE snapshot with a focused accessible over AT-SPI. Run it
 // under scripts/test-desktop.sh; parts whose service is missing report an error.
+#include "platform/Paths.h"
 #include "platform/linux/ApplicationIdentity.h"
 #include "platform/linux/AtspiAccessibilitySource.h"
 #include "platform/linux/DesktopEntries.h"
@@ -42,7 +43,7 @@ namespace {
 std::shared_ptr<ApplicationIdentity> makeIdentity()
 {
     return std::make_shared<ApplicationIdentity>(
-        std::make_shared<DesktopEntries>(DesktopEntries::xdgDataDirs(), preferredLanguages()));
+        std::make_shared<DesktopEntries>(paths::dataDirs(), preferredLanguages()));
 }
 
 int processCount()

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -35,6 +36,21 @@ std::string configHome()
 std::string dataHome()
 {
     return absoluteEnv("XDG_DATA_HOME").value_or(home() + "/.local/share");
+}
+
+std::vector<std::string> dataDirs()
+{
+    std::vector<std::string> dirs{dataHome()};
+    const char* env = std::getenv("XDG_DATA_DIRS");
+    std::string_view list = env && *env ? env : "/usr/local/share:/usr/share";
+    while (!list.empty()) {
+        const auto colon = list.find(':');
+        auto dir = list.substr(0, colon);
+        if (!dir.empty() && dir.front() == '/')
+            dirs.emplace_back(dir);
+        list = colon == std::string_view::npos ? std::string_view{} : list.substr(colon + 1);
+    }
+    return dirs;
 }
 
 std::string settingsDir()

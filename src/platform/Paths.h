@@ -15,6 +15,9 @@ std::string home();
 std::string configHome();
 // $XDG_DATA_HOME when set to an absolute path, else ~/.local/share.
 std::string dataHome();
+// The XDG data folders in lookup order: the data home, then each absolute folder of
+// $XDG_DATA_DIRS (default /usr/local/share and /usr/share).
+std::vector<std::string> dataDirs();
 // The folder of our settings store: <config home>/plovane.
 std::string settingsDir();
 // The process's working folder ("." when it cannot be read).

@@ -1,7 +1,5 @@
 #include "platform/linux/DesktopEntries.h"
 
-#include "platform/Paths.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -188,21 +186,6 @@ std::vector<std::string> preferredLanguages()
         }
     }
     return out;
-}
-
-std::vector<std::string> DesktopEntries::xdgDataDirs()
-{
-    std::vector<std::string> dirs{paths::dataHome()};
-    const char* env = std::getenv("XDG_DATA_DIRS");
-    std::string_view list = env && *env ? env : "/usr/local/share:/usr/share";
-    while (!list.empty()) {
-        const auto colon = list.find(':');
-        auto dir = list.substr(0, colon);
-        if (!dir.empty() && dir.front() == '/')
-            dirs.emplace_back(dir);
-        list = colon == std::string_view::npos ? std::string_view{} : list.substr(colon + 1);
-    }
-    return dirs;
 }
 
 DesktopEntries::DesktopEntries(const std::vector<std::string>& dataDirs, std::vector<std::string> languages)

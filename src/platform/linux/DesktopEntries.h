@@ -27,16 +27,12 @@ bool parseDesktopEntry(std::string_view text, const std::vector<std::string>& la
 // and without its country ("zh_CN.UTF-8" gives "zh_CN", "zh").
 std::vector<std::string> preferredLanguages();
 
-// The desktop entries of every XDG data folder ($XDG_DATA_HOME, then $XDG_DATA_DIRS),
-// read once; a folder earlier in that order hides an entry of the same id later on.
+// The desktop entries of every XDG data folder (paths::dataDirs()), read once; a folder earlier in that order hides an entry of the same id later on.
 class DesktopEntries {
 public:
     // Reads "<dir>/applications" below each folder given, in order.
     explicit DesktopEntries(const std::vector<std::string>& dataDirs,
                             std::vector<std::string> languages = preferredLanguages());
-
-    // The XDG data folders in lookup order.
-    static std::vector<std::string> xdgDataDirs();
 
     // Each lookup returns nothing (nullptr) when no entry matches. Class and id lookups
     // ignore letter case. Where several entries match, the one a menu would offer wins: a

@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/Log.h"
+#include "platform/Paths.h"
 #include "platform/linux/ApplicationIdentity.h"
 #include "platform/linux/AtspiAccessibilitySource.h"
 #include "platform/linux/DBusScreenLockWatch.h"
@@ -23,7 +24,7 @@ namespace plovane {
 LinuxSensingPlatform probeLinuxSensingPlatform()
 {
     LinuxSensingPlatform platform;
-    auto entries = std::make_shared<const DesktopEntries>(DesktopEntries::xdgDataDirs());
+    auto entries = std::make_shared<const DesktopEntries>(paths::dataDirs());
     auto identity = std::make_shared<const ApplicationIdentity>(entries);
     platform.identity = identity;
 

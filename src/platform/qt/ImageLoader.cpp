@@ -1,5 +1,6 @@
 #include "platform/qt/ImageLoader.h"
 
+#include "platform/qt/IconLookup.h"
 #include "platform/qt/ImageStore.h"
 
 #include <QIcon>
@@ -60,8 +61,16 @@ QImage ImageLoader::appIconImage(const QString& nameOrPath, int side, IconTone t
     // A theme name. Misses are kept too: an icon that is not there now will not appear
     // mid-session often enough to be worth a theme lookup per repaint.
     return store.named(QStringLiteral("theme-") + variant + QLatin1Char(' ') + nameOrPath, [&] {
-        const QIcon icon = QIcon::fromTheme(nameOrPath);
-        return icon.isNull() ? QImage() : finish(icon.pixmap(side, side).toImage());
+        const IconLookup lookup =
+            IconLookup::forDesktop({QIcon::themeName().toStdString(), QIcon::fallbackThemeName().toStdString()});
+        const std::string file = lookup.find(nameOrPath.toStdString(), side);
+        if (file.empty())
+            return QImage();
+        QImageReader reader(QString::fromStdString(file));
+        // Drawings are drawn at the size wanted rather than scaled from their own.
+        if (reader.supportsOption(QImageIOHandler::ScaledSize) && reader.size().isValid())
+            reader.setScaledSize(reader.size().scaled(side, side, Qt::KeepAspectRatio));
+        return finish(reader.read());
     });
 }
 

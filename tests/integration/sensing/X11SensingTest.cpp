@@ -39,7 +39,7 @@ protected:
     std::shared_ptr<ApplicationIdentity> identityFromXdg()
     {
         return std::make_shared<ApplicationIdentity>(
-            std::make_shared<DesktopEntries>(DesktopEntries::xdgDataDirs(), preferredLanguages()));
+            std::make_shared<DesktopEntries>(paths::dataDirs(), preferredLanguages()));
     }
 
     xcb_window_t activeWindow()
