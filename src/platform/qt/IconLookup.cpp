@@ -148,6 +148,11 @@ const IconLookup::Theme* IconLookup::theme(const std::string& name) const
                 v.erase(v.begin());
             groups[group][k] = v;
         }
+        // The theme's folder under each root that has one; its subfolders are looked for there only.
+        std::vector<std::string> themeDirs;
+        for (const auto& r : themeRoots_)
+            if (fs::is_directory(r + "/" + name, ec))
+                themeDirs.push_back(r + "/" + name + "/");
         auto& header = groups["Icon Theme"];
         theme = std::make_unique<Theme>();
         theme->inherits = splitList(header["Inherits"]);
@@ -164,9 +169,9 @@ const IconLookup::Theme* IconLookup::theme(const std::string& name) const
             const std::string& type = g["Type"];
             dir.type = type == "Fixed" ? Theme::Type::fixed : type == "Scalable" ? Theme::Type::scalable
                                                                                  : Theme::Type::threshold;
-            for (const auto& r : themeRoots_)
-                if (fs::is_directory(r + "/" + name + "/" + dirName, ec))
-                    dir.paths.push_back(r + "/" + name + "/" + dirName);
+            for (const auto& themeDir : themeDirs)
+                if (fs::is_directory(themeDir + dirName, ec))
+                    dir.paths.push_back(themeDir + dirName);
             if (!dir.paths.empty())
                 theme->dirs.push_back(std::move(dir));
         }
