@@ -1,6 +1,7 @@
 #include "packs/CharacterPackImporter.h"
 
 #include "packs/PackInstaller.h"
+#include "packs/PackSprites.h"
 #include "settings/SpriteNames.h"
 
 #include <nlohmann/json.hpp>
@@ -163,6 +164,11 @@ PackImportOutcome importCharacterPackArchive(const std::string& archive, const P
             missing.missingKeys.emplace_back(state);
     if (!missing.missingKeys.empty())
         return missing;
+    // A sprite too large to draw would leave the pet a placeholder after a "success".
+    std::error_code spriteError;
+    if (const auto verdict = inspectPackSprites(source, limits, spriteError); verdict != PackVerdict::ok)
+        return verdict == PackVerdict::unreadable ? failed(Step::listTemporaryFolder, source, spriteError)
+                                                  : refused(verdict);
 
     if (stop.stop_requested())
         return outcomeOf(Kind::cancelled);

@@ -11,6 +11,9 @@ namespace plovane {
 struct PackLimits {
     std::uint64_t maxTotalBytes{64ull << 20};
     std::uint64_t maxEntries{2000};
+    // Sprites are pixel art drawn at a few hundred pixels at most (the built-in ones are
+    // 32 × 32); a sprite is decoded whole wherever it is shown.
+    std::uint32_t maxSpriteSide{512};
 };
 
 // Why an archive or what it unpacked to may not become a pack.
@@ -24,6 +27,9 @@ enum class PackVerdict {
     linkOrSpecialFile,
     tooLarge,
     tooManyEntries,
+    // A sprite whose header is not a PNG's, or that is wider or taller than maxSpriteSide.
+    spriteNotPng,
+    spriteTooLarge,
 };
 
 // Judges an archive by its own listing, before anything is unpacked.

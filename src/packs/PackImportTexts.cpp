@@ -16,6 +16,10 @@ std::string refusal(PackVerdict verdict, Language lang)
         return Strings::packRefusedTooLarge(lang);
     case PackVerdict::tooManyEntries:
         return Strings::packRefusedTooManyEntries(lang);
+    case PackVerdict::spriteNotPng:
+        return Strings::packRefusedSpriteNotPng(lang);
+    case PackVerdict::spriteTooLarge:
+        return Strings::packRefusedSpriteTooLarge(lang);
     case PackVerdict::unreadable:
     case PackVerdict::ok:
         break;

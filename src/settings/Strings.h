@@ -138,6 +138,8 @@ std::string packRefusedPathOutside(Language lang);
 std::string packRefusedLinkOrSpecialFile(Language lang);
 std::string packRefusedTooLarge(Language lang);
 std::string packRefusedTooManyEntries(Language lang);
+std::string packRefusedSpriteNotPng(Language lang);
+std::string packRefusedSpriteTooLarge(Language lang);
 // A failed step: its text, the path, a separator, the system's reason. The texts that
 // open a quotation close it with packQuotedReasonSeparator; the others take packReasonSeparator.
 std::string packCreateFolderFailed(Language lang);

@@ -66,6 +66,16 @@ std::string Strings::packRefusedTooManyEntries(Language lang)
     return pick({"Invalid pack: more than 2000 files", "无效的员工包：文件超过 2000 个"}, lang);
 }
 
+std::string Strings::packRefusedSpriteNotPng(Language lang)
+{
+    return pick({"Invalid pack: it holds sprites that are not PNG images", "无效的员工包：含有不是 PNG 格式的图片"}, lang);
+}
+
+std::string Strings::packRefusedSpriteTooLarge(Language lang)
+{
+    return pick({"Invalid pack: sprites larger than 512 × 512 pixels", "无效的员工包：图片超过 512 × 512 像素"}, lang);
+}
+
 std::string Strings::packCreateFolderFailed(Language lang)
 {
     return pick({"Could not create the temporary folder “", "无法创建临时文件夹“"}, lang);

@@ -383,6 +383,34 @@ TEST_F(CharacterPackImportTest, ArchivesPastTheSizeOrEntryBoundsAreRefused)
     expectRefused(importArchive(lying), "Invalid pack: larger than 64 MB when unpacked");
 }
 
+TEST_F(CharacterPackImportTest, SpritesPastThePixelBoundOrNotPngAreRefusedByTheirHeaders)
+{
+    // A few kilobytes that would take 196 MB to draw.
+    auto huge = test::packArchive("Kiwi", "{}");
+    huge.file("Kiwi/sprite_deep_dive_32.png", test::pngHeaderOfSize(7000, 7000));
+    expectRefused(importArchive(huge), "Invalid pack: sprites larger than 512 × 512 pixels");
+
+    auto wideFrame = test::packArchive("Kiwi", "{}");
+    wideFrame.file("Kiwi/sprite_reading_32_2.png", test::pngHeaderOfSize(513, 8));
+    expectRefused(importArchive(wideFrame), "Invalid pack: sprites larger than 512 × 512 pixels");
+
+    auto notPng = test::packArchive("Kiwi", "{}");
+    notPng.file("Kiwi/sprite_resting_32.png", "GIF89a, not a PNG");
+    expectRefused(importArchive(notPng), "Invalid pack: it holds sprites that are not PNG images");
+
+    AppLanguage::shared().language = Language::zh;
+    EXPECT_EQ(importArchive(huge).message, "无效的员工包：图片超过 512 × 512 像素");
+    EXPECT_EQ(importArchive(notPng).message, "无效的员工包：含有不是 PNG 格式的图片");
+    AppLanguage::shared().language = Language::en;
+
+    // At the bound, and other files of any kind beside the sprites, are fine.
+    auto atBound = test::packArchive("Kiwi", "{}");
+    atBound.file("Kiwi/sprite_hovering_32_1.png", test::pngHeaderOfSize(512, 512));
+    atBound.file("Kiwi/cover.png", test::pngHeaderOfSize(4000, 4000)).file("Kiwi/sprite_notes.txt", "x");
+    EXPECT_TRUE(importArchive(atBound).success);
+    EXPECT_EQ(current(), "custom:Kiwi");
+}
+
 // A stand-in for the unzip tool: a shell script with `body`.
 std::string standInUnzip(const std::string& body)
 {

@@ -136,6 +136,18 @@ std::string tinyPng()
     return {reinterpret_cast<const char*>(png), sizeof png};
 }
 
+std::string pngHeaderOfSize(std::uint32_t width, std::uint32_t height)
+{
+    const auto bigEndian = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                           static_cast<char>(v)};
+    };
+    // 8-bit RGBA, no interlace.
+    const std::string chunk = "IHDR" + bigEndian(width) + bigEndian(height) + std::string("\x08\x06\0\0\0", 5);
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), static_cast<uInt>(chunk.size()));
+    return std::string("\x89PNG\r\n\x1a\n", 8) + bigEndian(13) + chunk + bigEndian(static_cast<std::uint32_t>(crc));
+}
+
 ZipWriter packArchive(const std::string& folder, const std::string& manifest)
 {
     ZipWriter zip;

@@ -41,5 +41,8 @@ private:
 ZipWriter packArchive(const std::string& folder, const std::string& manifest);
 // The bytes of a small real PNG image.
 std::string tinyPng();
+// The start of a PNG of width × height (signature and header chunk): what a picture of
+// that size begins with, without its pixels.
+std::string pngHeaderOfSize(std::uint32_t width, std::uint32_t height);
 
 } // namespace plovane::test

@@ -32,6 +32,7 @@ const std::vector<Text> kPackImportTexts{
     Strings::packRefusedLinkOrSpecialFile, Strings::packRefusedTooLarge,   Strings::packRefusedTooManyEntries,
     Strings::packCreateFolderFailed, Strings::packStartUnzipFailed,        Strings::packReadFolderFailed,
     Strings::packCopyFailed,         Strings::packQuotedReasonSeparator,   Strings::packReasonSeparator,
+    Strings::packRefusedSpriteNotPng, Strings::packRefusedSpriteTooLarge,
 };
 
 const std::vector<Text> kWindowTexts{
