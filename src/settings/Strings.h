@@ -122,6 +122,9 @@ std::string menuOpenCustomFolder(Language lang);
 // ---- Character pack import (StringsPackImport.cpp) ----
 
 std::string packChooserTitle(Language lang);
+// The file dialog's one file type, and why it refuses a typed path to another type.
+std::string packChooserFilter(Language lang);
+std::string packChooserNotZip(Language lang);
 std::string packAlertTitle(bool success, Language lang);
 // The same in both languages.
 std::string packAlertOK(Language lang);

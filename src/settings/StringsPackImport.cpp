@@ -11,6 +11,16 @@ std::string Strings::packChooserTitle(Language lang)
     return pick({"Select Character Pack (.zip)", "选择员工包 (.zip)"}, lang);
 }
 
+std::string Strings::packChooserFilter(Language lang)
+{
+    return pick({"ZIP archive (*.zip)", "ZIP 压缩包 (*.zip)"}, lang);
+}
+
+std::string Strings::packChooserNotZip(Language lang)
+{
+    return pick({"Only .zip archives can be imported", "只能导入 .zip 格式的员工包"}, lang);
+}
+
 std::string Strings::packAlertTitle(bool success, Language lang)
 {
     return success ? pick({"Import Successful", "导入成功"}, lang) : pick({"Import Failed", "导入失败"}, lang);

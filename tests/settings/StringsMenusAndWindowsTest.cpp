@@ -32,7 +32,8 @@ const std::vector<Text> kPackImportTexts{
     Strings::packRefusedLinkOrSpecialFile, Strings::packRefusedTooLarge,   Strings::packRefusedTooManyEntries,
     Strings::packCreateFolderFailed, Strings::packStartUnzipFailed,        Strings::packReadFolderFailed,
     Strings::packCopyFailed,         Strings::packQuotedReasonSeparator,   Strings::packReasonSeparator,
-    Strings::packRefusedSpriteNotPng, Strings::packRefusedSpriteTooLarge,
+    Strings::packRefusedSpriteNotPng, Strings::packRefusedSpriteTooLarge, Strings::packChooserFilter,
+    Strings::packChooserNotZip,
 };
 
 const std::vector<Text> kWindowTexts{
