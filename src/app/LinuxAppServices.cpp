@@ -1,7 +1,7 @@
 #include "app/LinuxAppServices.h"
 
+#include "status/DesktopStatusArea.h"
 #include "status/StatusMenuController.h"
-#include "status/TrayHost.h"
 
 #include "engine/DiveEngine.h"
 #include "engine/EngineTuningFeed.h"
@@ -218,7 +218,7 @@ std::unique_ptr<FirstRunSetupControl> LinuxAppServices::makeFirstRunSetup()
 
 std::unique_ptr<StatusItemControl> LinuxAppServices::makeStatusItem(StatusMenuActions actions)
 {
-    return std::make_unique<StatusMenuController>(std::move(actions), probeTrayHost());
+    return std::make_unique<StatusMenuController>(std::move(actions), std::make_unique<DesktopStatusArea>());
 }
 
 void LinuxAppServices::quit()

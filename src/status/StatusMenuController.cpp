@@ -1,19 +1,23 @@
 #include "status/StatusMenuController.h"
 
+#include "status/MenuPlacement.h"
 #include "status/OpacitySliderView.h"
 #include "status/StatusIcon.h"
+#include "status/StatusNotifierItem.h"
 #include "status/SubmenuStyle.h"
-#include "platform/Log.h"
+#include "platform/AppIdentity.h"
 #include "settings/HUDSettings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
-#include <QDir>
 #include <QFileInfo>
-#include <QImage>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QWidgetAction>
 
@@ -27,9 +31,14 @@ QString qs(const std::string& text)
 }
 
 // A menu takes "&" as the mark of a keyboard mnemonic; ours are plain text.
+QString menuText(QString text)
+{
+    return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 QString menuText(const std::string& text)
 {
-    return qs(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+    return menuText(qs(text));
 }
 
 // Submenu headers: small, semibold, greyed.
@@ -45,22 +54,36 @@ QAction* addHeader(QMenu& menu, const std::string& title)
 }
 
 constexpr int kThumbnailSide = 18;
+// A pack's name is the user's own and may be of any length: the menu shows this much of it
+// (the whole name is the row's tooltip).
+constexpr int kLongestNameWidth = 240;
+// The status icon is at most 64 pixels, cut from part of a sprite.
+constexpr int kLargestIconSprite = 256;
+// The property of a character row that names its thumbnail's file.
+constexpr const char* kThumbnailPath = "thumbnailPath";
+// The renderings a StatusNotifierItem host picks from.
+constexpr std::array<int, 5> kNotifierIconSides{16, 22, 24, 32, 48};
 
 } // namespace
 
-StatusMenuController::StatusMenuController(StatusMenuActions actions, TrayHost host)
-    : actions_(std::move(actions)), host_(host), targetStyle_(std::make_unique<SubmenuStyle>()),
-      characterStyle_(std::make_unique<SubmenuStyle>(kThumbnailSide)), menu_(std::make_unique<QMenu>())
+StatusMenuController::StatusMenuController(StatusMenuActions actions, std::unique_ptr<StatusArea> area)
+    : actions_(std::move(actions)), area_(std::move(area)), host_(area_->host()),
+      targetStyle_(std::make_unique<SubmenuStyle>()), characterStyle_(std::make_unique<SubmenuStyle>(kThumbnailSide)),
+      menu_(std::make_unique<QMenu>()), pictures_(*this, [this] { picturesRead(); })
 {
     buildMenu();
 
-    tray_ = new QSystemTrayIcon(this);
-    tray_->setContextMenu(menu_.get());
-    // The context click opens the menu on its own; every other click opens it too.
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::MiddleClick)
-            popUpAtPointer();
-    });
+    notifier_ = new StatusNotifierItem(QString::fromUtf8(kAppName.data(), static_cast<qsizetype>(kAppName.size())),
+                                       [this](QPoint at) { openMenuAt(at); }, this);
+    if (notifier_->exportOnSessionBus()) {
+        notifier_->setMenu(menu_.get());
+        area_->setItemService(notifier_->serviceName().toStdString());
+    } else {
+        delete notifier_;
+        notifier_ = nullptr;
+    }
+    area_->setOnChanged([this](TrayHost host) { hostChanged(host); });
+
     connect(&spriteWatcher_, &QFileSystemWatcher::fileChanged, this, [this] {
         if (actions_.spriteFilesChanged)
             actions_.spriteFilesChanged();
@@ -69,18 +92,69 @@ StatusMenuController::StatusMenuController(StatusMenuActions actions, TrayHost h
         if (actions_.spriteFilesChanged)
             actions_.spriteFilesChanged();
     });
-
-    if (host_ == TrayHost::none)
-        logWarning("No status area on this desktop: the settings stay reachable from the HUD's right-click menu.");
-    else
-        logDebug("Status item shown by the " + std::string(describe(host_)));
 }
 
 StatusMenuController::~StatusMenuController()
 {
-    // The icon refers to the menu; it goes first.
+    // The icon and the exported item refer to the menu; they go first.
     delete tray_;
     tray_ = nullptr;
+    delete notifier_;
+    notifier_ = nullptr;
+}
+
+void StatusMenuController::hostChanged(TrayHost host)
+{
+    const bool hadWidgetRows = widgetRows();
+    host_ = host;
+    if (widgetRows() != hadWidgetRows) {
+        // The same rows in the other form: built again and filled as they were.
+        menu_->hide();
+        menu_.release()->deleteLater();
+        menu_ = std::make_unique<QMenu>();
+        rows_ = {};
+        targetItems_.clear();
+        characterItems_.clear();
+        opacitySteps_.clear();
+        opacityMenu_ = nullptr;
+        opacityView_ = nullptr;
+        buildMenu();
+        if (content_) {
+            const StatusMenuContent content = *content_;
+            apply(content);
+        }
+        if (checkedTargets_)
+            syncTargetChecks(*checkedTargets_);
+        if (checkedCharacter_)
+            syncCharacterChecks(*checkedCharacter_);
+        if (notifier_)
+            notifier_->setMenu(menu_.get());
+    }
+    // A panel that draws status items shows the exported one; our own icon window would
+    // stand beside it in a tray of the same desktop.
+    if (host_ == TrayHost::statusNotifier) {
+        if (tray_)
+            tray_->hide();
+    } else {
+        showTrayIcon();
+    }
+}
+
+void StatusMenuController::showTrayIcon()
+{
+    // Nothing to show before the first icon; the item appears with it.
+    if (!iconSet_)
+        return;
+    if (!tray_) {
+        tray_ = new QSystemTrayIcon(this);
+        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason) {
+            openMenuBeside(tray_->geometry());
+        });
+    }
+    tray_->setIcon(icon_);
+    tray_->setToolTip(toolTip_);
+    if (!tray_->isVisible())
+        tray_->show();
 }
 
 void StatusMenuController::buildMenu()
@@ -147,6 +221,7 @@ void StatusMenuController::buildMenu()
 
     characterMenu_ = new QMenu(&menu);
     characterMenu_->setStyle(characterStyle_.get());
+    characterMenu_->setToolTipsVisible(true);
     rows_[static_cast<std::size_t>(StatusRow::characterRoot)] = menu.addMenu(characterMenu_);
     separatorAfter(StatusRow::characterRoot);
 
@@ -164,6 +239,15 @@ void StatusMenuController::buildMenu()
 
 bool StatusMenuController::eventFilter(QObject* watched, QEvent* event)
 {
+    // Users double-click status icons out of habit. The menu opened on the first click
+    // lies beside the icon, and the second click, on the icon, leaves it open.
+    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+        watched == menu_.get()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (menuOpened_.isValid() && menuOpened_.elapsed() < QApplication::doubleClickInterval() &&
+            menuIcon_.contains(mouse->globalPosition().toPoint()) && !menu_->rect().contains(mouse->position().toPoint()))
+            return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (QKeySequence(key->keyCombination()) == row(StatusRow::quit).shortcut()) {
@@ -192,13 +276,20 @@ void StatusMenuController::apply(const StatusMenuContent& content)
     if (opacityView_)
         opacityView_->updateLanguage();
     syncOpacitySteps();
-    tray_->setToolTip(qs(content.toolTip));
+    toolTip_ = qs(content.toolTip);
+    if (tray_)
+        tray_->setToolTip(toolTip_);
+    if (notifier_)
+        notifier_->setToolTip(toolTip_);
     buildTargetMenu(content.targets);
     buildCharacterMenu(content.characters);
+    content_ = content;
 }
 
 void StatusMenuController::setIdeStateLine(const std::string& title)
 {
+    if (content_)
+        content_->row(StatusRow::ideState).title = title;
     const QString text = menuText(title);
     QAction& line = row(StatusRow::ideState);
     if (line.text() != text)
@@ -240,6 +331,7 @@ void StatusMenuController::buildCharacterMenu(const std::vector<CharacterMenuEnt
 {
     characterMenu_->clear();
     characterItems_.clear();
+    const QFontMetrics names(characterMenu_->font());
     for (const auto& entry : entries) {
         switch (entry.kind) {
         case CharacterMenuEntry::Kind::separator:
@@ -249,12 +341,15 @@ void StatusMenuController::buildCharacterMenu(const std::vector<CharacterMenuEnt
             addHeader(*characterMenu_, entry.title);
             break;
         case CharacterMenuEntry::Kind::character: {
-            QAction* item = characterMenu_->addAction(menuText(entry.title));
-            const QImage thumbnail(qs(entry.thumbnailPath));
+            const QString name = qs(entry.title);
+            const QString shown = names.elidedText(name, Qt::ElideRight, kLongestNameWidth);
+            QAction* item = characterMenu_->addAction(menuText(shown));
+            if (shown != name)
+                item->setToolTip(name);
+            item->setProperty(kThumbnailPath, qs(entry.thumbnailPath));
+            const QImage thumbnail = pictures_.picture(entry.thumbnailPath, kThumbnailSide, SpritePictures::Shape::square);
             if (!thumbnail.isNull())
-                item->setIcon(QIcon(QPixmap::fromImage(thumbnail.scaled(kThumbnailSide, kThumbnailSide,
-                                                                        Qt::IgnoreAspectRatio,
-                                                                        Qt::FastTransformation))));
+                item->setIcon(QIcon(QPixmap::fromImage(thumbnail)));
             item->setCheckable(true);
             item->setChecked(entry.checked);
             item->setData(qs(entry.rawValue));
@@ -283,6 +378,7 @@ void StatusMenuController::buildCharacterMenu(const std::vector<CharacterMenuEnt
 
 void StatusMenuController::syncTargetChecks(const AchillesTargetSet& selected)
 {
+    checkedTargets_ = selected;
     for (QAction* item : targetItems_) {
         if (auto target = fromRaw<AchillesTarget>(item->data().toString().toStdString()))
             item->setChecked(selected.contains(*target));
@@ -291,6 +387,7 @@ void StatusMenuController::syncTargetChecks(const AchillesTargetSet& selected)
 
 void StatusMenuController::syncCharacterChecks(const std::string& chosenRaw)
 {
+    checkedCharacter_ = chosenRaw;
     const QString chosen = qs(chosenRaw);
     for (QAction* item : characterItems_)
         item->setChecked(item->data().toString() == chosen);
@@ -306,13 +403,40 @@ void StatusMenuController::syncOpacitySteps()
         opacitySteps_[i]->setChecked(opacityValueText(kOpacitySteps[i]) == current);
 }
 
+void StatusMenuController::drawIcon()
+{
+    const QImage sprite = iconPath_.empty() ? QImage()
+                                            : pictures_.picture(iconPath_, kLargestIconSprite,
+                                                                SpritePictures::Shape::within);
+    icon_ = sprite.isNull() ? StatusIcon::blank() : StatusIcon::make(sprite);
+    iconSet_ = true;
+    if (notifier_) {
+        QList<QImage> renderings;
+        for (int side : kNotifierIconSides)
+            renderings.append(StatusIcon::render(sprite, side));
+        notifier_->setIcon(renderings);
+    }
+    if (host_ != TrayHost::statusNotifier)
+        showTrayIcon();
+}
+
+void StatusMenuController::picturesRead()
+{
+    for (QAction* item : characterItems_) {
+        const std::string path = item->property(kThumbnailPath).toString().toStdString();
+        const QImage thumbnail = pictures_.picture(path, kThumbnailSide, SpritePictures::Shape::square);
+        if (!thumbnail.isNull())
+            item->setIcon(QIcon(QPixmap::fromImage(thumbnail)));
+    }
+    if (iconSet_)
+        drawIcon();
+}
+
 bool StatusMenuController::setIcon(const std::string& spritePath)
 {
     const QString path = qs(spritePath);
-    const QImage sprite = path.isEmpty() ? QImage() : QImage(path);
-    tray_->setIcon(sprite.isNull() ? StatusIcon::blank() : StatusIcon::make(sprite));
-    if (!tray_->isVisible())
-        tray_->show();
+    iconPath_ = spritePath;
+    drawIcon();
 
     // Watch the file for new contents and its folder for frames coming and going.
     const QStringList watched = spriteWatcher_.files() + spriteWatcher_.directories();
@@ -327,10 +451,33 @@ bool StatusMenuController::setIcon(const std::string& spritePath)
     return watching;
 }
 
-void StatusMenuController::popUpAtPointer()
+void StatusMenuController::openMenuAt(const QPoint& point)
 {
-    if (!menu_->isVisible())
-        menu_->popup(QCursor::pos());
+    QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        openMenuBeside(iconAreaAround(point, screen->geometry(), screen->availableGeometry()));
+}
+
+void StatusMenuController::openMenuBeside(const QRect& icon)
+{
+    if (menu_->isVisible())
+        return;
+    // A tray that has not placed the icon yet: where the pointer is.
+    if (icon.isEmpty()) {
+        openMenuAt(QCursor::pos());
+        return;
+    }
+    QScreen* screen = QGuiApplication::screenAt(icon.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    menu_->ensurePolished();
+    menuIcon_ = icon;
+    menuOpened_.start();
+    menu_->popup(menuPositionBeside(icon, menu_->sizeHint(), screen->geometry()));
 }
 
 } // namespace plovane

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "status/SpriteImages.h"
 #include "status/StatusItemControl.h"
 #include "status/TrayHost.h"
 
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
+#include <QIcon>
+#include <QImage>
 #include <QObject>
+#include <QRect>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -17,18 +23,21 @@ class QSystemTrayIcon;
 namespace plovane {
 
 class OpacitySliderView;
+class StatusNotifierItem;
 class SubmenuStyle;
 
-// The tray icon and its one menu, built once and kept: 17 rows in fixed order with their
-// separators, the health-target and character submenus, and the idle-opacity row. A
-// click on the icon, with any button, opens the menu at the pointer.
+// The status item and its one menu: 17 rows in fixed order with their separators, the
+// health-target and character submenus, and the idle-opacity row. A click on the icon,
+// with any button, opens the menu beside the icon, as panels open theirs.
 //
-// Hosts that show the menu from its D-Bus export (StatusNotifierItem) take plain items
-// only, so there the opacity row is a submenu of steps with the current one checked,
-// and each health target reads as its title alone.
+// The item lives in whichever status area the desktop has, followed as panels come and
+// go: an XEmbed tray shows our own icon window and menu; a StatusNotifierItem host draws
+// the icon and the menu itself from their D-Bus export, which takes plain items only, so
+// there the opacity row is a submenu of steps with the current one checked and each
+// health target reads as its title alone.
 class StatusMenuController final : public QObject, public StatusItemControl {
 public:
-    StatusMenuController(StatusMenuActions actions, TrayHost host);
+    StatusMenuController(StatusMenuActions actions, std::unique_ptr<StatusArea> area);
     ~StatusMenuController() override;
 
     void apply(const StatusMenuContent& content) override;
@@ -37,11 +46,20 @@ public:
     void syncCharacterChecks(const std::string& chosenRaw) override;
     bool setIcon(const std::string& spritePath) override;
 
-    // The quit row's Ctrl+Q, pressed while the menu or one of its submenus is open.
+    // The quit row's Ctrl+Q, pressed while the menu or one of its submenus is open, and
+    // a second click on the icon while its menu opens.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // Opens the menu beside the icon at `icon` (screen coordinates), as a click on it does.
+    void openMenuBeside(const QRect& icon);
+
     TrayHost host() const { return host_; }
-    QSystemTrayIcon& trayIcon() const { return *tray_; }
+    // Our own icon window for an XEmbed tray; null while a StatusNotifierItem host shows
+    // the item.
+    QSystemTrayIcon* trayIcon() const { return tray_; }
+    // The item as exported on the session bus; null without a session bus.
+    StatusNotifierItem* notifierItem() const { return notifier_; }
+    const QString& toolTip() const { return toolTip_; }
     QMenu& menu() const { return *menu_; }
     QAction& row(StatusRow r) const { return *rows_[static_cast<std::size_t>(r)]; }
     QMenu& targetMenu() const { return *targetMenu_; }
@@ -50,16 +68,22 @@ public:
     OpacitySliderView* opacityView() const { return opacityView_; }
     // The steps offered instead of the slider, or null where the slider shows.
     QMenu* opacityMenu() const { return opacityMenu_; }
+    const SpritePictures& pictures() const { return pictures_; }
 
 private:
     void buildMenu();
     void buildTargetMenu(const std::vector<TargetMenuEntry>& entries);
     void buildCharacterMenu(const std::vector<CharacterMenuEntry>& entries);
     void syncOpacitySteps();
-    void popUpAtPointer();
+    void hostChanged(TrayHost host);
+    void showTrayIcon();
+    void drawIcon();
+    void picturesRead();
+    void openMenuAt(const QPoint& point);
     bool widgetRows() const { return host_ != TrayHost::statusNotifier; }
 
     StatusMenuActions actions_;
+    std::unique_ptr<StatusArea> area_;
     TrayHost host_;
     // The submenus' styles outlive the menus.
     std::unique_ptr<SubmenuStyle> targetStyle_;
@@ -74,8 +98,27 @@ private:
     std::vector<QAction*> characterItems_;
     std::vector<QAction*> opacitySteps_;
     std::string opacityTitle_;
+    // What the menu shows, kept to build it again in the other form when the host changes.
+    std::optional<StatusMenuContent> content_;
+    std::optional<AchillesTargetSet> checkedTargets_;
+    std::optional<std::string> checkedCharacter_;
+
+    QString toolTip_;
+    // The sprite file the icon is cut from, and the icon.
+    std::string iconPath_;
+    QIcon icon_;
+    bool iconSet_{false};
     QSystemTrayIcon* tray_{nullptr};
+    StatusNotifierItem* notifier_{nullptr};
     QFileSystemWatcher spriteWatcher_;
+
+    // Where the menu was opened last and since when, to let a double click's second
+    // click on the icon pass harmlessly.
+    QRect menuIcon_;
+    QElapsedTimer menuOpened_;
+
+    // Last, so a worker still reading is waited for while everything else is in place.
+    SpritePictures pictures_;
 };
 
 } // namespace plovane

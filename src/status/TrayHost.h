@@ -1,12 +1,14 @@
 #pragma once
 
+#include <functional>
+#include <string>
 #include <string_view>
 
 namespace plovane {
 
-// The kind of status area the desktop offers our tray icon.
+// The kind of status area that shows our status item.
 enum class TrayHost {
-    // No status area at all: the icon stays out of sight.
+    // No status area at all: the item waits out of sight for one to appear.
     none,
     // An XEmbed system tray: the icon is our own window and the menu pops up as ours.
     xembed,
@@ -15,11 +17,42 @@ enum class TrayHost {
     statusNotifier,
 };
 
-// Asks the session bus and the X server which host Qt will hand our icon to: a
-// StatusNotifierItem host when a watcher on the session bus has one registered, else
-// the XEmbed tray when one is running.
-TrayHost probeTrayHost();
-
 std::string_view describe(TrayHost host);
+
+// Which status area shows the item, followed as panels come, go and come back.
+class StatusArea {
+public:
+    virtual ~StatusArea() = default;
+    virtual TrayHost host() const = 0;
+    // Run on the main thread each time the host changes.
+    void setOnChanged(std::function<void(TrayHost)> handler) { onChanged_ = std::move(handler); }
+    // The bus name of our StatusNotifierItem, registered with every watcher that appears.
+    virtual void setItemService(const std::string& /*service*/) {}
+
+protected:
+    void changed(TrayHost host) const
+    {
+        if (onChanged_)
+            onChanged_(host);
+    }
+
+private:
+    std::function<void(TrayHost)> onChanged_;
+};
+
+// A status area that changes only when told to (tests).
+class FixedStatusArea final : public StatusArea {
+public:
+    explicit FixedStatusArea(TrayHost host) : host_(host) {}
+    TrayHost host() const override { return host_; }
+    void switchTo(TrayHost host)
+    {
+        host_ = host;
+        changed(host);
+    }
+
+private:
+    TrayHost host_;
+};
 
 } // namespace plovane

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The status item under an XEmbed system tray (trayer on the test desktop), end to end:
 # the icon sits inside the tray's window and shows the pet; a left or right click opens
-# the menu; the language row switches its titles; "Show/Hide HUD" hides and shows the
+# the menu beside the icon; a double click leaves the HUD shown and the menu open clear of
+# the pointer; the language row switches its titles; "Show/Hide HUD" hides and shows the
 # panel; Ctrl+Q in the open menu quits with 0 and today's statistics on disk. Pictures of
-# the open menu and its submenus in both languages go to the gallery folder. Last, a
-# desktop without any status area: the program runs on with its HUD and says so once.
+# the open menu and its submenus in both languages go to the gallery folder. Then a tray
+# started after the program, as at login, and restarted twice: the icon docks each time.
+# Last, a desktop without any status area: the program runs on with its HUD and says so
+# once.
 # Usage: TrayEndToEnd.sh <plovane executable> <repository folder> [gallery folder]
 source "$(dirname "$0")/AppTestLib.sh"
 source "$(dirname "$0")/TrayLib.sh"
@@ -18,6 +21,11 @@ printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_set
 find_icon() {
   for icon in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do in_tray "$icon" && return 0; done
   return 1
+}
+icon_shows_pet() {
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$icon")"
+  [ "$(dark_pixels "${WIDTH}x${HEIGHT}+${X}+${Y}")" -gt 15 ]
 }
 
 start_plovane
@@ -49,9 +57,14 @@ submenu_picture() { # downs, file
 
 open_menu 1
 shoot "$menu" "$gallery/status-menu-en.png"
+eval "$(xdotool getwindowgeometry --shell "$menu")"
+[ "$Y" -gt $((IY + IH - 1)) ] || fail "the menu does not open below the icon (menu at y $Y, icon at $IY+$IH)"
 xdotool key Escape
 sleep 0.3
-echo "ok: a left click opens the menu"
+echo "ok: a left click opens the menu below the icon"
+
+double_click_icon $((IX + IW / 2)) $((IY + IH / 2)) "$hud" "$icon"
+echo "ok: a double click on the icon leaves the HUD shown and the menu open beside the icon"
 submenu_picture 11 "$gallery/status-targets-en.png"
 submenu_picture 12 "$gallery/status-characters-en.png"
 
@@ -84,6 +97,37 @@ wait_exit 10
 [ "$rc" = 0 ] || fail "exit code $rc after Ctrl+Q"
 check_today_saved
 echo "ok: Ctrl+Q in the menu quits with 0 and today's statistics saved"
+
+# A tray that starts after plovane, as at login, on an X display of its own, and is
+# restarted twice: the icon docks each time, with a line in the log each time.
+start_private_display
+main_display="$DISPLAY"
+export DISPLAY="$private_display"
+: >"$work/app.log"
+start_plovane
+wait_for 10 grep -q "No status area" "$work/app.log" || fail "nothing said about the missing status area"
+for round in 1 2 3; do
+  trayer --edge top --align right --widthtype pixel --width 100 --height 24 9>&- >/dev/null 2>&1 &
+  tray_pid=$!
+  pids+=("$tray_pid")
+  wait_for 10 find_icon || fail "[start $round] no status icon in a tray started after plovane"
+  wait_for 5 test "$(shown_count "XEmbed system tray")" = "$round" ||
+    fail "[start $round] the log says $(shown_count "XEmbed system tray") times that the icon appeared"
+  wait_for 5 icon_shows_pet || fail "[start $round] the docked icon looks empty"
+  if [ "$round" -lt 3 ]; then
+    kill "$tray_pid"
+    wait "$tray_pid" 2>/dev/null
+    wait_for 5 bash -c "! xdotool search --onlyvisible --class trayer" || fail "trayer did not go"
+    sleep 0.5
+    [ -z "$(other_windows "$app_pid" "$hud")" ] || fail "[start $round] a window of ours is left where the tray was"
+  fi
+done
+import -window root "$gallery/status-icon-late-tray.png"
+kill -TERM "$app_pid"
+wait_exit 10
+[ "$rc" = 0 ] || fail "exit code $rc after the trays came and went"
+export DISPLAY="$main_display"
+echo "ok: a tray started after plovane and restarted twice gets the icon each time"
 
 # No status area at all (a display with no tray): the HUD alone, one line in the log.
 : >"$work/app.log"

@@ -47,3 +47,41 @@ check_today_saved() {
   [ -s "$day" ] || fail "today's statistics not saved ($day missing)"
   grep -q 'stateDurations' "$day" || fail "today's record has no stateDurations: $(cat "$day")"
 }
+
+# Whether a window (the open menu) lies clear of a point (the pointer that opened it).
+clear_of() { # window x y
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  [ "$2" -lt "$X" ] || [ "$2" -ge $((X + WIDTH)) ] || [ "$3" -lt "$Y" ] || [ "$3" -ge $((Y + HEIGHT)) ]
+}
+# Users double-click status icons out of habit: afterwards the HUD is still shown and the
+# menu is open beside the icon, clear of the pointer. Sets $menu.
+double_click_icon() { # x y, windows of ours to tell the menu from
+  local x="$1" y="$2"; shift 2
+  xdotool mousemove "$x" "$y" click --repeat 2 --delay 120 1
+  sleep 1
+  hud_visible || fail "a double click on the status icon hid the HUD"
+  wait_for_menu "$app_pid" "$@" || fail "no menu open after a double click on the status icon"
+  clear_of "$menu" "$x" "$y" || fail "the menu opened under the pointer: $(xdotool getwindowgeometry "$menu")"
+  shoot "$menu" "$work/double-click.png"
+  xdotool key Escape
+  sleep 0.3
+}
+# Lines of the log that say the item appeared in a status area of this kind.
+shown_count() { grep -c "Status item shown by the $1" "$work/app.log"; }
+
+# An X display of its own, for a test that starts and stops its tray; sets $private_display.
+start_private_display() {
+  local n
+  for n in $(seq 141 190); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] &&
+       ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then
+      Xvfb ":$n" -screen 0 1024x600x24 -nolisten tcp 9>&- >/dev/null 2>&1 &
+      pids+=($!)
+      private_display=":$n"
+      wait_for 5 env DISPLAY="$private_display" xdpyinfo || fail "Xvfb $private_display did not start"
+      return 0
+    fi
+  done
+  fail "no free X display"
+}

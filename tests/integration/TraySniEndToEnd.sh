@@ -37,10 +37,10 @@ printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_set
   >"$settings_dir/defaults.json"
 start_plovane
 
-# Our item among the registered ones: the bus name whose process is ours.
+# Our item among the registered ones ("name" or "name/path"): the bus name whose process is ours.
 our_item() {
   local name pid
-  for name in $("${watcher[@]}" RegisteredStatusNotifierItems 2>/dev/null | grep -o ':[0-9]*\.[0-9]*'); do
+  for name in $("${watcher[@]}" RegisteredStatusNotifierItems 2>/dev/null | grep -oP "(?<=')[^'/]+"); do
     pid="$(gdbus call --session --dest org.freedesktop.DBus --object-path / \
       --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null | grep -o '[0-9]\+' | tail -1)"
     [ "$pid" = "$app_pid" ] && { service="$name"; return 0; }

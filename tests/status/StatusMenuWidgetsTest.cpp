@@ -1,18 +1,25 @@
 #include "status/OpacitySliderView.h"
 #include "status/StatusMenuController.h"
 
+#include "FileFixtures.h"
 #include "platform/FileUserDefaults.h"
+#include "settings/AppResource.h"
+#include "settings/CustomCharacter.h"
+
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
 #include "testing/FakeClock.h"
 #include "testing/VirtualScheduler.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QSlider>
 #include <QSystemTrayIcon>
+#include <QThread>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -123,7 +130,7 @@ TEST(OpacityRow, DraggingStoresTheExactValueAndTheDiskOnceThePauseComes)
 TEST(StatusMenu, SeventeenRowsInOrderWithSeparatorsAndQuitOnControlQ)
 {
     widgetApp();
-    StatusMenuController controller({}, TrayHost::xembed);
+    StatusMenuController controller({}, std::make_unique<FixedStatusArea>(TrayHost::xembed));
     controller.apply(makeStatusMenuContent(menuState(Language::en)));
     std::vector<std::string> shape;
     for (QAction* a : controller.menu().actions())
@@ -142,7 +149,7 @@ TEST(StatusMenu, SeventeenRowsInOrderWithSeparatorsAndQuitOnControlQ)
     EXPECT_EQ(controller.opacityMenu(), nullptr);
     EXPECT_FALSE(controller.row(StatusRow::ideState).isEnabled());
     EXPECT_FALSE(controller.row(StatusRow::compactMode).isCheckable());
-    EXPECT_EQ(controller.trayIcon().toolTip().toStdString(), "Plovane – Click to show/hide");
+    EXPECT_EQ(controller.toolTip().toStdString(), "Plovane – Click to show/hide");
 
     // Targets: two lines each, the ampersand shown as itself.
     const auto targets = controller.targetMenu().actions();
@@ -166,7 +173,7 @@ TEST(StatusMenu, RowsCallTheirActionsAndSubmenusCarryTheirChoice)
     actions.selectCharacter = [&](const std::string& raw) { calls.push_back("character " + raw); };
     actions.importCharacterPack = [&] { calls.push_back("import"); };
     actions.openCustomSpritesFolder = [&] { calls.push_back("folder"); };
-    StatusMenuController controller(std::move(actions), TrayHost::xembed);
+    StatusMenuController controller(std::move(actions), std::make_unique<FixedStatusArea>(TrayHost::xembed));
     controller.apply(makeStatusMenuContent(menuState(Language::zh)));
 
     controller.row(StatusRow::toggleHud).trigger();
@@ -205,7 +212,7 @@ TEST(StatusMenu, PanelsWithoutWidgetRowsGetOpacityStepsAndOneLineTargets)
 {
     widgetApp();
     HUDSettings::shared().idleOpacity = 0.57;
-    StatusMenuController controller({}, TrayHost::statusNotifier);
+    StatusMenuController controller({}, std::make_unique<FixedStatusArea>(TrayHost::statusNotifier));
     controller.apply(makeStatusMenuContent(menuState(Language::en)));
     EXPECT_EQ(controller.opacityView(), nullptr);
     QMenu* steps = controller.opacityMenu();
@@ -224,4 +231,117 @@ TEST(StatusMenu, PanelsWithoutWidgetRowsGetOpacityStepsAndOneLineTargets)
     const auto targets = controller.targetMenu().actions();
     EXPECT_EQ(targets[8]->text().toStdString(), "Retinal Fatigue");
     EXPECT_EQ(controller.menu().actions().size(), 17 + 6) << "still 17 rows and 6 separators";
+}
+
+TEST(StatusMenu, FollowsTheStatusAreaIntoTheOtherFormKeepingWhatItShows)
+{
+    widgetApp();
+    auto owned = std::make_unique<FixedStatusArea>(TrayHost::xembed);
+    FixedStatusArea& area = *owned;
+    StatusMenuController controller({}, std::move(owned));
+    controller.apply(makeStatusMenuContent(menuState(Language::en)));
+    controller.syncCharacterChecks("tuffin");
+    controller.setIdeStateLine("🧠 IDE State: Zed · idle");
+    controller.setIcon("");
+    ASSERT_NE(controller.trayIcon(), nullptr);
+    EXPECT_TRUE(controller.trayIcon()->isVisible());
+
+    // A panel that draws status items comes up: plain items, and our icon window goes.
+    area.switchTo(TrayHost::statusNotifier);
+    EXPECT_EQ(controller.host(), TrayHost::statusNotifier);
+    EXPECT_EQ(controller.opacityView(), nullptr);
+    ASSERT_NE(controller.opacityMenu(), nullptr);
+    EXPECT_EQ(controller.row(StatusRow::opacitySlider).text().toStdString(), "Idle Opacity  40%");
+    EXPECT_FALSE(controller.trayIcon()->isVisible());
+    EXPECT_EQ(controller.targetMenu().actions()[8]->text().toStdString(), "Retinal Fatigue");
+    EXPECT_TRUE(controller.targetMenu().actions()[7]->isChecked());
+    EXPECT_TRUE(controller.characterMenu().actions()[1]->isChecked()) << "tuffin, as synced";
+    EXPECT_EQ(controller.row(StatusRow::ideState).text().toStdString(), "🧠 IDE State: Zed · idle");
+    EXPECT_EQ(controller.menu().actions().size(), 17 + 6);
+
+    // It goes again: back to our own icon and the slider.
+    area.switchTo(TrayHost::xembed);
+    EXPECT_NE(controller.opacityView(), nullptr);
+    EXPECT_EQ(controller.opacityMenu(), nullptr);
+    EXPECT_TRUE(controller.trayIcon()->isVisible());
+    EXPECT_TRUE(controller.characterMenu().actions()[1]->isChecked());
+}
+
+TEST(StatusMenu, OpensBesideTheIconAndASecondClickOnItWithinADoubleClickLeavesItOpen)
+{
+    widgetApp();
+    StatusMenuController controller({}, std::make_unique<FixedStatusArea>(TrayHost::xembed));
+    controller.apply(makeStatusMenuContent(menuState(Language::en)));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect icon(screen.right() - 60, screen.top(), 24, 24);
+
+    controller.openMenuBeside(icon);
+    QMenu& menu = controller.menu();
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_FALSE(menu.geometry().intersects(icon)) << "no row under the pointer";
+    EXPECT_EQ(menu.geometry().top(), icon.bottom() + 1) << "below an icon at the top";
+    EXPECT_LE(menu.geometry().right(), screen.right());
+
+    const auto clickOnIcon = [&] {
+        const QPointF global = QPointF(icon.center());
+        QMouseEvent press(QEvent::MouseButtonPress, menu.mapFromGlobal(global), global, Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&menu, &press);
+    };
+    clickOnIcon();
+    EXPECT_TRUE(menu.isVisible()) << "the second click of a double click";
+    QThread::msleep(QApplication::doubleClickInterval() + 50);
+    clickOnIcon();
+    EXPECT_FALSE(menu.isVisible()) << "a later click on the icon closes it, as outside any menu";
+}
+
+TEST(StatusMenu, PackNamesAreElidedAndThumbnailsReadOncePerFileVersionLargeOnesOffTheMainThread)
+{
+    widgetApp();
+    const std::string longName(400, 'N');
+    const std::string pack = test::makeCustomCharacter("Long", ("{\"name\": \"" + longName + "\"}").c_str());
+    const QString thumbnail = QString::fromStdString(pack + "/sprite_deep_dive_32.png");
+    QImage sprite(32, 32, QImage::Format_ARGB32);
+    sprite.fill(Qt::magenta);
+    ASSERT_TRUE(sprite.save(thumbnail));
+    StatusMenuState state = menuState(Language::en);
+    state.packs = CustomCharacter::loadAll();
+    StatusMenuController controller({}, std::make_unique<FixedStatusArea>(TrayHost::xembed));
+    controller.apply(makeStatusMenuContent(state));
+
+    QAction* row = nullptr;
+    for (QAction* a : controller.characterMenu().actions())
+        if (a->toolTip().toStdString() == longName)
+            row = a;
+    ASSERT_NE(row, nullptr) << "the whole name is the row's tooltip";
+    EXPECT_TRUE(row->text().endsWith(QChar(0x2026))) << row->text().toStdString();
+    EXPECT_LT(controller.characterMenu().sizeHint().width(), 400) << "the submenu keeps a menu's width";
+    EXPECT_FALSE(row->icon().isNull());
+
+    // A language toggle rebuilds the menu: no sprite is read again.
+    const std::size_t reads = controller.pictures().readCount();
+    state.language = Language::zh;
+    controller.apply(makeStatusMenuContent(state));
+    EXPECT_EQ(controller.pictures().readCount(), reads);
+
+    // A new version of the file is read once; a large one on a worker thread, the row
+    // getting its thumbnail when it is in.
+    QImage large(1200, 900, QImage::Format_ARGB32);
+    large.fill(Qt::cyan);
+    ASSERT_TRUE(large.save(thumbnail));
+    controller.apply(makeStatusMenuContent(state));
+    EXPECT_EQ(controller.pictures().readCount(), reads + 1);
+    EXPECT_TRUE(controller.pictures().reading());
+    QElapsedTimer waited;
+    waited.start();
+    while (controller.pictures().reading() && waited.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    for (QAction* a : controller.characterMenu().actions())
+        if (a->toolTip().toStdString() == longName)
+            row = a;
+    ASSERT_FALSE(row->icon().isNull());
+    const QImage shown = row->icon().pixmap(18, 18).toImage();
+    EXPECT_EQ(shown.pixelColor(9, 9), QColor(Qt::cyan));
+    controller.apply(makeStatusMenuContent(state));
+    EXPECT_EQ(controller.pictures().readCount(), reads + 1);
 }

@@ -6,9 +6,7 @@
 
 namespace plovane {
 
-namespace {
-
-std::optional<ImageFileKey> statFile(const std::string& path)
+std::optional<ImageFileKey> imageFileKey(const std::string& path)
 {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
@@ -16,6 +14,8 @@ std::optional<ImageFileKey> statFile(const std::string& path)
     return ImageFileKey{path, static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
                         static_cast<std::int64_t>(st.st_size), static_cast<std::uint64_t>(st.st_ino)};
 }
+
+namespace {
 
 QImage decode(const std::string& path)
 {
@@ -59,7 +59,7 @@ ImageStore::File* ImageStore::current(const std::string& path)
         touch(it->second);
         return &it->second;
     }
-    const std::optional<ImageFileKey> key = statFile(path);
+    const std::optional<ImageFileKey> key = imageFileKey(path);
     if (it != files_.end()) {
         if (key && *key == it->second.key) {
             it->second.checkedAt = t;

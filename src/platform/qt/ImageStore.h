@@ -24,6 +24,9 @@ struct ImageFileKey {
     bool operator==(const ImageFileKey&) const = default;
 };
 
+// The current version of a file, or nothing when it is not a regular file.
+std::optional<ImageFileKey> imageFileKey(const std::string& path);
+
 // The one owner of the UI's decoded and prepared images. Files are keyed by path,
 // modification time and size; pictures made from a file (scaled, shadowed, greyed) are
 // kept with it and go when it changes; pictures made from nothing on disk (a rendered
