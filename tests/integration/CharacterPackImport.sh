@@ -2,7 +2,8 @@
 # End to end on the test desktop, in both languages: import a character pack from the
 # status menu through the real file dialog (a path typed into it), see the success alert,
 # and after OK find the new character in the HUD, in the settings and marked in the
-# character menu. The open-folder item hands the packs folder to xdg-open (a stand-in on
+# character menu. The dialog, its refusal of a typed path to a file that is not a ZIP
+# archive, and the alert all come above the HUD, which is back above other windows after. The open-folder item hands the packs folder to xdg-open (a stand-in on
 # PATH that records what it was asked).
 # Usage: CharacterPackImport.sh <plovane executable> <repository folder>
 source "$(dirname "$0")/AppTestLib.sh"
@@ -37,6 +38,17 @@ colour_in() { # fx test, x, y, w, h: pixels of that colour in that area of the s
 magenta='r - g > 0.25 && b - g > 0.25 && abs(r - b) < 0.1'
 cyan='g - r > 0.25 && b - r > 0.25 && abs(g - b) < 0.1'
 window_named() { xdotool search --onlyvisible --name "^$1\$" | head -1; }
+windows_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+# Whether window a is stacked above window b, as the window manager lists them.
+stacked_above() { # a b
+  local i=0 ia="" ib="" w
+  for w in $(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*'); do
+    [ "$((w))" = "$1" ] && ia=$i
+    [ "$((w))" = "$2" ] && ib=$i
+    i=$((i + 1))
+  done
+  [ -n "$ia" ] && [ -n "$ib" ] && [ "$ia" -gt "$ib" ]
+}
 press_ok() { # alert title
   local alert; alert="$(window_named "$1")"
   xdotool windowactivate --sync "$alert" >/dev/null 2>&1
@@ -120,19 +132,53 @@ JSON
   [ -d "$packs" ] || fail "the packs folder was not made at launch"
   [ "$(colour_in "$6" "$X" "$Y" "$W" "$H")" = 0 ] || fail "the new colour is in the HUD before the import"
 
+  # The HUD in the middle of the screen, where the dialog and the alert open.
+  xdotool windowmove "$hud" 420 260
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$hud")"
+  X=$X Y=$Y W=$WIDTH H=$HEIGHT
+
   open_status_menu_item import
   wait_for 10 window_named "$2" || fail "[$1] the file dialog \"$2\" did not open"
-  xdotool windowactivate --sync "$(window_named "$2")" >/dev/null 2>&1
+  local dialog; dialog="$(window_named "$2")"
+  xdotool windowactivate --sync "$dialog" >/dev/null 2>&1
   sleep 0.5
+  stacked_above "$dialog" "$hud" || fail "[$1] the file dialog is below the HUD"
+  import -window root "$pictures/pack-dialog-$1.png" 2>/dev/null
+
+  # Only ZIP archives: a typed path to another kind of file is refused, the dialog stays.
+  xdotool type --delay 15 "$work/notes.txt"
+  xdotool key Return
+  wait_for 5 test "$(windows_named "$2")" = 2 || fail "[$1] a typed path to a text file was not refused"
+  import -window root "$pictures/pack-not-zip-$1.png" 2>/dev/null
+  xdotool key Return
+  wait_for 5 test "$(windows_named "$2")" = 1 || fail "[$1] the refusal did not close, or took the dialog with it"
+  [ -z "$(ls -A "$TMPDIR")" ] || fail "[$1] the refused file was imported: $(ls -A "$TMPDIR")"
+  echo "ok: [$1] the dialog, above the HUD, refuses a typed path to a text file and stays open"
+
+  xdotool windowactivate --sync "$dialog" >/dev/null 2>&1
+  xdotool key ctrl+a
   xdotool type --delay 15 "$4"
   xdotool key Return
 
   wait_for 20 window_named "$3" || fail "[$1] no success alert \"$3\""
+  sleep 0.5
+  stacked_above "$(window_named "$3")" "$hud" || fail "[$1] the alert is below the HUD"
   import -window root "$pictures/pack-alert-$1.png" 2>/dev/null
   [ -f "$packs/$5/sprite_critical_32.png" ] || fail "[$1] the pack is not installed"
   [ -z "$(ls -A "$TMPDIR")" ] || fail "[$1] left in the temporary folder: $(ls -A "$TMPDIR")"
   press_ok "$3"
-  echo "ok: [$1] the typed path was imported and the success alert dismissed"
+  echo "ok: [$1] the typed path was imported and the success alert, above the HUD, dismissed"
+
+  # Afterwards the HUD floats above the windows of other programs as before.
+  xmessage 9>&- -title PlovaneOtherWindow -geometry "+$((X + 20))+$((Y + 20))" "another program" &
+  pids+=($!)
+  wait_for 10 window_named PlovaneOtherWindow || fail "[$1] the other window did not map"
+  xdotool windowactivate --sync "$(window_named PlovaneOtherWindow)" >/dev/null 2>&1
+  sleep 0.3
+  stacked_above "$hud" "$(window_named PlovaneOtherWindow)" || fail "[$1] the HUD is no longer above other windows"
+  kill "${pids[-1]}"
+  echo "ok: [$1] the HUD is back above other windows"
 
   wait_for 5 grep -q "\"quellin.character\": *\"custom:$5\"" "$settings_dir/defaults.json" ||
     fail "[$1] the character setting is not custom:$5: $(cat "$settings_dir/defaults.json")"
@@ -151,6 +197,8 @@ quit_plovane() {
   wait_exit 10
   [ "$rc" = 0 ] || fail "exit code $rc"
 }
+
+printf 'not a pack\n' >"$work/notes.txt"
 
 # A name with markup characters: shown as it is, never as markup.
 make_pack Kiwi '<b>Kiwi</b> & Pack' '#ff00ff' "$work/kiwi pack.zip"

@@ -101,8 +101,6 @@ echo "ok: Ctrl+Q in the menu quits with 0 and today's statistics saved"
 # A tray that starts after plovane, as at login, on an X display of its own, and is
 # restarted twice: the icon docks each time, with a line in the log each time.
 start_private_display
-main_display="$DISPLAY"
-export DISPLAY="$private_display"
 : >"$work/app.log"
 start_plovane
 wait_for 10 grep -q "No status area" "$work/app.log" || fail "nothing said about the missing status area"

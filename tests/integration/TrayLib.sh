@@ -70,18 +70,11 @@ double_click_icon() { # x y, windows of ours to tell the menu from
 # Lines of the log that say the item appeared in a status area of this kind.
 shown_count() { grep -c "Status item shown by the $1" "$work/app.log"; }
 
-# An X display of its own, for a test that starts and stops its tray; sets $private_display.
+# An X display of its own, for a test that starts and stops its tray: DISPLAY is set to it,
+# and $main_display keeps the test desktop's.
 start_private_display() {
-  local n
-  for n in $(seq 141 190); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] &&
-       ! grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then
-      Xvfb ":$n" -screen 0 1024x600x24 -nolisten tcp 9>&- >/dev/null 2>&1 &
-      pids+=($!)
-      private_display=":$n"
-      wait_for 5 env DISPLAY="$private_display" xdpyinfo || fail "Xvfb $private_display did not start"
-      return 0
-    fi
-  done
-  fail "no free X display"
+  main_display="$DISPLAY"
+  source "$repo/scripts/xvfb-lib.sh"
+  start_xvfb 141 190 || fail "no private X server started"
+  pids+=("$xvfb_pid")
 }
