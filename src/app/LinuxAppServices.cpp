@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/linux/ApplicationIdentity.h"
+#include "platform/qt/InterfaceFont.h"
 #include "platform/qt/QtFontManager.h"
 #include "platform/qt/QtScheduler.h"
 #include "sensing/AXContextMonitor.h"
@@ -155,6 +156,8 @@ void LinuxAppServices::registerEmbeddedFonts()
             searched += (searched.empty() ? "" : ", ") + dir;
         logWarning("Plovane's sprites and font were not found; looked in: " + searched);
     }
+    // Menus and dialogs set Chinese in a face with a bold too, like the HUD and the windows.
+    QApplication::setFont(fonts::interfaceFont());
 }
 
 std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()

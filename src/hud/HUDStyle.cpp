@@ -2,6 +2,7 @@
 
 #include "platform/qt/EmojiText.h"
 #include "platform/qt/ImageStore.h"
+#include "platform/qt/InterfaceFont.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -52,7 +53,7 @@ QColor mix(const QColor& a, const QColor& b, double t)
 
 QFont systemFont(double size, QFont::Weight weight)
 {
-    QFont f = QGuiApplication::font();
+    QFont f = fonts::interfaceFont();
     // Sizes are logical pixels and may be fractional (9.5, 10.5): a pixel size would be
     // rounded to whole pixels, a point size at the screen's resolution is not.
     const QScreen* screen = QGuiApplication::primaryScreen();

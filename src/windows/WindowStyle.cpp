@@ -1,5 +1,7 @@
 #include "windows/WindowStyle.h"
 
+#include "platform/qt/InterfaceFont.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
@@ -71,7 +73,7 @@ QColor labelColor(Level level, Appearance appearance)
 
 QFont systemFont(double size, QFont::Weight weight, Design design)
 {
-    QFont f = QGuiApplication::font();
+    QFont f = fonts::interfaceFont();
     if (design == Design::monospaced)
         f.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto Sans Mono"), QStringLiteral("monospace")});
     // The desktop has no rounded face of its own; its plain sans keeps the weight.
