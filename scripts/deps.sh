@@ -15,9 +15,10 @@ run_packages=(
   # libraries
   qt6-base-dev libgl-dev nlohmann-json3-dev libasio-dev zlib1g-dev
   libxcb1-dev libxcb-render0-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libcanberra-dev
-  # at run time: colour emoji and Chinese text, the system sounds, unpacking character packs,
-  # and Qt's SVG image-format and icon-engine plugins (most application icons are SVG only)
-  fonts-noto-color-emoji fonts-wqy-microhei sound-theme-freedesktop unzip libqt6svg6
+  # at run time: colour emoji, Chinese text in regular and bold, the system sounds,
+  # unpacking character packs, and Qt's SVG image-format and icon-engine plugins (most
+  # application icons are SVG only)
+  fonts-noto-color-emoji fonts-noto-cjk sound-theme-freedesktop unzip libqt6svg6
 )
 
 test_packages=(
