@@ -15,10 +15,10 @@ run_packages=(
   # libraries
   qt6-base-dev libgl-dev nlohmann-json3-dev libasio-dev zlib1g-dev
   libxcb1-dev libxcb-render0-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libcanberra-dev
-  # at run time: colour emoji, Chinese text in regular and bold, the system sounds,
-  # unpacking character packs, and Qt's SVG image-format and icon-engine plugins (most
-  # application icons are SVG only)
-  fonts-noto-color-emoji fonts-noto-cjk sound-theme-freedesktop unzip libqt6svg6
+  # at run time: colour emoji, Chinese text in regular and bold (and what cuts it down to
+  # our texts), the system sounds, unpacking character packs, and Qt's SVG image-format
+  # and icon-engine plugins (most application icons are SVG only)
+  fonts-noto-color-emoji fonts-noto-cjk libharfbuzz-bin python3 sound-theme-freedesktop unzip libqt6svg6
 )
 
 test_packages=(
@@ -73,3 +73,8 @@ if [ ! -s "$font" ]; then
   install -m 0644 "$tmp/package/400Regular/PressStart2P_400Regular.ttf" "$font"
   install -m 0644 "$tmp/package/LICENSE_FONT" "$font_dir/PressStart2P-OFL.txt"
 fi
+
+# Chinese text: both weights of Noto Sans CJK SC cut down to the characters of our own
+# texts. Drawn from the full faces, a day of tips keeps some twenty megabytes of them
+# resident; the cut faces are a few hundred kilobytes. Redone when the texts change.
+python3 "$here/tools/cjkfont/make_cjk_subset.py" "$here/src" "$font_dir"

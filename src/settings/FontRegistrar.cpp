@@ -8,7 +8,8 @@
 namespace plovane::FontRegistrar {
 namespace {
 
-constexpr const char* kFontFile = "PressStart2P-Regular.ttf";
+constexpr const char* kFontFiles[] = {"PressStart2P-Regular.ttf", "PlovaneSansCJK-Regular.otf",
+                                      "PlovaneSansCJK-Bold.otf"};
 
 bool isFile(const std::string& path)
 {
@@ -18,23 +19,24 @@ bool isFile(const std::string& path)
 
 } // namespace
 
-std::vector<std::string> candidatePaths()
+std::vector<std::string> candidatePaths(const std::string& name)
 {
     std::vector<std::string> candidates;
     if (auto installed = paths::programDataDir()) {
-        const std::string bundled = *installed + "/Resources/Fonts/" + kFontFile;
+        const std::string bundled = *installed + "/Resources/Fonts/" + name;
         if (isFile(bundled))
             candidates.push_back(bundled);
     }
-    candidates.push_back(paths::currentDirectory() + "/TessivarNative/Resources/Fonts/" + kFontFile);
+    candidates.push_back(paths::currentDirectory() + "/TessivarNative/Resources/Fonts/" + name);
     return candidates;
 }
 
 void registerEmbeddedFonts(FontManager& fonts)
 {
-    for (const auto& path : candidatePaths())
-        if (isFile(path))
-            fonts.registerFontFile(path);
+    for (const char* name : kFontFiles)
+        for (const auto& path : candidatePaths(name))
+            if (isFile(path))
+                fonts.registerFontFile(path);
 }
 
 } // namespace plovane::FontRegistrar

@@ -3,38 +3,40 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
-#include <QStringList>
 
 namespace plovane::fonts {
 
-QString cjkFamily()
+QStringList cjkFamilies()
 {
-    static const QString family = [] {
-        for (const char* name : {"Noto Sans CJK SC", "Source Han Sans SC", "Source Han Sans CN", "Noto Sans SC"}) {
-            const QString f = QString::fromLatin1(name);
-            if (!QFontDatabase::hasFamily(f))
-                continue;
-            for (const QString& style : QFontDatabase::styles(f))
-                if (QFontDatabase::weight(f, style) >= QFont::DemiBold)
-                    return f;
+    QStringList out;
+    for (const char* name : {"Plovane Sans CJK SC", "Noto Sans CJK SC", "Source Han Sans SC", "Noto Sans SC"}) {
+        const QString family = QString::fromLatin1(name);
+        if (!QFontDatabase::hasFamily(family))
+            continue;
+        for (const QString& style : QFontDatabase::styles(family)) {
+            if (QFontDatabase::weight(family, style) >= QFont::DemiBold) {
+                out << family;
+                break;
+            }
         }
-        return QString();
-    }();
-    return family;
+    }
+    return out;
 }
 
-QFont withCjkFamily(const QFont& font)
+QFont withCjkFamilies(const QFont& font)
 {
-    const QString cjk = cjkFamily();
-    if (cjk.isEmpty() || font.families().contains(cjk))
+    const QStringList cjk = cjkFamilies();
+    if (cjk.isEmpty() || font.families().contains(cjk.front()))
         return font;
     // A family list tries real families only: an alias such as "Sans Serif" is replaced by
-    // the family it stands for, or the list would skip it and set Latin in the CJK face.
+    // the family it stands for, or the list would skip it and set Latin in a Chinese face.
     QStringList families = font.families();
     if (families.isEmpty())
         families << font.family();
     families.front() = QFontInfo(font).family();
-    families << cjk;
+    for (const QString& family : cjk)
+        if (!families.contains(family))
+            families << family;
     QFont out = font;
     out.setFamilies(families);
     return out;
@@ -42,14 +44,14 @@ QFont withCjkFamily(const QFont& font)
 
 QFont interfaceFont()
 {
-    // Resolving the family asks the font database; the application's font rarely changes.
+    // Resolving the families asks the font database; the application's font rarely changes.
     static QFont base;
     static QFont resolved;
     static bool ready = false;
     const QFont app = QGuiApplication::font();
     if (!ready || !(app == base)) {
         base = app;
-        resolved = withCjkFamily(app);
+        resolved = withCjkFamilies(app);
         ready = true;
     }
     return resolved;

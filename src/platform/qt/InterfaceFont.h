@@ -1,21 +1,22 @@
 #pragma once
 
 #include <QFont>
-#include <QString>
+#include <QStringList>
 
 namespace plovane::fonts {
 
-// The installed family for Chinese text that has a bold of its own (Noto Sans CJK SC or
-// one of its other names), or empty when there is none. Fallback would otherwise pick
-// whichever Chinese font fontconfig lists first, often one with a single weight, and set
-// Chinese in regular beside bold Latin.
-QString cjkFamily();
+// The families for Chinese text that have a bold of their own, in the order they are
+// tried: our cut of Noto Sans CJK SC (the program's own texts, a small file) and then the
+// full face (anything else, such as application names); empty when neither is there.
+// Fallback would otherwise pick whichever Chinese font fontconfig lists first, often one
+// with a single weight, and set Chinese in regular beside bold Latin.
+QStringList cjkFamilies();
 
-// `font` with its own family first and the Chinese family behind it, so Latin text keeps
-// the desktop's face and Chinese text keeps the weight asked for.
-QFont withCjkFamily(const QFont& font);
+// `font` with its own family first and the Chinese families behind it, so Latin text
+// keeps the desktop's face and Chinese text keeps the weight asked for.
+QFont withCjkFamilies(const QFont& font);
 
-// The application's font with the Chinese family behind it: what every text of the HUD
+// The application's font with the Chinese families behind it: what every text of the HUD
 // and the windows starts from.
 QFont interfaceFont();
 

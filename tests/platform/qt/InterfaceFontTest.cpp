@@ -1,12 +1,23 @@
+#include "TestSupport.h"
+#include "platform/qt/EmojiText.h"
 #include "platform/qt/InterfaceFont.h"
+#include "platform/qt/QtFontManager.h"
+#include "settings/DiveState.h"
+#include "settings/FontRegistrar.h"
+#include "settings/Strings.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace plovane;
 
@@ -14,6 +25,8 @@ namespace {
 int argc = 1;
 char arg0[] = "interface-font-test";
 char* argv[] = {arg0, nullptr};
+
+const QString kCutFamily = QStringLiteral("Plovane Sans CJK SC");
 
 QFont sized(QFont::Weight weight)
 {
@@ -40,23 +53,75 @@ long long ink(const QString& text, const QFont& font)
     return sum;
 }
 
+QList<QGlyphRun> runs(const QString& text, const QFont& font)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    return layout.glyphRuns();
+}
+
+QString zh(const std::string& text) { return QString::fromStdString(text); }
+
 } // namespace
 
-// Titles set semibold or bold are bolder in Chinese too, not only in their Latin letters;
-// Latin keeps the desktop's own face.
-TEST(InterfaceFont, ChineseKeepsTheWeightAskedForAndLatinItsFace)
+// Titles set semibold or bold are bold in Chinese too, not only in their Latin letters.
+// The program's own Chinese comes from the small cut of the Chinese face; Latin keeps the
+// desktop's own face.
+TEST(InterfaceFont, ChineseKeepsItsWeightFromTheSmallFaceAndLatinItsFace)
 {
     QGuiApplication app(argc, argv);
-    ASSERT_FALSE(fonts::cjkFamily().isEmpty()) << "scripts/deps.sh installs fonts-noto-cjk";
+    std::filesystem::current_path(test::sourceDir());
+    QtFontManager manager;
+    FontRegistrar::registerEmbeddedFonts(manager);
+    ASSERT_TRUE(fonts::cjkFamilies().contains(kCutFamily)) << "scripts/deps.sh makes it";
+
+    QFont plain = QGuiApplication::font();
+    plain.setPixelSize(13);
+    const QString latin = QFontInfo(plain).family();
+    EXPECT_EQ(QFontInfo(sized(QFont::Normal)).family(), latin);
+    EXPECT_DOUBLE_EQ(QFontMetricsF(sized(QFont::Normal)).horizontalAdvance("AI IDE Sensing (Beta)"),
+                     QFontMetricsF(plain).horizontalAdvance("AI IDE Sensing (Beta)"));
+
     for (const char* text : {"说明", "智能感知", "首次功能配置"}) {
         const QString t = QString::fromUtf8(text);
         EXPECT_GT(ink(t, sized(QFont::DemiBold)), 1.2 * ink(t, sized(QFont::Normal))) << text;
         EXPECT_GT(ink(t, sized(QFont::Bold)), 1.2 * ink(t, sized(QFont::Normal))) << text;
     }
 
-    QFont plain = QGuiApplication::font();
-    plain.setPixelSize(13);
-    EXPECT_EQ(QFontInfo(sized(QFont::Normal)).family(), QFontInfo(plain).family());
-    EXPECT_DOUBLE_EQ(QFontMetricsF(sized(QFont::Normal)).horizontalAdvance("AI IDE Sensing (Beta)"),
-                     QFontMetricsF(plain).horizontalAdvance("AI IDE Sensing (Beta)"));
+    QStringList titles{zh(Strings::firstRunAiTitle(Language::zh)), zh(Strings::firstRunNotesHeading(Language::zh)),
+                       zh(Strings::reportTitle(Language::zh)), zh(Strings::statusTitle(DiveState::flow, true, Language::zh))};
+    for (DiveState state : allCases<DiveState>())
+        titles << zh(Strings::statusTitle(state, false, Language::zh));
+    for (const QString& title : titles) {
+        for (QFont::Weight weight : {QFont::Normal, QFont::DemiBold, QFont::Bold}) {
+            for (const QGlyphRun& run : runs(title, sized(weight))) {
+                // Emoji come from the colour font, everything else from these two.
+                const QRawFont face = run.rawFont();
+                EXPECT_TRUE(face.familyName() == latin || face.familyName() == kCutFamily ||
+                            face.familyName() == emoji::colorFamily())
+                    << title.toStdString() << " in " << face.familyName().toStdString();
+                if (face.familyName() == kCutFamily) {
+                    EXPECT_EQ(face.styleName(), weight == QFont::Normal ? "Regular" : "Bold") << title.toStdString();
+                }
+            }
+        }
+    }
+
+    // Every Chinese character of the tips has its glyph in the small face.
+    const QRawFont cut(QString::fromStdString(FontRegistrar::candidatePaths("PlovaneSansCJK-Regular.otf").back()), 13);
+    ASSERT_TRUE(cut.isValid());
+    std::vector<std::string> tips = Strings::researchAdvicePool(Language::zh);
+    for (const auto& pool : {Strings::flowAdvicePool(Language::zh), Strings::restingAdvicePool(Language::zh),
+                             Strings::hoveringTriviaPool(Language::zh)})
+        for (const auto& [target, texts] : pool)
+            tips.insert(tips.end(), texts.begin(), texts.end());
+    for (const auto& more : {Strings::chaosAdvicePool(Language::zh), Strings::generalTriviaPool(Language::zh)})
+        tips.insert(tips.end(), more.begin(), more.end());
+    for (const std::string& tip : tips)
+        for (char32_t c : QString::fromStdString(tip).toUcs4())
+            if (c >= 0x2E80 && c < 0x1F000) {
+                EXPECT_TRUE(cut.supportsCharacter(c)) << tip;
+            }
 }
