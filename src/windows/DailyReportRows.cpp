@@ -3,7 +3,6 @@
 #include "windows/ReportFormat.h"
 #include "windows/WindowStyle.h"
 
-#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -152,12 +151,10 @@ void AppRankRow::paint(QPainter& p, const QRectF& rect) const
     const QString duration = QString::fromStdString(formatDuration(app.seconds));
     const QRectF bar = barRect(rect, duration);
     const double nameH = lineHeight(nameFont());
-    p.setFont(nameFont());
-    p.setPen(white(0.9));
-    const QString name = displayName(QString::fromStdString(app.name));
-    // One line: what still does not fit the column is cut at its end.
-    p.drawText(QRectF(bar.left(), bar.top() - 3 - nameH, bar.width(), nameH), Qt::AlignLeft | Qt::AlignVCenter,
-               QFontMetricsF(nameFont()).elidedText(name, Qt::ElideRight, bar.width()));
+    // Emoji in colour; one line, and what still does not fit the column is cut at its end.
+    const QString name = elideRichText(nameFont(), displayName(QString::fromStdString(app.name)), bar.width());
+    drawRichText(p, QRectF(bar.left(), bar.top() - 3 - nameH, bar.width(), nameH), Qt::AlignLeft | Qt::AlignVCenter,
+                 name, nameFont(), white(0.9));
     capsule(p, bar, white(0.07));
     const QRectF fill(bar.left(), bar.top(), fillWidth(bar.width(), app.seconds, maxSec), 3);
     QLinearGradient g(fill.topLeft(), fill.topRight());

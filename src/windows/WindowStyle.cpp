@@ -1,5 +1,6 @@
 #include "windows/WindowStyle.h"
 
+#include "platform/qt/EmojiText.h"
 #include "platform/qt/InterfaceFont.h"
 
 #include <QFontMetricsF>
@@ -174,8 +175,10 @@ bool isEmojiCluster(const QString& cluster)
 {
     if (cluster.contains(QChar(0xFE0F)))
         return true;
+    if (cluster.contains(QChar(0xFE0E))) // asked for as text
+        return false;
     const auto ucs = cluster.toUcs4();
-    return !ucs.isEmpty() && ucs.front() >= 0x1F000;
+    return !ucs.isEmpty() && emoji::isEmojiBase(ucs.front());
 }
 
 std::vector<Run> runs(const QString& text)
@@ -210,6 +213,26 @@ double richTextWidth(const QFont& font, const QString& text)
     for (const Run& r : runs(text))
         w += QFontMetricsF(r.emoji ? emojiFontLike(font) : font).horizontalAdvance(r.text);
     return w;
+}
+
+QString elideRichText(const QFont& font, const QString& text, double width)
+{
+    if (richTextWidth(font, text) <= width)
+        return text;
+    std::vector<qsizetype> ends;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype end = finder.toNextBoundary(); end >= 0; end = finder.toNextBoundary())
+        ends.push_back(end);
+    const QString ellipsis(QChar(0x2026));
+    // Drop whole characters from the end; an ellipsis alone is the least it shows.
+    for (auto it = ends.rbegin(); it != ends.rend(); ++it) {
+        QString cut = text.left(*it);
+        while (!cut.isEmpty() && cut.back().isSpace())
+            cut.chop(1);
+        if (richTextWidth(font, cut + ellipsis) <= width)
+            return cut + ellipsis;
+    }
+    return ellipsis;
 }
 
 void drawRichText(QPainter& p, const QRectF& rect, Qt::Alignment align, const QString& text, const QFont& font,

@@ -49,6 +49,9 @@ void fillInBands(QPainter& p, const QRectF& rect, const QBrush& brush);
 // selector, or any pictograph) is drawn from the colour emoji font, so none comes out
 // as a monochrome outline from the text font; the rest in `font`.
 double richTextWidth(const QFont& font, const QString& text);
+// `text` cut at its end to fit `width` as drawRichText() sets it, ending in "…" when cut;
+// whole user-perceived characters only, so no joined emoji, flag or accent is split.
+QString elideRichText(const QFont& font, const QString& text, double width);
 void drawRichText(QPainter& p, const QRectF& rect, Qt::Alignment align, const QString& text, const QFont& font,
                   const QColor& color);
 

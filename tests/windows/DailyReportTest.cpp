@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QScrollArea>
+#include <QTextBoundaryFinder>
 #include <QScrollBar>
 
 using namespace plovane;
@@ -49,6 +51,12 @@ TEST(ReportRows, NamesBarsAndRankColours)
     // Cut by user-perceived characters, never inside one.
     const QString flags = QString::fromUtf8("🇨🇳🇺🇸👩‍💻👍🏽🇨🇳🇺🇸👩‍💻👍🏽🇨🇳🇺🇸👩‍💻👍🏽🇨🇳🇺🇸👩‍💻👍🏽😀");
     EXPECT_EQ(displayName(flags), flags.left(flags.size() - 2) + QChar(0x2026));
+    // A family of four joined into one picture, and letters with combining accents.
+    const QString family = QString::fromUtf8("👨‍👩‍👧‍👦");
+    EXPECT_EQ(displayName(family.repeated(17)), family.repeated(16) + QChar(0x2026));
+    const QString accented = QString::fromUtf8("e\u0301");
+    EXPECT_EQ(displayName(accented.repeated(16)), accented.repeated(16));
+    EXPECT_EQ(displayName(accented.repeated(17)), accented.repeated(16) + QChar(0x2026));
     EXPECT_EQ(displayName(QString::fromUtf8("微信微信微信微信微信微信微信微信")), QString::fromUtf8("微信微信微信微信微信微信微信微信"));
     EXPECT_EQ(displayName(QString::fromUtf8("微信微信微信微信微信微信微信微信微")),
               QString::fromUtf8("微信微信微信微信微信微信微信微信…"));
@@ -65,6 +73,72 @@ TEST(ReportRows, NamesBarsAndRankColours)
         EXPECT_TRUE(near(AppRankRow::rankColor(rank), Qt::white, 0));
         EXPECT_NEAR(AppRankRow::rankColor(rank).alphaF(), 0.4, 0.01);
     }
+}
+
+namespace {
+
+QImage drawnRow(const std::string& name, double width = 288)
+{
+    QImage image(static_cast<int>(width), 28, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(20, 22, 40));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    AppRankRow{4, DailyStats::AppUsage{"org.example.app", name, 60}, 600, {}}.paint(
+        p, QRectF(0, 2, width, AppRankRow::height()));
+    return image;
+}
+
+// The part of a drawn row the name takes: above the bar, as wide as the bar.
+QRectF nameArea(double width = 288)
+{
+    const QRectF bar = AppRankRow::barRect(QRectF(0, 2, width, AppRankRow::height()), "1m");
+    return {bar.left(), 2, bar.width() + 12, bar.top() - 3 - 2};
+}
+
+// The last column in `area` with anything but the background in it.
+int rightmostInk(const QImage& image, const QRectF& area)
+{
+    for (int x = static_cast<int>(area.right()); x >= static_cast<int>(area.left()); --x)
+        for (int y = static_cast<int>(area.top()); y < static_cast<int>(area.bottom()); ++y)
+            if (!near(image.pixelColor(x, y), QColor(20, 22, 40), 30))
+                return x;
+    return -1;
+}
+
+} // namespace
+
+// Emoji in application names are drawn in colour like the rest of the report, a joined
+// sequence as one picture; a name too wide for its column is cut between whole characters.
+TEST(ReportRows, AppNamesDrawEmojiInColourAndCutBetweenWholeCharacters)
+{
+    testApp();
+    const auto colourful = [](QColor c) { return c.hsvSaturation() > 100 && c.value() > 60; };
+    // Text faces carry outlines of a few of these (cat, monkey): colour wins. (No Latin
+    // letters beside them: their smoothing has coloured fringes.)
+    for (const char* name : {"🐱", "微信🐵"})
+        EXPECT_GT(countPixels(drawnRow(name), nameArea(), colourful), 20) << name;
+    const double dog = rightmostInk(drawnRow("🐶"), nameArea()) - nameArea().left();
+    const double family = rightmostInk(drawnRow("👨‍👩‍👧‍👦"), nameArea()) - nameArea().left();
+    EXPECT_GT(dog, 8);
+    EXPECT_NEAR(family, dog, 4) << "one picture, not four people and three joiners";
+
+    // Cut to the column: whole pictures and characters, then the ellipsis.
+    const QFont font = systemFont(11, QFont::Medium);
+    const QString fam = QString::fromUtf8("👨‍👩‍👧‍👦");
+    const QString ellipsis(QChar(0x2026));
+    EXPECT_EQ(elideRichText(font, fam.repeated(3), richTextWidth(font, fam + ellipsis)), fam + ellipsis);
+    EXPECT_EQ(elideRichText(font, fam.repeated(2), richTextWidth(font, fam.repeated(2))), fam.repeated(2));
+    const QString mixed = QString::fromUtf8("微信🇨🇳👍🏽 Café e\u0301tude 微信🇨🇳👍🏽");
+    const double narrow = 150;
+    const QString cut = elideRichText(font, mixed, narrow);
+    EXPECT_LE(richTextWidth(font, cut), narrow);
+    ASSERT_TRUE(cut.endsWith(ellipsis));
+    EXPECT_TRUE(mixed.startsWith(cut.chopped(1)));
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, mixed);
+    graphemes.setPosition(cut.size() - 1);
+    EXPECT_TRUE(graphemes.isAtBoundary()) << cut.toStdString();
+    const QImage row = drawnRow(mixed.repeated(2).toStdString(), 200);
+    EXPECT_LE(rightmostInk(row, nameArea(200)), AppRankRow::barRect(QRectF(0, 2, 200, AppRankRow::height()), "1m").right());
 }
 
 namespace {
@@ -204,8 +278,8 @@ void stageSevenApps(WindowsRig& rig)
                   {"org.gnome.Terminal", {"Terminal", 1200}},
                   {"com.example.chat", {"A chat program with a long name", 800}},
                   {"org.openbox", {"Openbox", 300}},
-                  {"org.example.noicon", {"Uninstalled Tool", 59}},
-                  {"org.example.music", {"Music", 20}}});
+                  {"org.example.noicon", {"微信 🐵 Uninstalled", 59}},
+                  {"org.example.music", {"👨‍👩‍👧‍👦 家庭相册 🇨🇳 Family Album", 20}}});
 }
 
 } // namespace

@@ -11,8 +11,6 @@
 
 namespace plovane::emoji {
 
-namespace {
-
 bool isEmojiBase(char32_t c)
 {
     // The blocks of pictographs and symbols with emoji forms; from the arrows and
@@ -23,6 +21,8 @@ bool isEmojiBase(char32_t c)
            c == 0x25AA || c == 0x25AB || c == 0x25B6 || c == 0x25C0 || (c >= 0x25FB && c <= 0x25FE) ||
            c == 0x203C || c == 0x2049 || c == 0x2139 || c == 0x3030 || c == 0x303D || c == 0x3297 || c == 0x3299;
 }
+
+namespace {
 
 // What continues an emoji: joiner, variation selector, keycap, skin tone, tag.
 bool continuesEmoji(char32_t c)

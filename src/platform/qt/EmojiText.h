@@ -10,6 +10,10 @@ class QPainter;
 
 namespace plovane::emoji {
 
+// Whether `c` is drawn as an emoji even without the emoji variation selector: the
+// pictographs, and the symbols of the older blocks that have an emoji form.
+bool isEmojiBase(char32_t c);
+
 // The desktop's colour emoji font family, or empty when it has none.
 QString colorFamily();
 // `font` with the colour emoji family, for text that is emoji only.
