@@ -70,6 +70,8 @@ PFCDrainSettingsView::PFCDrainSettingsView(WindowEnvironment env, QWidget* paren
       scheduler_(env.scheduler ? *env.scheduler : *ownScheduler_),
       driver_(this),
       barLevel_(driver_, 100.0, [this] { update(barRect_.adjusted(-2, -2, 2, 2).toAlignedRect()); }),
+      barTint_(driver_, 1.0, [this] { update(barRect_.adjusted(-2, -2, 2, 2).toAlignedRect()); }),
+      barHue_(barColor(100.0)),
       survival_(driver_, QString::number(estimatedMinutes(settings_.sessionMinutes.get())), 0.35,
                 [this] { update(survivalRect_.toAlignedRect()); }),
       rest_(driver_, QString::number(wholeRestMinutes(settings_.restMinutes.get())), 0.3,
@@ -118,6 +120,19 @@ PFCDrainSettingsView::~PFCDrainSettingsView()
 }
 
 bool PFCDrainSettingsView::zh() const { return language_.language.get() == Language::zh; }
+
+QColor PFCDrainSettingsView::presentedBarColor() const
+{
+    const QColor to = systemColor(barHue_, paletteAppearance());
+    const double t = std::clamp(barTint_.value(), 0.0, 1.0);
+    if (t >= 1.0 || !barColorFrom_.isValid())
+        return to;
+    QColor c;
+    c.setRgbF(barColorFrom_.redF() + (to.redF() - barColorFrom_.redF()) * t,
+              barColorFrom_.greenF() + (to.greenF() - barColorFrom_.greenF()) * t,
+              barColorFrom_.blueF() + (to.blueF() - barColorFrom_.blueF()) * t);
+    return c;
+}
 
 QColor PFCDrainSettingsView::survivalColor() const
 {
@@ -216,8 +231,15 @@ void PFCDrainSettingsView::previewStep(int n)
 void PFCDrainSettingsView::setPreviewO2(double level)
 {
     previewO2_ = level;
-    // The bar eases to every new level over half a second.
+    // The bar eases to every new level over half a second, and its colour with it: the
+    // colour of the new level, not of the width on its way there.
     barLevel_.animateTo(level, Animation::easeInOut(0.5));
+    if (barColor(level) != barHue_) {
+        barColorFrom_ = presentedBarColor();
+        barHue_ = barColor(level);
+        barTint_.set(0.0);
+        barTint_.animateTo(1.0, Animation::easeInOut(0.5));
+    }
     update(barRect_.adjusted(-2, -2, 2, 2).toAlignedRect());
 }
 
@@ -317,7 +339,7 @@ void PFCDrainSettingsView::paintPreview(QPainter& p) const
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, static_cast<int>(std::lround(0.15 * 255))));
     p.drawRoundedRect(r, 4, 4);
-    p.setBrush(systemColor(barColor(level), a));
+    p.setBrush(presentedBarColor());
     p.drawRoundedRect(QRectF(r.left(), r.top(), previewFillWidth(level), r.height()), 4, 4);
     p.setBrush(withAlpha(primary, 0.2));
     for (double f : {0.25, 0.5, 0.75})

@@ -35,6 +35,8 @@ public:
     // View state and presentation, for tests.
     double previewO2() const { return previewO2_; }
     double presentedBarLevel() const { return barLevel_.value(); }
+    // The fill's colour as drawn now: the step's level decides it, eased in like the width.
+    QColor presentedBarColor() const;
     bool previewRunning() const { return previewStep_.isPending(); }
     QString survivalText() const { return survival_.text(); }
     QColor survivalColor() const;
@@ -81,6 +83,10 @@ private:
 
     double previewO2_{100.0};
     AnimatedValue barLevel_;
+    // The fill's colour eases from `barColorFrom_` to the colour of the level's hue.
+    AnimatedValue barTint_;
+    QColor barColorFrom_;
+    windows::Hue barHue_;
     windows::NumericText survival_;
     windows::NumericText rest_;
     TaskHandle previewStep_;

@@ -99,6 +99,30 @@ TEST_F(DrainFixture, SessionSliderWritesTheSettingAndPlaysOneDrainRun)
     EXPECT_NEAR(view->presentedBarLevel(), 100.0, 0.01);
 }
 
+// The preview's colour is the step's: orange from the fifth step (58.33), red from the
+// ninth (25), eased in while the width is still on its way down.
+TEST_F(DrainFixture, PreviewColourFollowsTheStepNotTheEasedWidth)
+{
+    open();
+    const auto colour = [](Hue hue) { return systemColor(hue, paletteAppearance()); };
+    EXPECT_TRUE(near(view->presentedBarColor(), colour(Hue::green)));
+    view->sessionSlider().setValue(25 / 5);
+    rig.settle();
+    rig.advance(0.15 * 4 + 0.01, &view->animationDriver());
+    EXPECT_TRUE(near(view->presentedBarColor(), colour(Hue::green)));
+    // Half a second after the fifth step: orange, though the bar still shows more than 60.
+    rig.advance(0.15 + 0.5, &view->animationDriver());
+    EXPECT_GT(view->presentedBarLevel(), 60.0);
+    EXPECT_TRUE(near(view->presentedBarColor(), colour(Hue::orange)));
+    // And half a second after the ninth: red, with the bar still above 25.
+    rig.advance(0.15 * 4, &view->animationDriver());
+    EXPECT_GT(view->presentedBarLevel(), 25.0);
+    EXPECT_TRUE(near(view->presentedBarColor(), colour(Hue::red)));
+    // The refill brings green back with the level.
+    rig.advance(0.15 * 3 + 0.4 + 0.6, &view->animationDriver());
+    EXPECT_TRUE(near(view->presentedBarColor(), colour(Hue::green)));
+}
+
 TEST_F(DrainFixture, RecoverySliderWritesRestMinutesWithoutPreview)
 {
     open();
