@@ -18,6 +18,8 @@ namespace {
 
 constexpr double kPadding = 20.0;
 constexpr double kSpacing = 18.0;
+constexpr double kLeastPadding = 10.0;
+constexpr double kLeastSpacing = 8.0;
 constexpr double kDimmed = 0.55;
 
 Language languageOf(bool zh) { return zh ? Language::zh : Language::en; }
@@ -123,24 +125,18 @@ struct Heights {
 };
 } // namespace
 
-double FirstRunSetupView::blockSpacing() const
+FirstRunSetupView::Spacing FirstRunSetupView::spacing() const
 {
-    // Fonts wider or taller than the designed ones can make the content outgrow the
-    // window; then the gaps between blocks give way first (to no less than 8 points).
+    // The desktop's fonts can make the content taller than the window (English with a
+    // wide face such as DejaVu Sans). Then the padding above and below gives way first,
+    // and only then the gaps between the blocks, evenly.
     const double designed = 2 * kPadding + 5 * kSpacing;
     const double spare = height() - (contentHeight() - designed);
     if (height() <= 0 || spare >= designed)
-        return kSpacing;
-    return std::max(8.0, (spare - 2 * verticalPadding()) / 5.0);
-}
-
-double FirstRunSetupView::verticalPadding() const
-{
-    const double blocks = contentHeight() - 2 * kPadding - 5 * kSpacing;
-    const double spare = height() - blocks - 5 * 8.0;
-    if (height() <= 0 || spare >= 2 * kPadding + 5 * (kSpacing - 8.0))
-        return kPadding;
-    return std::clamp((height() - blocks - 5 * 8.0) / 2.0, 10.0, kPadding);
+        return {kPadding, kSpacing};
+    // Whole points, so every block starts on a pixel; what is left over centres the content.
+    const double padding = std::clamp(std::floor((spare - 5 * kSpacing) / 2.0), kLeastPadding, kPadding);
+    return {padding, std::max(kLeastSpacing, std::floor((spare - 2 * padding) / 5.0))};
 }
 
 double FirstRunSetupView::contentHeight() const
@@ -157,8 +153,7 @@ double FirstRunSetupView::contentHeight() const
 void FirstRunSetupView::relayout()
 {
     const double w = kFrameWidth - 2 * kPadding;
-    const double spacing = blockSpacing();
-    const double padding = verticalPadding();
+    const auto [padding, spacing] = this->spacing();
     const double needed = contentHeight() - 2 * kPadding - 5 * kSpacing + 2 * padding + 5 * spacing;
     const double left = std::floor((width() - kFrameWidth) / 2.0) + kPadding;
     double y = std::max(0.0, std::floor((height() - needed) / 2.0)) + padding;

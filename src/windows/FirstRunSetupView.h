@@ -42,8 +42,13 @@ public:
     PushButton& skipButton() const { return *skip_; }
     PushButton& continueButton() const { return *continue_; }
     AnimationDriver& animationDriver() { return driver_; }
-    // Height the content needs, padding included.
+    // Height the content needs, with the designed padding and gaps.
     double contentHeight() const;
+    // The padding above and below the content, and the gap between its blocks, as laid out.
+    double verticalPadding() const { return spacing().padding; }
+    double blockGap() const { return spacing().gap; }
+    QRectF headingRect() const { return headingRect_; }
+    QRectF notesRect() const { return notesRect_; }
     // Applies a pending language change at once (normally queued).
     void refreshNow();
 
@@ -58,9 +63,12 @@ private:
     void applyDependency();
     void relayout();
     bool zh() const;
-    // The spacing between blocks: as designed, or less when that would not fit.
-    double blockSpacing() const;
-    double verticalPadding() const;
+    struct Spacing {
+        double padding;
+        double gap;
+    };
+    // As designed, or less when the content would not fit the window otherwise.
+    Spacing spacing() const;
 
     AppLanguage& language_;
     AnimationDriver driver_;

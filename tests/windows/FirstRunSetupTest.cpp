@@ -213,5 +213,35 @@ TEST_P(SetupGallery, EverySwitchCombination)
     }
 }
 
+// Where the content fits (Chinese), the designed padding of 20 and gaps of 18. Where the
+// desktop's fonts make it taller than the window (English in DejaVu Sans), the padding
+// above and below gives way before the gaps between the blocks; all of it stays inside.
+TEST_P(SetupGallery, GapsBetweenBlocksGiveWayLast)
+{
+    WindowsRig rig(GetParam());
+    RecordingProbe probe;
+    PermissionCenter permissions{probe};
+    FirstRunSetupController controller{rig.env()};
+    controller.show(*rig.settings, permissions);
+    const auto& v = *static_cast<FirstRunSetupView*>(controller.window()->content());
+    const QRect ai = v.aiIdeSensingSwitch().geometry();
+    const QRect screen = v.screenIntelligenceSwitch().geometry();
+    const QRect knock = v.knockInteractionSwitch().geometry();
+    const double gaps[] = {ai.top() - v.headingRect().bottom(), screen.top() - (ai.bottom() + 1.0),
+                           knock.top() - (screen.bottom() + 1.0), v.notesRect().top() - (knock.bottom() + 1.0),
+                           v.continueButton().geometry().top() - v.notesRect().bottom()};
+    for (double gap : gaps)
+        EXPECT_NEAR(gap, v.blockGap(), 1.0);
+    if (v.blockGap() < 18) {
+        EXPECT_DOUBLE_EQ(v.verticalPadding(), 10.0) << "the gaps shrank while the padding had room to give";
+    }
+    if (GetParam() == Language::zh) {
+        EXPECT_DOUBLE_EQ(v.blockGap(), 18.0);
+        EXPECT_DOUBLE_EQ(v.verticalPadding(), 20.0);
+    }
+    EXPECT_GE(v.headingRect().top(), v.verticalPadding());
+    EXPECT_LE(v.continueButton().geometry().bottom() + 1.0, 360 - v.verticalPadding());
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, SetupGallery, ::testing::Values(Language::en, Language::zh),
                          [](const auto& info) { return info.param == Language::zh ? "zh" : "en"; });
