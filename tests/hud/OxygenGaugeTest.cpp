@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QPainter>
 
 #include <cmath>
@@ -38,9 +39,11 @@ struct Staged {
             gauge.animationDriver().tick();
         }
     }
-    QImage image()
+    // The gauge over the HUD's slate, at `scale` pixels per point.
+    QImage image(double scale = 1.0)
     {
-        QImage out(gauge.size(), QImage::Format_ARGB32_Premultiplied);
+        QImage out(gauge.size() * scale, QImage::Format_ARGB32_Premultiplied);
+        out.setDevicePixelRatio(scale);
         out.fill(QColor(58, 64, 80));
         gauge.render(&out, QPoint(), QRegion(), QWidget::DrawChildren);
         return out;
@@ -180,28 +183,81 @@ TEST(OxygenGauges, VerticalGaugeAnimatesOnlyWhileShown)
     EXPECT_EQ(s.gauge.bubbles().size(), 8u); // showing again adds no second set
 }
 
+namespace {
+
+// A sheet of pictures drawn at twice their size, with captions big enough to read.
+struct Sheet {
+    static constexpr double kScale = 2.0;
+    QImage image;
+    QPainter p;
+    explicit Sheet(QSize points) : image(points * kScale, QImage::Format_ARGB32_Premultiplied)
+    {
+        image.setDevicePixelRatio(kScale);
+        image.fill(QColor(58, 64, 80)); // the slate the gauges are drawn over
+        p.begin(&image);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    }
+    void text(const QRectF& r, const QString& t, int pixels, Qt::Alignment align = Qt::AlignCenter,
+              QColor c = Qt::white)
+    {
+        QFont f = QGuiApplication::font();
+        f.setPixelSize(pixels);
+        p.setFont(f);
+        p.setPen(c);
+        p.drawText(r, align | Qt::AlignVCenter, t);
+    }
+    void heading(double y, const QString& t) { text(QRectF(12, y, 900, 20), t, 14, Qt::AlignLeft, QColor(255, 214, 10)); }
+    // `from` (in points of the picture) drawn into `to`.
+    void draw(const QRectF& to, const QImage& picture, const QRectF& from)
+    {
+        const double s = picture.devicePixelRatio();
+        p.drawImage(to, picture, QRectF(from.topLeft() * s, from.size() * s));
+    }
+};
+
+QString seconds(double t) { return QString::number(t, 'f', 2) + " s"; }
+
+} // namespace
+
+// Both gauges at the levels where they change (0, the critical 20, the yellow 45, full),
+// the vertical gauge's wave and bubbles over one wave period, and the red pulse of both
+// over one swing up and down.
 TEST(OxygenGauges, Gallery)
 {
-    const double levels[] = {0, 19.9, 20, 45, 100};
-    QImage sheet(5 * 90, 290, QImage::Format_ARGB32_Premultiplied);
-    sheet.fill(QColor(58, 64, 80));
-    QPainter p(&sheet);
-    for (int i = 0; i < 5; ++i) {
+    testApp();
+    const double levels[] = {0, 10, 19.9, 20, 44.9, 45, 100};
+    const char* bars[] = {"track only", "red, pulse", "red, pulse", "yellow", "yellow", "green", "green"};
+    constexpr double kColumn = 110;
+    Sheet sheet(QSize(7 * kColumn + 20, 900));
+
+    sheet.heading(8, "Vertical gauge at the thresholds (72 × 220 pt; 0.7 s after showing)");
+    sheet.heading(322, "Horizontal gauge at the thresholds (90 × 12 pt)");
+    for (int i = 0; i < 7; ++i) {
+        const double x = 10 + i * kColumn;
         Staged<OxygenBarView> v(levels[i], QSize(72, 220));
         v.gauge.seedRandom(11);
         v.run(0.7);
-        const QImage tall = v.image();
-        p.drawImage(QPoint(i * 90 + 9, 4), tall);
-        Staged<HorizontalOxygenBarView> h(levels[i], QSize(80, 12));
+        const QImage tall = v.image(Sheet::kScale);
+        sheet.draw(QRectF(x + (kColumn - 72) / 2, 34, 72, 220), tall, QRectF(0, 0, 72, 220));
+        sheet.text(QRectF(x, 258, kColumn, 18), QString::number(levels[i]), 15);
+        sheet.text(QRectF(x, 276, kColumn, 16),
+                   v.gauge.criticalOverlayShown() ? "critical, tint " + QString::number(v.gauge.pulseOpacity(), 'f', 2)
+                                                  : QString("calm"),
+                   11, Qt::AlignCenter, v.gauge.criticalOverlayShown() ? QColor(255, 120, 110) : QColor(200, 204, 214));
+
+        Staged<HorizontalOxygenBarView> h(levels[i], QSize(90, 12));
         h.run(0.7);
-        p.drawImage(QPoint(i * 90 + 5, 240), h.image());
-        p.setPen(Qt::white);
-        p.drawText(QRectF(i * 90, 258, 90, 20), Qt::AlignCenter, QString::number(levels[i]));
+        const QImage bar = h.image(Sheet::kScale);
+        sheet.draw(QRectF(x + (kColumn - 90) / 2, 350, 90, 12), bar, QRectF(0, 0, 90, 12));
+        sheet.text(QRectF(x, 366, kColumn, 18), QString::number(levels[i]), 15);
+        sheet.text(QRectF(x, 384, kColumn, 16), bars[i], 11, Qt::AlignCenter, QColor(200, 204, 214));
 
         // What each level must show: the liquid's colour near the bottom of the tube, and
         // the bar's colour at its start.
+        const QImage plain = v.image();
         const QRectF tube = v.gauge.tubeRect();
-        const QColor bottom = tall.pixelColor(QPointF(tube.center().x(), tube.bottom() - 4).toPoint());
+        const QColor bottom = plain.pixelColor(QPointF(tube.center().x(), tube.bottom() - 4).toPoint());
         if (levels[i] == 0) {
             EXPECT_FALSE(isColor(bottom, oxygen::standardRed())) << "no liquid at 0";
         } else {
@@ -214,6 +270,60 @@ TEST(OxygenGauges, Gallery)
                 << levels[i];
         }
     }
-    p.end();
-    saveToGallery(sheet, "oxygen-gauges");
+
+    // The wave: one period is 2 s; the crests travel left, one tube width per period.
+    sheet.heading(412, "Wave and bubbles over one period (level 60, top of the liquid, 4 × size, every 0.25 s)");
+    {
+        Staged<OxygenBarView> v(60, QSize(72, 220));
+        v.gauge.seedRandom(5);
+        const QRectF tube = v.gauge.tubeRect();
+        const double surface = tube.bottom() - tube.height() * 0.6;
+        const QRectF crop(tube.left() - 4, surface - 10, tube.width() + 8, 40);
+        for (int k = 0; k <= 8; ++k) {
+            const double x = 14 + k * 84;
+            const QImage frame = v.image(4.0);
+            sheet.draw(QRectF(x, 440, crop.width() * 2.5, crop.height() * 2.5), frame, crop);
+            sheet.text(QRectF(x - 10, 542, crop.width() * 2.5 + 20, 16), seconds(k * 0.25), 12);
+            sheet.text(QRectF(x - 10, 558, crop.width() * 2.5 + 20, 16),
+                       "phase " + QString::number(v.gauge.phase() / std::numbers::pi, 'f', 2) + "π", 11,
+                       Qt::AlignCenter, QColor(200, 204, 214));
+            v.run(0.25);
+        }
+    }
+
+    // The pulse: the red tint swings 0.2 → 0.8 → 0.2, 0.6 s each way.
+    sheet.heading(592, "Critical pulse over one swing (level 10, every 0.15 s): vertical gauge, 3 × size, and bar");
+    {
+        Staged<OxygenBarView> v(10, QSize(72, 220));
+        Staged<HorizontalOxygenBarView> h(10, QSize(90, 12));
+        v.gauge.seedRandom(5);
+        const QRectF tube = v.gauge.tubeRect();
+        const QRectF crop(tube.left() - 4, tube.bottom() - 44, tube.width() + 8, 48);
+        for (int k = 0; k <= 8; ++k) {
+            const double x = 14 + k * 84;
+            sheet.draw(QRectF(x, 620, crop.width() * 2.4, crop.height() * 2.4), v.image(3.0), crop);
+            sheet.draw(QRectF(x - 4, 744, 72, 10), h.image(Sheet::kScale), QRectF(0, 0, 90, 12));
+            sheet.text(QRectF(x - 10, 760, 88, 16), seconds(k * 0.15), 12);
+            sheet.text(QRectF(x - 10, 776, 88, 16), "tint " + QString::number(v.gauge.pulseOpacity(), 'f', 2), 11,
+                       Qt::AlignCenter, QColor(255, 120, 110));
+            v.run(0.15);
+            h.run(0.15);
+        }
+    }
+
+    // The same swing, large: where the tint stands at its low and its high.
+    sheet.heading(812, "Bar at the bottom and the top of the pulse (level 10, 200 × 12 pt)");
+    {
+        Staged<HorizontalOxygenBarView> h(10, QSize(200, 12));
+        sheet.draw(QRectF(20, 842, 200, 12), h.image(Sheet::kScale), QRectF(0, 0, 200, 12));
+        sheet.text(QRectF(230, 836, 200, 24), "0.00 s, tint " + QString::number(h.gauge.pulseOpacity(), 'f', 2), 12,
+                   Qt::AlignLeft);
+        h.run(0.6);
+        sheet.draw(QRectF(20, 872, 200, 12), h.image(Sheet::kScale), QRectF(0, 0, 200, 12));
+        sheet.text(QRectF(230, 866, 200, 24), "0.60 s, tint " + QString::number(h.gauge.pulseOpacity(), 'f', 2), 12,
+                   Qt::AlignLeft);
+        EXPECT_NEAR(h.gauge.pulseOpacity(), 0.8, 0.05);
+    }
+    sheet.p.end();
+    saveToGallery(sheet.image, "oxygen-gauges");
 }
