@@ -33,7 +33,15 @@ wait_for 10 has_window "$setup_title" || fail "the first-run setup did not show"
 setup="$(visible_window "$setup_title")"
 [ "$(size_of "$setup")" = 540x360 ] || fail "setup window is $(size_of "$setup"), expected 540x360"
 expect_fixed_size "$setup" 540x360
-echo "ok: a first launch shows the setup, 540x360 and fixed"
+# Above the HUD, which would otherwise cover its lower left on a small screen.
+stacking="$(xprop -root _NET_CLIENT_LIST_STACKING | tr -d , | cut -d# -f2)"
+above=""
+for w in $stacking; do
+  [ "$((w))" = "$hud" ] && above="" && continue
+  [ "$((w))" = "$setup" ] && above=1
+done
+[ -n "$above" ] || fail "the setup window is below the HUD: $stacking"
+echo "ok: a first launch shows the setup, 540x360 and fixed, above the HUD"
 
 # Continue has the keyboard focus: press it.
 xdotool windowactivate --sync "$setup" >/dev/null 2>&1
