@@ -238,11 +238,11 @@ void OxygenBarView::paintEvent(QPaintEvent*)
     p.setBrush(Qt::NoBrush);
     p.drawPath(capsule(tube.adjusted(0.5, 0.5, -0.5, -0.5)));
 
-    // Liquid and bubbles show only under the wave; the wave mask is 10 points taller
-    // than the liquid, with its baseline at the liquid's level.
+    // Liquid and bubbles show only under the wave and inside the liquid's rounded tube;
+    // the wave mask is 10 points taller than the liquid, with its baseline at its level.
     const double fillHeight = presentedFillHeight();
     const QRectF maskRect(tube.left(), tube.bottom() - (fillHeight + 10), tube.width(), fillHeight + 10);
-    const QPainterPath wave = WaveShape{phase(), fillHeight}.path(maskRect).intersected(casePath);
+    const QPainterPath wave = WaveShape{phase(), fillHeight}.path(maskRect).intersected(capsule(tube));
     p.save();
     p.setClipPath(wave);
     QLinearGradient g(tube.topLeft(), tube.bottomLeft());

@@ -183,6 +183,33 @@ TEST(OxygenGauges, VerticalGaugeAnimatesOnlyWhileShown)
     EXPECT_EQ(s.gauge.bubbles().size(), 8u); // showing again adds no second set
 }
 
+TEST(OxygenGauges, BubblesStayInsideTheRoundedLiquid)
+{
+    // Low in the tube the bubbles restart at the bottom all the time; the corners below the
+    // liquid's rounded end, outside it, must show the glass alone in every frame.
+    Staged<OxygenBarView> v(10, QSize(72, 220));
+    v.gauge.seedRandom(5);
+    const QRectF tube = v.gauge.tubeRect();
+    const double r = tube.width() / 2;
+    const QPointF centre(tube.center().x(), tube.bottom() - r);
+    constexpr double kScale = 2.0;
+    std::vector<QPoint> corner;
+    for (int y = int((tube.bottom() - r) * kScale); y < int(tube.bottom() * kScale); ++y)
+        for (int x = int(tube.left() * kScale); x < int(tube.right() * kScale); ++x)
+            if (std::hypot(x / kScale - centre.x(), y / kScale - centre.y()) > r + 1.0)
+                corner.push_back({x, y});
+    ASSERT_GT(corner.size(), 20u);
+    const QImage first = v.image(kScale);
+    int changed = 0;
+    for (int frame = 0; frame < 60; ++frame) {
+        v.run(0.05);
+        const QImage now = v.image(kScale);
+        for (const QPoint& at : corner)
+            changed += now.pixel(at) != first.pixel(at);
+    }
+    EXPECT_EQ(changed, 0);
+}
+
 namespace {
 
 // A sheet of pictures drawn at twice their size, with captions big enough to read.
