@@ -120,6 +120,7 @@ int PlovaneApp::main(int argc, char** argv)
     // wakeups); sent as plain image requests, these small areas need no wait at all.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    processSetup::preferX11Platform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
     QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -31,6 +32,15 @@ void ignoreBrokenPipes()
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     ::sigaction(SIGPIPE, &ignore, nullptr);
+}
+
+bool preferX11Platform()
+{
+    const char* chosen = std::getenv("QT_QPA_PLATFORM");
+    const char* display = std::getenv("DISPLAY");
+    if ((chosen && *chosen) || !display || !*display)
+        return false;
+    return ::setenv("QT_QPA_PLATFORM", "xcb", 1) == 0;
 }
 
 } // namespace plovane::processSetup

@@ -14,5 +14,13 @@ bool ensureStandardDescriptors();
 // that hung up) makes the write fail with EPIPE instead of ending the process.
 void ignoreBrokenPipes();
 
+// Our windows are X11 windows, under Xwayland in a Wayland session: there the HUD keeps
+// what a floating panel asks of the window manager (its place and level, every
+// workspace, no keyboard focus), which Qt's Wayland platform cannot ask for. So unless
+// the user chose a Qt platform (QT_QPA_PLATFORM), X11 it is whenever there is an X
+// display; without one Qt's own choice stands. Call before the QApplication exists.
+// True when it chose X11 here.
+bool preferX11Platform();
+
 } // namespace processSetup
 } // namespace plovane

@@ -28,6 +28,7 @@ void HUDPanel::orderFrontRegardless()
     if (!isVisible()) {
         // The window manager reads these when the window is mapped, so they go first.
         winId();
+        refuseKeyboardFocus(*this);
         requestSkipTaskbarAndSticky(*this);
         show();
         // A window manager still finishing the last hide may drop what we set before

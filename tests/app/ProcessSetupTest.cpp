@@ -78,6 +78,25 @@ TEST(ProcessSetup, WritingToAPipeNobodyReadsFailsInsteadOfEndingTheProcess)
               0);
 }
 
+// Qt would take its Wayland platform in a Wayland session, and the HUD would be an
+// ordinary window there.
+TEST(ProcessSetup, X11IsTheToolkitPlatformWhereverThereIsADisplayUnlessTheUserChoseOne)
+{
+    EXPECT_EQ(inChild([] {
+                  ::unsetenv("QT_QPA_PLATFORM");
+                  ::setenv("DISPLAY", ":5", 1);
+                  if (!processSetup::preferX11Platform() || std::string(std::getenv("QT_QPA_PLATFORM")) != "xcb")
+                      return 1;
+                  ::setenv("QT_QPA_PLATFORM", "wayland", 1);
+                  if (processSetup::preferX11Platform() || std::string(std::getenv("QT_QPA_PLATFORM")) != "wayland")
+                      return 2;
+                  ::unsetenv("QT_QPA_PLATFORM");
+                  ::unsetenv("DISPLAY");
+                  return !processSetup::preferX11Platform() && !std::getenv("QT_QPA_PLATFORM") ? 0 : 3;
+              }),
+              0);
+}
+
 TEST(InstanceLock, ASecondCopyOnTheSameSettingsFindsTheLockHeldWhateverItsSession)
 {
     InstanceLock first;

@@ -1,5 +1,6 @@
 #include "platform/qt/X11WindowHints.h"
 
+#include "platform/qt/SwayIpc.h"
 #include "platform/qt/X11Connection.h"
 
 #include <QGuiApplication>
@@ -8,8 +9,11 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace plovane {
@@ -27,16 +31,48 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name)
     return a;
 }
 
+std::vector<std::uint32_t> readProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type)
+{
+    std::vector<std::uint32_t> values;
+    const auto cookie = xcb_get_property(c, 0, w, property, type, 0, 64);
+    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr)) {
+        if (reply->format == 32) {
+            const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+            values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        free(reply);
+    }
+    return values;
+}
+
+// Sway reads neither the input hint nor the sticky state of X11 windows: there the same
+// requests are rules for this one window, which sway applies when it maps the window.
+// Each rule is given once: sway keeps it for the rest of its session.
+void addSwayRuleOnce(const std::string& rule)
+{
+    static std::unordered_set<std::string> given;
+    if (!std::getenv("SWAYSOCK") || given.contains(rule))
+        return;
+    if (runSwayCommand(rule))
+        given.insert(rule);
+}
+
+// The toolkit's X connection and the window's id; no connection off X11.
+std::pair<xcb_connection_t*, xcb_window_t> x11Window(QWidget& window)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return {nullptr, xcb_window_t{XCB_WINDOW_NONE}};
+    xcb_connection_t* c = toolkitX11Connection();
+    return {c, c ? static_cast<xcb_window_t>(window.winId()) : xcb_window_t{XCB_WINDOW_NONE}};
+}
+
 } // namespace
 
 void requestSkipTaskbarAndSticky(QWidget& window)
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    xcb_connection_t* c = toolkitX11Connection();
+    const auto [c, wid] = x11Window(window);
     if (!c)
         return;
-    const auto wid = static_cast<xcb_window_t>(window.winId());
     const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
     const std::vector<xcb_atom_t> wanted = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER"),
                                             atom(c, "_NET_WM_STATE_STICKY")};
@@ -91,6 +127,37 @@ void requestSkipTaskbarAndSticky(QWidget& window)
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmDesktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     }
     xcb_flush(c);
+    addSwayRuleOnce("for_window [id=" + std::to_string(wid) + "] sticky enable");
+    if (window.isVisible() && std::getenv("SWAYSOCK"))
+        runSwayCommand("[id=" + std::to_string(wid) + "] sticky enable");
+}
+
+void refuseKeyboardFocus(QWidget& window)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c)
+        return;
+
+    const xcb_atom_t protocolsAtom = atom(c, "WM_PROTOCOLS");
+    const xcb_atom_t takeFocus = atom(c, "WM_TAKE_FOCUS");
+    auto protocols = readProperty(c, wid, protocolsAtom, XCB_ATOM_ATOM);
+    if (std::erase(protocols, takeFocus) > 0)
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, protocolsAtom, XCB_ATOM_ATOM, 32,
+                            static_cast<uint32_t>(protocols.size()), protocols.data());
+
+    // WM_HINTS: flags, then input; the input flag is the lowest bit of the flags.
+    constexpr std::uint32_t kInputHint = 1;
+    auto hints = readProperty(c, wid, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS);
+    if (hints.size() < 9)
+        hints.resize(9, 0);
+    if (!(hints[0] & kInputHint) || hints[1] != 0) {
+        hints[0] |= kInputHint;
+        hints[1] = 0;
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                            static_cast<uint32_t>(hints.size()), hints.data());
+    }
+    xcb_flush(c);
+    addSwayRuleOnce("no_focus [id=" + std::to_string(wid) + "]");
 }
 
 } // namespace plovane
