@@ -457,9 +457,31 @@ void AtspiAccessibilitySource::onNameOwnerChanged(const QString& name, const QSt
         activeWindow_.reset();
     if (deactivatedBus_ == name)
         deactivatedBus_.reset();
+    pids_.remove(name);
 }
 
 bool AtspiAccessibilitySource::isTrusted() { return trusted_; }
+
+std::optional<int> AtspiAccessibilitySource::focusedApplicationPid()
+{
+    if (!focused_ || deactivatedBus_ == focused_->bus)
+        return std::nullopt;
+    if (auto it = pids_.constFind(focused_->bus); it != pids_.constEnd())
+        return *it;
+    auto request = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                  QStringLiteral("/org/freedesktop/DBus"),
+                                                  QStringLiteral("org.freedesktop.DBus"),
+                                                  QStringLiteral("GetConnectionUnixProcessID"));
+    request.setArguments({focused_->bus});
+    const QDBusMessage reply = a11y_.call(request, QDBus::Block, kCallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return std::nullopt;
+    const int pid = static_cast<int>(reply.arguments().constFirst().toUInt());
+    if (pid <= 0)
+        return std::nullopt;
+    pids_.insert(focused_->bus, pid);
+    return pid;
+}
 
 void AtspiAccessibilitySource::onStatusChanged(const QString& interface, const QVariantMap& changed,
                                                const QStringList& invalidated)

@@ -3,6 +3,7 @@
 #include "platform/AccessibilitySource.h"
 
 #include <QDBusConnection>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,10 @@ public:
 
     // The object that last gained focus, if any.
     std::optional<AtspiRef> focusedObject() const { return focused_; }
+    // The process of the application that holds the focus; nothing when none does (or
+    // the user left its windows) or the bus cannot tell. Asked of the bus once per
+    // application.
+    std::optional<int> focusedApplicationPid();
 
 private Q_SLOTS:
     void onStateChanged(const QDBusMessage& message);
@@ -61,6 +66,8 @@ private:
     std::optional<QString> deactivatedBus_;
     // The session's accessibility switch, kept current by its change notifications.
     bool trusted_{false};
+    // The process behind each application's bus name, while it is on the bus.
+    QHash<QString, int> pids_;
 };
 
 } // namespace plovane

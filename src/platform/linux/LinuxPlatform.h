@@ -17,8 +17,8 @@ class ApplicationIdentity;
 // Everything the sensors need from a Linux desktop. Every member is set: where the
 // desktop lacks a service its Null… stand-in answers with the sensors' fallbacks.
 struct LinuxSensingPlatform {
-    std::shared_ptr<Workspace> workspace;                 // XcbWorkspace, or ProcOnlyWorkspace without X11
-    std::shared_ptr<InputIdleSource> inputIdle;           // XScreenSaverIdleSource, or NullInputIdleSource (999 s)
+    std::shared_ptr<Workspace> workspace;                 // XcbWorkspace, WaylandWorkspace, or ProcOnlyWorkspace
+    std::shared_ptr<InputIdleSource> inputIdle;           // the compositor's or X server's, or NullInputIdleSource (999 s)
     std::shared_ptr<AccessibilitySource> accessibility;   // AtspiAccessibilitySource, or NullAccessibilitySource
     std::shared_ptr<ProcessTable> processes;              // ProcStatProcessTable
     std::shared_ptr<PermissionProbe> permissions;         // LinuxPermissionProbe, or NullPermissionProbe
@@ -29,10 +29,12 @@ struct LinuxSensingPlatform {
     std::shared_ptr<const ApplicationIdentity> identity;  // names and icons of applications by identifier
 };
 
-// Probes the desktop once: $DISPLAY and its MIT-SCREEN-SAVER extension, the session bus
-// and its accessibility bus, the system bus. Call it on the main thread after the
-// QCoreApplication exists (D-Bus events arrive through that thread's event loop), and
-// hand `permissions` to PermissionCenter::installSharedProbe(). Logs one line for each
+// Probes the desktop once: the Wayland compositor ($WAYLAND_DISPLAY) and what it offers,
+// the X server ($DISPLAY, Xwayland in a Wayland session) and its idle extensions, the
+// session bus and its accessibility bus, the system bus. Call it on the main thread after
+// the QCoreApplication exists (Wayland and D-Bus events arrive through that thread's event
+// loop), and hand `permissions` to PermissionCenter::installSharedProbe(). Logs one line
+// naming where the idle time and the front application come from, and one for each other
 // service that is missing.
 LinuxSensingPlatform probeLinuxSensingPlatform();
 

@@ -113,7 +113,7 @@ std::shared_ptr<XSyncIdleSource> XSyncIdleSource::open(std::shared_ptr<XcbConnec
         self->alarm_ = 0;
         return nullptr;
     }
-    self->calibrate(*idle, askedAt);
+    self->clock_.idleFor(std::chrono::milliseconds(*idle), askedAt);
 
     XSyncIdleSource* raw = self.get();
     self->alarmEvents_ = connection->onEvent(self->alarmEvent_, [raw](const xcb_generic_event_t& event) {
@@ -150,12 +150,6 @@ std::optional<std::int64_t> XSyncIdleSource::queryIdleMilliseconds()
     return std::max<std::int64_t>(0, value);
 }
 
-void XSyncIdleSource::calibrate(std::int64_t idleMilliseconds, SteadyTime askedAt)
-{
-    phase_ = idleMilliseconds >= kIdleAlarmMilliseconds ? Phase::paused : Phase::active;
-    since_ = askedAt - std::chrono::milliseconds(idleMilliseconds);
-}
-
 double XSyncIdleSource::secondsSinceLastInput()
 {
     if (!connection_->healthy())
@@ -170,17 +164,15 @@ double XSyncIdleSource::secondsSinceLastInput()
         if (!idle)
             return kNoAnswerSeconds; // the alarm stays pending: asked again next time
         alarmPending_ = false;
-        calibrate(*idle, std::chrono::steady_clock::now());
+        // The figure just asked for is the truth; the alarm is armed for the next change:
+        // the end of input when the user is active, its return when paused.
+        clock_.idleFor(std::chrono::milliseconds(*idle), std::chrono::steady_clock::now());
         auto* c = connection_->connection();
-        const auto values =
-            alarmValues<xcb_sync_change_alarm_value_list_t>(counter_, phase_ == Phase::paused, *idle);
+        const auto values = alarmValues<xcb_sync_change_alarm_value_list_t>(counter_, clock_.paused(), *idle);
         xcb_sync_change_alarm_aux(c, alarm_, kAlarmMask, &values);
         xcb_flush(c);
     }
-    const double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - since_).count();
-    // While active the alarm has not said the bound was reached: the user is still at it.
-    return phase_ == Phase::active ? std::min(elapsed, kIdleAlarmSeconds) : elapsed;
+    return clock_.secondsSinceLastInput(std::chrono::steady_clock::now());
 }
 
 } // namespace plovane
