@@ -15,6 +15,9 @@ run_packages=(
   # libraries
   qt6-base-dev libgl-dev nlohmann-json3-dev libasio-dev zlib1g-dev
   libxcb1-dev libxcb-render0-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libcanberra-dev
+  # Wayland sessions: the client library, and the descriptions of the idle protocols the
+  # bindings are generated from
+  libwayland-dev wayland-protocols plasma-wayland-protocols
   # at run time: colour emoji, Chinese text in regular and bold (and what cuts it down to
   # our texts), the system sounds, unpacking character packs, and Qt's SVG image-format
   # and icon-engine plugins (most application icons are SVG only)
@@ -31,6 +34,9 @@ test_packages=(
   xdotool x11-utils imagemagick zip iproute2 util-linux
   # applications whose desktop entries and SVG-only icons the report's tests show
   xterm gedit evince
+  # headless Wayland sessions with Xwayland, native clients typed into (foot, wtype, and Qt's
+  # Wayland plugin for a Qt one), and Qt's plugin present as on a user's desktop
+  sway kwin-wayland mutter xwayland foot wtype qt6-wayland
 )
 
 packages=("${run_packages[@]}")

@@ -1,0 +1,162 @@
+# Headless Wayland sessions with Xwayland for the tests and measurements: sway, KWin or
+# mutter, each with its own runtime folder and session bus. Source it after defining
+# $work (a private folder), the array pids (killed at the end, last first) and fail().
+#
+#   wayland_start sway|kwin|mutter   starts the compositor and exports WAYLAND_DISPLAY
+#                                    (a full path), DISPLAY and XAUTHORITY of its
+#                                    Xwayland, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR
+#                                    (the session's clients', $work/runtime), and SWAYSOCK
+#                                    on sway; exits 77, saying why, when it cannot start
+#   wayland_type TEXT                types TEXT (letters, digits, spaces, newlines) into the
+#                                    focused window, through the compositor's own input
+#   wayland_type_every_second TEXT N types TEXT N times, a second apart (one keyboard
+#                                    throughout, as a user's)
+#   wayland_accessibility_bus        starts the accessibility bus on the session bus and
+#                                    switches it on
+# $typer must name the plovane_wayland_typer program for KWin and mutter.
+
+wayland_wait() { # seconds, command...
+  local limit=$(( $1 * 10 )); shift
+  for ((i = 0; i < limit; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
+
+wayland_skip() { echo "skipped: $*"; exit 77; }
+
+# A session bus of the compositor's own, so nothing else on the test desktop answers for it.
+wayland_session_bus() {
+  : >"$work/bus-address"
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus-address" >/dev/null 2>&1 9>&- &
+  pids+=($!)
+  wayland_wait 5 test -s "$work/bus-address" || fail "the session bus did not start"
+  DBUS_SESSION_BUS_ADDRESS="$(head -1 "$work/bus-address")"
+  export DBUS_SESSION_BUS_ADDRESS
+  unset DBUS_SESSION_BUS_PID
+}
+
+wayland_accessibility_bus() {
+  [ -x /usr/libexec/at-spi-bus-launcher ] || wayland_skip "no at-spi-bus-launcher (Debian: at-spi2-core)"
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 9>&- &
+  pids+=($!)
+  wayland_wait 5 gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+    --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled "<true>" ||
+    fail "the accessibility bus did not start"
+}
+
+wayland_start() {
+  wayland_kind="$1"
+  # What the session's clients put in their runtime folder (the accessibility bus's
+  # socket among them) stays in this one, away from the caller's.
+  export XDG_RUNTIME_DIR="$work/runtime"
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  wayland_session_bus
+  unset WAYLAND_DISPLAY DISPLAY XAUTHORITY SWAYSOCK
+  case "$1" in
+    sway) wayland_start_sway ;;
+    kwin) wayland_start_kwin ;;
+    mutter) wayland_start_mutter ;;
+    *) fail "no such session: $1" ;;
+  esac
+  export WAYLAND_DISPLAY DISPLAY
+  wayland_wait 10 xdpyinfo || fail "$1: its Xwayland at $DISPLAY does not answer"
+}
+
+# sway refuses to run as root: it runs as nobody, in a runtime folder that user owns, and
+# lets root's clients onto its Xwayland.
+wayland_start_sway() {
+  command -v sway >/dev/null || wayland_skip "sway is not installed (Debian: sway)"
+  command -v Xwayland >/dev/null || wayland_skip "Xwayland is not installed (Debian: xwayland)"
+  local user=65534
+  # That user may pass through our folder to its own, and read its configuration.
+  chmod 711 "$work"
+  sway_dir="$work/sway"
+  mkdir -m 755 "$sway_dir"
+  mkdir -m 700 "$sway_dir/runtime"
+  chown "$user:$user" "$sway_dir/runtime"
+  cat >"$sway_dir/config" <<EOF
+xwayland enable
+output HEADLESS-1 resolution 1280x800
+exec sh -c 'xhost +si:localuser:root >/dev/null; echo "\$DISPLAY \$WAYLAND_DISPLAY \$SWAYSOCK" >$sway_dir/runtime/env.tmp && mv $sway_dir/runtime/env.tmp $sway_dir/runtime/env'
+EOF
+  chmod 644 "$sway_dir/config"
+  env -i PATH="$PATH" HOME="$sway_dir/runtime" XDG_RUNTIME_DIR="$sway_dir/runtime" \
+    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+    setpriv --reuid=$user --regid=$user --clear-groups sway -c "$sway_dir/config" >"$work/sway.log" 2>&1 9>&- &
+  pids+=($!)
+  if ! wayland_wait 20 test -s "$sway_dir/runtime/env"; then
+    kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "sway cannot start here: $(tail -3 "$work/sway.log")"
+    fail "sway started but its Xwayland did not come up: $(tail -5 "$work/sway.log")"
+  fi
+  local wl
+  read -r DISPLAY wl SWAYSOCK <"$sway_dir/runtime/env"
+  WAYLAND_DISPLAY="$sway_dir/runtime/$wl"
+  export WAYLAND_DISPLAY DISPLAY SWAYSOCK
+  # A keyboard held the whole session: without one the seat has none, and a client only
+  # learns of wtype's own keyboard after wtype has typed and gone.
+  wtype -s 3600000 9>&- &
+  pids+=($!)
+  wayland_wait 5 sh -c 'swaymsg -t get_seats | grep -q "\"capabilities\": [^0]"' ||
+    fail "sway: no keyboard on the seat"
+}
+
+# KWin's installed binary carries a file capability that makes it fail here; a plain copy
+# named like it runs. Fake input needs no permission in a test session.
+wayland_start_kwin() {
+  local kwin
+  kwin="$(command -v kwin_wayland)" || wayland_skip "kwin_wayland is not installed (Debian: kwin-wayland)"
+  command -v Xwayland >/dev/null || wayland_skip "Xwayland is not installed (Debian: xwayland)"
+  mkdir -p "$work/kwin-bin" "$work/kwin-runtime" "$work/kwin-home"
+  chmod 700 "$work/kwin-runtime"
+  cp "$kwin" "$work/kwin-bin/kwin_wayland"
+  (cd "$work" && exec env -i PATH="$PATH" HOME="$work/kwin-home" XDG_RUNTIME_DIR="$work/kwin-runtime" \
+    DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" QT_QPA_PLATFORM=offscreen KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 \
+    "$work/kwin-bin/kwin_wayland" --virtual --width 1280 --height 800 --socket kwin-0 --xwayland \
+    "sh -c 'echo \$DISPLAY >$work/kwin-display.tmp && mv $work/kwin-display.tmp $work/kwin-display'") \
+    >"$work/kwin.log" 2>&1 9>&- &
+  pids+=($!)
+  if ! wayland_wait 30 test -s "$work/kwin-display"; then
+    kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "kwin_wayland cannot start here: $(tail -3 "$work/kwin.log")"
+    fail "kwin_wayland started but its Xwayland did not come up: $(tail -5 "$work/kwin.log")"
+  fi
+  DISPLAY="$(cat "$work/kwin-display")"
+  WAYLAND_DISPLAY="$work/kwin-runtime/kwin-0"
+}
+
+wayland_start_mutter() {
+  command -v mutter >/dev/null || wayland_skip "mutter is not installed (Debian: mutter)"
+  command -v Xwayland >/dev/null || wayland_skip "Xwayland is not installed (Debian: xwayland)"
+  mkdir -p "$work/mutter-runtime" "$work/mutter-home"
+  chmod 700 "$work/mutter-runtime"
+  env -i PATH="$PATH" HOME="$work/mutter-home" XDG_RUNTIME_DIR="$work/mutter-runtime" \
+    DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
+    mutter --headless --wayland --virtual-monitor 1280x800 --wayland-display mutter-0 >"$work/mutter.log" 2>&1 9>&- &
+  pids+=($!)
+  if ! wayland_wait 30 grep -q 'Using public X11 display' "$work/mutter.log"; then
+    kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "mutter cannot start here: $(tail -3 "$work/mutter.log")"
+    fail "mutter started but its Xwayland did not come up: $(tail -5 "$work/mutter.log")"
+  fi
+  DISPLAY="$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/mutter.log" | head -1)"
+  WAYLAND_DISPLAY="$work/mutter-runtime/mutter-0"
+  XAUTHORITY="$(ls "$work"/mutter-runtime/.mutter-Xwaylandauth.* 2>/dev/null | head -1)"
+  [ -n "$XAUTHORITY" ] || fail "mutter: no Xwayland authority file"
+  export XAUTHORITY
+  wayland_wait 10 gdbus introspect --session --dest org.gnome.Mutter.IdleMonitor \
+    --object-path /org/gnome/Mutter/IdleMonitor/Core || fail "mutter: no idle monitor on the session bus"
+}
+
+wayland_type() {
+  case "$wayland_kind" in
+    sway) wtype "$1" ;;
+    kwin | mutter) "$typer" "$wayland_kind" "$1" ;;
+  esac
+}
+
+wayland_type_every_second() {
+  case "$wayland_kind" in
+    sway)
+      local args=() i
+      for ((i = 0; i < $2; i++)); do args+=("$1" -s 1000); done
+      wtype "${args[@]}" ;;
+    kwin | mutter) "$typer" "$wayland_kind" --times "$2" --every 1000 "$1" ;;
+  esac
+}
