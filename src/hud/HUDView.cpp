@@ -327,9 +327,12 @@ void HUDView::updateWindowMask()
 void HUDView::updateSeen()
 {
     const bool seen = isVisible() && (!screenWatch_ || screenWatch_->screenSeen());
-    if (seen == seen_)
+    // The first answer is applied whatever it is: a view shown while the screen is already
+    // blanked or locked (started so, or shown from the menu then) must not animate either.
+    if (seen == seen_ && seenApplied_)
         return;
     seen_ = seen;
+    seenApplied_ = true;
     // Nobody sees the pet bob, a badge bounce or a tip fade: no frames and no paints
     // until the view is seen again. The engine's second goes on, and the view follows
     // it; animations keep to the clock, so the view comes back as it is now.

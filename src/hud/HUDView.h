@@ -182,6 +182,7 @@ private:
     bool showWelcomeBubble_{false};
     ScreenWatch* screenWatch_{nullptr};
     bool seen_{false};
+    bool seenApplied_{false};
     bool maskPending_{false};
 
     Observed last_;

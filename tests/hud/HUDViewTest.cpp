@@ -585,26 +585,67 @@ TEST(HUDView, ALanguageSwitchRepaintsWhatAFullRepaintWould)
     }
 }
 
+namespace {
+
+// A screen that is blanked and lit by hand.
+struct FakeScreen : ScreenWatch {
+    bool seen{true};
+    bool screenSeen() const override { return seen; }
+    void set(bool on)
+    {
+        seen = on;
+        changed.emit();
+    }
+};
+
+struct PaintCount : QObject {
+    std::vector<QRegion> regions;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            regions.push_back(static_cast<QPaintEvent*>(e)->region());
+        return false;
+    }
+};
+
+// With the screen unseen: twelve of the engine's seconds with a new tip paint and animate
+// nothing; seen again, the whole view is painted at once and the pet moves on.
+void expectStillUntilSeen(HUDRig& rig, FakeScreen& screen, PaintCount& paints)
+{
+    HUDView& view = *rig.view;
+    EXPECT_FALSE(view.isSeen());
+    EXPECT_FALSE(view.animationDriver().isRunning());
+    EXPECT_FALSE(view.frameClockRunning());
+    // The engine's second goes on, and so does the view's following it: a new tip, the
+    // clock, the gauge. Nothing of it is painted.
+    rig.engine->start();
+    rig.engine->adviceText = "A tip nobody sees fade in.";
+    for (int second = 0; second < 12; ++second) {
+        rig.scheduler.advance(1.0);
+        rig.settle();
+    }
+    EXPECT_TRUE(paints.regions.empty());
+    EXPECT_FALSE(view.animationDriver().isRunning());
+
+    screen.set(true);
+    rig.settle();
+    EXPECT_TRUE(view.isSeen());
+    ASSERT_FALSE(paints.regions.empty());
+    QRegion painted;
+    for (const QRegion& r : paints.regions)
+        painted += r;
+    EXPECT_EQ(painted, QRegion(view.rect()));
+    EXPECT_TRUE(view.animationDriver().isRunning());
+    EXPECT_TRUE(view.frameClockRunning());
+    rig.engine->stop();
+}
+
+} // namespace
+
 TEST(HUDView, NothingIsAnimatedOrPaintedWhileNobodyCanSeeTheScreen)
 {
-    struct Screen : ScreenWatch {
-        bool seen{true};
-        bool screenSeen() const override { return seen; }
-        void set(bool on)
-        {
-            seen = on;
-            changed.emit();
-        }
-    } screen;
-    struct PaintCount : QObject {
-        std::vector<QRegion> regions;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            if (e->type() == QEvent::Paint)
-                regions.push_back(static_cast<QPaintEvent*>(e)->region());
-            return false;
-        }
-    } paints;
+    FakeScreen screen;
+    PaintCount paints;
     HUDRig rig;
     rig.screenWatch = &screen;
     rig.engine->isMusicPlaying = true; // a badge that bobs for as long as it shows
@@ -622,31 +663,23 @@ TEST(HUDView, NothingIsAnimatedOrPaintedWhileNobodyCanSeeTheScreen)
     paints.regions.clear();
 
     screen.set(false); // blanked, off or locked
-    EXPECT_FALSE(view.isSeen());
-    EXPECT_FALSE(view.animationDriver().isRunning());
-    EXPECT_FALSE(view.frameClockRunning());
-    // The engine's second goes on, and so does the view's following it: a new tip, the
-    // clock, the gauge. Nothing of it is painted.
-    rig.engine->start();
-    rig.engine->adviceText = "A tip nobody sees fade in.";
-    for (int second = 0; second < 12; ++second) {
-        rig.scheduler.advance(1.0);
-        rig.settle();
-    }
-    EXPECT_TRUE(paints.regions.empty());
-    EXPECT_FALSE(view.animationDriver().isRunning());
-
-    // Seen again: everything at once, as it is now, and the pet moves on.
-    screen.set(true);
-    rig.settle();
-    EXPECT_TRUE(view.isSeen());
-    ASSERT_FALSE(paints.regions.empty());
-    QRegion painted;
-    for (const QRegion& r : paints.regions)
-        painted += r;
-    EXPECT_EQ(painted, QRegion(view.rect()));
-    EXPECT_TRUE(view.animationDriver().isRunning());
-    EXPECT_TRUE(view.frameClockRunning());
+    expectStillUntilSeen(rig, screen, paints);
     view.removeEventFilter(&paints);
-    rig.engine->stop();
+}
+
+// Started, or shown from the menu, while the screen is already blanked or locked.
+TEST(HUDView, AViewShownOnAnUnseenScreenStaysStillUntilSeen)
+{
+    FakeScreen screen;
+    screen.seen = false;
+    PaintCount paints;
+    HUDRig rig;
+    rig.screenWatch = &screen;
+    rig.engine->isMusicPlaying = true;
+    HUDView& view = rig.makeView();
+    view.installEventFilter(&paints);
+    rig.show();
+    rig.animate(0.5);
+    expectStillUntilSeen(rig, screen, paints);
+    view.removeEventFilter(&paints);
 }
