@@ -20,8 +20,9 @@
 #        PLOVANE_WARMUP=20 PLOVANE_MEASURE=60 PLOVANE_BASELINE=20 change the periods (s).
 #        PLOVANE_BENCH_MODE=flow (default): a key press every 10 s somewhere else keeps the
 #          user "working", so the pet stays in flow; =away: no input at all, the pet hovers;
-#          =blank: no input and the X screen saver on (`xset s activate`, x11-xserver-utils)
-#          before the desktop's own cost and each program: nobody can see the screen.
+#          =blank: no input, and the X screen saver (`xset`, x11-xserver-utils) comes on after
+#          each program's warm-up, as on a desktop left alone: nobody can see the screen
+#          during the window. The desktop's own cost is measured with the saver on.
 # Nothing is installed: a missing peer is reported with the package that provides it.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -35,7 +36,7 @@ while [ $# -gt 0 ]; do
     --peer=*) peers+=("${1#--peer=}"); shift ;;
     --rounds) rounds="$2"; shift 2 ;;
     --rounds=*) rounds="${1#--rounds=}"; shift ;;
-    -h|--help) sed -n '2,25p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,26p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) app="$1"; shift ;;
   esac
 done
@@ -126,12 +127,16 @@ xserver_cpu() {
 mode="${PLOVANE_BENCH_MODE:-flow}"
 # Pointer away from the HUD (bottom left) and the tray (top right).
 xdotool mousemove 900 300 >/dev/null 2>&1 || true
-# Blank: the screen saver on. Nothing here sends input, so it stays on; it is turned on
-# again before each program all the same.
+# Blank: each program starts on a lit screen and sees the saver come on after its
+# warm-up; nothing here sends input, so it stays on through the window.
 blank() { [ "$mode" != blank ] || xset s activate; }
-if [ "$mode" = blank ] && ! command -v xset >/dev/null 2>&1; then
-  echo "idle-app: mode 'blank' needs xset; on Debian: apt-get install x11-xserver-utils" >&2; exit 2
+unblank() { [ "$mode" != blank ] || xset s reset; }
+if ! command -v xset >/dev/null 2>&1; then
+  echo "idle-app: needs xset; on Debian: apt-get install x11-xserver-utils" >&2; exit 2
 fi
+# The server's own saver would come on after ten minutes without input, in the middle of
+# a later round of 'away': it comes on only when this script says so.
+xset s off
 blank
 if [ "$mode" = flow ]; then
   # Input that reaches the idle counter but no window of ours (the HUD never has focus).
@@ -160,13 +165,17 @@ results="$work/results"
 measure_one() {
   local name="$1"; shift
   fresh_home "$name"
-  blank
+  unblank
   cd "$here"
   "$@" >"$work/$name.log" 2>&1 &
   local pid=$!
   sleep "$warmup"
   if ! kill -0 "$pid" 2>/dev/null; then
     echo "idle-app: $name exited during warm-up" >&2; cat "$work/$name.log" >&2; return 1
+  fi
+  if [ "$mode" = blank ]; then
+    # What a program does as the saver comes on is not idle.
+    blank; sleep 2
   fi
   local t0 c0 w0 x0 t1 c1 w1 x1 peak final threads rc=0
   t0="$(date +%s.%N)"; c0="$(cpu_ns "$pid")"; w0="$(wakeups "$pid")"; x0="$(xserver_cpu)"
