@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -45,9 +46,22 @@ std::vector<std::uint32_t> readProperty(xcb_connection_t* c, xcb_window_t w, xcb
     return values;
 }
 
-// Sway reads neither the input hint nor the sticky state of X11 windows: there the same
-// requests are rules for this one window, which sway applies when it maps the window.
-// Each rule is given once: sway keeps it for the rest of its session.
+// Sway does not read the sticky state of X11 windows: there the same request is a rule
+// for this one window, which sway applies when it maps the window.
+// Sway keeps a rule for the rest of its session, so each is given once, and it names the
+// window by its title as well as its id: another program's window that gets the same id
+// after we quit is not held by it.
+std::string swayCriteria(const QWidget& window, xcb_window_t wid)
+{
+    std::string title;
+    for (char c : window.windowTitle().toStdString()) {
+        if (std::string_view("\\^$.|?*+()[]{}\"").find(c) != std::string_view::npos)
+            title += '\\';
+        title += c;
+    }
+    return "[id=" + std::to_string(wid) + " title=\"^" + title + "$\"]";
+}
+
 void addSwayRuleOnce(const std::string& rule)
 {
     static std::unordered_set<std::string> given;
@@ -127,9 +141,9 @@ void requestSkipTaskbarAndSticky(QWidget& window)
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmDesktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     }
     xcb_flush(c);
-    addSwayRuleOnce("for_window [id=" + std::to_string(wid) + "] sticky enable");
+    addSwayRuleOnce("for_window " + swayCriteria(window, wid) + " sticky enable");
     if (window.isVisible() && std::getenv("SWAYSOCK"))
-        runSwayCommand("[id=" + std::to_string(wid) + "] sticky enable");
+        runSwayCommand(swayCriteria(window, wid) + " sticky enable");
 }
 
 void refuseKeyboardFocus(QWidget& window)
@@ -157,7 +171,6 @@ void refuseKeyboardFocus(QWidget& window)
                             static_cast<uint32_t>(hints.size()), hints.data());
     }
     xcb_flush(c);
-    addSwayRuleOnce("no_focus [id=" + std::to_string(wid) + "]");
 }
 
 } // namespace plovane

@@ -12,9 +12,8 @@ void requestSkipTaskbarAndSticky(QWidget& window);
 
 // Keeps a window from ever being handed the keyboard focus: its WM_HINTS say it takes no
 // input, and its WM_PROTOCOLS no longer offer WM_TAKE_FOCUS, which Qt offers on every
-// window and which some window managers take as a wish for the focus. Sway, which focuses
-// every window it maps whatever it asks, gets a rule of its own for this window. Call
-// before each show. Does nothing on other platforms.
+// window and which some window managers (sway among them) take as a wish for the focus
+// when they map it. Call before each show. Does nothing on other platforms.
 void refuseKeyboardFocus(QWidget& window);
 
 } // namespace plovane

@@ -3,7 +3,8 @@
 # it: XDG_SESSION_TYPE=wayland, Qt's Wayland plugin installed, QT_QPA_PLATFORM unset. A
 # native client has the focus and is typed into once a second, through the compositor as
 # a keyboard's keys would be. Checks that
-#   - the HUD is an X11 panel (under Xwayland) that leaves the focus with the client,
+#   - the HUD is an X11 panel (under Xwayland) that leaves the focus with the client (sway
+#     hands the focus to any window that offers it) and is on every workspace,
 #   - the log names the sources of the idle time and the front application,
 #   - while the user types, "no input" stays under two seconds; after they stop it follows
 #     the compositor's idle clock,
@@ -91,7 +92,12 @@ xprop -id "$hud" WM_PROTOCOLS | grep -q WM_TAKE_FOCUS && fail "the HUD offers WM
 xprop -id "$hud" WM_HINTS | grep -q 'input focus: False' || fail "the HUD's input hint is not off: $(xprop -id "$hud" WM_HINTS)"
 sleep 1
 lands afterhud || fail "what the user typed after the HUD appeared did not reach their window"
-echo "ok: the HUD is an X11 panel and the native client kept the focus"
+if [ "$session" = sway ]; then
+  # Sway reads no sticky state from X11 windows: the HUD asks it through its socket.
+  swaymsg -t get_tree | grep -A12 '"name": "Plovane HUD"' | grep -q '"sticky": true' ||
+    fail "sway keeps the HUD on one workspace"
+fi
+echo "ok: the HUD is an X11 panel, on every workspace, and the native client kept the focus"
 
 line="$(grep -m1 '^Wayland session:' "$work/app.log")" || fail "no line naming the session's sources"
 echo "log: $line"
