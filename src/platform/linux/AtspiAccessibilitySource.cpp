@@ -372,18 +372,25 @@ void AtspiAccessibilitySource::subscribe()
                   QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
                   SLOT(onNameOwnerChanged(QString, QString, QString)));
 
-    // Applications only send the events some listener has asked the registry for.
+    // Applications only send the events some listener has asked the registry for. The
+    // answers are not waited for: a slow or hung registry must not hold up the start.
     for (const char* event : {"object:state-changed:focused", "window:activate", "window:deactivate"}) {
         auto message = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.atspi.Registry"),
                                                       QStringLiteral("/org/a11y/atspi/registry"),
                                                       QStringLiteral("org.a11y.atspi.Registry"),
                                                       QStringLiteral("RegisterEvent"));
         message.setArguments({QString::fromLatin1(event)});
-        const QDBusMessage reply = a11y_.call(message, QDBus::Block, 2000);
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            logLine("Accessibility: cannot subscribe to " + std::string(event) + ": " +
-                    reply.errorMessage().toStdString());
+        a11y_.callWithCallback(message, this, SLOT(onEventRegistered()),
+                               SLOT(onEventRegistrationFailed(QDBusError, QDBusMessage)), 10000);
     }
+}
+
+void AtspiAccessibilitySource::onEventRegistered() {}
+
+void AtspiAccessibilitySource::onEventRegistrationFailed(const QDBusError& error, const QDBusMessage& call)
+{
+    const QString event = call.arguments().isEmpty() ? QString() : call.arguments().constFirst().toString();
+    logLine("Accessibility: cannot subscribe to " + event.toStdString() + ": " + error.message().toStdString());
 }
 
 void AtspiAccessibilitySource::discoverFocus()

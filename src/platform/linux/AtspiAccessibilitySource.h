@@ -3,6 +3,8 @@
 #include "platform/AccessibilitySource.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -51,6 +53,8 @@ private Q_SLOTS:
     void onWindowDeactivated(const QDBusMessage& message);
     void onNameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
     void onStatusChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
+    void onEventRegistered();
+    void onEventRegistrationFailed(const QDBusError& error, const QDBusMessage& call);
 
 private:
     AtspiAccessibilitySource(QDBusConnection session, QDBusConnection a11y, QString connectionName);
