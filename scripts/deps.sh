@@ -30,8 +30,9 @@ test_packages=(
   # a private desktop for the tests: X server, window manager, compositor, tray hosts
   # (XEmbed and StatusNotifierItem), session and accessibility buses
   xvfb openbox xcompmgr trayer lxqt-panel dbus-x11 at-spi2-core libglib2.0-bin
-  # driving and looking at it: input, window queries, screenshots, archives, a private network
-  xdotool x11-utils imagemagick zip iproute2 util-linux
+  # driving and looking at it: input, window queries, screenshots, archives, a private network,
+  # and the X server's access list and screen saver (xhost, xset)
+  xdotool x11-utils imagemagick zip iproute2 util-linux x11-xserver-utils
   # applications whose desktop entries and SVG-only icons the report's tests show
   xterm gedit evince
   # headless Wayland sessions with Xwayland, native clients typed into (foot, wtype, and Qt's
