@@ -380,12 +380,10 @@ void AtspiAccessibilitySource::subscribe()
                                                       QStringLiteral("org.a11y.atspi.Registry"),
                                                       QStringLiteral("RegisterEvent"));
         message.setArguments({QString::fromLatin1(event)});
-        a11y_.callWithCallback(message, this, SLOT(onEventRegistered()),
-                               SLOT(onEventRegistrationFailed(QDBusError, QDBusMessage)), 10000);
+        a11y_.callWithCallback(message, this, nullptr, SLOT(onEventRegistrationFailed(QDBusError, QDBusMessage)),
+                               10000);
     }
 }
-
-void AtspiAccessibilitySource::onEventRegistered() {}
 
 void AtspiAccessibilitySource::onEventRegistrationFailed(const QDBusError& error, const QDBusMessage& call)
 {

@@ -53,7 +53,6 @@ private Q_SLOTS:
     void onWindowDeactivated(const QDBusMessage& message);
     void onNameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
     void onStatusChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
-    void onEventRegistered();
     void onEventRegistrationFailed(const QDBusError& error, const QDBusMessage& call);
 
 private:
