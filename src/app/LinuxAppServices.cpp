@@ -8,7 +8,7 @@
 #include "hud/HUDWindowController.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
-#include "platform/linux/ApplicationIdentity.h"
+#include "platform/linux/apps/ApplicationIdentity.h"
 #include "platform/qt/InterfaceFont.h"
 #include "platform/qt/QtFontManager.h"
 #include "platform/qt/QtScheduler.h"

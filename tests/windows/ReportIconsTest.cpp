@@ -3,8 +3,8 @@
 #include "WindowsTestRig.h"
 
 #include "platform/Paths.h"
-#include "platform/linux/ApplicationIdentity.h"
-#include "platform/linux/DesktopEntries.h"
+#include "platform/linux/apps/ApplicationIdentity.h"
+#include "platform/linux/apps/DesktopEntries.h"
 #include "platform/qt/ImageLoader.h"
 #include "windows/DailyReportView.h"
 #include "windows/SecondaryWindows.h"

@@ -1,8 +1,8 @@
 // The focus context read over AT-SPI from a real accessible Qt window on the test
 // desktop's accessibility bus.
 #include "ChildProcess.h"
-#include "platform/linux/AtspiAccessibilitySource.h"
-#include "platform/linux/LinuxPermissionProbe.h"
+#include "platform/linux/accessibility/AtspiAccessibilitySource.h"
+#include "platform/linux/accessibility/LinuxPermissionProbe.h"
 #include "sensing/AXContextMonitor.h"
 #include "sensing/IDEStateProvider.h"
 

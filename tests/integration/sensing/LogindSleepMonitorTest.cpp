@@ -1,6 +1,6 @@
 // Sleep and wake from PrepareForSleep, sent by a stand-in for logind that owns its name
 // on a private bus connection.
-#include "platform/linux/LogindSleepMonitor.h"
+#include "platform/linux/session/LogindSleepMonitor.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

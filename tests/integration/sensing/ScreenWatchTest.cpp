@@ -1,7 +1,7 @@
 // Whether the screen can be seen: the X server's screen saver forced on and off, and a
 // screen saver and logind on a bus, played by stand-ins that own their names.
-#include "platform/linux/DBusScreenLockWatch.h"
-#include "platform/linux/XScreenSaverWatch.h"
+#include "platform/linux/session/DBusScreenLockWatch.h"
+#include "platform/linux/x11/XScreenSaverWatch.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

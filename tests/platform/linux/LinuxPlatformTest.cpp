@@ -1,9 +1,9 @@
 #include "platform/Log.h"
-#include "platform/linux/AtspiAccessibilitySource.h"
+#include "platform/linux/accessibility/AtspiAccessibilitySource.h"
 #include "platform/linux/LinuxPlatform.h"
-#include "platform/linux/LogindSleepMonitor.h"
-#include "platform/linux/XSyncIdleSource.h"
-#include "platform/linux/XcbWorkspace.h"
+#include "platform/linux/session/LogindSleepMonitor.h"
+#include "platform/linux/x11/XSyncIdleSource.h"
+#include "platform/linux/x11/XcbWorkspace.h"
 
 #include <QCoreApplication>
 

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 #include "platform/AppIdentity.h"
-#include "platform/linux/ApplicationIdentity.h"
-#include "platform/linux/DesktopEntries.h"
-#include "platform/linux/ProcRunningApplications.h"
-#include "platform/linux/ProcStatProcessTable.h"
-#include "platform/linux/AtspiRoles.h"
+#include "platform/linux/apps/ApplicationIdentity.h"
+#include "platform/linux/apps/DesktopEntries.h"
+#include "platform/linux/apps/ProcRunningApplications.h"
+#include "platform/linux/apps/ProcStatProcessTable.h"
+#include "platform/linux/accessibility/AtspiRoles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/WaylandWorkspace.h"
+#include "platform/linux/wayland/WaylandWorkspace.h"
 
 namespace plovane {
 

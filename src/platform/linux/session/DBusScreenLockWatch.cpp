@@ -1,4 +1,4 @@
-#include "platform/linux/DBusScreenLockWatch.h"
+#include "platform/linux/session/DBusScreenLockWatch.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>

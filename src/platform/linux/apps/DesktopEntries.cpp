@@ -1,4 +1,4 @@
-#include "platform/linux/DesktopEntries.h"
+#include "platform/linux/apps/DesktopEntries.h"
 
 #include <algorithm>
 #include <cstdlib>

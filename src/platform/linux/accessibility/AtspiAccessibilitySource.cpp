@@ -1,7 +1,7 @@
-#include "platform/linux/AtspiAccessibilitySource.h"
+#include "platform/linux/accessibility/AtspiAccessibilitySource.h"
 
 #include "platform/Log.h"
-#include "platform/linux/AtspiRoles.h"
+#include "platform/linux/accessibility/AtspiRoles.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

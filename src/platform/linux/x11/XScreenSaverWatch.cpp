@@ -1,7 +1,7 @@
-#include "platform/linux/XScreenSaverWatch.h"
+#include "platform/linux/x11/XScreenSaverWatch.h"
 
 #include "platform/Log.h"
-#include "platform/linux/XcbConnection.h"
+#include "platform/linux/x11/XcbConnection.h"
 
 #include <QSocketNotifier>
 

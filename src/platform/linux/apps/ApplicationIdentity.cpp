@@ -1,6 +1,6 @@
-#include "platform/linux/ApplicationIdentity.h"
+#include "platform/linux/apps/ApplicationIdentity.h"
 
-#include "platform/linux/DesktopEntries.h"
+#include "platform/linux/apps/DesktopEntries.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "platform/linux/AtspiRoles.h"
+#include "platform/linux/accessibility/AtspiRoles.h"
 
 #include <array>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/linux/ApplicationIdentity.h"
+#include "platform/linux/apps/ApplicationIdentity.h"
 #include "platform/linux/FocusedApplicationSource.h"
 
 #include <QDBusConnection>

@@ -1,4 +1,4 @@
-#include "platform/linux/WaylandConnection.h"
+#include "platform/linux/wayland/WaylandConnection.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/MutterIdleMonitorSource.h"
+#include "platform/linux/wayland/MutterIdleMonitorSource.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

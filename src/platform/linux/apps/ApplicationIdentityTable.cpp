@@ -1,7 +1,7 @@
 // The applications the activity sets and the IDE surface rules name, as they appear on
 // a Linux desktop. One row per application; identifiers follow the other desktop's
 // bundle identifiers so the sets match on both.
-#include "platform/linux/ApplicationIdentity.h"
+#include "platform/linux/apps/ApplicationIdentity.h"
 
 #include "platform/KnownTerminals.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/LogindSleepMonitor.h"
+#include "platform/linux/session/LogindSleepMonitor.h"
 
 #include "platform/Log.h"
 

@@ -1,7 +1,7 @@
-#include "platform/linux/AtspiFocusedApplicationSource.h"
+#include "platform/linux/accessibility/AtspiFocusedApplicationSource.h"
 
-#include "platform/linux/AtspiAccessibilitySource.h"
-#include "platform/linux/ProcRunningApplications.h"
+#include "platform/linux/accessibility/AtspiAccessibilitySource.h"
+#include "platform/linux/apps/ProcRunningApplications.h"
 
 namespace plovane {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/ProcRunningApplications.h"
+#include "platform/linux/apps/ProcRunningApplications.h"
 
 #include "platform/AppIdentity.h"
 

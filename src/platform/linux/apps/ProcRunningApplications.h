@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Workspace.h"
-#include "platform/linux/ApplicationIdentity.h"
+#include "platform/linux/apps/ApplicationIdentity.h"
 
 #include <cstdint>
 #include <optional>

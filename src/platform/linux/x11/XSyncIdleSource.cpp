@@ -1,6 +1,6 @@
-#include "platform/linux/XSyncIdleSource.h"
+#include "platform/linux/x11/XSyncIdleSource.h"
 
-#include "platform/linux/XcbConnection.h"
+#include "platform/linux/x11/XcbConnection.h"
 
 #include <xcb/sync.h>
 #include <xcb/xcb.h>

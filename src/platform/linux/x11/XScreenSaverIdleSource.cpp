@@ -1,6 +1,6 @@
-#include "platform/linux/XScreenSaverIdleSource.h"
+#include "platform/linux/x11/XScreenSaverIdleSource.h"
 
-#include "platform/linux/XcbConnection.h"
+#include "platform/linux/x11/XcbConnection.h"
 
 #include <xcb/screensaver.h>
 #include <xcb/xcb.h>

@@ -1,6 +1,6 @@
-#include "platform/linux/WaylandIdleSource.h"
+#include "platform/linux/wayland/WaylandIdleSource.h"
 
-#include "platform/linux/WaylandConnection.h"
+#include "platform/linux/wayland/WaylandConnection.h"
 
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "idle-client-protocol.h"

@@ -1,6 +1,6 @@
-#include "platform/linux/WlrForeignToplevelSource.h"
+#include "platform/linux/wayland/WlrForeignToplevelSource.h"
 
-#include "platform/linux/WaylandConnection.h"
+#include "platform/linux/wayland/WaylandConnection.h"
 
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 

@@ -2,8 +2,8 @@
 
 #include "platform/Signal.h"
 #include "platform/Workspace.h"
-#include "platform/linux/ApplicationIdentity.h"
-#include "platform/linux/ProcRunningApplications.h"
+#include "platform/linux/apps/ApplicationIdentity.h"
+#include "platform/linux/apps/ProcRunningApplications.h"
 
 #include <cstdint>
 #include <memory>

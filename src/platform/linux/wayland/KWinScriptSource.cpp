@@ -1,7 +1,7 @@
-#include "platform/linux/KWinScriptSource.h"
+#include "platform/linux/wayland/KWinScriptSource.h"
 
 #include "platform/AppIdentity.h"
-#include "platform/linux/ProcRunningApplications.h"
+#include "platform/linux/apps/ProcRunningApplications.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

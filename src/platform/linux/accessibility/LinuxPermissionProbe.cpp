@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxPermissionProbe.h"
+#include "platform/linux/accessibility/LinuxPermissionProbe.h"
 
 #include "platform/Log.h"
 

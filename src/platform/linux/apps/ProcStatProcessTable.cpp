@@ -1,4 +1,4 @@
-#include "platform/linux/ProcStatProcessTable.h"
+#include "platform/linux/apps/ProcStatProcessTable.h"
 
 #include <fcntl.h>
 #include <unistd.h>

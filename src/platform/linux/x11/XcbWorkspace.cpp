@@ -1,7 +1,7 @@
-#include "platform/linux/XcbWorkspace.h"
+#include "platform/linux/x11/XcbWorkspace.h"
 
 #include "platform/AppIdentity.h"
-#include "platform/linux/XcbConnection.h"
+#include "platform/linux/x11/XcbConnection.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>

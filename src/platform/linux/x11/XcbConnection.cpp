@@ -1,4 +1,4 @@
-#include "platform/linux/XcbConnection.h"
+#include "platform/linux/x11/XcbConnection.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
