@@ -65,11 +65,29 @@ void MutterIdleMonitorSource::onWatchFired(uint id)
 {
     const auto now = std::chrono::steady_clock::now();
     if (id == idleWatch_ && idleWatch_) {
-        clock_.idled(now);
+        if (!clock_.paused()) {
+            clock_.idled(now);
+            watchForReturn();
+            return;
+        }
+        // Already idle: either the watch fired at once because the session was idle when
+        // it was added (the figure read then is the exact one), or the user came and went
+        // without the user-active watch telling us. Ask instead of guessing, and put a
+        // fresh user-active watch in place of one that may have fired unheard.
+        if (askingForReturn_) {
+            readIdleTime();
+            return;
+        }
+        if (activeWatch_)
+            session_.call(monitorCall(QStringLiteral("RemoveWatch"), {activeWatch_}), QDBus::NoBlock);
+        activeWatch_ = 0;
         watchForReturn();
     } else if (id == activeWatch_ && activeWatch_) {
         activeWatch_ = 0;
         clock_.resumed(now);
+    } else if (askingForReturn_) {
+        // The watch being asked for may fire before its id is known to us: keep it.
+        firedEarly_.push_back(id);
     }
 }
 
@@ -78,6 +96,7 @@ void MutterIdleMonitorSource::watchForReturn()
     if (activeWatch_ || askingForReturn_)
         return;
     askingForReturn_ = true;
+    firedEarly_.clear();
     auto* watcher = new QDBusPendingCallWatcher(session_.asyncCall(monitorCall(QStringLiteral("AddUserActiveWatch")),
                                                                    kCallTimeoutMs),
                                                 this);
@@ -85,8 +104,14 @@ void MutterIdleMonitorSource::watchForReturn()
         call->deleteLater();
         askingForReturn_ = false;
         const QDBusPendingReply<uint> reply = *call;
+        const bool fired = !reply.isError() && firedEarly_.contains(reply.value());
+        firedEarly_.clear();
         if (reply.isError())
             return;
+        if (fired) {
+            clock_.resumed(std::chrono::steady_clock::now());
+            return;
+        }
         activeWatch_ = reply.value();
         // Input that came back before the watch was in place fires nothing: look.
         readIdleTime();
@@ -102,9 +127,10 @@ void MutterIdleMonitorSource::readIdleTime()
         const QDBusPendingReply<qulonglong> reply = *call;
         if (reply.isError())
             return;
-        const auto idle = std::chrono::milliseconds(reply.value());
-        if (clock_.paused() && idle < IdleTransitionClock::kThreshold)
-            clock_.idleFor(idle, std::chrono::steady_clock::now());
+        // Only while idle: once the user-active watch said the user is back, an answer
+        // sent before that is stale.
+        if (clock_.paused())
+            clock_.idleFor(std::chrono::milliseconds(reply.value()), std::chrono::steady_clock::now());
     });
 }
 

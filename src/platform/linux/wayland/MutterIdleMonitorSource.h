@@ -4,6 +4,7 @@
 #include "platform/linux/IdleTransitionClock.h"
 
 #include <QDBusConnection>
+#include <QList>
 #include <QObject>
 
 #include <memory>
@@ -42,6 +43,8 @@ private:
     uint idleWatch_{0};
     uint activeWatch_{0};
     bool askingForReturn_{false};
+    // Watches that fired while a user-active watch was being asked for, before its id came.
+    QList<uint> firedEarly_;
 };
 
 } // namespace plovane
