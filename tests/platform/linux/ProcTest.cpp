@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <thread>
 #include <mutex>
 #include <set>
@@ -29,11 +30,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-void writeProcess(const std::string& root, int pid, const std::string& cmdline, const std::string& comm = "x")
+void writeProcess(const std::string& root, int pid, const std::string& cmdline, const std::string& comm = "x",
+                  unsigned uid = ::getuid(), const std::string& environ = {})
 {
-    fs::create_directories(root + "/" + std::to_string(pid));
-    std::ofstream(root + "/" + std::to_string(pid) + "/cmdline", std::ios::binary) << cmdline;
-    std::ofstream(root + "/" + std::to_string(pid) + "/comm") << comm << "\n";
+    const std::string dir = root + "/" + std::to_string(pid);
+    fs::create_directories(dir);
+    std::ofstream(dir + "/cmdline", std::ios::binary) << cmdline;
+    std::ofstream(dir + "/comm") << comm << "\n";
+    std::ofstream(dir + "/status") << "Name:\t" << comm << "\nUmask:\t0022\nState:\tS (sleeping)\nUid:\t" << uid << "\t"
+                                   << uid << "\t" << uid << "\t" << uid << "\n";
+    std::ofstream(dir + "/environ", std::ios::binary) << environ;
 }
 
 TEST(ProcStatTest, ParsesUserAndSystemTicksPastAnAwkwardName)
@@ -92,6 +98,34 @@ TEST(ProcRunningApplicationsTest, MapsProgramsAndResolvesEachPidOnce)
         EXPECT_NE(app.pid, 100);
 }
 
+TEST(ProcRunningApplicationsTest, ListsOnlyThisUsersProgramsInThisSession)
+{
+    const std::string proc = test::makeTempDir("proc");
+    const int self = static_cast<int>(::getpid());
+    const unsigned uid = ::getuid();
+    writeProcess(proc, self, "/plovane\0"s, "plovane", uid, "HOME=/h\0XDG_SESSION_ID=3\0DISPLAY=:1\0WAYLAND_DISPLAY=wayland-0\0"s);
+    writeProcess(proc, 100, "spotify\0"s, "x", uid, "DISPLAY=:1.0\0XDG_SESSION_ID=3\0"s);
+    writeProcess(proc, 101, "spotify\0"s, "x", uid + 1, "DISPLAY=:1\0"s);                  // another user
+    writeProcess(proc, 102, "spotify\0"s, "x", uid, "XDG_SESSION_ID=7\0"s);                // the user's ssh login
+    writeProcess(proc, 103, "spotify\0"s, "x", uid, "DISPLAY=:2\0XDG_SESSION_ID=8\0"s);   // their second seat
+    writeProcess(proc, 104, "spotify\0"s, "x", uid, "XDG_SESSION_ID=2\0DISPLAY=unix:1\0"s); // shares our screen
+    writeProcess(proc, 105, "spotify\0"s, "x", uid, "LANG=C\0"s);                         // a user service
+    writeProcess(proc, 106, "spotify\0"s, "x", uid);
+    writeProcess(proc, 108, "spotify\0"s, "x", uid, "WAYLAND_DISPLAY=/run/user/1000/wayland-0\0"s);
+    writeProcess(proc, 109, "spotify\0"s, "x", uid, "WAYLAND_DISPLAY=wayland-1\0"s);
+    fs::create_directories(proc + "/107");
+    std::ofstream(proc + "/107/cmdline", std::ios::binary) << "spotify\0"s; // no status: gone
+    // Only the session's cgroup tells where a process without the variable runs.
+    std::ofstream(proc + "/106/cgroup") << "0::/user.slice/user-1000.slice/session-9.scope\n";
+
+    ApplicationIdentity identity{std::make_shared<DesktopEntries>(std::vector<std::string>{})};
+    ProcRunningApplications running{identity, proc};
+    std::set<int> pids;
+    for (const auto& app : running.list())
+        pids.insert(app.pid);
+    EXPECT_EQ(pids, (std::set<int>{self, 100, 104, 105, 108}));
+}
+
 bool listsPid(ProcRunningApplications& running, int pid)
 {
     const auto apps = running.list();
@@ -99,12 +133,12 @@ bool listsPid(ProcRunningApplications& running, int pid)
 }
 
 // Starts `sleep 30` under the name of a known music player; 0 when it cannot start.
-pid_t spawnPlayer()
+pid_t spawnPlayer(char** environment = environ)
 {
     std::string program = "/bin/sleep", name = "spotify", seconds = "30";
     std::array<char*, 3> argv{name.data(), seconds.data(), nullptr};
     pid_t child = 0;
-    if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+    if (::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environment) != 0)
         return 0;
     // posix_spawn returns as the child starts its new program, a moment before the kernel
     // publishes the new command line: wait for it, or the first listing may see none.
@@ -148,6 +182,17 @@ TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
     endChild(child);
     EXPECT_FALSE(listsPid(running, child));
     EXPECT_TRUE(listsPid(running, self));
+
+    // The same user's player in a login on another display is not ours.
+    if (const char* display = std::getenv("DISPLAY"); display && *display) {
+        std::string elsewhere = std::string(display) == ":4242" ? "DISPLAY=:4243" : "DISPLAY=:4242";
+        std::string session = "XDG_SESSION_ID=plovane-elsewhere";
+        std::array<char*, 3> environment{elsewhere.data(), session.data(), nullptr};
+        const pid_t other = spawnPlayer(environment.data());
+        ASSERT_NE(other, 0);
+        EXPECT_FALSE(listsPid(running, other));
+        endChild(other);
+    }
 }
 
 TEST(ProcRunningApplicationsTest, NewThreadsAreNotApplicationsAndBurstsStillFindNewProcesses)

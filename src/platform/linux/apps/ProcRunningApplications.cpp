@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace plovane {
 
@@ -53,6 +54,73 @@ std::optional<int> parsePid(const char* name)
     return pid;
 }
 
+// The value of `name` in a NUL-separated environment block; empty when it is not set.
+std::string environmentValue(std::string_view block, std::string_view name)
+{
+    for (std::size_t at = 0; at < block.size();) {
+        std::size_t end = block.find('\0', at);
+        if (end == std::string_view::npos)
+            end = block.size();
+        const std::string_view entry = block.substr(at, end - at);
+        if (entry.size() > name.size() && entry.starts_with(name) && entry[name.size()] == '=')
+            return std::string(entry.substr(name.size() + 1));
+        at = end + 1;
+    }
+    return {};
+}
+
+// ":0", "unix:0" and ":0.0" are the same display.
+std::string normalizedX11Display(std::string display)
+{
+    const auto colon = display.rfind(':');
+    if (colon == std::string::npos)
+        return display;
+    display.erase(0, colon);
+    if (const auto dot = display.find('.'); dot != std::string::npos)
+        display.erase(dot);
+    return display;
+}
+
+// "wayland-0" and "/run/user/1000/wayland-0" are the same socket for one user.
+std::string normalizedWaylandDisplay(const std::string& display)
+{
+    const auto slash = display.rfind('/');
+    return slash == std::string::npos ? display : display.substr(slash + 1);
+}
+
+// The logind session whose scope holds the process ("…/session-3.scope"); empty when it
+// runs outside one (a service of the user's manager, say).
+std::string sessionOfCgroup(std::string_view cgroup)
+{
+    constexpr std::string_view prefix = "/session-";
+    constexpr std::string_view suffix = ".scope";
+    const auto at = cgroup.find(prefix);
+    if (at == std::string_view::npos)
+        return {};
+    const auto begin = at + prefix.size();
+    const auto end = cgroup.find(suffix, begin);
+    if (end == std::string_view::npos)
+        return {};
+    return std::string(cgroup.substr(begin, end - begin));
+}
+
+// The real user of a process, from the "Uid:" line of its status; nothing when it is gone.
+std::optional<unsigned> realUidOf(const std::string& procRoot, int pid)
+{
+    const std::string status = readSmallFile(procRoot + "/" + std::to_string(pid) + "/status");
+    const auto at = status.find("\nUid:");
+    if (at == std::string::npos)
+        return std::nullopt;
+    const char* begin = status.data() + at + 5;
+    const char* end = status.data() + status.size();
+    while (begin < end && (*begin == '\t' || *begin == ' '))
+        ++begin;
+    unsigned uid = 0;
+    if (std::from_chars(begin, end, uid).ec != std::errc{})
+        return std::nullopt;
+    return uid;
+}
+
 // More new pids than this (a burst of threads) are cheaper to find in one listing.
 constexpr long long kMostPidsToProbe = 64;
 // A full listing now and then forgets the processes that went without being listed.
@@ -61,7 +129,8 @@ constexpr int kUpdatesPerListing = 60;
 } // namespace
 
 ProcRunningApplications::ProcRunningApplications(const ApplicationIdentity& identity, std::string procRoot)
-    : identity_(identity), procRoot_(std::move(procRoot)), selfPid_(static_cast<int>(::getpid()))
+    : identity_(identity), procRoot_(std::move(procRoot)), selfPid_(static_cast<int>(::getpid())),
+      selfUid_(static_cast<unsigned>(::getuid())), selfMarks_(sessionMarksOf(procRoot_, selfPid_))
 {
     // The shortcut counts pids of our own namespace, so it only stands for a /proc that
     // shows that namespace.
@@ -93,12 +162,42 @@ std::string ProcRunningApplications::executableOf(const std::string& procRoot, i
     return comm;
 }
 
+ProcRunningApplications::SessionMarks ProcRunningApplications::sessionMarksOf(const std::string& procRoot, int pid)
+{
+    const std::string base = procRoot + "/" + std::to_string(pid);
+    const std::string environment = readSmallFile(base + "/environ");
+    SessionMarks marks;
+    marks.sessionId = environmentValue(environment, "XDG_SESSION_ID");
+    if (marks.sessionId.empty())
+        marks.sessionId = sessionOfCgroup(readSmallFile(base + "/cgroup"));
+    marks.display = normalizedX11Display(environmentValue(environment, "DISPLAY"));
+    marks.waylandDisplay = normalizedWaylandDisplay(environmentValue(environment, "WAYLAND_DISPLAY"));
+    return marks;
+}
+
+bool ProcRunningApplications::sameSession(const SessionMarks& ours, const SessionMarks& theirs)
+{
+    const auto shared = [](const std::string& a, const std::string& b) { return !a.empty() && a == b; };
+    const auto differ = [](const std::string& a, const std::string& b) { return !a.empty() && !b.empty() && a != b; };
+    if (shared(ours.display, theirs.display) || shared(ours.waylandDisplay, theirs.waylandDisplay) ||
+        shared(ours.sessionId, theirs.sessionId))
+        return true;
+    return !(differ(ours.sessionId, theirs.sessionId) || differ(ours.display, theirs.display) ||
+             differ(ours.waylandDisplay, theirs.waylandDisplay));
+}
+
 std::optional<RunningApplication> ProcRunningApplications::resolve(int pid) const
 {
     if (pid == selfPid_)
         return RunningApplication{std::string(kAppIdentifier), std::string(kAppName), std::string(kAppIdentifier), pid};
     const auto info = identity_.forProcess(executableOf(procRoot_, pid));
     if (!info)
+        return std::nullopt;
+    // Another user's programs, or this user's in another login (a second seat, a remote
+    // desktop, an ssh login), are not what the user in front of this session runs.
+    if (realUidOf(procRoot_, pid) != selfUid_)
+        return std::nullopt;
+    if (!sameSession(selfMarks_, sessionMarksOf(procRoot_, pid)))
         return std::nullopt;
     return RunningApplication{info->bundleID, info->name, info->icon, pid};
 }

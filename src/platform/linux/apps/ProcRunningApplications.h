@@ -11,8 +11,9 @@
 
 namespace plovane {
 
-// The running applications from a scan of /proc: every process whose program maps to an
-// application identity. Each pid is resolved once and remembered while it lives. A call
+// The running applications from a scan of /proc: every process of this session whose
+// program maps to an application identity. Each pid is resolved once and remembered while
+// it lives. A call
 // costs only a read of /proc/loadavg when no process came or went; when a few pids were
 // handed out since, only those are looked at (and the applications listed are checked to
 // be still there); otherwise, and now and then to forget the processes that are gone, one
@@ -30,6 +31,19 @@ public:
     // The program a process runs: the base name of its argv[0], else its comm name; empty
     // when the process is gone or is a kernel thread.
     static std::string executableOf(const std::string& procRoot, int pid);
+
+    // What tells a process's login session apart: the logind session (from the environment
+    // or the session's cgroup) and the displays it was started on. Empty fields are unknown.
+    struct SessionMarks {
+        std::string sessionId;
+        std::string display;
+        std::string waylandDisplay;
+    };
+    static SessionMarks sessionMarksOf(const std::string& procRoot, int pid);
+    // Whether a process with `theirs` belongs to the session with `ours`: a shared display
+    // or session says yes, a different one (with none shared) says no, and a process that
+    // names neither (a daemon of the user's) counts as the session's.
+    static bool sameSession(const SessionMarks& ours, const SessionMarks& theirs);
 
 private:
     std::optional<RunningApplication> resolve(int pid) const;
@@ -50,6 +64,8 @@ private:
     const ApplicationIdentity& identity_;
     std::string procRoot_;
     int selfPid_;
+    unsigned selfUid_;
+    SessionMarks selfMarks_;
     struct Entry {
         std::optional<RunningApplication> app;
         std::uint64_t generation{0};
