@@ -190,6 +190,8 @@ void AppDelegate::updateStatusBarIcon()
         else if (!statusIconTask_.isPending())
             scheduleStatusIconCheck();
     }
+    statusItem_->setIconDescription(statusItemDescription(drawn, engine_->shouldEnterDecompressionLayout(),
+                                                          AppLanguage::shared().language));
     updateIdeStateLine();
 }
 
@@ -227,6 +229,7 @@ void AppDelegate::toggleLanguage()
 {
     AppLanguage::shared().toggle();
     refreshMenuTitles();
+    updateStatusBarIcon();
 }
 
 void AppDelegate::menuToggleLanguage()

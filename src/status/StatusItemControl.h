@@ -46,6 +46,8 @@ public:
     // afterwards are reported through `spriteFilesChanged`; returns false when they
     // cannot be watched (the caller then checks for itself).
     virtual bool setIcon(const std::string& spritePath) = 0;
+    // What the icon shows, in words, for hosts that read it out (screen readers).
+    virtual void setIconDescription(const std::string& /*text*/) {}
 };
 
 } // namespace plovane

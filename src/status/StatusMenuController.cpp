@@ -451,6 +451,12 @@ bool StatusMenuController::setIcon(const std::string& spritePath)
     return watching;
 }
 
+void StatusMenuController::setIconDescription(const std::string& text)
+{
+    if (notifier_)
+        notifier_->setIconDescription(qs(text));
+}
+
 void StatusMenuController::openMenuAt(const QPoint& point)
 {
     QScreen* screen = QGuiApplication::screenAt(point);

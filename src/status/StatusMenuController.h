@@ -45,6 +45,7 @@ public:
     void syncTargetChecks(const AchillesTargetSet& selected) override;
     void syncCharacterChecks(const std::string& chosenRaw) override;
     bool setIcon(const std::string& spritePath) override;
+    void setIconDescription(const std::string& text) override;
 
     // The quit row's Ctrl+Q, pressed while the menu or one of its submenus is open, and
     // a second click on the icon while its menu opens.

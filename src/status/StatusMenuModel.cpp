@@ -1,5 +1,6 @@
 #include "status/StatusMenuModel.h"
 
+#include "platform/AppIdentity.h"
 #include "settings/AppResource.h"
 #include "settings/CharacterID.h"
 #include "settings/SpriteCharacter.h"
@@ -77,6 +78,15 @@ StatusMenuContent makeStatusMenuContent(const StatusMenuState& s)
     c.toolTip = Strings::statusBarTooltip(lang);
     c.opacityTitle = opacityTitle(lang);
     return c;
+}
+
+std::string statusItemDescription(DiveState state, bool decompression, Language lang)
+{
+    // Each headline opens with its emoji and a space.
+    std::string title = Strings::statusTitle(state, decompression, lang);
+    if (const auto space = title.find(' '); space != std::string::npos)
+        title.erase(0, space + 1);
+    return std::string(kAppName) + " – " + title;
 }
 
 std::string ideStateLine(Language lang, const std::string& summary)

@@ -94,6 +94,10 @@ struct StatusMenuContent {
 
 StatusMenuContent makeStatusMenuContent(const StatusMenuState& state);
 
+// What the status item's icon shows, for screen readers: the program's name and the pet's
+// state as the HUD heads it, without its emoji.
+std::string statusItemDescription(DiveState state, bool decompression, Language lang);
+
 // "🧠 IDE State: " + summary, in the language given.
 std::string ideStateLine(Language lang, const std::string& summary);
 

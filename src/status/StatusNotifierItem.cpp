@@ -77,6 +77,8 @@ class StatusNotifierItemAdaptor final : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString AttentionIconName READ noName)
     Q_PROPERTY(QList<plovane::SniIconPixmap> AttentionIconPixmap READ noPixmap)
     Q_PROPERTY(QString AttentionMovieName READ noName)
+    Q_PROPERTY(QString IconAccessibleDesc READ iconDescription)
+    Q_PROPERTY(QString AttentionAccessibleDesc READ iconDescription)
     Q_PROPERTY(plovane::SniToolTip ToolTip READ toolTip)
 
 public:
@@ -93,11 +95,13 @@ public:
     QString status() const { return QStringLiteral("Active"); }
     int windowId() const { return 0; }
     QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/MenuBar")); }
-    bool itemIsMenu() const { return false; }
+    // Hosts show the exported menu on a click and do not ask for ours.
+    bool itemIsMenu() const { return true; }
     QString noName() const { return {}; }
     QList<SniIconPixmap> iconPixmap() const { return item_->icon(); }
     QList<SniIconPixmap> noPixmap() const { return {}; }
     SniToolTip toolTip() const { return item_->toolTip(); }
+    QString iconDescription() const { return item_->iconDescription(); }
 
 public Q_SLOTS:
     void ContextMenu(int x, int y) { item_->activate({x, y}); }
@@ -174,6 +178,15 @@ void StatusNotifierItem::setToolTip(const QString& text)
         return;
     toolTip_ = text;
     Q_EMIT toolTipChanged();
+}
+
+void StatusNotifierItem::setIconDescription(const QString& text)
+{
+    if (text == iconDescription_)
+        return;
+    iconDescription_ = text;
+    // No signal of its own: hosts read the description again with the icon.
+    Q_EMIT iconChanged();
 }
 
 void StatusNotifierItem::activate(QPoint at) const

@@ -53,10 +53,13 @@ public:
     // Renderings of the icon at the sizes panels use; the panel is told they changed.
     void setIcon(const QList<QImage>& renderings);
     void setToolTip(const QString& text);
+    // The icon in words; the panel is told, as for a new icon, when it changes.
+    void setIconDescription(const QString& text);
 
     const QList<SniIconPixmap>& icon() const { return icon_; }
     SniToolTip toolTip() const { return {QString(), {}, title_, toolTip_}; }
     const QString& title() const { return title_; }
+    const QString& iconDescription() const { return iconDescription_; }
     DBusMenuExporter& menuExporter() { return menu_; }
     void activate(QPoint at) const;
 
@@ -67,6 +70,7 @@ Q_SIGNALS:
 private:
     QString title_;
     QString toolTip_;
+    QString iconDescription_;
     QList<SniIconPixmap> icon_;
     Request onActivate_;
     DBusMenuExporter menu_;

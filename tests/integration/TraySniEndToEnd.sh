@@ -97,6 +97,18 @@ IX=$((PX + IX)) IY=$((PY + IY))
 import -window root -crop "${IW}x${IH}+${IX}+${IY}" +repage "$work/icon.png" && convert "$work/icon.png" -scale 800% "$gallery/status-icon-sni.png"
 echo "ok: the icon shows inside the panel at $IX,$IY ${IW}x${IH}"
 
+# The item says it is a menu, and what its icon shows in words, in the program's language.
+item_property() { # name
+  gdbus call --session --dest "$service" --object-path /StatusNotifierItem \
+    --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierItem "$1"
+}
+item_property ItemIsMenu | grep -q true || fail "the item does not say it is a menu: $(item_property ItemIsMenu)"
+for name in IconAccessibleDesc AttentionAccessibleDesc; do
+  item_property "$name" | grep -qP "'Plovane – (In the Zone|Researching|AFK|Chilling|Overloaded|Crashing)'" ||
+    fail "$name does not name the state in English: $(item_property "$name")"
+done
+echo "ok: the item is a menu, described as $(item_property IconAccessibleDesc)"
+
 # Right click: the panel renders our exported menu itself.
 CX=$((IX + IW / 2)) CY=$((IY + IH / 2))
 xdotool mousemove "$CX" "$CY" click 3
@@ -174,6 +186,8 @@ echo "ok: the exported titles in English stand as in the catalogue"
 click_item "切换为中文 (Switch to Chinese)"
 wait_for 5 has_item "切换为英文 (Switch to English)" || fail "the language row did not switch the titles"
 has_item "显示/隐藏悬浮窗" || fail "the titles are not in Chinese after the switch"
+wait_for 5 sh -c "$(declare -f item_property); service=$service; item_property IconAccessibleDesc | grep -q 'Plovane – .*[搬调挂摸干碎]'" ||
+  fail "the icon's description did not follow the language: $(item_property IconAccessibleDesc)"
 wait_for 5 stored_is tessivar.language '"zh"' || fail "the language was not stored"
 xdotool mousemove "$CX" "$CY" click 3
 wait_for_menu "$panel_pid" "$panel" || fail "no menu in the panel after the switch"
