@@ -33,6 +33,8 @@ test_packages=(
   # driving and looking at it: input, window queries, screenshots, archives, a private network,
   # and the X server's access list and screen saver (xhost, xset)
   xdotool x11-utils imagemagick zip iproute2 util-linux x11-xserver-utils
+  # the Latin face the tests pin (what fontconfig itself usually brings)
+  fonts-dejavu-core
   # applications whose desktop entries and SVG-only icons the report's tests show
   xterm gedit evince
   # headless Wayland sessions with Xwayland, native clients typed into (foot, wtype, and Qt's

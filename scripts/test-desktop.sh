@@ -6,7 +6,8 @@
 # Where the system allows it, the desktop gets a network of its own (a loopback only), so
 # the program's fixed knock port and anything else the tests bind never meet what the
 # machine already runs, such as the user's own copy of Plovane. Temporary files go to a
-# folder of this run, removed at the end.
+# folder of this run, removed at the end. The desktop has a UTF-8 locale and sees only the
+# fonts the project installs (a second font configuration adds a desktop's own faces).
 set -uo pipefail
 
 if [ -z "${PLOVANE_PRIVATE_NETWORK:-}" ]; then
@@ -32,6 +33,8 @@ cleanup() {
 trap cleanup EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb-lib.sh"
+use_utf8_locale
+pin_fonts "$run_tmp/fonts"
 start_xvfb 91 140 || { echo "test-desktop: no free X display" >&2; exit 1; }
 pids+=("$xvfb_pid")
 

@@ -23,3 +23,69 @@ start_xvfb() {
   done
   return 1
 }
+
+# Sourced: use_utf8_locale gives this shell a UTF-8 locale when its environment names
+# none (LANG unset, or a locale the machine lacks), so the programs the tests read texts
+# through (xdotool, gdbus, D-Bus dumps) pass Chinese and emoji on instead of "?".
+use_utf8_locale() {
+  [ "$(locale charmap 2>/dev/null)" = UTF-8 ] && return 0
+  unset LC_ALL
+  export LANG=C.UTF-8
+  if [ -n "${LC_CTYPE:-}" ]; then export LC_CTYPE=C.UTF-8; fi
+}
+
+# The faces the project installs (fonts-dejavu-core, fonts-noto-color-emoji, fonts-noto-cjk),
+# and those a KDE or GNOME desktop adds to them (fonts-noto-core, fonts-droid-fallback).
+pinned_font_files=(
+  /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
+  /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf /usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf
+  /usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf /usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf
+  /usr/share/fonts/truetype/noto/NotoColorEmoji.ttf
+  /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc /usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc
+)
+desktop_font_globs=(
+  '/usr/share/fonts/truetype/noto/NotoSans-*.ttf' '/usr/share/fonts/truetype/noto/NotoSansMono-*.ttf'
+  '/usr/share/fonts/truetype/noto/NotoSansSymbols-*.ttf' '/usr/share/fonts/truetype/noto/NotoSansSymbols2-*.ttf'
+  '/usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf'
+)
+
+# write_font_config DIR FACES_DIR [PREFERRED_SANS]: a fontconfig file at DIR/fonts.conf that
+# sees only the faces linked in FACES_DIR, with the system's rules for rendering and aliases.
+write_font_config() {
+  local prefer=""
+  if [ -n "${3:-}" ]; then
+    # Ahead of the system's rules, so it comes before their own preferences.
+    prefer="  <alias binding=\"strong\"><family>sans-serif</family><prefer><family>$3</family></prefer></alias>"
+  fi
+  cat >"$1/fonts.conf" <<CONF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <dir>$2</dir>
+  <cachedir>$(dirname "$1")/cache</cachedir>
+$prefer
+  <include ignore_missing="yes">/etc/fonts/conf.d</include>
+</fontconfig>
+CONF
+}
+
+# Sourced: pin_fonts DIR writes two font configurations below DIR and exports them.
+# FONTCONFIG_FILE sees only the faces the project installs, so the machine's other fonts
+# cannot move what the tests measure; PLOVANE_DESKTOP_FONTCONFIG adds a desktop's own faces,
+# Noto Sans as the interface face, for the tests of what must hold on every desktop.
+pin_fonts() {
+  local dir="$1" f
+  mkdir -p "$dir/pinned/faces" "$dir/desktop/faces" "$dir/cache"
+  for f in "${pinned_font_files[@]}"; do
+    [ -f "$f" ] || { echo "fonts: $f is missing (bash scripts/deps.sh --tests installs it)" >&2; continue; }
+    ln -sf "$f" "$dir/pinned/faces/"
+    ln -sf "$f" "$dir/desktop/faces/"
+  done
+  for f in ${desktop_font_globs[*]}; do
+    [ -f "$f" ] && ln -sf "$f" "$dir/desktop/faces/"
+  done
+  write_font_config "$dir/pinned" "$dir/pinned/faces"
+  write_font_config "$dir/desktop" "$dir/desktop/faces" "Noto Sans"
+  export FONTCONFIG_FILE="$dir/pinned/fonts.conf"
+  export PLOVANE_DESKTOP_FONTCONFIG="$dir/desktop/fonts.conf"
+}

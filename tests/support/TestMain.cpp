@@ -1,11 +1,33 @@
 // Shared main of every test executable. Each test process gets its own empty HOME and
 // XDG folders, removed again at exit, so tests never touch the user's files and can
 // run in parallel.
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <langinfo.h>
+#include <locale.h>
 #include <string>
+
+namespace {
+
+// Whether the locale the environment names is there and encodes UTF-8.
+bool environmentIsUtf8()
+{
+    const locale_t loc = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    if (!loc)
+        return false;
+    const bool utf8 = std::strcmp(::nl_langinfo_l(CODESET, loc), "UTF-8") == 0;
+    ::freelocale(loc);
+    return utf8;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -26,6 +48,23 @@ int main(int argc, char** argv)
     }
     std::filesystem::permissions(base + "/runtime", std::filesystem::perms::owner_all);
     ::setenv("TZ", "UTC", 0);
+    // Texts reach the programs a test starts as UTF-8, also where no locale is set.
+    if (!environmentIsUtf8()) {
+        ::unsetenv("LC_ALL");
+        ::setenv("LANG", "C.UTF-8", 1);
+        if (std::getenv("LC_CTYPE"))
+            ::setenv("LC_CTYPE", "C.UTF-8", 1);
+    }
+    // The desktop's own fonts in place of the pinned ones, for the runs that check what must
+    // hold on any desktop.
+    if (plovane::test::desktopFonts()) {
+        const char* desktop = std::getenv("PLOVANE_DESKTOP_FONTCONFIG");
+        if (!desktop || !*desktop) {
+            std::fprintf(stderr, "no desktop font configuration: run inside scripts/test-desktop.sh\n");
+            return 77;
+        }
+        ::setenv("FONTCONFIG_FILE", desktop, 1);
+    }
 
     ::testing::InitGoogleTest(&argc, argv);
     const int rc = RUN_ALL_TESTS();

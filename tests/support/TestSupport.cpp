@@ -29,4 +29,10 @@ std::string testName(std::string text)
     return text;
 }
 
+bool desktopFonts()
+{
+    const char* fonts = std::getenv("PLOVANE_TEST_FONTS");
+    return fonts && std::string(fonts) == "desktop";
+}
+
 } // namespace plovane::test
