@@ -16,10 +16,12 @@ void ignoreBrokenPipes();
 
 // Our windows are X11 windows, under Xwayland in a Wayland session: there the HUD keeps
 // what a floating panel asks of the window manager (its place and level, every
-// workspace, no keyboard focus), which Qt's Wayland platform cannot ask for. So unless
-// the user chose a Qt platform (QT_QPA_PLATFORM), X11 it is whenever there is an X
-// display; without one Qt's own choice stands. Call before the QApplication exists.
-// True when it chose X11 here.
+// workspace, no keyboard focus), which Qt's Wayland platform cannot ask for. So X11 it is
+// whenever an X server answers, also when QT_QPA_PLATFORM (often set for all of a Wayland
+// user's programs) names Wayland, which one log line then says; another platform the user
+// named stands. PLOVANE_QPA_PLATFORM, when set, is the platform whatever else is set. In
+// a Wayland session without an X server, one line says what the HUD cannot do there.
+// Call before the QApplication exists. True when it chose X11 here.
 bool preferX11Platform();
 
 } // namespace processSetup

@@ -78,21 +78,44 @@ TEST(ProcessSetup, WritingToAPipeNobodyReadsFailsInsteadOfEndingTheProcess)
               0);
 }
 
-// Qt would take its Wayland platform in a Wayland session, and the HUD would be an
-// ordinary window there.
-TEST(ProcessSetup, X11IsTheToolkitPlatformWhereverThereIsADisplayUnlessTheUserChoseOne)
+// Qt would take its Wayland platform in a Wayland session, also when the user's
+// environment names it, and the HUD would be an ordinary window there.
+TEST(ProcessSetup, X11IsTheToolkitPlatformWhereverAnXServerAnswersUnlessTheUserChoseAnother)
 {
-    EXPECT_EQ(inChild([] {
+    const char* desktop = std::getenv("DISPLAY");
+    if (!desktop || !*desktop)
+        GTEST_SKIP() << "no X server to answer";
+    const std::string display = desktop;
+    EXPECT_EQ(inChild([&display] {
+                  const auto chosen = [] {
+                      const char* value = std::getenv("QT_QPA_PLATFORM");
+                      return std::string(value ? value : "(unset)");
+                  };
+                  ::unsetenv("PLOVANE_QPA_PLATFORM");
+                  ::setenv("DISPLAY", display.c_str(), 1);
                   ::unsetenv("QT_QPA_PLATFORM");
-                  ::setenv("DISPLAY", ":5", 1);
-                  if (!processSetup::preferX11Platform() || std::string(std::getenv("QT_QPA_PLATFORM")) != "xcb")
+                  if (!processSetup::preferX11Platform() || chosen() != "xcb")
                       return 1;
                   ::setenv("QT_QPA_PLATFORM", "wayland", 1);
-                  if (processSetup::preferX11Platform() || std::string(std::getenv("QT_QPA_PLATFORM")) != "wayland")
+                  if (!processSetup::preferX11Platform() || chosen() != "xcb")
                       return 2;
+                  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+                  if (processSetup::preferX11Platform() || chosen() != "offscreen")
+                      return 3;
+                  // The program's own variable wins over everything else.
+                  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+                  ::setenv("PLOVANE_QPA_PLATFORM", "wayland", 1);
+                  if (processSetup::preferX11Platform() || chosen() != "wayland")
+                      return 4;
+                  ::unsetenv("PLOVANE_QPA_PLATFORM");
+                  // No X server behind DISPLAY: Qt's Wayland platform stays.
+                  ::setenv("QT_QPA_PLATFORM", "wayland", 1);
+                  ::setenv("DISPLAY", ":65000", 1);
+                  if (processSetup::preferX11Platform() || chosen() != "wayland")
+                      return 5;
                   ::unsetenv("QT_QPA_PLATFORM");
                   ::unsetenv("DISPLAY");
-                  return !processSetup::preferX11Platform() && !std::getenv("QT_QPA_PLATFORM") ? 0 : 3;
+                  return !processSetup::preferX11Platform() && chosen() == "(unset)" ? 0 : 6;
               }),
               0);
 }
