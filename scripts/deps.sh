@@ -40,6 +40,8 @@ test_packages=(
   # headless Wayland sessions with Xwayland, native clients typed into (foot, wtype, and Qt's
   # Wayland plugin for a Qt one), and Qt's plugin present as on a user's desktop
   sway kwin-wayland mutter xwayland foot wtype qt6-wayland
+  # a tiling window manager of X11 sessions, in its stock configuration
+  i3
 )
 
 packages=("${run_packages[@]}")

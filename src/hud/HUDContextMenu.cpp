@@ -16,6 +16,9 @@ HUDContextMenu::HUDContextMenu(HUDMenuActions actions) : actions_(std::move(acti
 void HUDContextMenu::exec(const hud::MenuInputs& inputs, QPoint globalPos, QWidget* parent) const
 {
     QMenu menu(parent);
+    // Said to be a popup menu, compositors that run X11 windows unmanaged (wlroots) do not
+    // hand it the keyboard, which stays with the user's window.
+    menu.setAttribute(Qt::WA_X11NetWmWindowTypePopupMenu);
     for (const hud::MenuEntry& e : hud::contextMenuEntries(inputs)) {
         if (e.isSeparator()) {
             menu.addSeparator();

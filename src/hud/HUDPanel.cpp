@@ -26,6 +26,11 @@ HUDPanel::HUDPanel(QWidget* parent)
 void HUDPanel::orderFrontRegardless()
 {
     if (!isVisible()) {
+        // Tiling managers focus a window on a click or when the pointer enters it, and place
+        // it by their own rules; out of their hands the panel stands where it asks and the
+        // focus stays where the user left it.
+        if (!windowHandle() && windowManagerOverridesPanelHints())
+            setWindowFlag(Qt::X11BypassWindowManagerHint);
         // The window manager reads these when the window is mapped, so they go first.
         winId();
         refuseKeyboardFocus(*this);
@@ -49,8 +54,9 @@ void HUDPanel::mousePressEvent(QMouseEvent* event)
     }
     event->accept();
     // The window manager moves the window itself where it can; that also keeps
-    // moves smooth and snapping right. Otherwise follow the pointer ourselves.
-    if (windowHandle() && windowHandle()->startSystemMove())
+    // moves smooth and snapping right. Otherwise (and when no window manager handles the
+    // panel) follow the pointer ourselves.
+    if (!windowFlags().testFlag(Qt::X11BypassWindowManagerHint) && windowHandle() && windowHandle()->startSystemMove())
         return;
     dragging_ = true;
     dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();

@@ -1,6 +1,5 @@
 #include "platform/qt/X11WindowHints.h"
 
-#include "platform/qt/SwayIpc.h"
 #include "platform/qt/X11Connection.h"
 
 #include <QGuiApplication>
@@ -12,8 +11,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -46,29 +43,29 @@ std::vector<std::uint32_t> readProperty(xcb_connection_t* c, xcb_window_t w, xcb
     return values;
 }
 
-// Sway does not read the sticky state of X11 windows: there the same request is a rule
-// for this one window, which sway applies when it maps the window.
-// Sway keeps a rule for the rest of its session, so each is given once, and it names the
-// window by its title as well as its id: another program's window that gets the same id
-// after we quit is not held by it.
-std::string swayCriteria(const QWidget& window, xcb_window_t wid)
+std::string readUtf8Property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property)
 {
-    std::string title;
-    for (char c : window.windowTitle().toStdString()) {
-        if (std::string_view("\\^$.|?*+()[]{}\"").find(c) != std::string_view::npos)
-            title += '\\';
-        title += c;
+    std::string value;
+    const auto cookie = xcb_get_property(c, 0, w, property, atom(c, "UTF8_STRING"), 0, 256);
+    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr)) {
+        if (reply->format == 8)
+            value.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                         static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+        free(reply);
     }
-    return "[id=" + std::to_string(wid) + " title=\"^" + title + "$\"]";
+    return value;
 }
 
-void addSwayRuleOnce(const std::string& rule)
+// The running window manager's name, from the window it names on the root window; empty
+// when that window is gone (a manager that quit) or says nothing.
+std::string windowManagerName(xcb_connection_t* c)
 {
-    static std::unordered_set<std::string> given;
-    if (!std::getenv("SWAYSOCK") || given.contains(rule))
-        return;
-    if (runSwayCommand(rule))
-        given.insert(rule);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const xcb_atom_t check = atom(c, "_NET_SUPPORTING_WM_CHECK");
+    const auto named = readProperty(c, root, check, XCB_ATOM_WINDOW);
+    if (named.empty() || readProperty(c, named[0], check, XCB_ATOM_WINDOW) != named)
+        return {};
+    return readUtf8Property(c, named[0], atom(c, "_NET_WM_NAME"));
 }
 
 // The toolkit's X connection and the window's id; no connection off X11.
@@ -85,7 +82,8 @@ std::pair<xcb_connection_t*, xcb_window_t> x11Window(QWidget& window)
 void requestSkipTaskbarAndSticky(QWidget& window)
 {
     const auto [c, wid] = x11Window(window);
-    if (!c)
+    // An override-redirect window has no window manager to ask.
+    if (!c || window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
         return;
     const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
     const std::vector<xcb_atom_t> wanted = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER"),
@@ -141,9 +139,6 @@ void requestSkipTaskbarAndSticky(QWidget& window)
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmDesktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     }
     xcb_flush(c);
-    addSwayRuleOnce("for_window " + swayCriteria(window, wid) + " sticky enable");
-    if (window.isVisible() && std::getenv("SWAYSOCK"))
-        runSwayCommand(swayCriteria(window, wid) + " sticky enable");
 }
 
 void refuseKeyboardFocus(QWidget& window)
@@ -171,6 +166,17 @@ void refuseKeyboardFocus(QWidget& window)
                             static_cast<uint32_t>(hints.size()), hints.data());
     }
     xcb_flush(c);
+}
+
+bool windowManagerOverridesPanelHints()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return false;
+    xcb_connection_t* c = toolkitX11Connection();
+    if (!c)
+        return false;
+    const std::string name = windowManagerName(c);
+    return name == "i3" || name == "wlroots wm";
 }
 
 } // namespace plovane

@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# Plovane under managers that tile and focus on their own terms: sway (headless, with
+# Xwayland) and i3 (its stock configuration, on a virtual X server). The user works in a
+# terminal that has the keyboard focus. Checks that
+#   - the HUD stands at 40,460 (40 from the left, 120 above the bottom of 1280x800),
+#   - the pointer resting on the pet, and a left and a right click on it, leave the
+#     keyboard with the terminal: what is typed next reaches it,
+#   - after ten hide-and-show cycles the HUD is still at 40,460, and was never booked as
+#     the front application,
+#   - on sway, with QT_QPA_PLATFORM=wayland in the user's environment (as many sway users
+#     have it), the HUD is an X11 window all the same, and the log says so.
+# Usage: TilingEndToEnd.sh sway|i3 <plovane> <repository> <gallery folder> <pointer>
+set -uo pipefail
+session="$1" app="$2" repo="$3" gallery="$4" pointer="$5"
+
+if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
+  # A network of this test's own: the knock port and the display sockets are its alone.
+  export PLOVANE_OWN_NET=1
+  exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
+fi
+if [ -z "${PLOVANE_OWN_NET:-}" ]; then
+  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
+  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-tiling-XXXXXX")"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL ($session): $*"
+  echo "--- plovane log (last 20 lines)"; tail -20 "$work/app.log" 2>/dev/null
+  for log in "$work"/{sway,i3,panel}.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log") (last 10 lines)"; tail -10 "$log"; }
+  done
+  exit 1
+}
+for tool in xdotool xwininfo xterm lxqt-panel gdbus import; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+mkdir -p "$gallery"
+
+source "$(dirname "$0")/WaylandSession.sh"
+start_i3() {
+  command -v i3 >/dev/null || wayland_skip "i3 is not installed (Debian: i3)"
+  source "$repo/scripts/xvfb-lib.sh"
+  start_xvfb 141 190 || fail "no virtual X server started"
+  pids+=("$xvfb_pid")
+  export XDG_RUNTIME_DIR="$work/runtime"
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  wayland_session_bus
+  # The stock configuration where a user has it: in their own folder, so i3 does not start
+  # its first-run wizard (which takes the keyboard).
+  mkdir -p "$work/i3-home/.config/i3"
+  cp /etc/i3/config "$work/i3-home/.config/i3/config"
+  HOME="$work/i3-home" XDG_CONFIG_HOME="$work/i3-home/.config" i3 >"$work/i3.log" 2>&1 9>&- &
+  pids+=($!)
+  wayland_wait 10 i3-msg -t get_version || fail "i3 did not start: $(tail -3 "$work/i3.log")"
+}
+case "$session" in
+  sway)
+    wayland_start sway
+    # A pointer on the seat, which sway's cursor commands then move and click.
+    "$pointer" >"$work/pointer.out" 2>&1 9>&- &
+    pids+=($!)
+    wayland_wait 5 grep -q ready "$work/pointer.out" || fail "no virtual pointer: $(cat "$work/pointer.out")"
+    ;;
+  i3) start_i3 ;;
+  *) fail "no such session: $session" ;;
+esac
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_CACHE_HOME="$work/home/.cache" PLOVANE_LOG=debug
+settings_dir="$XDG_CONFIG_HOME/plovane"
+mkdir -p "$settings_dir"
+cat >"$settings_dir/defaults.json" <<'JSON'
+{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
+JSON
+
+# A StatusNotifierItem host, started first so that the user's terminal takes the focus after
+# it: the status item's exported menu is how the HUD is hidden and shown.
+mkdir -p "$work/panel/lxqt"
+printf '[panel1]\nplugins=sni\nposition=Top\n\n[sni]\ntype=statusnotifier\n' >"$work/panel/lxqt/panel.conf"
+XDG_CONFIG_HOME="$work/panel" QT_QPA_PLATFORM=xcb lxqt-panel >"$work/panel.log" 2>&1 9>&- &
+pids+=($!)
+watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher
+  --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher)
+wayland_wait 15 sh -c "${watcher[*]} IsStatusNotifierHostRegistered | grep -q true" || fail "lxqt-panel did not start"
+
+# The user's terminal: everything typed into it lands in $typed.
+typed="$work/typed"
+: >"$typed"
+if [ "$session" = sway ]; then
+  command -v foot >/dev/null || wayland_skip "foot is not installed (Debian: foot)"
+  foot sh -c "cat >$typed" >"$work/client.log" 2>&1 9>&- &
+  type_text() { wtype "$1"; }
+else
+  xterm -title PlovaneUserTerminal -e sh -c "cat >$typed" 9>&- &
+  type_text() { xdotool type --delay 30 "$1"; }
+fi
+pids+=($!)
+lands() { # word: types it with Return, true when it reached the terminal
+  type_text "$1"$'\n'
+  wayland_wait 3 grep -q "$1" "$typed"
+}
+ready=""
+for _ in $(seq 1 20); do lands ready && { ready=1; break; }; sleep 0.5; done
+[ -n "$ready" ] || fail "the terminal never took what was typed"
+
+[ "$session" = sway ] && export QT_QPA_PLATFORM=wayland
+(cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+unset QT_QPA_PLATFORM
+hud_visible() { xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' >/dev/null 2>&1; }
+hud_hidden() { ! hud_visible; }
+wayland_wait 20 hud_visible || fail "no HUD window on the X display"
+hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' | head -1)"
+if [ "$session" = sway ]; then
+  grep -q "QT_QPA_PLATFORM names Wayland, but Plovane's windows use X11" "$work/app.log" ||
+    fail "no line says why QT_QPA_PLATFORM=wayland was not followed"
+  echo "ok: with QT_QPA_PLATFORM=wayland the HUD is an X11 window, and the log says why"
+fi
+position() { xwininfo -id "$hud" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x "," y}'; }
+sleep 1
+[ "$(position)" = "40,460" ] || fail "the HUD stands at $(position), not at 40,460"
+lands afterhud || fail "what was typed after the HUD appeared did not reach the terminal"
+echo "ok: the HUD stands at 40,460 and the terminal kept the focus"
+
+# The pet, where the other end-to-end tests find it.
+pet_x=$((40 + 392 - 90)) pet_y=$((460 + 100))
+pointer_to() {
+  if [ "$session" = sway ]; then swaymsg -q seat - cursor set "$1" "$2"; else xdotool mousemove "$1" "$2"; fi
+}
+click() { # button number
+  if [ "$session" = sway ]; then
+    swaymsg -q seat - cursor press "button$1" && swaymsg -q seat - cursor release "button$1"
+  else
+    xdotool click "$1"
+  fi
+}
+pointer_to "$pet_x" "$pet_y"
+sleep 1.5
+lands afterrest || fail "with the pointer resting on the pet, what was typed did not reach the terminal"
+echo "ok: the pointer resting on the pet leaves the keyboard with the terminal"
+import -window root -crop 480x300+0+420 +repage "$gallery/tiling-$session-hud.png" 2>/dev/null
+
+ticks() { grep -c 'debug: tick:' "$work/app.log"; }
+click 1
+wayland_wait 5 sh -c "grep 'debug: tick:' '$work/app.log' | tail -1 | grep -q '> Resting'" ||
+  fail "a left click on the pet did not start the break: $(grep 'debug: tick:' "$work/app.log" | tail -1)"
+lands afterleft || fail "after a left click on the pet, what was typed did not reach the terminal"
+click 1
+echo "ok: a left click on the pet starts the break and leaves the keyboard with the terminal"
+
+known="$(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null | sort)"
+click 3
+menu_open() { [ "$(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null | sort)" != "$known" ]; }
+wayland_wait 5 menu_open || fail "a right click on the pet opened no menu"
+menu_closed() { ! menu_open; }
+if [ "$session" = sway ]; then
+  # The menu holds the X keyboard only: the compositor's keyboard stays with the terminal,
+  # and the user closes the menu with a click beside it, on the HUD's card.
+  lands afterright || fail "after a right click on the pet, what was typed did not reach the terminal"
+  pointer_to 80 620
+  click 1
+  wayland_wait 5 menu_closed || fail "the pet's menu did not close on a click beside it"
+else
+  xdotool key Escape
+  wayland_wait 5 menu_closed || fail "the pet's menu did not close on Escape"
+fi
+lands aftermenu || fail "after the pet's menu closed, what was typed did not reach the terminal"
+echo "ok: a right click on the pet opens its menu and leaves the keyboard with the terminal"
+
+# Hidden and shown ten times from the status item's menu.
+service=""
+our_item() {
+  local name pid
+  for name in $("${watcher[@]}" RegisteredStatusNotifierItems 2>/dev/null | grep -oP "(?<=')[^'/]+"); do
+    pid="$(gdbus call --session --dest org.freedesktop.DBus --object-path / \
+      --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null | grep -o '[0-9]\+' | tail -1)"
+    [ "$pid" = "$app_pid" ] && { service="$name"; return 0; }
+  done
+  return 1
+}
+our_item || wayland_wait 10 our_item || fail "the status item is not registered with the panel"
+layout() { gdbus call --session --dest "$service" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '[]'; }
+toggle_id="$(layout | grep -oP "\(\d+, \{[^}]*'label': <'Show/Hide HUD'>" | head -1 | grep -oP '^\(\d+' | tr -d '(')"
+[ -n "$toggle_id" ] || fail "no Show/Hide HUD item in the status item's menu"
+toggle() { gdbus call --session --dest "$service" --object-path /MenuBar --method com.canonical.dbusmenu.Event -- \
+  "$toggle_id" clicked '<int32 0>' 0 >/dev/null; }
+for cycle in $(seq 1 10); do
+  toggle && wayland_wait 5 hud_hidden ||
+    fail "[cycle $cycle] the HUD did not hide"
+  toggle && wayland_wait 5 hud_visible || fail "[cycle $cycle] the HUD did not show again"
+done
+sleep 1
+hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' | head -1)"
+[ "$(position)" = "40,460" ] || fail "after ten hide-and-show cycles the HUD stands at $(position)"
+lands aftercycles || fail "after the hide-and-show cycles, what was typed did not reach the terminal"
+echo "ok: after ten hide-and-show cycles the HUD stands at 40,460 and the terminal has the focus"
+
+kill -TERM "$app_pid"
+for _ in $(seq 1 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "plovane still running 10 s after SIGTERM"
+day="$settings_dir/days/$(date +%F).json"
+[ -s "$day" ] || fail "no day file"
+booked="$(tr -d ' \n' <"$day" | grep -o "\"appDurations\":{[^}]*}")"
+[[ "$booked" == *'"org.plovane.Plovane"'* ]] && fail "the HUD was booked as the front application: $booked"
+echo "ok: the day file books no time to Plovane itself ($booked)"
