@@ -11,6 +11,7 @@
 #include "settings/Strings.h"
 
 #include <QBackingStore>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -20,6 +21,9 @@ namespace plovane {
 namespace {
 
 constexpr double kWelcomeDelay = 1.2;
+// How often the pointer's place is confirmed while the hover look shows: soon enough for
+// the look to be gone within a second of the pointer.
+constexpr int kHoverCheckInterval = 250;
 
 // Decorative loops (the critical blink) need no more frames than this.
 constexpr double kLoopFrameRate = 30.0;
@@ -81,6 +85,9 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     overlay_->onLeftClick = [this] { engine_.triggerManualSurface(); };
     overlay_->onRightClick = [this](QPoint at) { showContextMenu(at); };
     overlay_->onHoverChanged = [this](bool inside) { setSpriteHovering(inside); };
+    pointerPosition_ = env.pointerPosition ? std::move(env.pointerPosition) : [] { return QCursor::pos(); };
+    hoverCheck_.setInterval(kHoverCheckInterval);
+    connect(&hoverCheck_, &QTimer::timeout, this, [this] { checkHoverAgainstPointer(); });
 
     auto queue = [this] { scheduleRefresh(); };
     observers_.push_back(engine_.objectWillChange.connect(queue));
@@ -268,6 +275,7 @@ void HUDView::setHovering(bool hovering)
         return;
     isHovering_ = hovering;
     updateOpacityTarget();
+    watchPointer();
 }
 
 void HUDView::setSpriteHovering(bool hovering)
@@ -277,6 +285,42 @@ void HUDView::setSpriteHovering(bool hovering)
     isSpriteHovering_ = hovering;
     spriteZoom_.animateTo(hovering ? HUDRegions::kHoverZoom : 1.0, Animation::easeInOut(0.2));
     updateOpacityTarget();
+    watchPointer();
+}
+
+bool HUDView::pointerWithin(const QWidget& widget, QPoint global) const
+{
+    // The window's shape bounds where the pointer can be over it, as the mask bounds the pet's
+    // click catcher.
+    const QWidget* top = widget.window();
+    const QWindow* native = top->windowHandle();
+    const QPoint inTop = top->mapFromGlobal(global);
+    if (native && !native->mask().isEmpty() && !native->mask().contains(inTop))
+        return false;
+    const QPoint local = widget.mapFromGlobal(global);
+    return widget.rect().contains(local) && (widget.mask().isEmpty() || widget.mask().contains(local));
+}
+
+void HUDView::checkHoverAgainstPointer()
+{
+    // Only ever ends the look: under Xwayland the X server keeps the pointer's last place
+    // while it is over a native window, and there the leave events do come.
+    if (isHovering_ || isSpriteHovering_) {
+        const QPoint at = pointerPosition_();
+        if (isSpriteHovering_ && (!isVisible() || !pointerWithin(*overlay_, at)))
+            setSpriteHovering(false);
+        if (isHovering_ && (!isVisible() || !pointerWithin(*this, at)))
+            setHovering(false);
+    }
+    watchPointer();
+}
+
+void HUDView::watchPointer()
+{
+    if (!isHovering_ && !isSpriteHovering_)
+        hoverCheck_.stop();
+    else if (!hoverCheck_.isActive())
+        hoverCheck_.start();
 }
 
 void HUDView::updateOpacityTarget() { opacity_.animateTo(viewOpacity(), Animation::easeInOut(0.6)); }
@@ -356,6 +400,8 @@ void HUDView::showContextMenu(QPoint globalPos)
     menu_.exec({appLanguage_.language.get(), engine_.state.get(), hudSettings_.chaosEnabled.get(),
                 hudSettings_.compactMode.get(), hudSettings_.knockHintEnabled.get()},
                globalPos);
+    // However the menu closed, the pointer may be far from the pet by now.
+    checkHoverAgainstPointer();
 }
 
 void HUDView::showEvent(QShowEvent* event)

@@ -25,8 +25,10 @@
 #include <QImage>
 #include <QPointer>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +52,8 @@ struct HUDViewEnvironment {
     ScreenWatch* screenWatch{nullptr};
     // What the right-click menu's items do.
     HUDMenuActions menuActions{};
+    // Where the pointer is on screen, asked of the display server; empty: QCursor::pos().
+    std::function<QPoint()> pointerPosition{};
 };
 
 // The whole content of the floating HUD: the pet with its O2 bar, the data panel (or the
@@ -160,6 +164,12 @@ private:
     void spriteChanged(const QRectF& area, bool step);
     void setSpriteHovering(bool hovering);
     void setHovering(bool hovering);
+    // Ends the hover look where the pointer really is elsewhere: enter and leave events
+    // go missing around menus and windows opening over the pointer.
+    void checkHoverAgainstPointer();
+    bool pointerWithin(const QWidget& widget, QPoint global) const;
+    // Confirms the pointer's place now and then while the hover look shows.
+    void watchPointer();
     void updateOpacityTarget();
     // Hands the present texts and values to the parts; says what of the card and the
     // bubble that changed.
@@ -179,6 +189,9 @@ private:
     bool criticalPulse_{false};
     bool isHovering_{false};
     bool isSpriteHovering_{false};
+    std::function<QPoint()> pointerPosition_;
+    // Runs only while the hover look shows.
+    QTimer hoverCheck_;
     bool showWelcomeBubble_{false};
     ScreenWatch* screenWatch_{nullptr};
     bool seen_{false};

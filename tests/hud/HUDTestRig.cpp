@@ -38,6 +38,9 @@ HUDView& HUDRig::makeView()
     env.images = &images;
     env.animationTime = [this] { return animationTime; };
     env.screenWatch = screenWatch;
+    env.pointerPosition = [this] {
+        return pointer.value_or(view->clickOverlay()->mapToGlobal(view->clickOverlay()->rect().center()));
+    };
     view = std::make_unique<HUDView>(*engine, env);
     view->setAttribute(Qt::WA_DontShowOnScreen);
     view->resize(392, 220);

@@ -55,6 +55,8 @@ struct HUDRig {
     double animationTime = 1000.0;
     // Handed to the next view made; null: the screen counts as seen.
     ScreenWatch* screenWatch{nullptr};
+    // Where the display server says the pointer is (screen coordinates); unset: over the pet.
+    std::optional<QPoint> pointer;
 
     explicit HUDRig(Language lang = Language::en, bool welcomeAlreadyShown = true);
     ~HUDRig();

@@ -173,6 +173,46 @@ TEST(HUDView, OpacityAtIdleHoveredRestingAndCritical)
     EXPECT_DOUBLE_EQ(view.presentedOpacity(), 1.0);
 }
 
+// Enter and leave events go missing around menus and windows mapped over the pointer:
+// the look follows the pointer's real place instead.
+TEST(HUDView, HoverLookEndsWhereThePointerIsFoundElsewhereWithoutALeave)
+{
+    HUDRig rig;
+    rig.settings->idleOpacity = 0.3;
+    HUDView& view = rig.makeView();
+    rig.show();
+    auto hoverPet = [&] {
+        QEnterEvent onView(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+        QCoreApplication::sendEvent(&view, &onView);
+        QEnterEvent onPet(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QCoreApplication::sendEvent(view.clickOverlay(), &onPet);
+        ASSERT_TRUE(view.isHovering() && view.isSpriteHovering());
+    };
+    hoverPet();
+    QTest::qWait(400);
+    EXPECT_TRUE(view.isSpriteHovering()) << "the pointer is still over the pet";
+
+    // Over the panel beside the pet: the pet shrinks back, the panel stays at full strength.
+    rig.pointer = view.mapToGlobal(QPoint(4, 4));
+    QTest::qWait(400);
+    EXPECT_FALSE(view.isSpriteHovering());
+    EXPECT_TRUE(view.isHovering());
+
+    // Far away: the idle look.
+    rig.pointer = view.mapToGlobal(QPoint(-600, -400));
+    QTest::qWait(400);
+    EXPECT_FALSE(view.isHovering());
+    rig.finishAnimations();
+    EXPECT_DOUBLE_EQ(view.presentedOpacity(), 0.3);
+
+    // Hidden under the pointer, the panel is no longer hovered either.
+    rig.pointer.reset();
+    hoverPet();
+    view.hide();
+    QTest::qWait(400);
+    EXPECT_FALSE(view.isHovering() || view.isSpriteHovering());
+}
+
 TEST(HUDView, SpriteFramesCycleOverFourFramesEveryQuarterSecond)
 {
     HUDRig rig;
