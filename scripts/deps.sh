@@ -29,7 +29,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # a private desktop for the tests: X server, window manager, compositor, tray hosts
   # (XEmbed and StatusNotifierItem), session and accessibility buses
-  xvfb openbox xcompmgr trayer lxqt-panel dbus-x11 at-spi2-core libglib2.0-bin
+  xvfb openbox xfwm4 xcompmgr trayer lxqt-panel dbus-x11 at-spi2-core libglib2.0-bin
   # driving and looking at it: input, window queries, screenshots, archives, a private network,
   # and the X server's access list and screen saver (xhost, xset)
   xdotool x11-utils imagemagick zip iproute2 util-linux x11-xserver-utils

@@ -21,6 +21,7 @@
 #include "settings/HUDSettings.h"
 #include "settings/SpriteCharacter.h"
 #include "windows/FirstRunSetupController.h"
+#include "windows/OwnWindowStacking.h"
 #include "windows/SecondaryWindows.h"
 
 #include <QApplication>
@@ -143,6 +144,10 @@ void LinuxAppServices::becomeAccessory()
     // Our windows are tool windows and keep out of the taskbar on their own; what is left
     // is that closing the last window (a report, the settings) must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Our windows come above the floating HUD while the user works in them, and every
+    // window carries the program's icon.
+    OwnWindowStacking::install();
+    QApplication::setWindowIcon(programIcon());
 }
 
 void LinuxAppServices::registerEmbeddedFonts()

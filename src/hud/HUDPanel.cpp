@@ -35,7 +35,9 @@ void HUDPanel::orderFrontRegardless()
         winId();
         refuseKeyboardFocus(*this);
         requestSkipTaskbarAndSticky(*this);
+        leaveWindowGroup(*windowHandle());
         show();
+        leaveWindowGroup(*windowHandle());
         // A window manager still finishing the last hide may drop what we set before
         // the map; ask again once it manages the window.
         QTimer::singleShot(250, this, [this] {

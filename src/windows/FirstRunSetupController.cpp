@@ -49,9 +49,6 @@ void FirstRunSetupController::show(HUDSettings& settings, PermissionCenter& perm
     auto window = std::make_unique<SecondaryWindow>(
         QString::fromStdString(Strings::firstRunTitle(language.language.get())), kFirstRunSetupSize);
     window->setContent(view);
-    // The setup is read and answered before anything else, so it comes above the HUD,
-    // which floats above ordinary windows and would cover its lower left on a small screen.
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     window->present();
     // A window the user closed with its close button is let go here.
     if (window_)

@@ -1,9 +1,12 @@
 #include "windows/SecondaryWindow.h"
 
+#include "platform/qt/X11WindowHints.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QWindow>
 
 namespace plovane {
 
@@ -53,6 +56,12 @@ void SecondaryWindow::bringToFront()
     // A window manager that ignores our "no minimise" hint may have minimised it.
     if (windowState() & Qt::WindowMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (!isVisible()) {
+        winId();
+        // Toolkits offer minimising and maximising to the window manager whatever the
+        // window's buttons; a fixed window offers moving and closing alone.
+        offerOnlyMoveAndClose(*windowHandle());
+    }
     show();
     raise();
     activateWindow();

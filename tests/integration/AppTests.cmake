@@ -15,6 +15,19 @@ if(TARGET plovane)
       LABELS integration)
   endforeach()
 
+  # Our windows against the floating HUD under each stacking window manager we try.
+  foreach(wm openbox xfwm4)
+    add_test(NAME WindowStacking_${wm}
+      COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/WindowStacking.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR} ${wm})
+    set_tests_properties(WindowStacking_${wm} PROPERTIES
+      SKIP_RETURN_CODE 77
+      RESOURCE_LOCK knock_port_8765
+      RUN_SERIAL TRUE
+      TIMEOUT 420
+      ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
+      LABELS integration)
+  endforeach()
+
   # The status item under each kind of tray host; pictures of its menu go to tray-gallery.
   foreach(script TrayEndToEnd TraySniEndToEnd)
     add_test(NAME ${script}

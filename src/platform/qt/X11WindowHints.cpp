@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -177,6 +178,98 @@ bool windowManagerOverridesPanelHints()
         return false;
     const std::string name = windowManagerName(c);
     return name == "i3" || name == "wlroots wm";
+}
+
+namespace {
+
+std::pair<xcb_connection_t*, xcb_window_t> x11Window(QWindow& window)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return {nullptr, xcb_window_t{XCB_WINDOW_NONE}};
+    xcb_connection_t* c = toolkitX11Connection();
+    return {c, c ? static_cast<xcb_window_t>(window.winId()) : xcb_window_t{XCB_WINDOW_NONE}};
+}
+
+} // namespace
+
+void setKeptAbove(QWindow& window, bool above)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c)
+        return;
+    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
+    const xcb_atom_t aboveAtom = atom(c, "_NET_WM_STATE_ABOVE");
+    if (netWmState == XCB_ATOM_NONE || aboveAtom == XCB_ATOM_NONE)
+        return;
+    if (window.isVisible()) {
+        xcb_client_message_event_t ev{};
+        ev.response_type = XCB_CLIENT_MESSAGE;
+        ev.format = 32;
+        ev.window = wid;
+        ev.type = netWmState;
+        ev.data.data32[0] = above ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+        ev.data.data32[1] = aboveAtom;
+        ev.data.data32[3] = 1; // from a normal application
+        xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&ev));
+    } else {
+        // Qt keeps the states it finds on the window when it maps it again.
+        auto states = readProperty(c, wid, netWmState, XCB_ATOM_ATOM);
+        const bool has = std::find(states.begin(), states.end(), aboveAtom) != states.end();
+        if (has == above)
+            return;
+        if (above)
+            states.push_back(aboveAtom);
+        else
+            std::erase(states, aboveAtom);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmState, XCB_ATOM_ATOM, 32,
+                            static_cast<uint32_t>(states.size()), states.data());
+    }
+    xcb_flush(c);
+}
+
+void leaveWindowGroup(QWindow& window)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c)
+        return;
+    xcb_delete_property(c, wid, XCB_ATOM_WM_TRANSIENT_FOR);
+    // Window managers also group by the leader named in WM_HINTS and WM_CLIENT_LEADER
+    // (openbox and xfwm4 raise a group's utility windows over every window of the group).
+    constexpr std::uint32_t kWindowGroupHint = 1u << 6;
+    auto hints = readProperty(c, wid, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS);
+    if (hints.size() >= 9 && (hints[0] & kWindowGroupHint)) {
+        hints[0] &= ~kWindowGroupHint;
+        hints[8] = 0;
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                            static_cast<uint32_t>(hints.size()), hints.data());
+    }
+    if (const xcb_atom_t leader = atom(c, "WM_CLIENT_LEADER"); leader != XCB_ATOM_NONE)
+        xcb_delete_property(c, wid, leader);
+    xcb_flush(c);
+}
+
+void offerOnlyMoveAndClose(QWindow& window)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c)
+        return;
+    const xcb_atom_t motif = atom(c, "_MOTIF_WM_HINTS");
+    if (motif == XCB_ATOM_NONE)
+        return;
+    // flags, functions, decorations, input mode, status
+    constexpr std::uint32_t kFunctions = 1u << 0;
+    constexpr std::uint32_t kDecorations = 1u << 1;
+    constexpr std::uint32_t kFuncMove = 1u << 2;
+    constexpr std::uint32_t kFuncClose = 1u << 5;
+    constexpr std::uint32_t kDecorBorder = 1u << 1;
+    constexpr std::uint32_t kDecorTitle = 1u << 3;
+    constexpr std::uint32_t kDecorMenu = 1u << 4;
+    const std::uint32_t hints[5] = {kFunctions | kDecorations, kFuncMove | kFuncClose,
+                                    kDecorBorder | kDecorTitle | kDecorMenu, 0, 0};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, motif, motif, 32, 5, hints);
+    xcb_flush(c);
 }
 
 } // namespace plovane

@@ -1,6 +1,7 @@
 #pragma once
 
 class QWidget;
+class QWindow;
 
 namespace plovane {
 
@@ -21,5 +22,25 @@ void refuseKeyboardFocus(QWidget& window);
 // that must float at its own place and never be focused stays out of such a manager's
 // hands (override-redirect). False off X11 and when no window manager gives its name.
 bool windowManagerOverridesPanelHints();
+
+// Stacking of our own windows against the floating HUD.
+
+// Puts a top-level window into the window manager's "above" layer, or takes it out again
+// (the HUD lives there, so a window of ours the user works in goes there while active).
+// A mapped window asks the window manager; an unmapped one has the property edited, so
+// it does not come back above when shown again. Does nothing off X11.
+void setKeptAbove(QWindow& window, bool above);
+
+// Takes a window out of the program's window group: Qt puts every window in the group of
+// the program's hidden client leader and makes tool windows transient for it, and window
+// managers (openbox, xfwm4) then stack a group's utility windows together with its other
+// windows instead of in their own layer. Call before each show and again after it (the
+// toolkit names the leader again as it maps the window). Does nothing off X11.
+void leaveWindowGroup(QWindow& window);
+
+// A fixed-size window with a title and a close button: its Motif hints offer the window
+// manager moving and closing only (no minimise, maximise or resize) and decorations
+// without minimise and maximise buttons. Call before each show. Does nothing off X11.
+void offerOnlyMoveAndClose(QWindow& window);
 
 } // namespace plovane
