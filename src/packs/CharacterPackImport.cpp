@@ -1,6 +1,7 @@
 #include "packs/CharacterPackImport.h"
 
 #include "packs/PackImportTexts.h"
+#include "packs/QtPackImportDesktop.h"
 #include "platform/Log.h"
 #include "platform/Scheduler.h"
 #include "settings/AppLanguage.h"
@@ -57,6 +58,7 @@ void CharacterPackImport::importCharacterPack()
     settings.packsFolder = AppResource::customSpritesBase();
     settings.temporaryBase = temporaryFolder();
     settings.unzip = unzip_;
+    settings.spriteDecodes = decodesWhole;
 
     busy_ = true;
     if (worker_.joinable())

@@ -164,9 +164,11 @@ PackImportOutcome importCharacterPackArchive(const std::string& archive, const P
             missing.missingKeys.emplace_back(state);
     if (!missing.missingKeys.empty())
         return missing;
-    // A sprite too large to draw would leave the pet a placeholder after a "success".
+    // A sprite too large to draw, or one that does not decode, would leave the pet a
+    // placeholder after a "success".
     std::error_code spriteError;
-    if (const auto verdict = inspectPackSprites(source, limits, spriteError); verdict != PackVerdict::ok)
+    if (const auto verdict = inspectPackSprites(source, limits, spriteError, settings.spriteDecodes);
+        verdict != PackVerdict::ok)
         return verdict == PackVerdict::unreadable ? failed(Step::listTemporaryFolder, source, spriteError)
                                                   : refused(verdict);
 

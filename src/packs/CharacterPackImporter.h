@@ -1,6 +1,7 @@
 #pragma once
 
 #include "packs/PackArchiveInspector.h"
+#include "packs/PackSprites.h"
 #include "packs/UnzipRunner.h"
 
 #include <stop_token>
@@ -45,6 +46,8 @@ struct PackImportSettings {
     // Where the import's own temporary folder is made.
     std::string temporaryBase;
     UnzipOptions unzip;
+    // Decodes each sprite whole; without it sprites are judged by their headers alone.
+    SpriteDecoder spriteDecodes;
 };
 
 // Imports one archive: checks its listing, unpacks it into a fresh temporary folder,

@@ -30,6 +30,8 @@ enum class PackVerdict {
     // A sprite whose header is not a PNG's, or that is wider or taller than maxSpriteSide.
     spriteNotPng,
     spriteTooLarge,
+    // A sprite whose header is sound but whose pixels do not decode (cut off, damaged).
+    spriteDoesNotDecode,
 };
 
 // Judges an archive by its own listing, before anything is unpacked.

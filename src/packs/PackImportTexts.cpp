@@ -5,6 +5,25 @@
 namespace plovane::PackImportTexts {
 namespace {
 
+// The code point of the UTF-8 sequence at `at`, and where the next one starts.
+char32_t decodeAt(std::string_view text, std::size_t& at)
+{
+    const auto byte = static_cast<unsigned char>(text[at++]);
+    int more = byte >= 0xf0 ? 3 : byte >= 0xe0 ? 2 : byte >= 0xc0 ? 1 : 0;
+    char32_t cp = more == 3 ? byte & 0x07 : more == 2 ? byte & 0x0f : more == 1 ? byte & 0x1f : byte;
+    while (more-- > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xc0) == 0x80)
+        cp = (cp << 6) | (static_cast<unsigned char>(text[at++]) & 0x3f);
+    return cp;
+}
+
+// Marks that belong to the character before them: a cut never separates them from it.
+bool extendsPrevious(char32_t cp)
+{
+    return (cp >= 0x0300 && cp <= 0x036f) || (cp >= 0x1ab0 && cp <= 0x1aff) || (cp >= 0x1dc0 && cp <= 0x1dff) ||
+           (cp >= 0x20d0 && cp <= 0x20ff) || (cp >= 0xfe00 && cp <= 0xfe0f) || (cp >= 0xfe20 && cp <= 0xfe2f) ||
+           cp == 0x200c || cp == 0x200d || (cp >= 0x1f3fb && cp <= 0x1f3ff) || (cp >= 0xe0020 && cp <= 0xe01ef);
+}
+
 std::string refusal(PackVerdict verdict, Language lang)
 {
     switch (verdict) {
@@ -20,6 +39,8 @@ std::string refusal(PackVerdict verdict, Language lang)
         return Strings::packRefusedSpriteNotPng(lang);
     case PackVerdict::spriteTooLarge:
         return Strings::packRefusedSpriteTooLarge(lang);
+    case PackVerdict::spriteDoesNotDecode:
+        return Strings::packRefusedSpriteDoesNotDecode(lang);
     case PackVerdict::unreadable:
     case PackVerdict::ok:
         break;
@@ -49,6 +70,32 @@ std::string failure(const PackImportOutcome& outcome, Language lang)
 
 } // namespace
 
+std::string isolatedName(std::string_view name, std::size_t maxCharacters)
+{
+    constexpr std::string_view kFirstStrongIsolate = "\u2068";
+    constexpr std::string_view kPopDirectionalIsolate = "\u2069";
+    constexpr std::string_view kEllipsis = "\u2026";
+    std::size_t at = 0;
+    std::size_t count = 0;
+    std::size_t cut = std::string_view::npos;
+    while (at < name.size()) {
+        const std::size_t start = at;
+        const char32_t cp = decodeAt(name, at);
+        if (extendsPrevious(cp))
+            continue;
+        if (++count > maxCharacters) {
+            cut = start;
+            break;
+        }
+    }
+    std::string out(kFirstStrongIsolate);
+    out += cut == std::string_view::npos ? name : name.substr(0, cut);
+    if (cut != std::string_view::npos)
+        out += kEllipsis;
+    out += kPopDirectionalIsolate;
+    return out;
+}
+
 std::string chooserTitle(Language lang)
 {
     return Strings::packChooserTitle(lang);
@@ -64,7 +111,7 @@ std::string message(const PackImportOutcome& outcome, Language lang)
     using Kind = PackImportOutcome::Kind;
     switch (outcome.kind) {
     case Kind::installed:
-        return Strings::packInstalledStart(lang) + outcome.displayName + Strings::packInstalledEnd(lang);
+        return Strings::packInstalledStart(lang) + isolatedName(outcome.displayName) + Strings::packInstalledEnd(lang);
     case Kind::unzipFailed:
         return Strings::packUnzipFailed(lang);
     case Kind::missingManifest:

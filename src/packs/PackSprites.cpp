@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace plovane {
 namespace {
@@ -54,7 +55,8 @@ std::optional<PixelSize> readPngSize(const std::string& path)
     return size;
 }
 
-PackVerdict inspectPackSprites(const std::string& packFolder, const PackLimits& limits, std::error_code& error)
+PackVerdict inspectPackSprites(const std::string& packFolder, const PackLimits& limits, std::error_code& error,
+                               const SpriteDecoder& decodes)
 {
     DIR* dir = ::opendir(packFolder.c_str());
     if (!dir) {
@@ -62,6 +64,7 @@ PackVerdict inspectPackSprites(const std::string& packFolder, const PackLimits& 
         return PackVerdict::unreadable;
     }
     PackVerdict verdict = PackVerdict::ok;
+    std::vector<std::string> sprites;
     while (const dirent* item = ::readdir(dir)) {
         if (!isSpriteName(item->d_name))
             continue;
@@ -76,8 +79,14 @@ PackVerdict inspectPackSprites(const std::string& packFolder, const PackLimits& 
         }
         if (size->width > limits.maxSpriteSide || size->height > limits.maxSpriteSide)
             verdict = PackVerdict::spriteTooLarge;
+        sprites.push_back(path);
     }
     ::closedir(dir);
+    if (verdict != PackVerdict::ok || !decodes)
+        return verdict;
+    for (const std::string& path : sprites)
+        if (!decodes(path))
+            return PackVerdict::spriteDoesNotDecode;
     return verdict;
 }
 

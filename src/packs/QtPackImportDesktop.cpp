@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -107,6 +109,13 @@ public:
 };
 
 } // namespace
+
+bool decodesWhole(const std::string& path)
+{
+    QImageReader reader(QString::fromStdString(path), "png");
+    QImage image;
+    return reader.read(&image) && !image.isNull();
+}
 
 std::unique_ptr<QFileDialog> makeArchiveDialog(const std::string& title)
 {

@@ -143,6 +143,7 @@ std::string packRefusedTooLarge(Language lang);
 std::string packRefusedTooManyEntries(Language lang);
 std::string packRefusedSpriteNotPng(Language lang);
 std::string packRefusedSpriteTooLarge(Language lang);
+std::string packRefusedSpriteDoesNotDecode(Language lang);
 // A failed step: its text, the path, a separator, the system's reason. The texts that
 // open a quotation close it with packQuotedReasonSeparator; the others take packReasonSeparator.
 std::string packCreateFolderFailed(Language lang);

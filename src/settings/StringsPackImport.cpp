@@ -86,6 +86,11 @@ std::string Strings::packRefusedSpriteTooLarge(Language lang)
     return pick({"Invalid pack: sprites larger than 512 × 512 pixels", "无效的员工包：图片超过 512 × 512 像素"}, lang);
 }
 
+std::string Strings::packRefusedSpriteDoesNotDecode(Language lang)
+{
+    return pick({"Invalid pack: it holds sprites that are damaged or cut off", "无效的员工包：含有不完整或无法读取的图片"}, lang);
+}
+
 std::string Strings::packCreateFolderFailed(Language lang)
 {
     return pick({"Could not create the temporary folder “", "无法创建临时文件夹“"}, lang);

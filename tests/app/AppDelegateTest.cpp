@@ -683,7 +683,7 @@ TEST_F(StatusMenuDelegateTest, AnImportedPackIsListedMarkedAndDrawnBeforeItsAler
         services.scheduler.runPending();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ASSERT_EQ(desktop.alerts, std::vector<std::string>{"Import Successful: Character \"Kiwi Bird\" imported successfully!"});
+    ASSERT_EQ(desktop.alerts, std::vector<std::string>{"Import Successful: Character \"\u2068Kiwi Bird\u2069\" imported successfully!"});
     ASSERT_TRUE(listed.has_value()) << "the character menu lists the new pack";
     EXPECT_EQ(listed->title, "Kiwi Bird");
     EXPECT_TRUE(listed->checked);

@@ -192,6 +192,47 @@ JSON
   echo "ok: [$1] the character menu lists the pack with its thumbnail and marks it"
 }
 
+# Every accessible name under the application's windows, one per line, as a screen reader
+# reads them (the alert's texts among them); gdbus writes invisible characters as \uXXXX.
+accessible_names() {
+  accessible_names_escaped | python3 -c 'import re, sys
+print(re.sub(r"\\u([0-9a-fA-F]{4})", lambda m: chr(int(m.group(1), 16)), sys.stdin.read()), end="")'
+}
+accessible_names_escaped() {
+  local a11y bus
+  a11y="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress 2>/dev/null |
+    sed -n "s/^('\(.*\)',)$/\1/p")"
+  [ -n "$a11y" ] || return 1
+  for bus in $(gdbus call --address "$a11y" --dest org.a11y.atspi.Registry --object-path /org/a11y/atspi/accessible/root \
+      --method org.a11y.atspi.Accessible.GetChildren 2>/dev/null | grep -o "':[0-9.]*'" | tr -d "'"); do
+    [ "$(gdbus call --address "$a11y" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+      --method org.freedesktop.DBus.GetConnectionUnixProcessID "$bus" 2>/dev/null | sed -n 's/^(uint32 \([0-9]*\),)$/\1/p')" = "$app_pid" ] || continue
+    local queue=(/org/a11y/atspi/accessible/root) seen=0 path
+    while [ "${#queue[@]}" -gt 0 ] && [ "$seen" -lt 400 ]; do
+      path="${queue[0]}"; queue=("${queue[@]:1}"); seen=$((seen + 1))
+      gdbus call --address "$a11y" --dest "$bus" --object-path "$path" --method org.freedesktop.DBus.Properties.Get \
+        org.a11y.atspi.Accessible Name 2>/dev/null
+      for child in $(gdbus call --address "$a11y" --dest "$bus" --object-path "$path" \
+          --method org.a11y.atspi.Accessible.GetChildren 2>/dev/null | grep -o "'/org/a11y/atspi/accessible/[^']*'" | tr -d "'"); do
+        queue+=("$child")
+      done
+    done
+  done
+}
+# A typed path through the dialog, for an alert of that title; sets $alert.
+import_through_dialog() { # chooser title, archive, alert title
+  open_status_menu_item import
+  wait_for 10 window_named "$1" || fail "the file dialog \"$1\" did not open"
+  xdotool windowactivate --sync "$(window_named "$1")" >/dev/null 2>&1
+  sleep 0.5
+  xdotool key ctrl+a
+  xdotool type --delay 15 "$2"
+  xdotool key Return
+  wait_for 20 window_named "$3" || fail "no alert \"$3\" for $(basename "$2")"
+  sleep 0.5
+  alert="$(window_named "$3")"
+}
+
 quit_plovane() {
   kill -TERM "$app_pid"
   wait_exit 10
@@ -207,6 +248,51 @@ quit_plovane
 
 make_pack Mango '芒果' '#00ffff' "$work/mango.zip"
 import_pack zh '选择员工包 \(\.zip\)' '导入成功' "$work/mango.zip" Mango "$cyan" "$magenta"
+
+# A sprite cut off after its header: refused in both languages, nothing installed, and the
+# character stays what it was.
+make_pack Cut 'Cut' '#ff00ff' "$work/unused.zip"
+head -c 33 "$work/src/Cut/sprite_critical_32.png" >"$work/src/Cut/cut.png"
+mv "$work/src/Cut/cut.png" "$work/src/Cut/sprite_critical_32.png"
+(cd "$work/src" && zip -qr "$work/cut.zip" Cut)
+import_through_dialog '选择员工包 \(\.zip\)' "$work/cut.zip" '导入失败'
+names="$(accessible_names)"
+grep -q '无效的员工包：含有不完整或无法读取的图片' <<<"$names" || fail "[zh] the refusal does not name the damaged sprite: $names"
+import -window root "$pictures/pack-cut-zh.png" 2>/dev/null
+press_ok '导入失败'
+quit_plovane
+[ ! -e "$packs/Cut" ] || fail "the pack with a cut-off sprite was installed"
+grep -q '"quellin.character": *"custom:Mango"' "$settings_dir/defaults.json" || fail "the character changed after a refusal"
+sed -i 's/"tessivar.language": *"zh"/"tessivar.language": "en"/' "$settings_dir/defaults.json"
+start_plovane
+import_through_dialog 'Select Character Pack \(\.zip\)' "$work/cut.zip" 'Import Failed'
+names="$(accessible_names)"
+grep -q 'Invalid pack: it holds sprites that are damaged or cut off' <<<"$names" ||
+  fail "[en] the refusal does not name the damaged sprite: $names"
+press_ok 'Import Failed'
+[ ! -e "$packs/Cut" ] || fail "the pack with a cut-off sprite was installed"
+echo "ok: a sprite cut off after its header is refused, in both languages"
+
+# A right-to-left override in a name stays inside the name; a 5,000-character name keeps
+# the alert inside the screen.
+make_pack Spoof "abc$(printf '\u202e')gnp.exe" '#ff00ff' "$work/spoof.zip"
+import_through_dialog 'Select Character Pack \(\.zip\)' "$work/spoof.zip" 'Import Successful'
+names="$(accessible_names)"
+grep -q "Character \"$(printf '\u2068')abc$(printf '\u202e')gnp.exe$(printf '\u2069')\" imported successfully!" <<<"$names" ||
+  fail "the override name is not isolated in the alert: $(grep -a 'imported' <<<"$names")"
+import -window root "$pictures/pack-override-en.png" 2>/dev/null
+press_ok 'Import Successful'
+make_pack Long "$(head -c 5000 /dev/zero | tr '\0' 'W')" '#ff00ff' "$work/long.zip"
+import_through_dialog 'Select Character Pack \(\.zip\)' "$work/long.zip" 'Import Successful'
+eval "$(xdotool getwindowgeometry --shell "$alert")"
+read -r screen_w screen_h < <(xdpyinfo 2>/dev/null | awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')
+import -window root "$pictures/pack-long-name-en.png" 2>/dev/null
+[ "$Y" -ge 0 ] && [ $((Y + HEIGHT)) -le "${screen_h:-800}" ] && [ "$X" -ge 0 ] && [ $((X + WIDTH)) -le "${screen_w:-1280}" ] ||
+  fail "the alert for a 5,000-character name is ${WIDTH}x${HEIGHT}+${X}+${Y}, past the screen"
+press_ok 'Import Successful'
+echo "ok: a name's override is isolated, and a 5,000-character name keeps the alert (${WIDTH}x${HEIGHT}) on the screen"
+quit_plovane
+start_plovane
 
 # The folder item makes the packs folder again when it is gone, and opens it.
 rm -rf "$packs"

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "packs/CharacterPackImport.h"
+#include "packs/PackImportTexts.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/Scheduler.h"
 #include "settings/AppLanguage.h"
@@ -197,7 +198,7 @@ TEST_F(CharacterPackImportTest, AValidPackIsInstalledMadeCurrentAndAnnounced)
 
     EXPECT_TRUE(alert.success);
     EXPECT_EQ(alert.title, "Import Successful");
-    EXPECT_EQ(alert.message, "Character \"Kiwi Bird\" imported successfully!");
+    EXPECT_EQ(alert.message, "Character \"\u2068Kiwi Bird\u2069\" imported successfully!");
     EXPECT_EQ(desktop.chooserTitles, std::vector<std::string>{"Select Character Pack (.zip)"});
     EXPECT_EQ(current(), "custom:Kiwi");
     // The menus are refreshed with the new character in place, then the alert shows.
@@ -223,7 +224,7 @@ TEST_F(CharacterPackImportTest, TextsFollowTheLanguageOfTheMoment)
     Alert alert = importArchive(test::packArchive("Kiwi", R"({"name": "奇异果"})"));
     EXPECT_EQ(desktop.chooserTitles.back(), "选择员工包 (.zip)");
     EXPECT_EQ(alert.title, "导入成功");
-    EXPECT_EQ(alert.message, "员工「奇异果」导入成功！");
+    EXPECT_EQ(alert.message, "员工「\u2068奇异果\u2069」导入成功！");
 
     alert = importArchive(ZipWriter().file("Kiwi/manifest.json", "{}"));
     EXPECT_EQ(alert.title, "导入失败");
@@ -234,6 +235,26 @@ TEST_F(CharacterPackImportTest, TextsFollowTheLanguageOfTheMoment)
     EXPECT_EQ(alert.message, "无效的员工包：含有指向包外的路径");
     alert = importFile(writeArchive("not a zip"));
     EXPECT_EQ(alert.message, "Failed to unzip file");
+}
+
+TEST_F(CharacterPackImportTest, ANameIsIsolatedFromTheTextAroundItAndALongOneIsCut)
+{
+    // An override left open would reverse the rest of our sentence.
+    Alert alert = importArchive(test::packArchive("Spoof", R"({"name": "abc\u202Egnp.exe"})"));
+    EXPECT_EQ(alert.message, "Character \"\u2068abc\u202Egnp.exe\u2069\" imported successfully!");
+    AppLanguage::shared().language = Language::zh;
+    alert = importArchive(test::packArchive("Spoof", R"({"name": "abc\u202Egnp.exe"})"));
+    EXPECT_EQ(alert.message, "员工「\u2068abc\u202Egnp.exe\u2069」导入成功！");
+    AppLanguage::shared().language = Language::en;
+
+    // 5,000 letters, each with its accent: cut after 64 of them, never between the two.
+    std::string accented;
+    for (int i = 0; i < 5000; ++i)
+        accented += "e\u0301";
+    alert = importArchive(test::packArchive("Long", R"({"name": ")" + accented + R"("})"));
+    EXPECT_TRUE(alert.success);
+    EXPECT_EQ(alert.message, "Character \"\u2068" + accented.substr(0, 64 * 3) + "\u2026\u2069\" imported successfully!");
+    EXPECT_EQ(PackImportTexts::isolatedName("abc", 3), "\u2068abc\u2069") << "nothing cut at the limit";
 }
 
 TEST_F(CharacterPackImportTest, OnlyATopLevelFolderWithAManifestIsAPack)
@@ -260,7 +281,7 @@ TEST_F(CharacterPackImportTest, OnlyATopLevelFolderWithAManifestIsAPack)
     const auto installed = namesIn(packs());
     ASSERT_EQ(installed.size(), 1u);
     EXPECT_EQ(current(), "custom:" + installed[0]);
-    EXPECT_EQ(alert.message, "Character \"" + installed[0] + "\" imported successfully!");
+    EXPECT_EQ(alert.message, "Character \"\u2068" + installed[0] + "\u2069\" imported successfully!");
     expectNothingLeftBehind();
 }
 
@@ -268,7 +289,7 @@ TEST_F(CharacterPackImportTest, AHiddenPackFolderIsInstalledButNotListed)
 {
     const Alert alert = importArchive(test::packArchive(".secret", R"({"name": "Secret"})"));
     EXPECT_TRUE(alert.success);
-    EXPECT_EQ(alert.message, "Character \"Secret\" imported successfully!");
+    EXPECT_EQ(alert.message, "Character \"\u2068Secret\u2069\" imported successfully!");
     EXPECT_EQ(current(), "custom:.secret");
     EXPECT_TRUE(fs::exists(packs() + "/.secret/sprite_critical_32.png"));
     EXPECT_TRUE(CustomCharacter::loadAll().empty());
@@ -289,15 +310,15 @@ TEST_F(CharacterPackImportTest, MissingSpritesAreListedByKeyInTheirOrder)
 TEST_F(CharacterPackImportTest, TheDisplayNameFallsBackToTheFolderName)
 {
     EXPECT_EQ(importArchive(test::packArchive("NoName", R"({"title": "x"})")).message,
-              "Character \"NoName\" imported successfully!");
+              "Character \"\u2068NoName\u2069\" imported successfully!");
     EXPECT_EQ(importArchive(test::packArchive("Numeric", R"({"name": 7})")).message,
-              "Character \"Numeric\" imported successfully!");
+              "Character \"\u2068Numeric\u2069\" imported successfully!");
     EXPECT_EQ(importArchive(test::packArchive("Broken", R"({"name": )")).message,
-              "Character \"Broken\" imported successfully!");
+              "Character \"\u2068Broken\u2069\" imported successfully!");
     EXPECT_EQ(importArchive(test::packArchive("Listed", R"(["name"])")).message,
-              "Character \"Listed\" imported successfully!");
+              "Character \"\u2068Listed\u2069\" imported successfully!");
     EXPECT_EQ(importArchive(test::packArchive("Empty", R"({"name": ""})")).message,
-              "Character \"\" imported successfully!");
+              "Character \"\u2068\u2069\" imported successfully!");
     EXPECT_EQ(current(), "custom:Empty");
     expectNothingLeftBehind();
 }
@@ -322,7 +343,7 @@ TEST_F(CharacterPackImportTest, ASecondImportOfTheSameFolderReplacesTheWholePack
     HUDSettings::shared().characterID = CharacterID::builtIn(SpriteCharacter::corgi);
 
     const Alert alert = importArchive(test::packArchive("Kiwi", R"({"name": "New"})"));
-    EXPECT_EQ(alert.message, "Character \"New\" imported successfully!");
+    EXPECT_EQ(alert.message, "Character \"\u2068New\u2069\" imported successfully!");
     EXPECT_FALSE(fs::exists(packs() + "/Kiwi/old_only.txt"));
     EXPECT_EQ(packDisplayName(packs() + "/Kiwi/manifest.json", ""), "New");
     EXPECT_EQ(namesIn(packs()), std::vector<std::string>{"Kiwi"});
@@ -383,7 +404,7 @@ TEST_F(CharacterPackImportTest, ArchivesPastTheSizeOrEntryBoundsAreRefused)
     expectRefused(importArchive(lying), "Invalid pack: larger than 64 MB when unpacked");
 }
 
-TEST_F(CharacterPackImportTest, SpritesPastThePixelBoundOrNotPngAreRefusedByTheirHeaders)
+TEST_F(CharacterPackImportTest, SpritesPastThePixelBoundNotPngOrThatDoNotDecodeAreRefused)
 {
     // A few kilobytes that would take 196 MB to draw.
     auto huge = test::packArchive("Kiwi", "{}");
@@ -398,14 +419,24 @@ TEST_F(CharacterPackImportTest, SpritesPastThePixelBoundOrNotPngAreRefusedByThei
     notPng.file("Kiwi/sprite_resting_32.png", "GIF89a, not a PNG");
     expectRefused(importArchive(notPng), "Invalid pack: it holds sprites that are not PNG images");
 
+    // A sound header and nothing after it, or pixels cut off half way.
+    auto headerOnly = test::packArchive("Kiwi", "{}");
+    headerOnly.file("Kiwi/sprite_critical_32.png", test::pngHeaderOfSize(32, 32));
+    expectRefused(importArchive(headerOnly), "Invalid pack: it holds sprites that are damaged or cut off");
+    const std::string whole = test::pngOfSize(64, 64);
+    auto cutOff = test::packArchive("Kiwi", "{}");
+    cutOff.file("Kiwi/sprite_reading_32_3.png", whole.substr(0, whole.size() / 2));
+    expectRefused(importArchive(cutOff), "Invalid pack: it holds sprites that are damaged or cut off");
+
     AppLanguage::shared().language = Language::zh;
     EXPECT_EQ(importArchive(huge).message, "无效的员工包：图片超过 512 × 512 像素");
     EXPECT_EQ(importArchive(notPng).message, "无效的员工包：含有不是 PNG 格式的图片");
+    EXPECT_EQ(importArchive(headerOnly).message, "无效的员工包：含有不完整或无法读取的图片");
     AppLanguage::shared().language = Language::en;
 
     // At the bound, and other files of any kind beside the sprites, are fine.
     auto atBound = test::packArchive("Kiwi", "{}");
-    atBound.file("Kiwi/sprite_hovering_32_1.png", test::pngHeaderOfSize(512, 512));
+    atBound.file("Kiwi/sprite_hovering_32_1.png", test::pngOfSize(512, 512));
     atBound.file("Kiwi/cover.png", test::pngHeaderOfSize(4000, 4000)).file("Kiwi/sprite_notes.txt", "x");
     EXPECT_TRUE(importArchive(atBound).success);
     EXPECT_EQ(current(), "custom:Kiwi");

@@ -148,6 +148,28 @@ std::string pngHeaderOfSize(std::uint32_t width, std::uint32_t height)
     return std::string("\x89PNG\r\n\x1a\n", 8) + bigEndian(13) + chunk + bigEndian(static_cast<std::uint32_t>(crc));
 }
 
+std::string pngOfSize(std::uint32_t width, std::uint32_t height)
+{
+    const auto bigEndian = [](std::uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                           static_cast<char>(v)};
+    };
+    const auto chunk = [&](const std::string& typeAndData) {
+        const auto crc = crc32(0, reinterpret_cast<const Bytef*>(typeAndData.data()),
+                               static_cast<uInt>(typeAndData.size()));
+        return bigEndian(static_cast<std::uint32_t>(typeAndData.size() - 4)) + typeAndData +
+               bigEndian(static_cast<std::uint32_t>(crc));
+    };
+    // Each row: filter "none", then RGBA pixels, all zero.
+    const std::string raw(static_cast<std::size_t>(height) * (1 + 4 * static_cast<std::size_t>(width)), '\0');
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(packedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
+             static_cast<uLong>(raw.size()));
+    packed.resize(packedSize);
+    return pngHeaderOfSize(width, height) + chunk("IDAT" + packed) + chunk("IEND");
+}
+
 ZipWriter packArchive(const std::string& folder, const std::string& manifest)
 {
     ZipWriter zip;

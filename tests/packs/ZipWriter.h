@@ -44,5 +44,7 @@ std::string tinyPng();
 // The start of a PNG of width × height (signature and header chunk): what a picture of
 // that size begins with, without its pixels.
 std::string pngHeaderOfSize(std::uint32_t width, std::uint32_t height);
+// A whole transparent PNG of width × height that decodes.
+std::string pngOfSize(std::uint32_t width, std::uint32_t height);
 
 } // namespace plovane::test
