@@ -2,22 +2,86 @@
 
 #include "platform/AppIdentity.h"
 #include "platform/AtomicFile.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace plovane {
+namespace {
+
+// The abstract socket's name: ours, the user's and the settings folder's, hashed so
+// that any path fits.
+std::string socketName(const std::string& settingsFolder)
+{
+    char resolved[PATH_MAX];
+    const std::string folder = ::realpath(settingsFolder.c_str(), resolved) ? resolved : settingsFolder;
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (unsigned char c : folder)
+        hash = (hash ^ c) * 1099511628211ull;
+    char text[96];
+    std::snprintf(text, sizeof text, "%s.lock/%u/%016llx", std::string(kAppIdentifier).c_str(),
+                  static_cast<unsigned>(::getuid()), static_cast<unsigned long long>(hash));
+    return text;
+}
+
+sockaddr_un abstractAddress(const std::string& name, socklen_t& length)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    // A leading zero byte: a name in the kernel, not a file anyone can delete.
+    const std::size_t size = std::min(name.size(), sizeof address.sun_path - 1);
+    std::memcpy(address.sun_path + 1, name.data(), size);
+    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + size);
+    return address;
+}
+
+// Whether the process listening on `name` is one of this user's: the name is open to
+// every user, so one of another user's (planted to keep us from starting) counts as none.
+bool heldByOurUser(const std::string& name)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (probe < 0)
+            return false;
+        socklen_t length = 0;
+        const sockaddr_un address = abstractAddress(name, length);
+        if (::connect(probe, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+            ucred peer {};
+            socklen_t size = sizeof peer;
+            const bool ours = ::getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
+            ::close(probe);
+            return ours;
+        }
+        ::close(probe);
+        // Bound but not yet listening: a copy in the middle of its start.
+        ::usleep(20'000);
+    }
+    return false;
+}
+
+} // namespace
 
 InstanceLock::~InstanceLock()
 {
     if (fd_ >= 0)
         ::close(fd_);
+    if (socket_ >= 0)
+        ::close(socket_);
 }
 
 std::string InstanceLock::lockPath()
@@ -25,25 +89,23 @@ std::string InstanceLock::lockPath()
     return paths::settingsDir() + "/" + std::string(kAppIdentifier) + ".lock";
 }
 
-InstanceLock::Result InstanceLock::acquire()
+InstanceLock::Result InstanceLock::lockFile(std::string& why)
 {
     const std::string path = lockPath();
-    auto unavailable = [&](const std::string& why) {
-        failure_ = "could not take the lock " + path + " (" + why + ")";
-        return Result::unavailable;
-    };
-    std::string why;
     if (!makeDirectories(paths::settingsDir(), &why))
-        return unavailable(why);
+        return Result::unavailable;
     // Never through a link, never blocking on a FIFO, and close-on-exec, so a program we
     // start (unzip) never inherits and outlives the lock. Reading is all flock needs.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return unavailable(errno == ELOOP ? "it is a symbolic link" : std::strerror(errno));
+    if (fd < 0) {
+        why = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
+        return Result::unavailable;
+    }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return unavailable("it is not a regular file");
+        why = "it is not a regular file";
+        return Result::unavailable;
     }
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR)
@@ -52,11 +114,79 @@ InstanceLock::Result InstanceLock::acquire()
         ::close(fd);
         if (error == EWOULDBLOCK)
             return Result::heldByAnother;
-        return unavailable(std::strerror(error));
+        why = std::strerror(error);
+        return Result::unavailable;
     }
+    if (fd_ >= 0)
+        ::close(fd_);
     fd_ = fd;
+    return Result::acquired;
+}
+
+InstanceLock::Result InstanceLock::acquire()
+{
+    std::string why;
+    const Result file = lockFile(why);
+    if (file == Result::unavailable) {
+        failure_ = "could not take the lock " + lockPath() + " (" + why + ")";
+        return file;
+    }
+    if (file == Result::heldByAnother)
+        return file;
+
+    // The file goes with its folder when a clean-up removes either; the socket's name
+    // stays bound as long as this process lives. It is seen by the copies in the same
+    // network namespace, the file by those on the same file system.
+    const std::string name = socketName(paths::settingsDir());
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (sock >= 0) {
+        socklen_t length = 0;
+        const sockaddr_un address = abstractAddress(name, length);
+        if (::bind(sock, reinterpret_cast<const sockaddr*>(&address), length) == 0 && ::listen(sock, 1) == 0) {
+            socket_ = sock;
+        } else {
+            const int error = errno;
+            ::close(sock);
+            if (error == EADDRINUSE && heldByOurUser(name)) {
+                ::close(fd_);
+                fd_ = -1;
+                return Result::heldByAnother;
+            }
+            logLine("The single-instance lock rests on " + lockPath() + " alone: " +
+                    (error == EADDRINUSE ? std::string("its socket name is held by another user")
+                                         : std::string(std::strerror(error))) +
+                    ".");
+        }
+    }
     failure_.clear();
     return Result::acquired;
+}
+
+void InstanceLock::keepWhereItLives()
+{
+    if (fd_ < 0)
+        return;
+    struct stat held {};
+    struct stat there {};
+    if (::fstat(fd_, &held) == 0 && ::lstat(lockPath().c_str(), &there) == 0 && held.st_dev == there.st_dev &&
+        held.st_ino == there.st_ino) {
+        retakeFailed_ = false;
+        return;
+    }
+    // Removed, alone or with its folder: taken again where it now belongs, so a copy
+    // started later still finds it.
+    std::string why;
+    const Result again = lockFile(why);
+    if (again == Result::acquired) {
+        retakeFailed_ = false;
+        logLine("The single-instance lock " + lockPath() + " was removed; taken again.");
+        return;
+    }
+    if (retakeFailed_)
+        return;
+    retakeFailed_ = true;
+    logLine("The single-instance lock " + lockPath() + " was removed and could not be taken again (" +
+            (again == Result::heldByAnother ? std::string("another copy holds it") : why) + ").");
 }
 
 } // namespace plovane

@@ -7,8 +7,9 @@ namespace plovane {
 // Keeps a second copy of the program from writing the same settings and day files: both
 // would book the same seconds and the last to save would overwrite the other's. The lock
 // is an flock on a file in the settings folder it guards, so copies in two sessions that
-// share a home find each other too; the kernel drops it when the process ends, however
-// it ends.
+// share a home find each other too, and an abstract socket named after that folder,
+// which no removal of files can take away; the kernel drops both when the process ends,
+// however it ends.
 class InstanceLock {
 public:
     enum class Result { acquired, heldByAnother, unavailable };
@@ -26,9 +27,16 @@ public:
     const std::string& failure() const { return failure_; }
     // Where the lock file is.
     static std::string lockPath();
+    // Takes the file lock again when its file (or the whole folder) was removed since;
+    // says once when it cannot. Cheap: one stat when nothing changed.
+    void keepWhereItLives();
 
 private:
+    Result lockFile(std::string& why);
+
     int fd_{-1};
+    int socket_{-1};
+    bool retakeFailed_{false};
     std::string failure_;
 };
 

@@ -1,5 +1,6 @@
 #include "app/PlovaneApp.h"
 
+#include "app/AccessibilityBus.h"
 #include "app/AppDelegate.h"
 #include "app/InstanceLock.h"
 #include "app/LinuxAppServices.h"
@@ -45,6 +46,7 @@ enum ExitStatus : int {
     kSettingsNotSaved = 1,
     kStatisticsNotSaved = 2,
     kNoInstanceLock = 4,
+    kNoDisplay = 5,
 };
 
 // Writes what the store still holds; reports what could not be written and returns the
@@ -85,6 +87,7 @@ extern "C" void saveAtUnexpectedExit()
     if (displayConnectionBroken()) {
         logLine(status == 0 ? "The display went away; saved everything and quit."
                             : "The display went away; not everything could be saved.");
+        flushLog();
         ::_exit(status);
     }
 }
@@ -99,6 +102,7 @@ int PlovaneApp::main(int argc, char** argv)
     processSetup::ensureStandardDescriptors();
     processSetup::ignoreBrokenPipes();
     TerminationSignals::install();
+    processSetup::routeQtMessagesToLog();
 
     // One writer per settings folder: when the lock cannot be taken, a copy that may be
     // running elsewhere on the same files must not be raced.
@@ -121,11 +125,18 @@ int PlovaneApp::main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     processSetup::preferX11Platform();
+    if (const auto why = processSetup::missingDisplay()) {
+        logError(std::string(kAppName) + " does not start: it " + *why + ".");
+        return kNoDisplay;
+    }
+    processSetup::avoidSessionBusAutolaunch();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
     QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));
     // Whole repaints go out without the main thread waiting for the server to read.
     widenX11SendBuffer();
+    // Before the first widget: a hung accessibility bus must not hold up the start.
+    accessibilityBus::prepareBridge();
 
     QtScheduler scheduler(&app);
     // The settings store goes in before anything reads a setting. Writes are coalesced on
@@ -141,6 +152,10 @@ int PlovaneApp::main(int argc, char** argv)
     {
         // The system asks us to end: leave the event loop and take the normal termination path.
         TerminationSignals quitOnSignal([](int) { QApplication::exit(0); });
+        // A clean-up may remove the lock file or the whole settings folder meanwhile.
+        QTimer keepLock;
+        QObject::connect(&keepLock, &QTimer::timeout, [&instanceLock] { instanceLock.keepWhereItLives(); });
+        keepLock.start(3000);
         LinuxAppServices services(scheduler);
         AppDelegate delegate(services);
         saveOnExit() = [&delegate, &defaults] {

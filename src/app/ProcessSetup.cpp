@@ -2,6 +2,9 @@
 
 #include "platform/Log.h"
 
+#include <QtGlobal>
+#include <QString>
+
 #include <xcb/xcb.h>
 
 #include <cerrno>
@@ -11,6 +14,7 @@
 #include <string_view>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plovane::processSetup {
@@ -83,6 +87,70 @@ bool preferX11Platform()
                 "which the compositor may tile, focus and keep on one workspace; it cannot ask to float above other "
                 "windows, at its own place, or out of the keyboard focus.");
     return false;
+}
+
+std::optional<std::string> missingDisplay()
+{
+    const std::string platform = environment("QT_QPA_PLATFORM");
+    // Another platform the user chose (offscreen, vnc, wayland, …) is Qt's to judge.
+    if (!platform.empty() && !platform.starts_with("xcb"))
+        return std::nullopt;
+    const std::string display = environment("DISPLAY");
+    if (!display.empty() && x11ServerAnswers(display))
+        return std::nullopt;
+    if (platform.empty() && !environment("WAYLAND_DISPLAY").empty())
+        return std::nullopt;
+    if (!display.empty())
+        return "cannot reach the X display " + display +
+               " (is the desktop session still running, and may this user open windows on it?)";
+    return std::string("needs a desktop session: no display is set (DISPLAY or WAYLAND_DISPLAY); "
+                       "start it from the desktop, or from a terminal inside the desktop session");
+}
+
+void avoidSessionBusAutolaunch()
+{
+    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address)
+        return;
+    // The user's bus, where a systemd user session puts it: libdbus finds it by itself.
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        struct stat info {};
+        if (::stat((std::string(runtime) + "/bus").c_str(), &info) == 0 && S_ISSOCK(info.st_mode))
+            return;
+    }
+    // An address no daemon listens on: connecting fails at once, and nothing is started.
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null", 1);
+    logLine("No session bus: running without one (no status notifier, no accessibility, no screen lock events).");
+}
+
+namespace {
+void qtMessageToLog(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    const std::string text = qFormatLogMessage(type, context, message).toStdString();
+    switch (type) {
+    case QtFatalMsg: {
+        // Qt aborts next: what is queued, then this, straight out.
+        flushLog();
+        const std::string line = text + "\n";
+        [[maybe_unused]] auto written = ::write(STDERR_FILENO, line.data(), line.size());
+        return;
+    }
+    case QtCriticalMsg:
+        logError(text);
+        return;
+    case QtWarningMsg:
+        logWarning(text);
+        return;
+    case QtDebugMsg:
+    case QtInfoMsg:
+        logLine(text);
+        return;
+    }
+}
+} // namespace
+
+void routeQtMessagesToLog()
+{
+    qInstallMessageHandler(qtMessageToLog);
 }
 
 } // namespace plovane::processSetup

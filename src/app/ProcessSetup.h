@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace plovane {
 
 // What the process needs before anything else runs.
@@ -23,6 +26,19 @@ void ignoreBrokenPipes();
 // a Wayland session without an X server, one line says what the HUD cannot do there.
 // Call before the QApplication exists. True when it chose X11 here.
 bool preferX11Platform();
+
+// Why no window can be shown, when the platform Qt will pick is X11 (or not chosen) and
+// no X display answers and no Wayland display is named; nothing when one can. Qt itself
+// would abort then, in words of its own. Call after the platform is chosen.
+std::optional<std::string> missingDisplay();
+
+// Without a session bus (none named, none in the runtime folder), D-Bus would start one
+// of its own for the X display (autolaunch), and that one, and the accessibility
+// services it starts, outlive us. Then we do without a session bus.
+void avoidSessionBusAutolaunch();
+
+// Qt's own messages go through our log, which never waits for standard error.
+void routeQtMessagesToLog();
 
 } // namespace processSetup
 } // namespace plovane

@@ -1,3 +1,4 @@
+#include "app/AccessibilityBus.h"
 #include "app/InstanceLock.h"
 #include "app/ProcessSetup.h"
 #include "app/TerminationSignals.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -148,6 +151,33 @@ TEST(InstanceLock, ASecondCopyOnTheSameSettingsFindsTheLockHeldWhateverItsSessio
               0);
 }
 
+TEST(InstanceLock, RemovingTheLockFileOrTheSettingsFolderLetsNoSecondCopyIn)
+{
+    const std::string settings = std::string(std::getenv("XDG_CONFIG_HOME")) + "/plovane";
+    InstanceLock first;
+    ASSERT_EQ(first.acquire(), InstanceLock::Result::acquired);
+    const auto secondCopy = [] {
+        return inChild([] {
+            InstanceLock second;
+            return second.acquire() == InstanceLock::Result::heldByAnother ? 0 : 1;
+        });
+    };
+    std::filesystem::remove(InstanceLock::lockPath());
+    EXPECT_EQ(secondCopy(), 0) << "lock file removed";
+    std::filesystem::remove_all(settings);
+    EXPECT_EQ(secondCopy(), 0) << "settings folder removed";
+
+    // The file is taken again where it belongs, and held.
+    std::filesystem::remove_all(settings);
+    first.keepWhereItLives();
+    ASSERT_TRUE(std::filesystem::exists(InstanceLock::lockPath()));
+    EXPECT_EQ(inChild([] {
+                  const int fd = ::open(InstanceLock::lockPath().c_str(), O_RDONLY);
+                  return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK ? 0 : 1;
+              }),
+              0);
+}
+
 TEST(InstanceLock, TheLockEndsWithItsProcessHoweverItEnds)
 {
     EXPECT_EQ(inChild([] {
@@ -223,4 +253,41 @@ TEST(TerminationSignals, ASignalDuringStartWaitsForTheEventLoop)
                   return received == std::vector<int>{SIGTERM} ? 0 : 1;
               }),
               0);
+}
+
+TEST(AccessibilityBus, TheBridgeMeetsOnlyABusThatAnswers)
+{
+    using accessibilityBus::bridgeAddress;
+    using accessibilityBus::kNoBus;
+    using accessibilityBus::Probe;
+    const std::optional<std::string> leftAlone;
+    const std::optional<std::string> noBus = std::string(kNoBus);
+
+    // No launcher at all: the bridge asks nothing until one appears.
+    EXPECT_EQ(bridgeAddress(Probe{}, false), leftAlone);
+    // A launcher that does not answer: its questions would wait 25 s each.
+    EXPECT_EQ(bridgeAddress(Probe{.launcherRegistered = true}, false), noBus);
+    EXPECT_EQ(bridgeAddress(Probe{.launcherRegistered = true, .address = "unix:path=/a", .addressGiven = true,
+                                  .registryAnswered = true},
+                            false),
+              noBus);
+
+    // Healthy, on or off: left to the bridge, so screen readers find us.
+    Probe healthy{.launcherRegistered = true, .launcherAnswered = true, .enabled = true, .address = "unix:path=/a",
+                  .registryAnswered = true};
+    EXPECT_EQ(bridgeAddress(healthy, false), leftAlone);
+    Probe off{.launcherRegistered = true, .launcherAnswered = true, .address = "unix:path=/a"};
+    EXPECT_EQ(bridgeAddress(off, false), leftAlone) << "off: the bridge never registers";
+
+    // On, or switched on by a given address or by the user, with a registry that does not
+    // answer: registering would wait for it.
+    Probe hungRegistry = healthy;
+    hungRegistry.registryAnswered = false;
+    EXPECT_EQ(bridgeAddress(hungRegistry, false), noBus);
+    EXPECT_EQ(bridgeAddress(off, true), noBus);
+    off.addressGiven = true;
+    EXPECT_EQ(bridgeAddress(off, false), noBus);
+    EXPECT_EQ(bridgeAddress(Probe{.address = "unix:path=/a", .addressGiven = true}, false), noBus);
+    EXPECT_EQ(bridgeAddress(Probe{.address = "unix:path=/a", .addressGiven = true, .registryAnswered = true}, false),
+              leftAlone);
 }

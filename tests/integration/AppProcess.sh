@@ -36,6 +36,60 @@ kill -0 "$app_pid" 2>/dev/null || fail "the first copy is gone"
 stop_plovane
 echo "ok: a second copy, in this session or another one on the same home, says it is already running and exits with 0"
 
+# A clean-up removes the lock file, then the whole settings folder, while the program
+# runs: a second copy is still refused, and the lock is taken again where it belongs.
+write_settings
+start_plovane
+for removed in "the lock file" "the settings folder"; do
+  if [ "$removed" = "the lock file" ]; then rm -f "$lock_file"; else rm -rf "$settings_dir"; fi
+  second="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
+  second_rc=$?
+  { [ "$second_rc" = 0 ] && grep -q "already running" <<<"$second"; } ||
+    fail "with $removed removed, a second copy ended with $second_rc: $second"
+  [ "$(huds)" = 1 ] || fail "with $removed removed, $(huds) HUDs are shown"
+  wait_for 10 holds_lock "$app_pid" || fail "with $removed removed, the lock was not taken again"
+done
+stop_plovane
+echo "ok: with the lock file or the settings folder removed, a second copy is still refused"
+
+# No display to show a window on: it says so in its own words, with an exit status of its
+# own, not Qt's abort.
+for display in none :199; do
+  if [ "$display" = none ]; then
+    out="$(cd "$repo" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$app" 2>&1 9>&-)"
+  else
+    out="$(cd "$repo" && env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:199 timeout 20 "$app" 2>&1 9>&-)"
+  fi
+  out_rc=$?
+  [ "$out_rc" = 5 ] || fail "without a display ($display) plovane ended with $out_rc: $out"
+  grep -q "^Plovane does not start: it" <<<"$out" || fail "without a display ($display), no word of ours: $out"
+  grep -qi "Reinstalling\|qt.qpa" <<<"$out" && fail "without a display ($display), Qt's own abort: $out"
+  echo "  no display ($display): $out"
+done
+echo "ok: without a display plovane says why and ends with 5"
+
+# Started without a session bus: D-Bus would start one for the display (autolaunch), and
+# the accessibility services with it, all left running after we end. Nothing is started.
+# Ours are those with this test's home in their environment.
+autolaunched() {
+  local p
+  for p in $(pgrep -u "$(id -u)" -f 'dbus-launch|dbus-daemon|at-spi'); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "HOME=$HOME" && echo "$p"
+  done
+}
+write_settings
+wait_for_free_knock_port
+(cd / && exec env -u DBUS_SESSION_BUS_ADDRESS "$app" 9>&-) >>"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+wait_for 20 xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map without a session bus"
+sleep 2
+stop_plovane
+left="$(autolaunched)"
+[ -z "$left" ] || fail "started without a session bus, plovane left these running: $(xargs -r ps -o pid=,args= -p <<<"$left")"
+grep -q "No session bus" "$work/app.log" || fail "it did not say it runs without a session bus"
+echo "ok: without a session bus nothing is started that outlives plovane"
+
 # No lock can be taken (a link planted where it belongs): no writer starts, and it says why.
 rm -f "$lock_file"
 ln -s "$work/planted" "$lock_file"

@@ -35,6 +35,123 @@ for sig in TERM HUP; do
   echo "ok: SIG$sig ends plovane with 0 and today's statistics on disk"
 done
 
+now_ms() { date +%s%3N; }
+# Starts plovane; sets started_ms (how long until its HUD mapped) and its geometry.
+start_timed() {
+  write_settings
+  wait_for_free_knock_port
+  local t0; t0="$(now_ms)"
+  (cd / && exec "$app" 9>&- 7>&-) >>"$work/app.log" 2>&1 &
+  app_pid=$!
+  pids+=("$app_pid")
+  wait_for 60 xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map"
+  started_ms=$(( $(now_ms) - t0 ))
+  hud="$(xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' | head -1)"
+  eval "$(xdotool getwindowgeometry --shell "$hud")"
+  X=$X Y=$Y W=$WIDTH H=$HEIGHT
+}
+# Sends SIGTERM; sets ended_ms (how long until the process was gone) and rc.
+stop_timed() {
+  local t0; t0="$(now_ms)"
+  kill -TERM "$app_pid"
+  wait_exit 30
+  ended_ms=$(( $(now_ms) - t0 ))
+}
+
+# The accessibility bus launcher, or the registry on its bus, hangs (stopped): before the
+# start or while running. The start and the end do not wait for them (the toolkit's own
+# questions would each wait 25 s).
+owner_pid() { # bus-option... name
+  gdbus call "${@:1:$#-1}" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.GetConnectionUnixProcessID "${@: -1}" 2>/dev/null | sed -n 's/^(uint32 \([0-9]*\),)$/\1/p'
+}
+launcher_pid="$(owner_pid --session org.a11y.Bus)"
+a11y_address="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress 2>/dev/null |
+  sed -n "s/^('\(.*\)',)$/\1/p")"
+registry_pid=""
+[ -n "$a11y_address" ] && registry_pid="$(owner_pid --address "$a11y_address" org.a11y.atspi.Registry)"
+if [ -n "$launcher_pid" ] && [ -n "$registry_pid" ]; then
+  stopped=()
+  resume() { [ "${#stopped[@]}" -gt 0 ] && kill -CONT "${stopped[@]}" 2>/dev/null; stopped=(); }
+  trap 'resume; cleanup' EXIT
+  write_settings
+
+  # Healthy: a screen reader finds us among the registry's applications.
+  start_timed
+  registered=""
+  for _ in $(seq 1 30); do
+    for name in $(gdbus call --address "$a11y_address" --dest org.a11y.atspi.Registry \
+        --object-path /org/a11y/atspi/accessible/root --method org.a11y.atspi.Accessible.GetChildren 2>/dev/null |
+        grep -o "':[0-9.]*'" | tr -d "'"); do
+      [ "$(owner_pid --address "$a11y_address" "$name")" = "$app_pid" ] && registered=1
+    done
+    [ -n "$registered" ] && break
+    sleep 0.2
+  done
+  [ -n "$registered" ] || fail "with a healthy accessibility bus, plovane is not among the registry's applications"
+  stop_timed
+  echo "ok: healthy accessibility bus: HUD after ${started_ms} ms, registered for screen readers, SIGTERM took ${ended_ms} ms"
+
+  for hung in launcher registry "launcher and registry"; do
+    case "$hung" in
+      launcher) stopped=("$launcher_pid") ;;
+      registry) stopped=("$registry_pid") ;;
+      *) stopped=("$launcher_pid" "$registry_pid") ;;
+    esac
+    kill -STOP "${stopped[@]}"
+    start_timed
+    sleep 0.5
+    hud_menu Down 4 # a menu and a setting: more text changes on the way to the bridge
+    sleep 0.5
+    stop_timed
+    resume
+    [ "$rc" = 0 ] || fail "exit code $rc with the accessibility $hung stopped"
+    [ "$started_ms" -lt 10000 ] || fail "with the accessibility $hung stopped the HUD took ${started_ms} ms"
+    [ "$ended_ms" -lt 5000 ] || fail "with the accessibility $hung stopped SIGTERM took ${ended_ms} ms"
+    echo "ok: accessibility $hung stopped before the start: HUD after ${started_ms} ms, SIGTERM took ${ended_ms} ms"
+  done
+
+  # Stopped while running, then a menu and the end.
+  start_timed
+  stopped=("$launcher_pid" "$registry_pid")
+  kill -STOP "${stopped[@]}"
+  hud_menu Down 4
+  sleep 0.5
+  stop_timed
+  resume
+  [ "$rc" = 0 ] || fail "exit code $rc with the accessibility bus stopped while running"
+  [ "$ended_ms" -lt 5000 ] || fail "with the accessibility bus stopped while running SIGTERM took ${ended_ms} ms"
+  echo "ok: accessibility launcher and registry stopped while running: SIGTERM took ${ended_ms} ms"
+else
+  echo "skipped: no accessibility bus on this desktop"
+fi
+
+# Standard error is a pipe nobody reads, full from the start, and every tick logs a line:
+# the program ticks on (today's seconds are saved) and ends at once on SIGTERM; once the
+# pipe is read, the lines it kept meanwhile come through.
+write_settings
+rm -f "$(today_file)"
+mkfifo "$work/stderr.fifo"
+exec 7<>"$work/stderr.fifo" # held open and not read
+dd if=/dev/zero of="$work/stderr.fifo" bs=4096 count=64 oflag=nonblock 2>/dev/null
+wait_for_free_knock_port
+(cd / && PLOVANE_LOG=debug exec "$app" 9>&- 7>&-) >/dev/null 2>&7 &
+app_pid=$!
+pids+=("$app_pid")
+wait_for 20 xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map with a full stderr"
+wait_for 25 test -s "$(today_file)" || fail "with a full stderr no seconds were booked: the ticks stopped"
+kill -0 "$app_pid" || fail "plovane ended with a full stderr"
+timeout 2 cat <&7 | tr -d '\0' >"$work/stderr.out"
+grep -a -q "^debug: " "$work/stderr.out" || fail "no tick lines came through once stderr was read"
+# Full again, and the end.
+dd if=/dev/zero of="$work/stderr.fifo" bs=4096 count=64 oflag=nonblock 2>/dev/null
+sleep 2
+stop_timed
+exec 7>&-
+[ "$rc" = 0 ] || fail "exit code $rc after SIGTERM with a full stderr"
+[ "$ended_ms" -lt 5000 ] || fail "with a full stderr SIGTERM took ${ended_ms} ms"
+echo "ok: a full stderr holds up neither ticks nor the end: SIGTERM took ${ended_ms} ms"
+
 # Settings linked into the user's dotfiles: changed in the program, the change is in the
 # user's file and the settings file is still the user's link.
 mkdir -p "$work/dotfiles"
