@@ -35,6 +35,8 @@ test_packages=(
   xdotool x11-utils imagemagick zip iproute2 util-linux x11-xserver-utils
   # the Latin face the tests pin (what fontconfig itself usually brings)
   fonts-dejavu-core
+  # the install's checks: its desktop entry, and that the program is stripped
+  desktop-file-utils binutils
   # applications whose desktop entries and SVG-only icons the report's tests show
   xterm gedit evince
   # headless Wayland sessions with Xwayland, native clients typed into (foot, wtype, and Qt's
@@ -64,6 +66,12 @@ done
 if ! command -v npm >/dev/null 2>&1; then missing+=(npm); fi
 
 if [ "${#missing[@]}" -gt 0 ]; then
+  if [ -n "$SUDO" ] && ! command -v sudo >/dev/null 2>&1; then
+    echo "deps: these Debian packages are missing: ${missing[*]}" >&2
+    echo "deps: installing them needs root, and sudo is not installed: run this script as root" >&2
+    echo "deps: (su -c 'bash scripts/deps.sh'), or let root install them, then run it again" >&2
+    exit 2
+  fi
   echo "deps: installing ${missing[*]}"
   # Another apt run on this machine holds the lock for a while: wait for it.
   apt=(apt-get -o DPkg::Lock::Timeout=600)
@@ -78,7 +86,14 @@ if [ ! -s "$font" ]; then
   echo "deps: fetching the PressStart2P font"
   tmp="$(mktemp -d)"
   trap 'rm -rf "$tmp"' EXIT
-  (cd "$tmp" && npm pack --silent @expo-google-fonts/press-start-2p@0.4.1 >/dev/null)
+  if ! npm_out="$(cd "$tmp" && npm pack --silent @expo-google-fonts/press-start-2p@0.4.1 2>&1 >/dev/null)"; then
+    echo "deps: could not fetch the PressStart2P font from the npm registry; npm says:" >&2
+    # npm's own reason (a TLS or network error, a proxy) is in its log; show its end.
+    npm_log="$(printf '%s\n' "$npm_out" | sed -n 's/.*A complete log of this run can be found in: *//p' | tail -1)"
+    { printf '%s\n' "$npm_out"; [ -f "$npm_log" ] && grep -E 'verbose stack|error|ERR' "$npm_log" | tail -n 8; } |
+      sed 's/^/  /' >&2
+    exit 1
+  fi
   tar -xzf "$tmp"/*.tgz -C "$tmp" package/400Regular/PressStart2P_400Regular.ttf package/LICENSE_FONT
   mkdir -p "$font_dir"
   install -m 0644 "$tmp/package/400Regular/PressStart2P_400Regular.ttf" "$font"

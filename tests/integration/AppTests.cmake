@@ -28,6 +28,10 @@ if(TARGET plovane)
       LABELS integration)
   endforeach()
 
+  # The install: no desktop needed, and nothing it installs is shared with a running test.
+  add_test(NAME AppInstall COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/AppInstall.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(AppInstall PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 LABELS integration)
+
   # The status item under each kind of tray host; pictures of its menu go to tray-gallery.
   foreach(script TrayEndToEnd TraySniEndToEnd)
     add_test(NAME ${script}
