@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "status/StatusMenuModel.h"
+#include "engine/DiveEngine.h"
 #include "platform/Log.h"
 #include "sensing/KnockEventBridge.h"
 #include "sensing/PermissionCenter.h"
@@ -83,6 +84,20 @@ void AppDelegate::applicationDidFinishLaunching()
         if (statusItem_)
             statusItem_->syncCharacterChecks(chosen.rawValue());
         updateStatusBarIcon();
+    });
+    closeMenusWhenTheFrontApplicationChanges();
+}
+
+void AppDelegate::closeMenusWhenTheFrontApplicationChanges()
+{
+    // A menu left open over the application the user moved to stays there under Xwayland,
+    // where the menu never hears of the click that moved them.
+    DiveEngine* engine = engine_->diveEngine();
+    if (!engine)
+        return;
+    frontApplicationObserver_ = engine->activeBundleID.didSet.connect([this](const std::string&) {
+        if (statusItem_)
+            statusItem_->frontApplicationChanged();
     });
 }
 

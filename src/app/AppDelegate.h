@@ -72,6 +72,7 @@ private:
     void refreshMenuTitles();
     void updateIdeStateLine();
     void scheduleStatusIconCheck();
+    void closeMenusWhenTheFrontApplicationChanges();
     void showFirstRunSetupIfNeeded();
     StatusMenuActions menuActions();
 
@@ -95,6 +96,7 @@ private:
     Connection stateObserver_;
     Connection ideStateObserver_;
     Connection characterObserver_;
+    Connection frontApplicationObserver_;
     // Last, so a running import stops before anything it reports to goes.
     std::unique_ptr<CharacterPackImport> packImport_;
 };

@@ -226,7 +226,13 @@ std::unique_ptr<FirstRunSetupControl> LinuxAppServices::makeFirstRunSetup()
 
 std::unique_ptr<StatusItemControl> LinuxAppServices::makeStatusItem(StatusMenuActions actions)
 {
-    return std::make_unique<StatusMenuController>(std::move(actions), std::make_unique<DesktopStatusArea>());
+    // Under Xwayland a menu hears nothing of what the user does in native windows; the
+    // compositor does.
+    MenuDismissal::IdleReading compositorIdle;
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        compositorIdle = [idle = platform_.inputIdle] { return idle->secondsSinceLastInput(); };
+    return std::make_unique<StatusMenuController>(std::move(actions), std::make_unique<DesktopStatusArea>(),
+                                                  std::move(compositorIdle));
 }
 
 void LinuxAppServices::quit()

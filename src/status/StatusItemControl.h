@@ -48,6 +48,8 @@ public:
     virtual bool setIcon(const std::string& spritePath) = 0;
     // What the icon shows, in words, for hosts that read it out (screen readers).
     virtual void setIconDescription(const std::string& /*text*/) {}
+    // The user moved to another application: the program's open menus close.
+    virtual void frontApplicationChanged() {}
 };
 
 } // namespace plovane

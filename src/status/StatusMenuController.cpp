@@ -66,10 +66,11 @@ constexpr std::array<int, 5> kNotifierIconSides{16, 22, 24, 32, 48};
 
 } // namespace
 
-StatusMenuController::StatusMenuController(StatusMenuActions actions, std::unique_ptr<StatusArea> area)
+StatusMenuController::StatusMenuController(StatusMenuActions actions, std::unique_ptr<StatusArea> area,
+                                           MenuDismissal::IdleReading compositorIdle)
     : actions_(std::move(actions)), area_(std::move(area)), host_(area_->host()),
       targetStyle_(std::make_unique<SubmenuStyle>()), characterStyle_(std::make_unique<SubmenuStyle>(kThumbnailSide)),
-      menu_(std::make_unique<QMenu>()), pictures_(*this, [this] { picturesRead(); })
+      menu_(std::make_unique<QMenu>()), dismissal_(std::move(compositorIdle)), pictures_(*this, [this] { picturesRead(); })
 {
     buildMenu();
 

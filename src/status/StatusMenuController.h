@@ -1,5 +1,6 @@
 #pragma once
 
+#include "status/MenuDismissal.h"
 #include "status/SpriteImages.h"
 #include "status/StatusItemControl.h"
 #include "status/TrayHost.h"
@@ -37,7 +38,10 @@ class SubmenuStyle;
 // health target reads as its title alone.
 class StatusMenuController final : public QObject, public StatusItemControl {
 public:
-    StatusMenuController(StatusMenuActions actions, std::unique_ptr<StatusArea> area);
+    // `compositorIdle` reads the compositor's idle time in a Wayland session (empty in an X
+    // session), to close menus when the user works elsewhere.
+    StatusMenuController(StatusMenuActions actions, std::unique_ptr<StatusArea> area,
+                         MenuDismissal::IdleReading compositorIdle = {});
     ~StatusMenuController() override;
 
     void apply(const StatusMenuContent& content) override;
@@ -46,6 +50,7 @@ public:
     void syncCharacterChecks(const std::string& chosenRaw) override;
     bool setIcon(const std::string& spritePath) override;
     void setIconDescription(const std::string& text) override;
+    void frontApplicationChanged() override { dismissal_.frontApplicationChanged(); }
 
     // The quit row's Ctrl+Q, pressed while the menu or one of its submenus is open, and
     // a second click on the icon while its menu opens.
@@ -117,6 +122,8 @@ private:
     // click on the icon pass harmlessly.
     QRect menuIcon_;
     QElapsedTimer menuOpened_;
+    // Every menu of the program, the pet's too, closes when the user goes elsewhere.
+    MenuDismissal dismissal_;
 
     // Last, so a worker still reading is waited for while everything else is in place.
     SpritePictures pictures_;

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# The pet's menu in a headless sway session, where the program's windows are X11 ones
+# under Xwayland and the user's terminal (foot) is native: the X server never hears of the
+# terminal's keys and clicks, and the keyboard stays with the terminal while the menu is
+# open. Clicking through the compositor, as a mouse does, checks that the menu
+#   - stays open while the user does nothing and while the pointer moves over it,
+#   - closes on Escape (which the terminal receives as well),
+#   - closes on a click into the terminal,
+# and that the terminal keeps the keyboard throughout.
+# Usage: WaylandMenus.sh <plovane> <repository> <pointer>
+set -uo pipefail
+app="$1" repo="$2" pointer="$3"
+session=sway
+
+if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
+  export PLOVANE_OWN_NET=1
+  exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
+fi
+if [ -z "${PLOVANE_OWN_NET:-}" ]; then
+  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
+  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-menus-XXXXXX")"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  echo "--- plovane log (last 20 lines)"; tail -20 "$work/app.log" 2>/dev/null
+  [ -s "$work/sway.log" ] && { echo "--- sway.log (last 10 lines)"; tail -10 "$work/sway.log"; }
+  exit 1
+}
+command -v xdotool >/dev/null || { echo "skipped: xdotool is not installed"; exit 77; }
+
+source "$(dirname "$0")/WaylandSession.sh"
+wayland_start sway
+command -v foot >/dev/null || wayland_skip "foot is not installed (Debian: foot)"
+"$pointer" >"$work/pointer.out" 2>&1 9>&- &
+pids+=($!)
+wayland_wait 5 grep -q ready "$work/pointer.out" || fail "no virtual pointer: $(cat "$work/pointer.out")"
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_CACHE_HOME="$work/home/.cache" XDG_SESSION_TYPE=wayland
+unset QT_QPA_PLATFORM
+mkdir -p "$XDG_CONFIG_HOME/plovane"
+printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}\n' \
+  >"$XDG_CONFIG_HOME/plovane/defaults.json"
+
+typed="$work/typed"
+foot sh -c "cat >$typed" >"$work/client.log" 2>&1 9>&- &
+pids+=($!)
+lands() { # word: typed with Return, true when it reached the terminal
+  wayland_type "$1"$'\n'
+  wayland_wait 3 grep -q "$1" "$typed"
+}
+ready=""
+for _ in $(seq 1 20); do lands ready && { ready=1; break; }; sleep 0.5; done
+[ -n "$ready" ] || fail "the terminal never took what was typed"
+
+(cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+wayland_wait 20 xdotool search --onlyvisible --name '^Plovane HUD$' || fail "no HUD window on Xwayland's display"
+sleep 1
+hud="$(xdotool search --onlyvisible --name '^Plovane HUD$' | head -1)"
+eval "$(xdotool getwindowgeometry --shell "$hud")"
+pet_x=$((X + WIDTH - 90)) pet_y=$((Y + 100))
+# Somewhere in the terminal, clear of the HUD and of a menu opened at the pet.
+term_x=$((X + WIDTH + 300)) term_y=$((Y > 200 ? 60 : Y + HEIGHT + 60))
+
+pointer_to() { swaymsg -q seat - cursor set "$1" "$2"; }
+click() { swaymsg -q seat - cursor press "button$1" && swaymsg -q seat - cursor release "button$1"; }
+known="$(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null | sort)"
+menu_open() { [ "$(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null | sort)" != "$known" ]; }
+menu_closed() { ! menu_open; }
+open_menu() {
+  pointer_to "$pet_x" "$pet_y"
+  sleep 0.3
+  click 3
+  wayland_wait 5 menu_open || fail "a right click on the pet opened no menu"
+  menu="$(comm -13 <(echo "$known") <(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null | sort) | head -1)"
+}
+
+open_menu
+sleep 3
+menu_open || fail "the menu closed while the user did nothing"
+eval "$(xdotool getwindowgeometry --shell "$menu")"
+for step in 1 2 3 4; do
+  pointer_to $((X + 10 * step)) $((Y + HEIGHT / 2))
+  sleep 0.6
+done
+menu_open || fail "the menu closed while the pointer moved over it"
+echo "ok: the menu stays open while the user does nothing and while the pointer moves over it"
+
+# The user reads the menu a moment, then presses Escape: the key goes to the terminal.
+sleep 1.5
+wtype -k Escape
+wayland_wait 1 menu_closed || fail "the menu stayed open a second after Escape"
+lands afterescape || fail "after Escape, what was typed did not reach the terminal"
+echo "ok: Escape closes the menu, and the terminal keeps the keyboard"
+
+open_menu
+sleep 1.5
+pointer_to "$term_x" "$term_y"
+click 1
+wayland_wait 1 menu_closed || fail "the menu stayed open a second after a click into the terminal"
+lands afterclick || fail "after the click into it, what was typed did not reach the terminal"
+echo "ok: a click into the terminal closes the menu"
