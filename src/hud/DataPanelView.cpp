@@ -28,6 +28,9 @@ constexpr double kButtonPadH = 8.0;
 constexpr double kButtonPadV = 4.0;
 constexpr double kButtonSymbol = 11.0;
 constexpr double kButtonIconGap = 3.0;
+constexpr double kObstacleGap = 4.0;
+constexpr double kLeastTextWidth = 120.0;
+constexpr int kAdviceLines = 3; // at most, and only beside the pet
 
 QFont headerFont() { return hud::systemFont(11.0, QFont::Bold); }
 QFont labelFont() { return hud::systemFont(8.0, QFont::DemiBold); }
@@ -100,7 +103,8 @@ DataPanelView::Change DataPanelView::setContent(const Content& incoming, double 
     const bool sameChrome = content.decompression == content_.decompression &&
                             content.showActionButton == content_.showActionButton &&
                             content.actionButton.title == content_.actionButton.title &&
-                            sameApps(content.apps, content_.apps) && width == width_;
+                            sameApps(content.apps, content_.apps) && width == width_ &&
+                            obstacle_ == laidOutObstacle_;
     const bool sameCard = sameChrome && content.statusTitle == content_.statusTitle && content.advice == content_.advice;
     const bool sameMetrics = content.focusSeconds == content_.focusSeconds && content.noiseText == content_.noiseText;
 
@@ -133,7 +137,7 @@ DataPanelView::Change DataPanelView::setContent(const Content& incoming, double 
                 return false;
         return true;
     };
-    const bool relayout = first || width != width_ || !sameLayout(content, content_);
+    const bool relayout = first || width != width_ || obstacle_ != laidOutObstacle_ || !sameLayout(content, content_);
     content_ = std::move(content);
     if (!sameChrome)
         cacheValid_ = false;
@@ -156,17 +160,37 @@ DataPanelView::Change DataPanelView::setContent(const Content& incoming, double 
     return sameCard ? Change::none : Change::texts;
 }
 
+void DataPanelView::setObstacle(const QRegion& obstacle) { obstacle_ = obstacle; }
+
+int DataPanelView::adviceLines() const { return adviceRight_ < width_ - kPadH ? kAdviceLines : 2; }
+
 QRectF DataPanelView::metricsRect() const
 {
-    return {kPadH, kPadV + headerHeight_ + kRowSpacing, width_ - 2 * kPadH, kMetricsHeight};
+    return {kPadH, kPadV + headerHeight_ + kRowSpacing, metricsRight_ - kPadH, kMetricsHeight};
+}
+
+double DataPanelView::rightLimit(double top, double bottom) const
+{
+    const double padded = width_ - kPadH;
+    const QRect band(-1, static_cast<int>(std::floor(top)), static_cast<int>(std::ceil(width_)) + 2,
+                     std::max(1, static_cast<int>(std::ceil(bottom - top))));
+    const QRegion reach = obstacle_.intersected(band);
+    if (reach.isEmpty())
+        return padded;
+    // Some room is always left, even beside a pet that spreads far over the card.
+    return std::clamp(reach.boundingRect().left() - kObstacleGap, kPadH + kLeastTextWidth, padded);
 }
 
 void DataPanelView::layout(double width)
 {
     width_ = width;
+    laidOutObstacle_ = obstacle_;
     cacheValid_ = false;
     adviceImages_.clear();
     headerHeight_ = std::ceil(QFontMetricsF(headerFont()).height());
+    headerRight_ = rightLimit(kPadV, kPadV + headerHeight_);
+    const double metricsTop = kPadV + headerHeight_ + kRowSpacing;
+    metricsRight_ = rightLimit(metricsTop, metricsTop + kMetricsHeight);
     metrics_.setFonts(labelFont(), valueFont());
     // The icon row keeps its place when no app has an icon: the advice line and its
     // button stay below the pet instead of rising under it.
@@ -176,9 +200,15 @@ void DataPanelView::layout(double width)
     const double buttonWidth = kButtonPadH + kButtonSymbol + kButtonIconGap +
                                std::ceil(bfm.horizontalAdvance(hud::qs(content_.actionButton.title))) + kButtonPadH;
     buttonSize_ = QSizeF(buttonWidth, std::ceil(bfm.height()) + 2 * kButtonPadV);
-    const double inner = width - 2 * kPadH;
+    // The tip and its button end before the pet, over the height the tip's lines take;
+    // beside the pet the tip may take a third line, so it still shows whole.
+    const double lineTop = metricsTop + kMetricsHeight + kRowSpacing + stripHeight_ + kAdviceSpacing;
+    const double allLines = std::max(kAdviceLines * hud::wrapText(QStringLiteral("M"), adviceFont(), 100.0, 1).lineHeight,
+                                     content_.showActionButton ? buttonSize_.height() : 0.0);
+    adviceRight_ = rightLimit(lineTop, lineTop + allLines);
+    const double inner = adviceRight_ - kPadH;
     const double textWidth = inner - kAdviceMinGap - (content_.showActionButton ? buttonSize_.width() : 0.0);
-    wrappedAdvice_ = hud::wrapText(content_.advice, adviceFont(), std::max(20.0, textWidth), 2);
+    wrappedAdvice_ = hud::wrapText(content_.advice, adviceFont(), std::max(20.0, textWidth), adviceLines());
     adviceHeight_ = std::max(wrappedAdvice_.height(), content_.showActionButton ? buttonSize_.height() : 0.0);
 
     const double height = kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing + stripHeight_ +
@@ -191,7 +221,7 @@ QRectF DataPanelView::actionButtonRect() const
     if (!content_.showActionButton)
         return {};
     const double lineTop = kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing + stripHeight_ + kAdviceSpacing;
-    return {QPointF(width_ - kPadH - buttonSize_.width(), lineTop + (adviceHeight_ - buttonSize_.height()) / 2),
+    return {QPointF(adviceRight_ - buttonSize_.width(), lineTop + (adviceHeight_ - buttonSize_.height()) / 2),
             buttonSize_};
 }
 
@@ -220,7 +250,7 @@ void DataPanelView::paint(QPainter& p, QPointF topLeft, std::optional<double> ad
         p.drawImage(topLeft, cache_);
     }
 
-    const double inner = width_ - 2 * kPadH;
+    const double inner = headerRight_ - kPadH;
     if (visible(headerRect())) {
         title_.paint([&](const QString& text, double opacity) {
             if (text.isEmpty() || opacity <= 0.0)
@@ -283,7 +313,7 @@ QRectF DataPanelView::adviceFadeRect() const
 QRectF DataPanelView::adviceLineRect() const
 {
     const double top = kPadV + headerHeight_ + kRowSpacing + kMetricsHeight + kRowSpacing + stripHeight_ + kAdviceSpacing;
-    return {kPadH, top, width_ - 2 * kPadH, adviceHeight_};
+    return {kPadH, top, adviceRight_ - kPadH, adviceHeight_};
 }
 
 const QImage& DataPanelView::adviceImage(const QString& text, qreal dpr) const
@@ -295,7 +325,7 @@ const QImage& DataPanelView::adviceImage(const QString& text, qreal dpr) const
         if (kept.width == textWidth && kept.dpr == dpr && kept.text == text)
             return kept.image;
     const hud::WrappedText wrapped =
-        text == content_.advice ? wrappedAdvice_ : hud::wrapText(text, adviceFont(), textWidth, 2);
+        text == content_.advice ? wrappedAdvice_ : hud::wrapText(text, adviceFont(), textWidth, adviceLines());
     QImage image = hud::makeLayer(QSizeF(textWidth, std::max(1.0, wrapped.height())), dpr);
     QPainter ip(&image);
     ip.setRenderHint(QPainter::TextAntialiasing, true);

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QRectF>
+#include <QRegion>
 #include <QString>
 
 #include <array>
@@ -59,6 +60,10 @@ public:
     // card as a whole (its chrome, its size, where its texts lie).
     enum class Change { none, metrics, texts, card };
     Change setContent(const Content& incoming, double width);
+    // Where the pet can put ink over the card, relative to the card's top-left: the
+    // texts and the button end before it. Taken at the next setContent().
+    void setObstacle(const QRegion& obstacle);
+    const QRegion& obstacle() const { return obstacle_; }
     const Content& content() const { return content_; }
 
     QSizeF size() const { return size_; }
@@ -91,6 +96,11 @@ private:
     bool chromeMoving() const;
     QRectF adviceLineRect() const;
     QRectF headerRect() const;
+    // Where a text spanning `top` to `bottom` must end: the card's padding, or short of
+    // the obstacle where it reaches that band.
+    double rightLimit(double top, double bottom) const;
+    // How many lines the tip may take where it is laid.
+    int adviceLines() const;
     // Where the advice texts showing now (the new one and the one fading out) are drawn.
     QRectF adviceFadeRect() const;
     const QImage& adviceImage(const QString& text, qreal dpr) const;
@@ -104,6 +114,11 @@ private:
     double headerHeight_{0};
     double stripHeight_{0};
     double adviceHeight_{0};
+    double headerRight_{0};
+    double metricsRight_{0};
+    double adviceRight_{0};
+    QRegion obstacle_;
+    QRegion laidOutObstacle_;
     QSizeF buttonSize_;
     hud::WrappedText wrappedAdvice_;
     mutable QImage cache_;

@@ -10,7 +10,13 @@ namespace {
 constexpr double kSide = SpriteStage::kSide;
 const QPointF kSpriteBlockOffset{28.0, 10.0};
 constexpr double kPanelTop = 70.0;
+constexpr double kPillGap = 4.0;
 } // namespace
+
+QPointF HUDLayout::spriteOffsetFromCard()
+{
+    return QPointF(kRootWidth - kSide, -kPanelTop) + kSpriteBlockOffset;
+}
 
 HUDLayout HUDLayout::compute(const Inputs& in)
 {
@@ -26,7 +32,9 @@ HUDLayout HUDLayout::compute(const Inputs& in)
     const double blockX = x0 + (kRootWidth - kSide) * p;
     out.sprite = QRectF(QPointF(blockX, y0) + kSpriteBlockOffset, QSizeF(kSide, kSide));
     out.card = QRectF(QPointF(x0, y0 + kPanelTop), in.card);
-    out.compactLabel = QRectF(QPointF(out.sprite.center().x() - 20.0 - in.compactLabel.width() / 2,
+    // Compact mode's tip sits beside the pet, level with its lower part, never over it.
+    const QRectF reach = in.spriteReach.isEmpty() ? QRectF(0, 0, kSide, kSide) : in.spriteReach;
+    out.compactLabel = QRectF(QPointF(out.sprite.left() + std::max(reach.right(), kSide / 2) + kPillGap,
                                       out.sprite.bottom() - 10.0 - in.compactLabel.height()),
                               in.compactLabel);
 

@@ -18,6 +18,9 @@ struct HUDLayout {
         QSizeF musicBadge;
         double knockShare{0.0}; // how far the knock badge pushes the music badge down
         QSizeF welcome;
+        // How far the pet's ink and shadow reach, in the sprite square's coordinates at
+        // the largest zoom; empty: the square itself.
+        QRectF spriteReach;
     };
 
     static constexpr double kRootWidth = 350.0;
@@ -34,6 +37,8 @@ struct HUDLayout {
     QRectF welcome;
 
     static HUDLayout compute(const Inputs& in);
+    // The sprite square's top-left relative to the card's, with the card shown.
+    static QPointF spriteOffsetFromCard();
 };
 
 } // namespace plovane

@@ -342,16 +342,36 @@ HUDRegions::Refresh HUDView::updateContent()
     c.showActionButton = state == DiveState::critical || state == DiveState::resting;
     c.actionButton = hud::stateActionButton(state, lang);
     HUDRegions::Refresh changed;
+    updatePetReach();
+    dataPanel_.setObstacle(petReach_.translated(HUDLayout::spriteOffsetFromCard().toPoint()));
     changed.card = dataPanel_.setContent(c, HUDLayout::kCardWidth);
     changed.welcome = welcome_.setContent(hud::qs(hud::welcomeMessage(lang, hudSettings_.sessionMinutes.get())),
                                           hud::qs(hud::welcomeButtonTitle(lang)), HUDLayout::kWelcomeWidth);
     return changed;
 }
 
+void HUDView::updatePetReach()
+{
+    // The look's ink with its shadow or glow, at its size and at the hover's zoom about
+    // the square's centre: nothing laid beside the pet moves while the pointer is on it.
+    const QRegion ink = sprite_.footprint(hud::lowO2PulseEnabled(engine_.o2.get()));
+    QRegion reach = ink;
+    const double zoom = HUDRegions::kHoverZoom;
+    const double centre = SpriteStage::kSide / 2;
+    for (const QRect& r : ink) {
+        const QRectF box(r);
+        reach += QRectF(QPointF(centre + (box.left() - centre) * zoom, centre + (box.top() - centre) * zoom),
+                        box.size() * zoom)
+                     .toAlignedRect();
+    }
+    petReach_ = reach;
+}
+
 void HUDView::relayout()
 {
     layout_ = HUDLayout::compute({QSizeF(size()), panelPresence_.value(), dataPanel_.size(), compactLabel_.size(),
-                                  knockBadge_->size(), musicBadge_->size(), knockPresence_.value(), welcome_.size()});
+                                  knockBadge_->size(), musicBadge_->size(), knockPresence_.value(), welcome_.size(),
+                                  petReach_.boundingRect()});
     if (overlay_)
         overlay_->setGeometry(layout_.sprite.toAlignedRect());
     updateWindowMask();

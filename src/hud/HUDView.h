@@ -123,6 +123,8 @@ public:
     // the bounds of that.
     QRegion petShape() const { return regions_.petShape(); }
     QRectF petRect() const { return petShape().boundingRect(); }
+    // The card as laid out now (its texts keep out of its obstacle, where the pet reaches).
+    const DataPanelView& dataPanel() const { return dataPanel_; }
     RightClickOverlay* clickOverlay() const { return overlay_; }
 
     // The parts of the view that take the pointer: what is painted, with room for the
@@ -175,6 +177,7 @@ private:
     // bubble that changed.
     HUDRegions::Refresh updateContent();
     void relayout();
+    void updatePetReach();
     void updateWindowMask();
     void updateSeen();
 
@@ -213,6 +216,8 @@ private:
     AnimatedValue welcomePresence_;
     CompactAdviceLabel compactLabel_;
     SpriteStage sprite_;
+    // Where the pet may put ink at any of its sizes, in the sprite square's coordinates.
+    QRegion petReach_;
     // The frames as composed on screen, kept in the X server for steps that only show them again.
     StageSnapshots snapshots_;
     HUDContextMenu menu_;

@@ -6,6 +6,7 @@
 #include "settings/AppResource.h"
 
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPainter>
 
 #include <algorithm>
@@ -141,16 +142,24 @@ void SpriteStage::resolve()
         return;
     shapedKeys_.push_back(shownKey_);
     // A missing file shows the placeholder in the middle of the square.
-    lookShape_ |= key ? opaqueShape(*key) : QRegion(50, 50, kSide - 100, kSide - 100);
+    lookShape_ |= key ? opaqueShape(*key, true) : QRegion(50, 50, kSide - 100, kSide - 100);
 }
 
-QRegion SpriteStage::opaqueShape(const ImageFileKey& key)
+QRegion SpriteStage::opaqueShape(const ImageFileKey& key, bool shown)
 {
     const std::string name = keyText(key);
     if (auto it = shapes_.find(name); it != shapes_.end())
         return it->second;
     // One span per row of source pixels, from its first to its last visible pixel.
-    const QImage image = images_.image(key.path).convertToFormat(QImage::Format_ARGB32);
+    QImage image;
+    if (shown) {
+        image = images_.image(key.path);
+    } else {
+        QImageReader reader(QString::fromStdString(key.path));
+        reader.setAutoTransform(true); // as the store reads it for painting
+        image = reader.read();
+    }
+    image = image.convertToFormat(QImage::Format_ARGB32);
     QRegion shape;
     if (!image.isNull()) {
         const double scale = kSide / std::max(image.width(), image.height());
@@ -173,6 +182,37 @@ QRegion SpriteStage::opaqueShape(const ImageFileKey& key)
         shapes_.clear();
     shapes_.emplace(name, shape);
     return shape;
+}
+
+QRegion SpriteStage::footprint(bool glow)
+{
+    if (footprint_.look == lookName_ && footprint_.shown == shownKey_ && footprint_.glow == glow && !lookName_.empty())
+        return footprint_.region;
+    QRegion ink;
+    bool any = false;
+    // Looked at directly, not through the store: frames not yet shown are neither kept
+    // nor looked at again sooner than the clock would.
+    auto add = [&](const SpritePath& path) {
+        if (const auto key = imageFileKey(path.file)) {
+            ink |= opaqueShape(*key, false);
+            any = true;
+        }
+    };
+    for (const SpritePath& frame : framePaths_)
+        add(frame);
+    add(stillPath_);
+    if (!any)
+        add(deepDivePath_);
+    if (!any)
+        ink = QRegion(50, 50, kSide - 100, kSide - 100); // the placeholder
+    // The blur reaches about its radius; the shadow also drops below.
+    const int side = static_cast<int>(std::ceil(glow ? kGlowRadius : kShadowRadius));
+    const int below = side + (glow ? 0 : static_cast<int>(std::ceil(kShadowDrop)));
+    QRegion grown;
+    for (const QRect& r : ink)
+        grown += r.adjusted(-side, -side, side, below);
+    footprint_ = {lookName_, shownKey_, glow, grown};
+    return grown;
 }
 
 void SpriteStage::recheck()

@@ -64,6 +64,10 @@ public:
     // look's while it fades out), row by row, in the square's coordinates.
     QRegion drawnShape() const { return look_.isFading() ? lookShape_ | previousShape_ : lookShape_; }
     QRectF drawnBounds() const { return drawnShape().boundingRect(); }
+    // Where the current look can put ink, in the square's coordinates: every frame of
+    // it (or the still it falls back to), grown by the reach of the drop shadow or, with
+    // `glow`, of the red glow. Text laid beside the pet keeps out of it.
+    QRegion footprint(bool glow);
     // The path showing (relative for built-in characters, as CharacterID gives it).
     const std::string& spritePath() const { return shownRelative_; }
     // The version of the file showing (its path, modification time and size).
@@ -88,7 +92,9 @@ private:
     void runClock();
     void tick();
     QRectF changedArea(const ImageFileKey& from, const ImageFileKey& to);
-    QRegion opaqueShape(const ImageFileKey& key);
+    // The shape of a file version; `shown` takes the picture from the store, which a
+    // file about to be painted is in anyway.
+    QRegion opaqueShape(const ImageFileKey& key, bool shown);
     QImage art(const std::string& path, const char* which, qreal dpr) const;
     void paintOne(QPainter& p, const std::string& path, const QRectF& rect, double opacity, double redGlow) const;
 
@@ -113,6 +119,13 @@ private:
     ImageFileKey shownKey_;
     std::string previousPath_;
     QRegion lookShape_;
+    struct Footprint {
+        std::string look;
+        ImageFileKey shown; // a file rewritten on disk shapes it anew
+        bool glow{false};
+        QRegion region;
+    };
+    Footprint footprint_;
     QRegion previousShape_;
     CrossFade<std::string> look_;
     // Per pair of file versions, the box of pixels that differ; per file version, where

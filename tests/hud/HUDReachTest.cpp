@@ -3,7 +3,12 @@
 
 #include "HUDTestRig.h"
 
+#include "hud/HUDRegions.h"
 #include "hud/RightClickOverlay.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -20,32 +25,6 @@ namespace {
 const DiveState kStates[] = {DiveState::flow,     DiveState::research, DiveState::chaos,
                              DiveState::hovering, DiveState::critical, DiveState::resting};
 
-// The button's capsule colour: green for Rest, blue for Work.
-bool capsule(QColor c, DiveState state)
-{
-    if (c.alpha() < 200)
-        return false;
-    return state == DiveState::resting ? c.blue() > c.green() + 40 && c.blue() > c.red() + 60
-                                       : c.green() > c.red() + 60 && c.green() > c.blue() + 30;
-}
-
-// Share of the pixels of `r` that look alike in both images (within a little shading).
-double alikeShare(const QImage& a, const QImage& b, const QRectF& r)
-{
-    const QImage x = a.convertToFormat(QImage::Format_ARGB32);
-    const QImage y = b.convertToFormat(QImage::Format_ARGB32);
-    const QRect area = r.toAlignedRect() & x.rect();
-    int alike = 0;
-    for (int j = area.top(); j <= area.bottom(); ++j)
-        for (int i = area.left(); i <= area.right(); ++i) {
-            const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
-            const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                    std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-            alike += d <= 40 ? 1 : 0;
-        }
-    return area.isEmpty() ? 0.0 : static_cast<double>(alike) / (area.width() * area.height());
-}
-
 // Clicks the widget the window system would deliver a press at `at` (view coordinates) to.
 QWidget* clickAt(HUDView& view, QPointF at)
 {
@@ -56,48 +35,102 @@ QWidget* clickAt(HUDView& view, QPointF at)
     return target;
 }
 
+// Where the pet can put ink at every size the HUD gives it: its pixels as drawn, at its
+// own size and zoomed for the hover about the square's centre, with the reach of the drop
+// shadow's blur and drop, or of the red glow.
+QRegion petReach(const HUDView& view, bool glow)
+{
+    const QRectF square = view.spriteFrameRect();
+    const int side = glow ? 14 : 6;
+    const int below = glow ? 14 : 12;
+    QRegion reach;
+    for (const QRect& r : view.petShape())
+        for (double zoom : {1.0, HUDRegions::kHoverZoom}) {
+            const QRectF at(square.center() + (QPointF(r.topLeft()) - square.center()) * zoom, QSizeF(r.size()) * zoom);
+            reach += at.toAlignedRect().adjusted(-side, -side, side, below);
+        }
+    return reach;
+}
+
 } // namespace
 
-TEST(HUDReach, TheWorkAndRestButtonAndTheAdviceStayInSightWhenNoAppHasAnIcon)
+TEST(HUDReach, NoTextOrButtonOfTheCardOrCompactPillLiesUnderThePetOrItsShadow)
 {
-    for (Language lang : {Language::en, Language::zh}) {
-        HUDRig rig(lang);
-        rig.settings->idleOpacity = 1.0;
-        HUDView& view = rig.makeView();
-        rig.show();
-        rig.engine->recentApps = std::vector<DiveEngine::RecentApp>{
-            {"org.example.noicon", "No icon", "org.example.noicon", "", false}};
-        rig.engine->adviceText = lang == Language::zh ? "休息：脚踝各方向转十圈，然后站起来走一走。"
-                                                      : "Rest: roll your ankles ten times each way, then walk.";
-        for (DiveState state : kStates) {
-            rig.engine->state = state;
-            rig.engine->o2 = state == DiveState::critical ? 0.0 : 50.0;
-            rig.settings->characterID = CharacterID::builtIn(SpriteCharacter::tuffin);
-            rig.finishAnimations();
-            for (int i = 0; i < 4; ++i) // each frame of the look once: the pet at its widest
-                rig.scheduler.advance(0.25);
-            rig.finishAnimations();
-            const std::string where = std::string(rawValue(state)) + (lang == Language::zh ? " zh" : " en");
-            const QRectF advice = view.adviceTextRect();
-            const QRectF button = view.actionButtonRect();
-            const QImage withPet = rig.render();
-            // The same HUD with the pet's pictures gone (a placeholder in the middle of its square).
-            rig.settings->characterID = CharacterID::custom("no-such-pack");
-            rig.finishAnimations();
-            const QImage withoutPet = rig.render();
-            ASSERT_EQ(view.adviceTextRect(), advice);
+    // A pack whose pet fills its whole square, beside the two built-in ones.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    const QString folder = data.path() + "/Plovane/Sprites/wide/";
+    QDir().mkpath(folder);
+    QImage full(32, 32, QImage::Format_ARGB32);
+    full.fill(QColor(250, 250, 250));
+    for (const char* look : {"deep_dive", "reading", "critical", "hovering", "resting"})
+        ASSERT_TRUE(full.save(folder + QString("sprite_%1_32.png").arg(look), "PNG"));
+    const CharacterID characters[] = {CharacterID::builtIn(SpriteCharacter::tuffin),
+                                      CharacterID::builtIn(SpriteCharacter::corgi), CharacterID::custom("wide")};
+    // Texts: white and bold; the button: a coloured capsule. The card's fill and border are faint.
+    const auto ink = [](QColor c) { return c.alpha() > 100 && std::max({c.red(), c.green(), c.blue()}) > 150; };
 
-            // The pet's lowest row and its shadow may touch the line's top edge, no more.
-            EXPECT_GT(alikeShare(withPet, withoutPet, advice), 0.9) << where << ": advice covered";
-            if (state != DiveState::critical && state != DiveState::resting) {
-                EXPECT_TRUE(button.isEmpty()) << where;
-                continue;
+    for (Language lang : {Language::en, Language::zh}) {
+        for (const CharacterID& character : characters) {
+            HUDRig rig(lang);
+            rig.settings->idleOpacity = 1.0;
+            rig.settings->characterID = character;
+            HUDView& view = rig.makeView();
+            rig.show();
+            // The icon row keeps its place when no app has an icon.
+            rig.engine->recentApps = std::vector<DiveEngine::RecentApp>{
+                {"org.example.noicon", "No icon", "org.example.noicon", "", false}};
+            for (DiveState state : {DiveState::flow, DiveState::research, DiveState::critical, DiveState::resting}) {
+                rig.engine->state = state;
+                rig.engine->o2 = state == DiveState::critical ? 0.0 : 50.0;
+                rig.engine->focusSeconds = 5520;
+                rig.engine->adviceText =
+                    lang == Language::zh
+                        ? (state == DiveState::research ? "浏览中。来源可靠吗？一次性多看几篇，别只信一篇。"
+                                                        : "心流状态。动动脚趾、绷绷小腿，悄悄给血液循环加个速。")
+                        : "Deep in flow. Wiggle your toes, tense your calves, give your circulation a quiet boost.";
+                rig.finishAnimations();
+                for (int i = 0; i < 4; ++i) // each frame of the look once: the pet at its widest
+                    rig.scheduler.advance(0.25);
+                rig.finishAnimations();
+                const std::string where = character.rawValue() + " " + std::string(rawValue(state)) + (lang == Language::zh ? " zh" : " en");
+
+                const QRegion reach = petReach(view, state == DiveState::critical);
+                QImage card(view.size(), QImage::Format_ARGB32_Premultiplied);
+                card.fill(Qt::transparent);
+                QPainter p(&card);
+                view.dataPanel().paint(p, view.dataPanelRect().topLeft());
+                p.end();
+                int under = 0;
+                for (const QRect& r : reach)
+                    under += countPixels(card, r, ink);
+                EXPECT_EQ(under, 0) << where << ": the card's ink lies under the pet";
+                EXPECT_GT(countPixels(card, view.adviceTextRect(), ink), 20) << where << ": no tip drawn";
+                const std::string name = QString::fromStdString(character.rawValue()).section(':', -1).toStdString();
+                const std::string lg = lang == Language::zh ? "zh" : "en";
+                if (state == DiveState::research || state == DiveState::resting)
+                    saveToGallery(rig.renderOverBackdrop(),
+                                  "beside-" + name + "-" + QString::fromLatin1(rawValue(state)).toLower().toStdString() + "-" + lg);
+                const QRectF button = view.actionButtonRect();
+                if (state == DiveState::critical || state == DiveState::resting) {
+                    ASSERT_FALSE(button.isEmpty()) << where;
+                    EXPECT_FALSE(reach.intersects(button.toAlignedRect())) << where << ": button under the pet";
+                    EXPECT_LE(view.adviceTextRect().right(), button.left()) << where << ": the button covers the tip";
+                }
             }
-            ASSERT_FALSE(button.isEmpty()) << where;
-            const auto isCapsule = [state](QColor c) { return capsule(c, state); };
-            const int painted = countPixels(withoutPet, button, isCapsule);
-            ASSERT_GT(painted, 0) << where;
-            EXPECT_GT(countPixels(withPet, button, isCapsule), painted * 85 / 100) << where << ": button covered";
+
+            // Compact, the pill stands beside the pet, never over it.
+            rig.engine->state = DiveState::flow;
+            rig.engine->o2 = 50.0;
+            rig.settings->compactMode = true;
+            rig.finishAnimations();
+            const QRectF pill = view.compactLabelRect();
+            const std::string where = character.rawValue() + (lang == Language::zh ? " compact zh" : " compact en");
+            EXPECT_FALSE(petReach(view, false).intersects(pill.toAlignedRect())) << where;
+            EXPECT_TRUE(QRectF(view.rect()).contains(pill)) << where << ": the pill leaves the window";
+            EXPECT_GT(countPixels(rig.render(), pill, [](QColor c) { return c.alpha() > 100; }), 100) << where;
+            saveToGallery(rig.renderOverBackdrop(), "beside-" + QString::fromStdString(character.rawValue()).section(':', -1).toStdString() +
+                                                        (lang == Language::zh ? "-compact-zh" : "-compact-en"));
         }
     }
 }

@@ -363,9 +363,10 @@ TEST(HUDView, CompactModeHidesThePanelAndShowsTheAdviceLabel)
     rig.animate(3.0);
     const QImage compact = rig.render();
     EXPECT_EQ(pixel(compact, card.topLeft() + QPointF(20, 20)).alpha(), 0);
-    // The pet moves to the leading side and the label sits over its lower part.
+    // The pet moves to the leading side and the label sits beside its lower part.
     EXPECT_LT(view.spriteFrameRect().left(), card.center().x());
-    EXPECT_TRUE(view.spriteFrameRect().intersects(view.compactLabelRect()));
+    EXPECT_GT(view.compactLabelRect().bottom(), view.spriteFrameRect().center().y());
+    EXPECT_FALSE(view.petShape().intersects(view.compactLabelRect().toAlignedRect()));
     EXPECT_GT(pixel(compact, view.compactLabelRect().center()).alpha(), 100);
 }
 
