@@ -28,14 +28,9 @@ QString qs(const std::string& text) { return QString::fromUtf8(text.data(), stat
 
 Language language() { return AppLanguage::shared().language; }
 
-// A dialog the user must read stays above the HUD, which floats above other windows, for
-// as long as it is open; the HUD keeps its own level throughout.
-void keepAboveHud(QWidget* dialog)
-{
-    dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-}
 
 // We are an accessory that never holds the focus; a dialog the user asked for should.
+// While it has it, it stands above the HUD (and only then: not above other applications).
 void takeFocusWhenShown(QWidget* dialog)
 {
     QTimer::singleShot(0, dialog, [dialog] {
@@ -83,7 +78,6 @@ void showNotZip(QWidget* parent)
     QPushButton* ok = box.addButton(qs(Strings::packAlertOK(language())), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
-    keepAboveHud(&box);
     takeFocusWhenShown(&box);
     box.exec();
 }
@@ -127,7 +121,6 @@ std::unique_ptr<QFileDialog> makeArchiveDialog(const std::string& title)
     dialog->setDirectory(QDir(downloads).exists() ? downloads : QDir::homePath());
     // "*.zip" alone: the system's type for ZIP archives also lists other suffixes.
     dialog->setNameFilter(qs(Strings::packChooserFilter(language())));
-    keepAboveHud(dialog.get());
     return dialog;
 }
 
@@ -150,7 +143,6 @@ std::unique_ptr<QMessageBox> makePackAlert(bool success, const std::string& titl
     QPushButton* ok = box->addButton(qs(Strings::packAlertOK(language())), QMessageBox::AcceptRole);
     box->setDefaultButton(ok);
     box->setEscapeButton(ok);
-    keepAboveHud(box.get());
     return box;
 }
 
