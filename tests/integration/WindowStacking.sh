@@ -123,18 +123,19 @@ click_user_window() {
 
 # A window of ours opened over the HUD: above it while active, below it (and the HUD above
 # the user's window) once the user clicks elsewhere, after a desktop switch, and closed.
-check_window() { # window, name, where
+check_window() { # window, title, where, short name
   local w="$1" what="[$lang, $wm, HUD $3] $2"
   wait_for 5 active_is "$w" || fail "$what did not become the active window"
   wait_for 5 stacked_above "$w" "$hud" || fail "$what is below the HUD"
   wait_for 5 no_coat_in_overlap "$w" || fail "$what shows the pet through it ($(coat_in_overlap "$w") coat pixels)"
-  import -window root "$pictures/stacking-$pictures_tag-$lang-$2-$3.png" 2>/dev/null
+  import -window root "$pictures/stacking-$pictures_tag-$lang-$4-$3.png" 2>/dev/null
   echo "ok: $what comes up above the HUD"
   click_user_window
   wait_for 5 stacked_above "$hud" "$user" || fail "$what: the HUD is below the user's window"
   wait_for 5 stacked_above "$user" "$w" || fail "$what stays above the user's window"
   has_above_state "$w" && fail "$what is still kept above other windows"
   wait_for 5 coat_in_overlap_shows "$w" || fail "$what: the pet is not drawn over it after leaving it"
+  import -window root "$pictures/stacking-$pictures_tag-$lang-$4-$3-left.png" 2>/dev/null
   xdotool set_desktop 1; sleep 0.6; xdotool set_desktop 0; sleep 0.6
   wait_for 5 stacked_above "$hud" "$user" || fail "$what: the HUD fell below the user's window after a desktop switch"
   echo "ok: $what goes below the HUD and the user's window, the HUD above the xterm also after a desktop switch"
@@ -179,16 +180,12 @@ for lang in zh en; do
     fi
     click_user_window
     hud_geometry
-    open_hud_menu
-    import -window root "$pictures/stacking-$pictures_tag-menu.png" 2>/dev/null
-    xdotool key --delay 120 Down Down
-    sleep 0.2
-    xdotool key Return
+    hud_menu Down 2
     wait_for 10 has_window "$drain_title" || fail "[$lang] drain settings did not open"
     drain="$(visible_window "$drain_title")"
     expect_fixed_window_actions "$drain" "drain settings"
     expect_icon "$drain" "drain settings"
-    check_window "$drain" "$drain_title" "$where"
+    check_window "$drain" "$drain_title" "$where" drain
 
     hud_geometry
     hud_menu Down 7
@@ -196,7 +193,7 @@ for lang in zh en; do
     report="$(visible_window "$report_title")"
     expect_fixed_window_actions "$report" "the daily report"
     expect_icon "$report" "the daily report"
-    check_window "$report" "$report_title" "$where"
+    check_window "$report" "$report_title" "$where" report
   done
 
   hud_menu Up 1
