@@ -80,7 +80,7 @@ TEST(HUDReach, NoTextOrButtonOfTheCardOrCompactPillLiesUnderThePetOrItsShadow)
             // The icon row keeps its place when no app has an icon.
             rig.engine->recentApps = std::vector<DiveEngine::RecentApp>{
                 {"org.example.noicon", "No icon", "org.example.noicon", "", false}};
-            for (DiveState state : {DiveState::flow, DiveState::research, DiveState::critical, DiveState::resting}) {
+            for (DiveState state : kStates) {
                 rig.engine->state = state;
                 rig.engine->o2 = state == DiveState::critical ? 0.0 : 50.0;
                 rig.engine->focusSeconds = 5520;
