@@ -1,7 +1,11 @@
 // A small Qt window for the accessibility tests: a focused line edit with a placeholder
-// and, one Tab away, a named multi-line editor holding some code, under a known title. Prints its window id once shown, then lives until its standard
-// input closes.
+// and, one Tab away, a named multi-line editor holding some code, under a known title.
+// With --crowd, the two sit below a thousand hidden labels and a few hundred shown ones,
+// as an application's menus, pages and panels crowd its tree. Prints its window id once
+// shown, then lives until its standard input closes.
 #include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
@@ -19,15 +23,32 @@ int main(int argc, char** argv)
     QWidget window;
     window.setWindowTitle(QStringLiteral("Prompt Window"));
     auto* layout = new QVBoxLayout(&window);
-    auto* edit = new QLineEdit(&window);
+    if (argc > 1 && QByteArrayView(argv[1]) == "--crowd") {
+        auto* hidden = new QWidget(&window);
+        for (int i = 0; i < 1000; ++i)
+            new QLabel(QStringLiteral("hidden"), hidden);
+        hidden->hide();
+        auto* shown = new QWidget(&window);
+        auto* grid = new QGridLayout(shown);
+        grid->setSpacing(0);
+        for (int i = 0; i < 300; ++i)
+            grid->addWidget(new QLabel(QStringLiteral("."), shown), i / 30, i % 30);
+        layout->addWidget(shown);
+        // The inputs one level further down than the crowd.
+        auto* inner = new QWidget(&window);
+        layout->addWidget(inner);
+        layout = new QVBoxLayout(inner);
+    }
+    QWidget* parent = layout->parentWidget();
+    auto* edit = new QLineEdit(parent);
     edit->setPlaceholderText(QStringLiteral("Ask anything"));
     layout->addWidget(edit);
-    auto* editor = new QPlainTextEdit(&window);
+    auto* editor = new QPlainTextEdit(parent);
     editor->setAccessibleName(QStringLiteral("Editor"));
     editor->setPlainText(QStringLiteral("fn main() {}"));
     editor->setTabChangesFocus(true);
     layout->addWidget(editor);
-    window.resize(320, 200);
+    window.resize(480, 320);
     window.show();
     edit->setFocus();
 

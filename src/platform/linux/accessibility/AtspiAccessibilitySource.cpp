@@ -9,10 +9,11 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QMap>
+#include <QTimer>
 
 #include <atomic>
-#include <deque>
 #include <vector>
 
 namespace plovane {
@@ -29,8 +30,17 @@ constexpr int kMaxParentWalk = 32;
 constexpr unsigned kStateActive = 1;
 constexpr unsigned kStateFocused = 12;
 constexpr unsigned kStateMultiLine = 17;
-// How much of an active window's tree the start-up search for the focus may read.
-constexpr int kMaxFocusSearchNodes = 400;
+constexpr unsigned kStateShowing = 25;
+constexpr unsigned kStateManagesDescendants = 31;
+// How much of an active window's tree the start-up search for the focus may read, and for
+// how long, where the application cannot be asked for its focused object in one call.
+constexpr int kMaxFocusSearchNodes = 20000;
+constexpr qint64 kFocusSearchBudgetMs = 1500;
+// A window just activated by the user is searched for less long: the main thread waits.
+constexpr qint64 kActivationSearchBudgetMs = 300;
+// How long after a window's activation its application may still tell of its focus
+// itself (GTK 3 and Qt do, right after; GTK 4 keeps quiet about a focus it already had).
+constexpr int kActivationSettleMs = 100;
 
 bool isNullPath(const QString& path)
 {
@@ -44,6 +54,8 @@ public:
     explicit AtspiCaller(QDBusConnection connection) : connection_(std::move(connection)) {}
 
     const QDBusConnection& connection() const { return connection_; }
+    // The application stopped answering (or left) during this snapshot.
+    bool dead() const { return dead_; }
 
     std::optional<QDBusMessage> call(const AtspiRef& ref, const QString& interface, const QString& method,
                                      const QVariantList& args = {})
@@ -311,6 +323,112 @@ private:
     std::optional<AtspiRef> activeWindow_;
 };
 
+// The first focused object under `window`, asked of the application in one call through
+// its Collection interface (GTK 3 and Firefox offer it). Nothing when the application
+// cannot answer that way; an empty answer when it has no focused object there.
+std::optional<std::optional<AtspiRef>> focusByCollection(AtspiCaller& caller, const AtspiRef& window)
+{
+    constexpr int kMatchAll = 1;
+    constexpr uint kSortCanonical = 1;
+    QDBusArgument rule;
+    rule.beginStructure();
+    rule << QList<int>{static_cast<int>(1u << kStateFocused), 0} << kMatchAll;
+    rule.beginMap(QMetaType::fromType<QString>(), QMetaType::fromType<QString>());
+    rule.endMap();
+    rule << kMatchAll << QList<int>{} << kMatchAll << QStringList{} << kMatchAll << false;
+    rule.endStructure();
+    auto reply = caller.call(window, QStringLiteral("org.a11y.atspi.Collection"), QStringLiteral("GetMatches"),
+                             {QVariant::fromValue(rule), kSortCanonical, 1, true});
+    if (!reply || reply->arguments().isEmpty())
+        return std::nullopt;
+    const auto matches = reply->arguments().constFirst().value<QDBusArgument>();
+    std::optional<AtspiRef> found;
+    matches.beginArray();
+    while (!matches.atEnd()) {
+        QString bus;
+        QDBusObjectPath path;
+        matches.beginStructure();
+        matches >> bus >> path;
+        matches.endStructure();
+        if (!found && !isNullPath(path.path()))
+            found = AtspiRef{bus.isEmpty() ? window.bus : bus, path.path()};
+    }
+    matches.endArray();
+    return found;
+}
+
+// The first focused object under `window`, searched level by level through what is on
+// screen: hidden menus and pages cannot hold the focus, and the items of a list that
+// manages its descendants are too many to read. Each level's questions go out together,
+// so a level costs about one round trip. Bounded in nodes and time.
+std::optional<AtspiRef> focusBySearch(AtspiCaller& caller, const AtspiRef& window, qint64 budgetMs)
+{
+    if (caller.dead())
+        return std::nullopt;
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<AtspiRef> level{window};
+    int visited = 0;
+    while (!level.empty() && timer.elapsed() < budgetMs) {
+        std::vector<QDBusPendingCall> states;
+        states.reserve(level.size());
+        for (const auto& node : level) {
+            auto message = QDBusMessage::createMethodCall(node.bus, node.path, kAccessible, QStringLiteral("GetState"));
+            states.push_back(caller.connection().asyncCall(message, kCallTimeoutMs));
+        }
+        std::vector<QDBusPendingCall> children;
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            states[i].waitForFinished();
+            const QDBusMessage reply = states[i].reply();
+            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+                if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
+                    return std::nullopt; // hung: it has had its time
+                continue;
+            }
+            const auto words = qdbus_cast<QList<uint>>(reply.arguments().constFirst());
+            const uint bits = words.isEmpty() ? 0 : words.constFirst();
+            if (bits & (1u << kStateFocused))
+                return level[i];
+            const bool showing = level[i] == window || (bits & (1u << kStateShowing));
+            if (!showing || (bits & (1u << kStateManagesDescendants)))
+                continue;
+            auto message =
+                QDBusMessage::createMethodCall(level[i].bus, level[i].path, kAccessible, QStringLiteral("GetChildren"));
+            children.push_back(caller.connection().asyncCall(message, kCallTimeoutMs));
+        }
+        std::vector<AtspiRef> next;
+        for (auto& call : children) {
+            call.waitForFinished();
+            const QDBusMessage reply = call.reply();
+            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+                continue;
+            const auto argument = reply.arguments().constFirst().value<QDBusArgument>();
+            argument.beginArray();
+            while (!argument.atEnd()) {
+                QString bus;
+                QDBusObjectPath path;
+                argument.beginStructure();
+                argument >> bus >> path;
+                argument.endStructure();
+                if (!isNullPath(path.path()) && visited < kMaxFocusSearchNodes) {
+                    next.push_back(AtspiRef{bus.isEmpty() ? window.bus : bus, path.path()});
+                    ++visited;
+                }
+            }
+            argument.endArray();
+        }
+        level = std::move(next);
+    }
+    return std::nullopt;
+}
+
+std::optional<AtspiRef> focusUnder(AtspiCaller& caller, const AtspiRef& window, qint64 budgetMs)
+{
+    if (auto asked = focusByCollection(caller, window))
+        return *asked;
+    return focusBySearch(caller, window, budgetMs);
+}
+
 const QString kA11yBusService = QStringLiteral("org.a11y.Bus");
 const QString kA11yBusPath = QStringLiteral("/org/a11y/bus");
 
@@ -362,10 +480,13 @@ void AtspiAccessibilitySource::subscribe()
 
     a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("StateChanged"),
                   this, SLOT(onStateChanged(QDBusMessage)));
-    a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"), QStringLiteral("Activate"),
-                  this, SLOT(onWindowActivated(QDBusMessage)));
-    a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"), QStringLiteral("Deactivate"),
-                  this, SLOT(onWindowDeactivated(QDBusMessage)));
+    // GTK 4 names the window events in lower case.
+    for (const char* activate : {"Activate", "activate"})
+        a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"), QString::fromLatin1(activate),
+                      this, SLOT(onWindowActivated(QDBusMessage)));
+    for (const char* deactivate : {"Deactivate", "deactivate"})
+        a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"),
+                      QString::fromLatin1(deactivate), this, SLOT(onWindowDeactivated(QDBusMessage)));
 
     // An application that quits takes its focus with it.
     a11y_.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
@@ -394,7 +515,7 @@ void AtspiAccessibilitySource::onEventRegistrationFailed(const QDBusError& error
 void AtspiAccessibilitySource::discoverFocus()
 {
     // Focus events only tell of changes; what had focus before we listened is looked up
-    // once: the active window of each application, then a bounded search below it.
+    // once: the active window of each application, then its focused object below it.
     const AtspiRef root{QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/accessible/root")};
     AtspiCaller registry{a11y_};
     for (const auto& app : registry.children(root)) {
@@ -404,19 +525,12 @@ void AtspiAccessibilitySource::discoverFocus()
         for (const auto& window : caller.children(app)) {
             if (!(caller.states(window) & (1u << kStateActive)))
                 continue;
-            std::deque<AtspiRef> queue{window};
-            for (int visited = 0; !queue.empty() && visited < kMaxFocusSearchNodes; ++visited) {
-                const AtspiRef node = queue.front();
-                queue.pop_front();
-                if (caller.states(node) & (1u << kStateFocused)) {
-                    if (!focused_)
-                        focused_ = node;
-                    if (!activeWindow_)
-                        activeWindow_ = window;
-                    return;
-                }
-                for (auto& child : caller.children(node))
-                    queue.push_back(std::move(child));
+            if (const auto found = focusUnder(caller, window, kFocusSearchBudgetMs)) {
+                if (!focused_)
+                    focused_ = found;
+                if (!activeWindow_)
+                    activeWindow_ = window;
+                return;
             }
         }
     }
@@ -428,17 +542,31 @@ void AtspiAccessibilitySource::onStateChanged(const QDBusMessage& message)
     if (args.size() < 2 || args.at(0).toString() != QLatin1String("focused"))
         return;
     AtspiRef ref{message.service(), message.path()};
-    if (args.at(1).toInt() != 0)
+    if (args.at(1).toInt() != 0) {
         focused_ = ref;
-    else if (focused_ == ref)
+        ++focusEvents_;
+    } else if (focused_ == ref) {
         focused_.reset();
+    }
 }
 
 void AtspiAccessibilitySource::onWindowActivated(const QDBusMessage& message)
 {
-    activeWindow_ = AtspiRef{message.service(), message.path()};
+    const AtspiRef window{message.service(), message.path()};
+    activeWindow_ = window;
     if (deactivatedBus_ == message.service())
         deactivatedBus_.reset();
+    // An application that does not follow the activation with a focus event keeps its
+    // focus where it was in that window: look it up there.
+    QTimer::singleShot(kActivationSettleMs, this, [this, window, events = focusEvents_] {
+        if (activeWindow_ != window || focusEvents_ != events)
+            return;
+        AtspiCaller caller{a11y_};
+        if (auto found = focusUnder(caller, window, kActivationSearchBudgetMs))
+            focused_ = found;
+        else if (!focused_ || focused_->bus != window.bus)
+            focused_ = window; // the application is known even where its focus is not
+    });
 }
 
 void AtspiAccessibilitySource::onWindowDeactivated(const QDBusMessage& message)

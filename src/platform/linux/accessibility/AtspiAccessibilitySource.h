@@ -67,6 +67,8 @@ private:
     std::optional<AtspiRef> focused_;
     std::optional<AtspiRef> activeWindow_;
     std::optional<QString> deactivatedBus_;
+    // Counts the focus events, so a lookup after an activation knows whether one came.
+    quint64 focusEvents_{0};
     // The session's accessibility switch, kept current by its change notifications.
     bool trusted_{false};
     // The process behind each application's bus name, while it is on the bus.
