@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Plovane on GNOME's compositor (headless mutter with Xwayland and the accessibility bus)
+# with GNOME's own editors as native Wayland clients, as a GNOME user has them:
+#   - gedit (GTK 3) has the focus and the user has been away for 40 s when Plovane starts:
+#     the first tick reads at least 40 s without input, with gedit as the front application;
+#   - gedit closes and GNOME Text Editor (GTK 4, whose window events differ from GTK 3's)
+#     gets the focus and is typed into: it is the front application and is booked.
+# Usage: GnomeAppsEndToEnd.sh <plovane> <repository> <typer>
+set -uo pipefail
+app="$1" repo="$2" typer="$3"
+
+if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
+  export PLOVANE_OWN_NET=1
+  exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
+fi
+if [ -z "${PLOVANE_OWN_NET:-}" ]; then
+  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
+  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-gnome-XXXXXX")"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL (mutter): $*"
+  echo "--- plovane log (last 20 lines)"; tail -20 "$work/app.log" 2>/dev/null
+  for log in "$work"/{mutter,gedit,gte}.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log") (last 5 lines)"; tail -5 "$log"; }
+  done
+  exit 1
+}
+for tool in gedit gnome-text-editor gdbus; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian: ${tool/gdbus/libglib2.0-bin})"; exit 77; }
+done
+
+source "$(dirname "$0")/WaylandSession.sh"
+wayland_start mutter
+wayland_accessibility_bus
+# A keyboard held the whole session, as a user's: each typing below brings a keyboard of
+# its own, and without one that stays, the editor loses the keyboard (and its window
+# stops being active) when that one goes.
+"$typer" mutter --times 2 --every 3600000 "" 9>&- &
+pids+=($!)
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_CACHE_HOME="$work/home/.cache" XDG_SESSION_TYPE=wayland GSETTINGS_BACKEND=memory
+unset QT_QPA_PLATFORM
+settings_dir="$XDG_CONFIG_HOME/plovane"
+mkdir -p "$settings_dir"
+cat >"$settings_dir/defaults.json" <<'JSON'
+{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
+JSON
+
+# The title of an application's first window on the accessibility bus.
+a11y="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress |
+  sed "s/^('//; s/',)$//")"
+window_title() { # application name
+  local entry bus path window
+  for entry in $(gdbus call --address "$a11y" --dest org.a11y.atspi.Registry \
+    --object-path /org/a11y/atspi/accessible/root --method org.a11y.atspi.Accessible.GetChildren |
+    grep -oE "\(':[0-9.]+', (objectpath )?'[^']*'\)" | tr -d "()'" | sed 's/, \(objectpath \)\{0,1\}/|/'); do
+    bus="${entry%%|*}" path="${entry#*|}"
+    gdbus call --address "$a11y" --dest "$bus" --object-path "$path" --method org.freedesktop.DBus.Properties.Get \
+      org.a11y.atspi.Accessible Name 2>/dev/null | grep -q "'$1'" || continue
+    window="$(gdbus call --address "$a11y" --dest "$bus" --object-path "$path" \
+      --method org.a11y.atspi.Accessible.GetChildren | grep -oE "(objectpath )?'/[^']*'" | head -1 | cut -d"'" -f2)"
+    [ -n "$window" ] && gdbus call --address "$a11y" --dest "$bus" --object-path "$window" \
+      --method org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name
+    return
+  done
+}
+
+gedit_changed() { window_title gedit | grep -q "'\\*notes"; }
+gte_open() { window_title gnome-text-editor | grep -q "'"; }
+
+GDK_BACKEND=wayland gedit "$work/notes.txt" >"$work/gedit.log" 2>&1 9>&- &
+gedit_pid=$!
+pids+=("$gedit_pid")
+# gedit has the keyboard once what is typed marks its document changed ("*notes.txt").
+typed=""
+for _ in $(seq 1 20); do
+  sleep 0.5
+  wayland_type "hello"
+  wayland_wait 2 gedit_changed && { typed=1; break; }
+done
+[ -n "$typed" ] || fail "gedit never took what was typed (title: $(window_title gedit))"
+
+# Away for 40 s, then Plovane starts.
+sleep 41
+(cd "$repo" && PLOVANE_LOG=debug exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+ticks() { grep 'debug: tick:' "$work/app.log"; }
+wayland_wait 20 sh -c "grep -c 'debug: tick:' '$work/app.log' | grep -qv '^[0-2]$'" || fail "fewer than 3 ticks in 20 s"
+first="$(ticks | head -1)"
+echo "first tick: $first"
+awk -v v="$(echo "$first" | awk '{print $5}')" 'BEGIN {exit !(v >= 40)}' ||
+  fail "started 41 s after the last key, the first tick reads $(echo "$first" | awk '{print $5}') s without input"
+[[ "$first" == *'front org.gnome.gedit "'* ]] || fail "gedit, focused before the start, is not the front application on the first tick"
+echo "ok: started after 41 s away, the first tick reads $(echo "$first" | awk '{print $5}') s, front org.gnome.gedit"
+
+# GNOME Text Editor opens behind gedit (mutter gives a window started without an activation
+# token no focus); gedit closes, and the editor gets the focus and is typed into. (GTK 4
+# joins the accessibility bus once its window is first active.)
+GDK_BACKEND=wayland gnome-text-editor --standalone "$work/other.txt" >"$work/gte.log" 2>&1 9>&- &
+pids+=($!)
+sleep 3
+kill "$gedit_pid"
+wayland_wait 10 sh -c "! kill -0 $gedit_pid" || fail "gedit did not close"
+wayland_wait 15 gte_open || fail "GNOME Text Editor did not come up on the accessibility bus"
+sleep 1
+from=$(( $(ticks | wc -l) + 1 ))
+wayland_type_every_second t 10
+readings="$(ticks | tail -n +"$from")"
+echo "$readings" | grep -q 'front org.gnome.TextEditor "' ||
+  fail "GNOME Text Editor is never the front application while typed into: $(echo "$readings" | tail -1)"
+echo "ok: GNOME Text Editor is the front application on $(echo "$readings" | grep -c 'front org.gnome.TextEditor "') of $(echo "$readings" | wc -l) ticks after gedit closed"
+
+kill -TERM "$app_pid"
+for _ in $(seq 1 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "plovane still running 10 s after SIGTERM"
+day="$settings_dir/days/$(date +%F).json"
+[ -s "$day" ] || fail "no day file"
+booked="$(tr -d ' \n' <"$day" | grep -o "\"appDurations\":{[^}]*}")"
+seconds="$(echo "$booked" | grep -o '"org.gnome.TextEditor":[0-9]*' | cut -d: -f2)"
+[ "${seconds:-0}" -ge 5 ] || fail "org.gnome.TextEditor booked for ${seconds:-0} s: $booked"
+echo "ok: day file books org.gnome.TextEditor for $seconds s ($booked)"
