@@ -86,6 +86,7 @@ column() { # session column
     if [ "$what" = idle ]; then
       sleep "$seconds"
     else
+      grep -c 'debug: tick' "$work/app.log" >"$work/typing-from" || true
       wayland_type_every_second a "$seconds" || true
       wayland_type $'\n' || true
     fi
@@ -98,15 +99,20 @@ summarize() { # session column
   local log="$work/app.log" day
   day="$(ls "$work"/home/.config/plovane/days/*.json 2>/dev/null | head -1)"
   echo "$1 / $2:"
-  awk '/debug: tick: no input/ {
+  local from
+  from="$(cat "$work/typing-from" 2>/dev/null || echo -1)"
+  awk -v from="$from" '/debug: tick: no input/ {
          v = $5 + 0; n++; if (n == 1) first = v; if (v > max) max = v; last = v
          if ($0 ~ /\(typing\)/) typing++
+         # What typing once a second read, from the second tick after the typing began.
+         if (from >= 0 && n > from + 1) { spans++; if (v > typedMax) typedMax = v }
          match($0, /front [^ ]+ "[^"]*"/); f = substr($0, RSTART + 6, RLENGTH - 6); fronts[f]++
          match($0, /-> [A-Za-z]+/); s = substr($0, RSTART + 3, RLENGTH - 3)
          if (s != prev) { if (prev != "") seq = seq prev " " cnt " s, "; prev = s; cnt = 0 } cnt++
        }
        END {
          printf "  no input: first %.1f s, last %.1f s, highest %.1f s; %d of %d ticks typing\n", first, last, max, typing, n
+         if (spans) printf "  while typing: highest %.1f s over %d ticks\n", typedMax, spans
          printf "  front:"; for (f in fronts) printf " %s (%d ticks)", f, fronts[f]; print ""
          printf "  states: %s%s %d s\n", seq, prev, cnt
        }' "$log"
