@@ -13,6 +13,7 @@
 #include <QMap>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -36,6 +37,7 @@ constexpr unsigned kStateManagesDescendants = 31;
 // how long, where the application cannot be asked for its focused object in one call.
 constexpr int kMaxFocusSearchNodes = 20000;
 constexpr qint64 kFocusSearchBudgetMs = 1500;
+constexpr std::size_t kSearchBatch = 256;
 // A window just activated by the user is searched for less long: the main thread waits.
 constexpr qint64 kActivationSearchBudgetMs = 300;
 // How long after a window's activation its application may still tell of its focus
@@ -368,56 +370,64 @@ std::optional<AtspiRef> focusBySearch(AtspiCaller& caller, const AtspiRef& windo
     QElapsedTimer timer;
     timer.start();
     std::vector<AtspiRef> level{window};
+    std::vector<AtspiRef> next;
     int visited = 0;
     while (!level.empty() && timer.elapsed() < budgetMs) {
-        std::vector<QDBusPendingCall> states;
-        states.reserve(level.size());
-        for (const auto& node : level) {
-            auto message = QDBusMessage::createMethodCall(node.bus, node.path, kAccessible, QStringLiteral("GetState"));
-            states.push_back(caller.connection().asyncCall(message, kCallTimeoutMs));
-        }
-        std::vector<QDBusPendingCall> children;
-        for (std::size_t i = 0; i < level.size(); ++i) {
-            states[i].waitForFinished();
-            const QDBusMessage reply = states[i].reply();
-            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-                if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
-                    return std::nullopt; // hung: it has had its time
-                continue;
+        next.clear();
+        // A level goes out in batches, so a wide one neither floods the application nor
+        // runs into the bus's limit on calls awaiting an answer.
+        for (std::size_t from = 0; from < level.size() && timer.elapsed() < budgetMs; from += kSearchBatch) {
+            const std::size_t to = std::min(level.size(), from + kSearchBatch);
+            std::vector<QDBusPendingCall> states;
+            states.reserve(to - from);
+            for (std::size_t i = from; i < to; ++i) {
+                auto message =
+                    QDBusMessage::createMethodCall(level[i].bus, level[i].path, kAccessible, QStringLiteral("GetState"));
+                states.push_back(caller.connection().asyncCall(message, kCallTimeoutMs));
             }
-            const auto words = qdbus_cast<QList<uint>>(reply.arguments().constFirst());
-            const uint bits = words.isEmpty() ? 0 : words.constFirst();
-            if (bits & (1u << kStateFocused))
-                return level[i];
-            const bool showing = level[i] == window || (bits & (1u << kStateShowing));
-            if (!showing || (bits & (1u << kStateManagesDescendants)))
-                continue;
-            auto message =
-                QDBusMessage::createMethodCall(level[i].bus, level[i].path, kAccessible, QStringLiteral("GetChildren"));
-            children.push_back(caller.connection().asyncCall(message, kCallTimeoutMs));
-        }
-        std::vector<AtspiRef> next;
-        for (auto& call : children) {
-            call.waitForFinished();
-            const QDBusMessage reply = call.reply();
-            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-                continue;
-            const auto argument = reply.arguments().constFirst().value<QDBusArgument>();
-            argument.beginArray();
-            while (!argument.atEnd()) {
-                QString bus;
-                QDBusObjectPath path;
-                argument.beginStructure();
-                argument >> bus >> path;
-                argument.endStructure();
-                if (!isNullPath(path.path()) && visited < kMaxFocusSearchNodes) {
-                    next.push_back(AtspiRef{bus.isEmpty() ? window.bus : bus, path.path()});
-                    ++visited;
+            std::vector<QDBusPendingCall> children;
+            for (std::size_t i = from; i < to; ++i) {
+                auto& call = states[i - from];
+                call.waitForFinished();
+                const QDBusMessage reply = call.reply();
+                if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+                    if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
+                        return std::nullopt; // hung: it has had its time
+                    continue;
                 }
+                const auto words = qdbus_cast<QList<uint>>(reply.arguments().constFirst());
+                const uint bits = words.isEmpty() ? 0 : words.constFirst();
+                if (bits & (1u << kStateFocused))
+                    return level[i];
+                const bool showing = level[i] == window || (bits & (1u << kStateShowing));
+                if (!showing || (bits & (1u << kStateManagesDescendants)))
+                    continue;
+                auto message =
+                    QDBusMessage::createMethodCall(level[i].bus, level[i].path, kAccessible, QStringLiteral("GetChildren"));
+                children.push_back(caller.connection().asyncCall(message, kCallTimeoutMs));
             }
-            argument.endArray();
+            for (auto& call : children) {
+                call.waitForFinished();
+                const QDBusMessage reply = call.reply();
+                if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+                    continue;
+                const auto argument = reply.arguments().constFirst().value<QDBusArgument>();
+                argument.beginArray();
+                while (!argument.atEnd()) {
+                    QString bus;
+                    QDBusObjectPath path;
+                    argument.beginStructure();
+                    argument >> bus >> path;
+                    argument.endStructure();
+                    if (!isNullPath(path.path()) && visited < kMaxFocusSearchNodes) {
+                        next.push_back(AtspiRef{bus.isEmpty() ? window.bus : bus, path.path()});
+                        ++visited;
+                    }
+                }
+                argument.endArray();
+            }
         }
-        level = std::move(next);
+        std::swap(level, next);
     }
     return std::nullopt;
 }
