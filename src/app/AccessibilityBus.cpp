@@ -142,9 +142,11 @@ std::optional<std::string> bridgeAddress(const Probe& probe, bool alwaysOn)
     // No launcher: the bridge waits for one to appear, asking nothing meanwhile.
     if (!probe.launcherRegistered && !probe.addressGiven)
         return std::nullopt;
-    // A launcher that does not answer: the bridge would wait for it, twice.
+    // A launcher that does not answer: the bridge would wait for it, twice. Given the
+    // bus's address, it asks no launcher: the address of a bus that answers is given
+    // (the X root window's), and no bus otherwise.
     if (probe.launcherRegistered && !probe.launcherAnswered)
-        return std::string(kNoBus);
+        return probe.addressGiven && probe.registryAnswered ? probe.address : std::string(kNoBus);
     // Switched on (as the launcher says, or for an address given), the bridge registers
     // with the registry and waits for its answer.
     const bool on = alwaysOn || probe.enabled || probe.addressGiven;
@@ -176,10 +178,13 @@ void prepareBridge()
                  (found.launcherRegistered ? (found.launcherAnswered ? "answered" : "silent") : "absent") +
                  (found.enabled ? ", on" : ", off") + ", bus " + (found.address.empty() ? "unknown" : found.address) +
                  (found.registryAnswered ? ", registry answered" : ", registry silent"));
-    if (address) {
+    if (address && *address == kNoBus)
         logLine(found.launcherRegistered && !found.launcherAnswered
                     ? "The accessibility bus does not answer; screen readers cannot reach Plovane in this session."
                     : "The accessibility registry does not answer; screen readers cannot reach Plovane in this session.");
+    else if (address)
+        logLine("The accessibility bus launcher does not answer; using the bus the X display names.");
+    if (address) {
         // Given an address, the bridge asks neither the launcher nor, with none there,
         // the registry.
         qputenv("AT_SPI_BUS_ADDRESS", QByteArray::fromStdString(*address));

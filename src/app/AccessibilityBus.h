@@ -32,7 +32,7 @@ Probe probe(std::optional<std::string> xAddress, std::chrono::milliseconds timeo
 // The address to give the toolkit's accessibility bridge (AT_SPI_BUS_ADDRESS), or
 // nothing to leave it to find the bus its own way. The bridge asks the launcher and the
 // registry synchronously, with a 25 s timeout each: it may only meet a bus that answered,
-// else it is given kNoBus.
+// else it is given kNoBus. Our own accessibility client takes the same address.
 std::optional<std::string> bridgeAddress(const Probe& probe, bool alwaysOn);
 
 // An address no bus listens on: the bridge starts without a bus, and without waiting.

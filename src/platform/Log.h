@@ -34,7 +34,7 @@ std::optional<LogLevel> parseLogLevel(std::string_view name);
 
 // Waits up to `limit` for the queued lines to be written; false when standard error did
 // not take them in time. Also done at exit.
-bool flushLog(std::chrono::milliseconds limit = std::chrono::milliseconds(500));
+bool flushLog(std::chrono::milliseconds limit = std::chrono::milliseconds(250));
 
 // Replaces where log lines go (tests capture them); an empty function restores stderr.
 // The sink receives each line that passes the threshold, as it would be written.

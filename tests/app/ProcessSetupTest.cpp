@@ -265,12 +265,15 @@ TEST(AccessibilityBus, TheBridgeMeetsOnlyABusThatAnswers)
 
     // No launcher at all: the bridge asks nothing until one appears.
     EXPECT_EQ(bridgeAddress(Probe{}, false), leftAlone);
-    // A launcher that does not answer: its questions would wait 25 s each.
+    // A launcher that does not answer: its questions would wait 25 s each. The bus the X
+    // root window names is given instead when its registry answers.
     EXPECT_EQ(bridgeAddress(Probe{.launcherRegistered = true}, false), noBus);
+    EXPECT_EQ(bridgeAddress(Probe{.launcherRegistered = true, .address = "unix:path=/a", .addressGiven = true}, false),
+              noBus);
     EXPECT_EQ(bridgeAddress(Probe{.launcherRegistered = true, .address = "unix:path=/a", .addressGiven = true,
                                   .registryAnswered = true},
                             false),
-              noBus);
+              std::optional<std::string>("unix:path=/a"));
 
     // Healthy, on or off: left to the bridge, so screen readers find us.
     Probe healthy{.launcherRegistered = true, .launcherAnswered = true, .enabled = true, .address = "unix:path=/a",

@@ -448,12 +448,17 @@ std::unique_ptr<AtspiAccessibilitySource> AtspiAccessibilitySource::connectToSes
 {
     if (!session.isConnected())
         return nullptr;
-    auto request = QDBusMessage::createMethodCall(kA11yBusService, kA11yBusPath, kA11yBusService,
-                                                  QStringLiteral("GetAddress"));
-    const QDBusMessage reply = session.call(request, QDBus::Block, 2000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return nullptr;
-    const QString address = reply.arguments().constFirst().toString();
+    // Named in the environment, as every AT-SPI client takes it, the bus needs no launcher
+    // (the start names none there when the launcher does not answer).
+    QString address = qEnvironmentVariable("AT_SPI_BUS_ADDRESS");
+    if (address.isEmpty()) {
+        auto request = QDBusMessage::createMethodCall(kA11yBusService, kA11yBusPath, kA11yBusService,
+                                                      QStringLiteral("GetAddress"));
+        const QDBusMessage reply = session.call(request, QDBus::Block, 2000);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return nullptr;
+        address = reply.arguments().constFirst().toString();
+    }
     if (address.isEmpty())
         return nullptr;
     static std::atomic<int> counter{0};
