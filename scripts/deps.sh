@@ -88,12 +88,10 @@ if [ ! -s "$font" ]; then
   echo "deps: fetching the PressStart2P font"
   tmp="$(mktemp -d)"
   trap 'rm -rf "$tmp"' EXIT
-  if ! npm_out="$(cd "$tmp" && npm pack --silent @expo-google-fonts/press-start-2p@0.4.1 2>&1 >/dev/null)"; then
+  # Errors only, but those in full: the reason (a TLS or network error, a proxy) is npm's.
+  if ! npm_out="$(cd "$tmp" && npm pack --loglevel=error @expo-google-fonts/press-start-2p@0.4.1 2>&1 >/dev/null)"; then
     echo "deps: could not fetch the PressStart2P font from the npm registry; npm says:" >&2
-    # npm's own reason (a TLS or network error, a proxy) is in its log; show its end.
-    npm_log="$(printf '%s\n' "$npm_out" | sed -n 's/.*A complete log of this run can be found in: *//p' | tail -1)"
-    { printf '%s\n' "$npm_out"; [ -f "$npm_log" ] && grep -E 'verbose stack|error|ERR' "$npm_log" | tail -n 8; } |
-      sed 's/^/  /' >&2
+    printf '%s\n' "$npm_out" | sed 's/^/  /' >&2
     exit 1
   fi
   tar -xzf "$tmp"/*.tgz -C "$tmp" package/400Regular/PressStart2P_400Regular.ttf package/LICENSE_FONT
