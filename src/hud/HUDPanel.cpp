@@ -15,7 +15,9 @@ HUDPanel::HUDPanel(QWidget* parent)
     setObjectName(QStringLiteral("PlovaneHUDPanel"));
     setWindowTitle(QStringLiteral("Plovane HUD"));
     setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_ShowWithoutActivating);
+    // Not "shown without activating": Qt would say so with a user time of 0, which tells
+    // KWin and mutter that the window wanted the focus and was refused it, so they mark it
+    // as demanding attention. It can take no focus anyway (no input, no WM_TAKE_FOCUS).
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
     // Closing is not the user's to do: the panel is hidden and shown by the app.
@@ -41,8 +43,10 @@ void HUDPanel::orderFrontRegardless()
         // A window manager still finishing the last hide may drop what we set before
         // the map; ask again once it manages the window.
         QTimer::singleShot(250, this, [this] {
-            if (isVisible())
+            if (isVisible()) {
                 requestSkipTaskbarAndSticky(*this);
+                withdrawAttentionRequest(*this);
+            }
         });
     }
     raise();

@@ -169,6 +169,30 @@ void refuseKeyboardFocus(QWidget& window)
     xcb_flush(c);
 }
 
+void withdrawAttentionRequest(QWidget& window)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c || window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
+        return;
+    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
+    const xcb_atom_t attention = atom(c, "_NET_WM_STATE_DEMANDS_ATTENTION");
+    const auto states = readProperty(c, wid, netWmState, XCB_ATOM_ATOM);
+    if (attention == XCB_ATOM_NONE || std::find(states.begin(), states.end(), attention) == states.end())
+        return;
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = wid;
+    ev.type = netWmState;
+    ev.data.data32[0] = 0; // _NET_WM_STATE_REMOVE
+    ev.data.data32[1] = attention;
+    ev.data.data32[3] = 1; // from a normal application
+    xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+    xcb_flush(c);
+}
+
 bool windowManagerOverridesPanelHints()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))

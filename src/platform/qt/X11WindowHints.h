@@ -16,6 +16,11 @@ void requestSkipTaskbarAndSticky(QWidget& window);
 // window and which some window managers take as a wish for the focus when they map it. Call before each show. Does nothing on other platforms.
 void refuseKeyboardFocus(QWidget& window);
 
+// Asks the window manager to take back a "demands attention" mark it gave the window
+// (some do when they map a window that cannot take the focus while another has it). Does
+// nothing when there is none, off X11, or for a window no window manager handles.
+void withdrawAttentionRequest(QWidget& window);
+
 // Whether the X11 window manager gives a window the keyboard focus on a click, or when the
 // pointer enters it, whatever its input hint says, and places floating windows by rules of
 // its own: i3, and the one wlroots compositors (sway among them) run for Xwayland. A panel

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The HUD appears without asking for attention: headless KWin and mutter (with Xwayland,
+# QT_QPA_PLATFORM=wayland in the user's environment) and openbox on a virtual X server. The
+# user types into an xterm under the HUD's place. Checks that
+#   - in KWin and mutter the HUD is an X11 window all the same, and the log says why,
+#   - from the moment the HUD's window exists, for 20 s and three hide-and-show cycles,
+#     the window manager never marks it _NET_WM_STATE_DEMANDS_ATTENTION,
+#   - what the user types afterwards still reaches the xterm.
+# Usage: PanelAttentionEndToEnd.sh kwin|mutter|openbox <plovane> <repository> <typer>
+set -uo pipefail
+session="$1" app="$2" repo="$3" typer="$4"
+
+if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
+  export PLOVANE_OWN_NET=1
+  exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
+fi
+if [ -z "${PLOVANE_OWN_NET:-}" ]; then
+  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
+  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-attention-XXXXXX")"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL ($session): $*"
+  echo "--- plovane log (last 20 lines)"; tail -20 "$work/app.log" 2>/dev/null
+  for log in "$work"/{kwin,mutter,panel}.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log") (last 10 lines)"; tail -10 "$log"; }
+  done
+  exit 1
+}
+for tool in xdotool xprop xterm lxqt-panel gdbus; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+source "$(dirname "$0")/WaylandSession.sh"
+case "$session" in
+  kwin | mutter) wayland_start "$session" ;;
+  openbox)
+    source "$repo/scripts/xvfb-lib.sh"
+    start_xvfb 141 190 || fail "no virtual X server started"
+    pids+=("$xvfb_pid")
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    wayland_session_bus
+    openbox >/dev/null 2>&1 9>&- &
+    pids+=($!)
+    wayland_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+    ;;
+  *) fail "no such session: $session" ;;
+esac
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_CACHE_HOME="$work/home/.cache"
+settings_dir="$XDG_CONFIG_HOME/plovane"
+mkdir -p "$settings_dir"
+cat >"$settings_dir/defaults.json" <<'JSON'
+{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
+JSON
+
+# A StatusNotifierItem host, whose menu hides and shows the HUD.
+mkdir -p "$work/panel/lxqt"
+printf '[panel1]\nplugins=sni\nposition=Top\n\n[sni]\ntype=statusnotifier\n' >"$work/panel/lxqt/panel.conf"
+XDG_CONFIG_HOME="$work/panel" QT_QPA_PLATFORM=xcb lxqt-panel >"$work/panel.log" 2>&1 9>&- &
+pids+=($!)
+watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher
+  --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher)
+wayland_wait 15 sh -c "${watcher[*]} IsStatusNotifierHostRegistered | grep -q true" || fail "lxqt-panel did not start"
+
+# The user's xterm, under the HUD's place (the window managers mark a window that cannot
+# take the focus when it covers the focused one).
+typed="$work/typed"
+: >"$typed"
+xterm -geometry 120x36+0+300 -title PlovaneUserTerminal -e sh -c "cat >$typed" 9>&- &
+pids+=($!)
+type_text() {
+  if [ "$session" = openbox ]; then xdotool type --delay 30 "$1"; else wayland_type "$1"; fi
+}
+lands() {
+  type_text "$1"$'\n'
+  wayland_wait 3 grep -q "$1" "$typed"
+}
+ready=""
+for _ in $(seq 1 20); do lands ready && { ready=1; break; }; sleep 0.5; done
+[ -n "$ready" ] || fail "the xterm never took what was typed"
+
+[ "$session" = openbox ] || export QT_QPA_PLATFORM=wayland
+(cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+unset QT_QPA_PLATFORM
+# Watched from the moment the window exists, before it is first mapped.
+hud_window() { xdotool search --all --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1; }
+for _ in $(seq 1 400); do hud="$(hud_window)"; [ -n "$hud" ] && break; sleep 0.05; done
+[ -n "$hud" ] || fail "no HUD window on the X display"
+xprop -id "$hud" -spy _NET_WM_STATE >"$work/states" 2>&1 9>&- &
+spy=$!
+pids+=("$spy")
+hud_visible() { xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' >/dev/null 2>&1; }
+hud_hidden() { ! hud_visible; }
+wayland_wait 20 hud_visible || fail "the HUD did not show"
+if [ "$session" != openbox ]; then
+  grep -q "QT_QPA_PLATFORM names Wayland, but Plovane's windows use X11" "$work/app.log" ||
+    fail "no line says why QT_QPA_PLATFORM=wayland was not followed"
+  echo "ok: with QT_QPA_PLATFORM=wayland the HUD is an X11 window, and the log says why"
+fi
+
+service=""
+our_item() {
+  local name pid
+  for name in $("${watcher[@]}" RegisteredStatusNotifierItems 2>/dev/null | grep -oP "(?<=')[^'/]+"); do
+    pid="$(gdbus call --session --dest org.freedesktop.DBus --object-path / \
+      --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null | grep -o '[0-9]\+' | tail -1)"
+    [ "$pid" = "$app_pid" ] && { service="$name"; return 0; }
+  done
+  return 1
+}
+wayland_wait 10 our_item || fail "the status item is not registered with the panel"
+layout() { gdbus call --session --dest "$service" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '[]'; }
+toggle_id="$(layout | grep -oP "\(\d+, \{[^}]*'label': <'Show/Hide HUD'>" | head -1 | grep -oP '^\(\d+' | tr -d '(')"
+[ -n "$toggle_id" ] || fail "no Show/Hide HUD item in the status item's menu"
+toggle() { gdbus call --session --dest "$service" --object-path /MenuBar --method com.canonical.dbusmenu.Event -- \
+  "$toggle_id" clicked '<int32 0>' 0 >/dev/null; }
+
+sleep 5
+for cycle in 1 2 3; do
+  lands "cycle$cycle" || fail "[cycle $cycle] what was typed did not reach the xterm"
+  toggle && wayland_wait 5 hud_hidden || fail "[cycle $cycle] the HUD did not hide"
+  toggle && wayland_wait 5 hud_visible || fail "[cycle $cycle] the HUD did not show again"
+  sleep 3
+done
+sleep 3
+lands afterwards || fail "what was typed after the HUD's appearances did not reach the xterm"
+kill "$spy" 2>/dev/null
+grep -q '_NET_WM_STATE(ATOM)' "$work/states" || fail "the window manager never set the HUD's states: $(cat "$work/states")"
+if grep -q DEMANDS_ATTENTION "$work/states"; then
+  fail "the HUD was marked as demanding attention: $(grep -m1 DEMANDS_ATTENTION "$work/states")"
+fi
+echo "ok: over 20 s and three hide-and-show cycles the HUD never demanded attention, and the xterm kept the keyboard"
