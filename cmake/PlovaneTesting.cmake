@@ -4,9 +4,13 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# plovane_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...])
+# plovane_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [ENV ...] [DESKTOP_FONTS <gtest filter>])
+#
+# DESKTOP_FONTS registers the cases the filter picks a second time, as
+# "DesktopFonts.<case>", drawn with a desktop's own fonts in place of the pinned ones
+# (scripts/test-desktop.sh writes both configurations).
 function(plovane_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "DESKTOP_FONTS" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE plovane_test_support plovane_testing ${T_LIBS} GTest::gtest GTest::gmock)
   plovane_warnings(${name})
@@ -30,4 +34,20 @@ function(plovane_add_test name)
     "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])\n"
     "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${env_script}")
+
+  if(T_DESKTOP_FONTS)
+    gtest_discover_tests(${name}
+      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+      DISCOVERY_TIMEOUT 60
+      TEST_PREFIX "DesktopFonts."
+      TEST_FILTER "${T_DESKTOP_FONTS}"
+      TEST_LIST ${name}_DESKTOP_TESTS
+      PROPERTIES LABELS "desktop-fonts;${T_LABELS}" SKIP_RETURN_CODE 77)
+    set(desktop_script "${CMAKE_CURRENT_BINARY_DIR}/${name}_desktop_environment.cmake")
+    file(WRITE "${desktop_script}"
+      "if(${name}_DESKTOP_TESTS)\n"
+      "  set_tests_properties(\${${name}_DESKTOP_TESTS} PROPERTIES ENVIRONMENT [==[${env};PLOVANE_TEST_FONTS=desktop]==])\n"
+      "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${desktop_script}")
+  endif()
 endfunction()

@@ -33,8 +33,9 @@ test_packages=(
   # driving and looking at it: input, window queries, screenshots, archives, a private network,
   # and the X server's access list and screen saver (xhost, xset)
   xdotool x11-utils imagemagick zip iproute2 util-linux x11-xserver-utils
-  # the Latin face the tests pin (what fontconfig itself usually brings)
-  fonts-dejavu-core
+  # the Latin face the tests pin (what fontconfig itself usually brings), and the faces of a
+  # KDE or GNOME desktop the tests also draw with: Noto Sans, its symbols, Droid Sans Fallback
+  fonts-dejavu-core fonts-noto-core fonts-droid-fallback
   # the install's checks: its desktop entry, and that the program is stripped
   desktop-file-utils binutils
   # applications whose desktop entries and SVG-only icons the report's tests show

@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/linux/apps/ApplicationIdentity.h"
+#include "platform/qt/EmojiStyle.h"
 #include "platform/qt/InterfaceFont.h"
 #include "platform/qt/QtFontManager.h"
 #include "platform/qt/QtScheduler.h"
@@ -163,6 +164,8 @@ void LinuxAppServices::registerEmbeddedFonts()
     }
     // Menus and dialogs set Chinese in a face with a bold too, like the HUD and the windows.
     QApplication::setFont(fonts::interfaceFont());
+    // Menus draw their rows' emoji in colour.
+    QApplication::setStyle(new EmojiStyle);
 }
 
 std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()

@@ -85,7 +85,7 @@ WrappedText wrapText(const QString& text, const QFont& font, double width, int m
     const emoji::ExactSize exact = emoji::exactSize(font);
     const QFontMetricsF fm(exact.font);
     out.lineHeight = std::ceil(fm.height() * exact.scale);
-    QString flat = text;
+    QString flat = emoji::forColourFace(text);
     flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
     QTextLayout layout(flat, exact.font);
     layout.setFormats(emoji::formats(flat));

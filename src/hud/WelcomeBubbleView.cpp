@@ -45,7 +45,7 @@ double layoutMessage(const QString& text, double width, QPainter* painter, QPoin
         painter->translate(origin);
         painter->scale(scale, scale);
     }
-    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    for (const QString& paragraph : emoji::forColourFace(text).split(QLatin1Char('\n'))) {
         QTextLayout layout(paragraph, exact.font);
         layout.setFormats(emoji::formats(paragraph));
         layout.beginLayout();

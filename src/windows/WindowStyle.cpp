@@ -187,8 +187,10 @@ std::vector<Run> runs(const QString& text)
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype start = 0;
     for (qsizetype end = finder.toNextBoundary(); end >= 0; end = finder.toNextBoundary()) {
-        const QString cluster = text.mid(start, end - start);
+        QString cluster = text.mid(start, end - start);
         const bool emoji = isEmojiCluster(cluster);
+        if (emoji)
+            cluster = emoji::forColourFace(cluster);
         if (out.empty() || out.back().emoji != emoji)
             out.push_back({cluster, emoji});
         else
@@ -200,8 +202,10 @@ std::vector<Run> runs(const QString& text)
 
 QFont emojiFontLike(const QFont& font)
 {
+    // Whichever colour face the desktop has, not only Noto's.
     QFont f = font;
-    f.setFamilies({QStringLiteral("Noto Color Emoji"), font.family()});
+    if (!emoji::colorFamily().isEmpty())
+        f.setFamilies({emoji::colorFamily(), font.family()});
     return f;
 }
 

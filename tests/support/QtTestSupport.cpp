@@ -35,7 +35,10 @@ bool near(QColor a, QColor b, int tolerance)
 void saveToGallery(const QImage& image, const std::string& name, const char* dirVariable, const char* fallbackDir)
 {
     const char* dir = std::getenv(dirVariable);
-    const std::string path = dir ? dir : fallbackDir;
+    // Pictures drawn with a desktop's own fonts go beside the pinned ones, not over them.
+    const char* fonts = std::getenv("PLOVANE_TEST_FONTS");
+    const bool desktop = fonts && std::string(fonts) == "desktop";
+    const std::string path = std::string(dir ? dir : fallbackDir) + (desktop ? "/desktop-fonts" : "");
     QDir().mkpath(QString::fromStdString(path));
     image.save(QString::fromStdString(path + "/" + name + ".png"));
 }

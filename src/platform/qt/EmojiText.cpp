@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QPainter>
 #include <QStringList>
+#include <QTextBoundaryFinder>
 #include <QTextCharFormat>
 
 #include <cmath>
@@ -32,6 +33,22 @@ bool continuesEmoji(char32_t c)
 
 } // namespace
 
+QString leadingEmoji(const QString& text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    const qsizetype end = finder.toNextBoundary();
+    if (end <= 0)
+        return QString();
+    const QString cluster = text.left(end);
+    if (cluster.contains(QChar(0xFE0E))) // asked for as text
+        return QString();
+    const char32_t first = cluster.toUcs4().front();
+    // Digits and # take the emoji form only as keycaps.
+    if (cluster.contains(QChar(0xFE0F)) ? (first >= 0x80 || cluster.contains(QChar(0x20E3))) : isEmojiBase(first))
+        return cluster;
+    return QString();
+}
+
 QString colorFamily()
 {
     static const QString family = [] {
@@ -54,6 +71,26 @@ QFont colorFont(const QFont& font)
     if (!colorFamily().isEmpty())
         f.setFamilies({colorFamily()});
     return f;
+}
+
+QString forColourFace(const QString& text)
+{
+    if (colorFamily().isEmpty() || !text.contains(QChar(0xFE0F)))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    bool inEmoji = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const char32_t c = text.at(i).isHighSurrogate() && i + 1 < text.size()
+                               ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1))
+                               : text.at(i).unicode();
+        const int width = c > 0xFFFF ? 2 : 1;
+        inEmoji = isEmojiBase(c) || (inEmoji && continuesEmoji(c));
+        if (!(inEmoji && c == 0xFE0F))
+            out += text.mid(i, width);
+        i += width - 1;
+    }
+    return out;
 }
 
 QList<QTextLayout::FormatRange> formats(const QString& text)
@@ -115,7 +152,7 @@ ExactSize exactSize(const QFont& font)
 double lineWidth(const QString& text, const QFont& font)
 {
     const ExactSize exact = exactSize(font);
-    QTextLayout layout(text, exact.font);
+    QTextLayout layout(forColourFace(text), exact.font);
     layOut(layout);
     return layout.lineCount() ? layout.lineAt(0).naturalTextWidth() * exact.scale : 0.0;
 }
@@ -123,7 +160,7 @@ double lineWidth(const QString& text, const QFont& font)
 void drawLine(QPainter& painter, const QRectF& rect, Qt::Alignment align, const QString& text, const QFont& font)
 {
     const ExactSize exact = exactSize(font);
-    QTextLayout layout(text, exact.font);
+    QTextLayout layout(forColourFace(text), exact.font);
     layOut(layout);
     if (!layout.lineCount())
         return;

@@ -14,10 +14,20 @@ namespace plovane::emoji {
 // pictographs, and the symbols of the older blocks that have an emoji form.
 bool isEmojiBase(char32_t c);
 
+// The emoji a text starts with (one cluster with its joiners, selectors and modifiers),
+// or empty: a pictograph, or a symbol given with the emoji variation selector U+FE0F.
+QString leadingEmoji(const QString& text);
+
 // The desktop's colour emoji font family, or empty when it has none.
 QString colorFamily();
 // `font` with the colour emoji family, for text that is emoji only.
 QFont colorFont(const QFont& font);
+
+// `text` without the emoji variation selectors (U+FE0F) of the emoji set in the colour
+// face: the selector only asks for the emoji form, which that face gives anyway, and the
+// face has no glyph of its own for it, so font fallback would set it in a text face (a
+// blank a few pixels wide in DejaVu Sans, which also takes the emoji before it along).
+QString forColourFace(const QString& text);
 
 // The runs of `text` that are emoji (with their joiners, variation selectors and
 // modifiers), formatted to be set in the colour emoji font. Text fonts such as DejaVu

@@ -1,5 +1,7 @@
 #include "platform/qt/InterfaceFont.h"
 
+#include "platform/qt/EmojiText.h"
+
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -26,7 +28,8 @@ QStringList cjkFamilies()
 QFont withCjkFamilies(const QFont& font)
 {
     const QStringList cjk = cjkFamilies();
-    if (cjk.isEmpty() || font.families().contains(cjk.front()))
+    const QString color = emoji::colorFamily();
+    if ((cjk.isEmpty() && color.isEmpty()) || font.families().contains(cjk.isEmpty() ? color : cjk.front()))
         return font;
     // A family list tries real families only: an alias such as "Sans Serif" is replaced by
     // the family it stands for, or the list would skip it and set Latin in a Chinese face.
@@ -34,6 +37,10 @@ QFont withCjkFamilies(const QFont& font)
     if (families.isEmpty())
         families << font.family();
     families.front() = QFontInfo(font).family();
+    // Emoji the text face lacks come from the colour face before fallback finds a
+    // monochrome one (Noto Sans Symbols2 has 📊 🖥 📦).
+    if (!color.isEmpty() && !families.contains(color))
+        families.insert(1, color);
     for (const QString& family : cjk)
         if (!families.contains(family))
             families << family;

@@ -12,8 +12,9 @@ namespace plovane::fonts {
 // with a single weight, and set Chinese in regular beside bold Latin.
 QStringList cjkFamilies();
 
-// `font` with its own family first and the Chinese families behind it, so Latin text
-// keeps the desktop's face and Chinese text keeps the weight asked for.
+// `font` with its own family first, then the colour emoji family and the Chinese families,
+// so Latin text keeps the desktop's face, emoji it lacks are in colour and Chinese text
+// keeps the weight asked for.
 QFont withCjkFamilies(const QFont& font);
 
 // The application's font with the Chinese families behind it: what every text of the HUD

@@ -53,13 +53,26 @@ long long ink(const QString& text, const QFont& font)
     return sum;
 }
 
+// The glyph runs of `text` as the HUD and the report set it: emoji in the colour face.
 QList<QGlyphRun> runs(const QString& text, const QFont& font)
 {
-    QTextLayout layout(text, font);
+    const QString shown = emoji::forColourFace(text);
+    QTextLayout layout(shown, font);
+    layout.setFormats(emoji::formats(shown));
     layout.beginLayout();
     layout.createLine();
     layout.endLayout();
     return layout.glyphRuns();
+}
+
+// Whether the run leaves any mark: a variation selector is a glyph of no width, from
+// whichever face has one.
+bool visible(const QGlyphRun& run)
+{
+    for (const QPointF& advance : run.rawFont().advancesForGlyphIndexes(run.glyphIndexes()))
+        if (advance.x() > 0)
+            return true;
+    return false;
 }
 
 QString zh(const std::string& text) { return QString::fromStdString(text); }
@@ -96,7 +109,13 @@ TEST(InterfaceFont, ChineseKeepsItsWeightFromTheSmallFaceAndLatinItsFace)
         titles << zh(Strings::statusTitle(state, false, Language::zh));
     for (const QString& title : titles) {
         for (QFont::Weight weight : {QFont::Normal, QFont::DemiBold, QFont::Bold}) {
+            for (const QGlyphRun& run : runs(emoji::leadingEmoji(title), sized(weight)))
+                if (visible(run)) {
+                    EXPECT_EQ(run.rawFont().familyName(), emoji::colorFamily()) << title.toStdString();
+                }
             for (const QGlyphRun& run : runs(title, sized(weight))) {
+                if (!visible(run))
+                    continue;
                 // Emoji come from the colour font, everything else from these two.
                 const QRawFont face = run.rawFont();
                 EXPECT_TRUE(face.familyName() == latin || face.familyName() == kCutFamily ||
