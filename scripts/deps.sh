@@ -19,9 +19,11 @@ run_packages=(
   # bindings are generated from
   libwayland-dev wayland-protocols plasma-wayland-protocols
   # at run time: colour emoji, Chinese text in regular and bold (and what cuts it down to
-  # our texts), the system sounds, unpacking character packs, and Qt's SVG image-format
-  # and icon-engine plugins (most application icons are SVG only)
+  # our texts), the system sounds, unpacking character packs, Qt's SVG image-format
+  # and icon-engine plugins (most application icons are SVG only), and Qt's own texts in
+  # Chinese (file dialogs, standard buttons)
   fonts-noto-color-emoji fonts-noto-cjk libharfbuzz-bin python3 sound-theme-freedesktop unzip libqt6svg6
+  qt6-translations-l10n
 )
 
 test_packages=(

@@ -128,7 +128,8 @@ private:
 LinuxAppServices::LinuxAppServices(QtScheduler& mainThread)
     : mainThread_(mainThread),
       platform_(probeLinuxSensingPlatform()),
-      knockSound_("message-new-instant", [] { QApplication::beep(); })
+      knockSound_("message-new-instant", [] { QApplication::beep(); }),
+      qtTranslations_(AppLanguage::shared())
 {
     PermissionCenter::installSharedProbe(platform_.permissions);
 }

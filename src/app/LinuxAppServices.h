@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "app/QtTranslations.h"
 #include "packs/QtPackImportDesktop.h"
 #include "app/SystemSound.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -42,6 +43,8 @@ private:
     LinuxSensingPlatform platform_;
     SystemSound knockSound_;
     QtPackImportDesktop packImportDesktop_;
+    // Qt's own dialog texts in the language the user chose.
+    QtTranslations qtTranslations_;
     // The engine made by makeEngine(), which the HUD draws from; owned by its control.
     DiveEngine* engine_{nullptr};
 };

@@ -45,9 +45,9 @@ void FirstRunSetupController::show(HUDSettings& settings, PermissionCenter& perm
     };
     auto* view = new FirstRunSetupView(settings.aiIdeSensingEnabled.get(), settings.screenIntelligenceEnabled.get(),
                                        settings.knockHintEnabled.get(), std::move(onConfirm), std::move(onSkip), env_);
-    const AppLanguage& language = env_.language ? *env_.language : AppLanguage::shared();
-    auto window = std::make_unique<SecondaryWindow>(
-        QString::fromStdString(Strings::firstRunTitle(language.language.get())), kFirstRunSetupSize);
+    AppLanguage& language = env_.language ? *env_.language : AppLanguage::shared();
+    auto window = std::make_unique<SecondaryWindow>(QString(), kFirstRunSetupSize);
+    window->titleFollows(language, [](Language l) { return Strings::firstRunTitle(l); });
     window->setContent(view);
     window->present();
     // A window the user closed with its close button is let go here.

@@ -1,11 +1,13 @@
 #include "windows/SecondaryWindow.h"
 
 #include "platform/qt/X11WindowHints.h"
+#include "settings/AppLanguage.h"
 
 #include <QCursor>
 #include <QGuiApplication>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 namespace plovane {
@@ -30,6 +32,17 @@ void SecondaryWindow::setContent(QWidget* content)
         if (isVisible())
             content_->show();
     }
+}
+
+void SecondaryWindow::titleFollows(AppLanguage& language, std::function<std::string(Language)> title)
+{
+    setWindowTitle(QString::fromStdString(title(language.language.get())));
+    // The switch is announced before it is stored: retitle once it is done.
+    languageObserver_ = language.objectWillChange.connect([this, &language, title = std::move(title)] {
+        QTimer::singleShot(0, this, [this, &language, title] {
+            setWindowTitle(QString::fromStdString(title(language.language.get())));
+        });
+    });
 }
 
 void SecondaryWindow::resizeEvent(QResizeEvent* event)

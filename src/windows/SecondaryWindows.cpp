@@ -8,17 +8,16 @@
 namespace plovane {
 
 namespace {
-Language languageOf(const WindowEnvironment& env)
+AppLanguage& languageOf(const WindowEnvironment& env)
 {
-    const AppLanguage& language = env.language ? *env.language : AppLanguage::shared();
-    return language.language.get();
+    return env.language ? *env.language : AppLanguage::shared();
 }
 } // namespace
 
 std::unique_ptr<SecondaryWindow> openDrainSettingsWindow(WindowEnvironment env)
 {
-    auto window = std::make_unique<SecondaryWindow>(
-        QString::fromStdString(Strings::hudMenuDrainSettings(languageOf(env))), kDrainSettingsSize);
+    auto window = std::make_unique<SecondaryWindow>(QString(), kDrainSettingsSize);
+    window->titleFollows(languageOf(env), [](Language l) { return Strings::hudMenuDrainSettings(l); });
     window->setContent(new PFCDrainSettingsView(std::move(env)));
     window->present();
     return window;
@@ -26,8 +25,8 @@ std::unique_ptr<SecondaryWindow> openDrainSettingsWindow(WindowEnvironment env)
 
 std::unique_ptr<SecondaryWindow> openDailyReportWindow(DiveEngine& engine, WindowEnvironment env)
 {
-    auto window = std::make_unique<SecondaryWindow>(
-        QString::fromStdString(Strings::dailyReportWindowTitle(languageOf(env))), kDailyReportSize);
+    auto window = std::make_unique<SecondaryWindow>(QString(), kDailyReportSize);
+    window->titleFollows(languageOf(env), [](Language l) { return Strings::dailyReportWindowTitle(l); });
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, QColor::fromRgbF(0.06f, 0.07f, 0.16f));
     window->setPalette(palette);

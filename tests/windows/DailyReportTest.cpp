@@ -221,12 +221,12 @@ TEST_F(ReportFixture, FollowsTheEngineButRebuildsOnlyWhenTheShownValuesChange)
     }
     EXPECT_TRUE(starsChanged);
 
-    // The language changes every text at once.
+    // The language changes every text at once, the window's title too.
     rig.language->language = Language::zh;
     rig.settle();
     EXPECT_EQ(view->model().states[0].label, QString::fromUtf8("搬砖中"));
     EXPECT_EQ(view->model().date, QString::fromUtf8("2026年12月7日 星期一"));
-    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Daily Report 📊"));
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("今日日报 📊"));
 
     // Bars that move while every text stays: the cards repaint, the header keeps its stars.
     rig.setStats({{"Flow", 600}, {"Chaos", 200}});

@@ -138,11 +138,16 @@ TEST_F(Setup, SecondShowKeepsTheWindowAndCloseButtonMeansAgainNextTime)
     EXPECT_EQ(controller.window(), first);
     EXPECT_TRUE(view().enableKnockInteraction());
 
-    // The language changes the texts at once; the title keeps the language it was built in.
+    // The language changes the texts and the title at once, and back again.
     rig.language->language = Language::zh;
     rig.settle();
     EXPECT_EQ(view().continueButton().text(), QString::fromUtf8("开始使用"));
+    EXPECT_EQ(first->windowTitle(), QString::fromUtf8("首次功能配置"));
+    rig.language->language = Language::en;
+    rig.settle();
     EXPECT_EQ(first->windowTitle(), "First Run Setup");
+    rig.language->language = Language::zh;
+    rig.settle();
     EXPECT_TRUE(view().enableKnockInteraction());
 
     // The close button: nothing written, and the next launch shows it again.
