@@ -39,6 +39,15 @@ void expectPainted(const QImage& image, const QRectF& r)
     EXPECT_GT(countPixels(image, r, [](QColor c) { return c.alpha() > 40; }, 2), 10);
 }
 
+// What holds with any desktop's fonts: the advice wraps inside the card, clear of its button.
+void expectAdviceFits(const HUDView& view, const std::string& look)
+{
+    const QRectF advice = view.adviceTextRect();
+    EXPECT_FALSE(advice.isEmpty()) << look;
+    EXPECT_TRUE(view.dataPanelRect().adjusted(-0.5, -0.5, 0.5, 0.5).contains(advice)) << look;
+    EXPECT_FALSE(advice.intersects(view.actionButtonRect())) << look;
+}
+
 } // namespace
 
 class HUDGallery : public ::testing::TestWithParam<Language> {};
@@ -70,6 +79,7 @@ TEST_P(HUDGallery, EveryStateExpandedAndCompact)
         const QImage image = rig.renderOverBackdrop();
         expectPainted(rig.render(), view.dataPanelRect());
         expectPainted(rig.render(), view.spriteFrameRect());
+        expectAdviceFits(view, std::string(rawValue(l.state)));
         saveToGallery(image, "state-" + QString::fromLatin1(rawValue(l.state)).toLower().toStdString() + "-" + suffix);
     }
 
