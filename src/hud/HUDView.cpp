@@ -5,13 +5,13 @@
 #include "hud/HUDTexts.h"
 #include "hud/RightClickOverlay.h"
 #include "platform/ScreenWatch.h"
+#include "platform/qt/PointerPlace.h"
 #include "platform/qt/QtScheduler.h"
 #include "settings/AppLanguage.h"
 #include "settings/HUDSettings.h"
 #include "settings/Strings.h"
 
 #include <QBackingStore>
-#include <QCursor>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -85,7 +85,7 @@ HUDView::HUDView(DiveEngine& engine, Environment env, QWidget* parent)
     overlay_->onLeftClick = [this] { engine_.triggerManualSurface(); };
     overlay_->onRightClick = [this](QPoint at) { showContextMenu(at); };
     overlay_->onHoverChanged = [this](bool inside) { setSpriteHovering(inside); };
-    pointerPosition_ = env.pointerPosition ? std::move(env.pointerPosition) : [] { return QCursor::pos(); };
+    pointerPosition_ = env.pointerPosition ? std::move(env.pointerPosition) : [] { return pointerPlace(); };
     hoverCheck_.setInterval(kHoverCheckInterval);
     connect(&hoverCheck_, &QTimer::timeout, this, [this] { checkHoverAgainstPointer(); });
 
@@ -303,13 +303,12 @@ bool HUDView::pointerWithin(const QWidget& widget, QPoint global) const
 
 void HUDView::checkHoverAgainstPointer()
 {
-    // Only ever ends the look: under Xwayland the X server keeps the pointer's last place
-    // while it is over a native window, and there the leave events do come.
+    // Only ever ends the look; the enter events start it.
     if (isHovering_ || isSpriteHovering_) {
-        const QPoint at = pointerPosition_();
-        if (isSpriteHovering_ && (!isVisible() || !pointerWithin(*overlay_, at)))
+        const std::optional<QPoint> at = pointerPosition_();
+        if (isSpriteHovering_ && (!isVisible() || !at || !pointerWithin(*overlay_, *at)))
             setSpriteHovering(false);
-        if (isHovering_ && (!isVisible() || !pointerWithin(*this, at)))
+        if (isHovering_ && (!isVisible() || !at || !pointerWithin(*this, *at)))
             setHovering(false);
     }
     watchPointer();

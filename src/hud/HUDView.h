@@ -30,6 +30,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,9 @@ struct HUDViewEnvironment {
     ScreenWatch* screenWatch{nullptr};
     // What the right-click menu's items do.
     HUDMenuActions menuActions{};
-    // Where the pointer is on screen, asked of the display server; empty: QCursor::pos().
-    std::function<QPoint()> pointerPosition{};
+    // Where the pointer is on screen, asked of the display server, or nothing when it is
+    // over no window of ours or others' (see pointerPlace()); empty: pointerPlace().
+    std::function<std::optional<QPoint>()> pointerPosition{};
 };
 
 // The whole content of the floating HUD: the pet with its O2 bar, the data panel (or the
@@ -192,7 +194,7 @@ private:
     bool criticalPulse_{false};
     bool isHovering_{false};
     bool isSpriteHovering_{false};
-    std::function<QPoint()> pointerPosition_;
+    std::function<std::optional<QPoint>()> pointerPosition_;
     // Runs only while the hover look shows.
     QTimer hoverCheck_;
     bool showWelcomeBubble_{false};

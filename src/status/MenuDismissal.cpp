@@ -1,5 +1,6 @@
 #include "status/MenuDismissal.h"
 
+#include "platform/qt/PointerPlace.h"
 #include "platform/qt/X11Connection.h"
 
 #include <QApplication>
@@ -26,6 +27,9 @@ constexpr qint64 kFrontChangeGraceMs = 1200;
 // the compositor saw input that never reached us when its reading is this much below the
 // time since our own last input.
 constexpr double kElsewhereMargin = 1.25;
+// Less where the X server has the pointer over none of its windows, so over a native one:
+// whatever the compositor saw since our last input went there.
+constexpr double kOffDisplayMargin = 0.15;
 
 bool isInput(QEvent::Type type)
 {
@@ -124,7 +128,8 @@ void MenuDismissal::check()
     // The user clicked or typed where we never hear of it (a native window under Xwayland).
     if (compositorIdle_) {
         const double ours = static_cast<double>(sinceOurInput_.elapsed()) / 1000.0;
-        if (compositorIdle_() + kElsewhereMargin < ours)
+        const double margin = pointerPlace() ? kElsewhereMargin : kOffDisplayMargin;
+        if (compositorIdle_() + margin < ours)
             closeAll();
     }
 }

@@ -38,7 +38,9 @@ HUDView& HUDRig::makeView()
     env.images = &images;
     env.animationTime = [this] { return animationTime; };
     env.screenWatch = screenWatch;
-    env.pointerPosition = [this] {
+    env.pointerPosition = [this]() -> std::optional<QPoint> {
+        if (pointerOffDisplay)
+            return std::nullopt;
         return pointer.value_or(view->clickOverlay()->mapToGlobal(view->clickOverlay()->rect().center()));
     };
     view = std::make_unique<HUDView>(*engine, env);

@@ -57,6 +57,9 @@ struct HUDRig {
     ScreenWatch* screenWatch{nullptr};
     // Where the display server says the pointer is (screen coordinates); unset: over the pet.
     std::optional<QPoint> pointer;
+    // The display server says the pointer is over no window of its own (a native window
+    // under Xwayland).
+    bool pointerOffDisplay{false};
 
     explicit HUDRig(Language lang = Language::en, bool welcomeAlreadyShown = true);
     ~HUDRig();
