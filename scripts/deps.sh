@@ -49,6 +49,8 @@ test_packages=(
   sway kwin-wayland mutter xwayland foot wtype qt6-wayland
   # a tiling window manager of X11 sessions, in its stock configuration
   i3
+  # pictures of a wlroots compositor's screen, for the gallery
+  grim
 )
 
 packages=("${run_packages[@]}")

@@ -147,7 +147,12 @@ pointer_to "$pet_x" "$pet_y"
 sleep 1.5
 lands afterrest || fail "with the pointer resting on the pet, what was typed did not reach the terminal"
 echo "ok: the pointer resting on the pet leaves the keyboard with the terminal"
-import -window root -crop 480x300+0+420 +repage "$gallery/tiling-$session-hud.png" 2>/dev/null
+# A picture of the HUD over the terminal: sway's own (grim, where installed), or the X screen's.
+if [ "$session" = sway ]; then
+  ! command -v grim >/dev/null || grim -g "0,420 480x300" "$gallery/tiling-$session-hud.png" 2>/dev/null
+else
+  import -window root -crop 480x300+0+420 +repage "$gallery/tiling-$session-hud.png" 2>/dev/null
+fi
 
 ticks() { grep -c 'debug: tick:' "$work/app.log"; }
 click 1
