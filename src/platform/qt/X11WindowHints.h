@@ -13,7 +13,8 @@ void requestSkipTaskbarAndSticky(QWidget& window);
 
 // Keeps a window from ever being handed the keyboard focus: its WM_HINTS say it takes no
 // input, and its WM_PROTOCOLS no longer offer WM_TAKE_FOCUS, which Qt offers on every
-// window and which some window managers take as a wish for the focus when they map it. Call before each show. Does nothing on other platforms.
+// window and which some window managers take as a wish for the focus when they map it.
+// Call before each show. Does nothing on other platforms.
 void refuseKeyboardFocus(QWidget& window);
 
 // Asks the window manager to take back a "demands attention" mark it gave the window
