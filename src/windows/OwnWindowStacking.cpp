@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <utility>
 
 namespace plovane {
 
@@ -33,7 +34,7 @@ OwnWindowStacking::OwnWindowStacking(QObject* parent) : QObject(parent)
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &OwnWindowStacking::focusChanged);
 }
 
-QList<QWindow*> OwnWindowStacking::windowsToLift(QWindow* focus)
+QList<QWindow*> OwnWindowStacking::windowsOverHud(QWindow* focus)
 {
     QList<QWindow*> out;
     for (QWindow* w = focus; w && !out.contains(w); w = w->transientParent()) {
@@ -50,36 +51,40 @@ void OwnWindowStacking::focusChanged(QWindow* focus)
     // A menu or tool tip taking the keyboard for a moment changes nothing.
     if (focus && isPassing(*focus))
         return;
-    const QList<QWindow*> wanted = windowsToLift(focus);
-    bool dropped = false;
-    for (const QPointer<QWindow>& w : lifted_) {
-        if (w && !wanted.contains(w.data())) {
+    // A window that goes while active may leave the focus with it as far as we hear.
+    const QList<QWindow*> front = focus && focus->isVisible() ? windowsOverHud(focus) : QList<QWindow*>{};
+    if (!front.isEmpty()) {
+        // Our windows keep the ordinary layer, where the window manager orders them with
+        // the user's; the floating ones step down into it and ours go over them.
+        for (QWindow* w : QGuiApplication::topLevelWindows()) {
+            if (!floatsByItself(*w) || isPassing(*w) ||
+                std::any_of(lowered_.cbegin(), lowered_.cend(), [w](const QPointer<QWindow>& l) { return l == w; }))
+                continue;
             setKeptAbove(*w, false);
-            dropped = true;
+            lowered_.append(w);
         }
+        // Parents first, so the focused window ends on top of them.
+        for (auto it = front.crbegin(); it != front.crend(); ++it) {
+            (*it)->raise();
+            connect(*it, &QWindow::visibleChanged, this, &OwnWindowStacking::visibilityChanged, Qt::UniqueConnection);
+        }
+        return;
     }
-    QList<QPointer<QWindow>> now;
-    // Parents first, so the focused window ends on top of them.
-    for (auto it = wanted.crbegin(); it != wanted.crend(); ++it) {
-        QWindow* w = *it;
-        const bool was = std::any_of(lifted_.cbegin(), lifted_.cend(), [w](const QPointer<QWindow>& l) { return l == w; });
-        if (!was) {
-            setKeptAbove(*w, true);
-            // Put in the layer, it may sit below the HUD there: raised as the active window
-            // (some window managers ignore a plain raise from an application).
+    // The user went to another application, or our window went: the floating windows
+    // float again, above whatever the user went to.
+    for (const QPointer<QWindow>& w : std::exchange(lowered_, {})) {
+        if (!w)
+            continue;
+        setKeptAbove(*w, true);
+        if (w->isVisible())
             w->raise();
-            if (w == focus)
-                w->requestActivate();
-        }
-        now.append(w);
     }
-    lifted_ = std::move(now);
-    if (dropped && wanted.isEmpty()) {
-        // Back on top of whatever the user went to.
-        for (QWindow* w : QGuiApplication::topLevelWindows())
-            if (w->isVisible() && floatsByItself(*w) && !isPassing(*w))
-                w->raise();
-    }
+}
+
+void OwnWindowStacking::visibilityChanged()
+{
+    // Hiding the active window brings no word of the focus going elsewhere.
+    focusChanged(QGuiApplication::focusWindow());
 }
 
 QIcon programIcon()

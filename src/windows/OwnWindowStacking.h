@@ -9,26 +9,29 @@
 namespace plovane {
 
 // The HUD floats above every window. While one of our own windows (the settings, the
-// report, the first-run setup, a dialog or an alert) is the active window, it is lifted
-// into the same layer and raised, so it stands above the HUD; once the user moves to
-// another application or the window goes, it drops back to the ordinary layer and the
-// floating windows are raised again. No window of ours stays above other applications.
+// report, the first-run setup, a dialog or an alert) is the active window, the floating
+// windows step down into the ordinary layer and ours is raised over them, so it stands
+// above the HUD; once the user moves to another application or the window goes, they
+// float again above everything. Our windows never leave the ordinary layer, so the window
+// manager orders them with the user's like any other: none stays above other applications.
 class OwnWindowStacking final : public QObject {
     Q_OBJECT
 public:
     // Watches the application's focus from now on; once per application.
     static void install();
 
-    // The windows to lift while `focus` is active: it and the windows it is transient
-    // for, leaving out pop-ups, tool tips, windows that never take the focus and those
-    // that float above others by themselves.
-    static QList<QWindow*> windowsToLift(QWindow* focus);
+    // The windows to stand above the HUD while `focus` is active: it and the windows it
+    // is transient for, leaving out pop-ups, tool tips, windows that never take the focus
+    // and those that float above others by themselves.
+    static QList<QWindow*> windowsOverHud(QWindow* focus);
 
 private:
     explicit OwnWindowStacking(QObject* parent);
     void focusChanged(QWindow* focus);
+    void visibilityChanged();
 
-    QList<QPointer<QWindow>> lifted_;
+    // Floating windows stepped down while one of ours is active.
+    QList<QPointer<QWindow>> lowered_;
 };
 
 // The program's icon, for the window manager's title bars, task lists and switchers.

@@ -16,7 +16,7 @@ if(TARGET plovane)
   endforeach()
 
   # Our windows against the floating HUD under each stacking window manager we try.
-  foreach(wm openbox xfwm4)
+  foreach(wm openbox xfwm4 mutter)
     add_test(NAME WindowStacking_${wm}
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/WindowStacking.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR} ${wm})
     set_tests_properties(WindowStacking_${wm} PROPERTIES

@@ -8,25 +8,25 @@
 
 using namespace plovane;
 
-TEST(OwnWindowStacking, LiftsTheActiveWindowWithWhatItBelongsToButNeverFloatingWindowsOrMenus)
+TEST(OwnWindowStacking, PutsTheActiveWindowAndWhatItBelongsToOverTheHudButNeverFloatingWindowsOrMenus)
 {
     test::testApp();
     QWindow report;
     QWindow dialog;
     dialog.setFlags(Qt::Dialog);
     dialog.setTransientParent(&report);
-    EXPECT_EQ(OwnWindowStacking::windowsToLift(&dialog), (QList<QWindow*>{&dialog, &report}))
-        << "a dialog of the report lifts the report with it, or the HUD would come between them";
-    EXPECT_EQ(OwnWindowStacking::windowsToLift(&report), QList<QWindow*>{&report});
+    EXPECT_EQ(OwnWindowStacking::windowsOverHud(&dialog), (QList<QWindow*>{&dialog, &report}))
+        << "a dialog of the report brings the report with it, or the HUD would come between them";
+    EXPECT_EQ(OwnWindowStacking::windowsOverHud(&report), QList<QWindow*>{&report});
 
     QWindow hud;
     hud.setFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
     QWindow menu;
     menu.setFlags(Qt::Popup);
     menu.setTransientParent(&report);
-    EXPECT_TRUE(OwnWindowStacking::windowsToLift(&hud).isEmpty()) << "it floats by itself";
-    EXPECT_EQ(OwnWindowStacking::windowsToLift(&menu), QList<QWindow*>{&report}) << "a menu is never kept above";
-    EXPECT_TRUE(OwnWindowStacking::windowsToLift(nullptr).isEmpty()) << "the user went to another application";
+    EXPECT_TRUE(OwnWindowStacking::windowsOverHud(&hud).isEmpty()) << "it floats by itself";
+    EXPECT_EQ(OwnWindowStacking::windowsOverHud(&menu), QList<QWindow*>{&report}) << "a menu only passes";
+    EXPECT_TRUE(OwnWindowStacking::windowsOverHud(nullptr).isEmpty()) << "the user went to another application";
 }
 
 TEST(OwnWindowStacking, TheProgramIconIsBuiltIn)

@@ -32,9 +32,8 @@ bool windowManagerOverridesPanelHints();
 // Stacking of our own windows against the floating HUD.
 
 // Puts a top-level window into the window manager's "above" layer, or takes it out again
-// (the HUD lives there, so a window of ours the user works in goes there while active).
-// A mapped window asks the window manager; an unmapped one has the property edited, so
-// it does not come back above when shown again. Does nothing off X11.
+// (the HUD steps down from it while the user works in a window of ours). A mapped window
+// asks the window manager; an unmapped one has the property edited. Does nothing off X11.
 void setKeptAbove(QWindow& window, bool above);
 
 // Takes a window out of the program's window group: Qt puts every window in the group of
