@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Plovane on GNOME's compositor (headless mutter with Xwayland and the accessibility bus)
-# with GNOME's own editors as native Wayland clients, as a GNOME user has them:
+# Plovane on GNOME (headless mutter, or GNOME Shell itself, with Xwayland and the
+# accessibility bus) with GNOME's own editors as native Wayland clients, as a GNOME user
+# has them:
 #   - gedit (GTK 3) has the focus and the user has been away for 40 s when Plovane starts:
 #     the first tick reads at least 40 s without input, with gedit as the front application;
 #   - gedit closes and GNOME Text Editor (GTK 4, whose window events differ from GTK 3's)
 #     gets the focus and is typed into: it is the front application and is booked.
-# Usage: GnomeAppsEndToEnd.sh <plovane> <repository> <typer>
+# Usage: GnomeAppsEndToEnd.sh mutter|gnome-shell <plovane> <repository> <typer>
 set -uo pipefail
-app="$1" repo="$2" typer="$3"
+session="$1" app="$2" repo="$3" typer="$4"
 
+if [ "$session" = gnome-shell ] && [ -z "${PLOVANE_OWN_TMP:-}" ]; then
+  # GNOME Shell's Xwayland takes the lowest free display: a /tmp (and display sockets) of
+  # its own, and a network of its own.
+  unshare --mount --net true 2>/dev/null || { echo "skipped: no mount and network namespace here"; exit 77; }
+  export PLOVANE_OWN_TMP=1 PLOVANE_OWN_NET=1
+  exec unshare --mount --net -- bash -c 'ip link set lo up && mount -t tmpfs tmpfs /tmp &&
+    mkdir -m 1777 /tmp/.X11-unix && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
+fi
+# The caller's temporary folder is not in this /tmp.
+[ -n "${PLOVANE_OWN_TMP:-}" ] && export TMPDIR=/tmp
 if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
   export PLOVANE_OWN_NET=1
   exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
@@ -27,9 +38,9 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() {
-  echo "FAIL (mutter): $*"
+  echo "FAIL ($session): $*"
   echo "--- plovane log (last 20 lines)"; tail -20 "$work/app.log" 2>/dev/null
-  for log in "$work"/{mutter,gedit,gte}.log; do
+  for log in "$work"/{mutter,gnome-shell,gedit,gte}.log; do
     [ -s "$log" ] && { echo "--- $(basename "$log") (last 5 lines)"; tail -5 "$log"; }
   done
   exit 1
@@ -39,7 +50,7 @@ for tool in gedit gnome-text-editor gdbus; do
 done
 
 source "$(dirname "$0")/WaylandSession.sh"
-wayland_start mutter
+wayland_start "$session"
 wayland_accessibility_bus
 # A keyboard held the whole session, as a user's: each typing below brings a keyboard of
 # its own, and without one that stays, the editor loses the keyboard (and its window

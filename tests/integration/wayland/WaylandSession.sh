@@ -1,19 +1,22 @@
-# Headless Wayland sessions with Xwayland for the tests and measurements: sway, KWin or
-# mutter, each with its own runtime folder and session bus. Source it after defining
-# $work (a private folder), the array pids (killed at the end, last first) and fail().
+# Headless Wayland sessions with Xwayland for the tests and measurements: sway, KWin,
+# mutter or GNOME Shell, each with its own runtime folder and session bus. Source it after
+# defining $work (a private folder), the array pids (killed at the end, last first) and
+# fail(). GNOME Shell gives its Xwayland the lowest free display number, so run it only in
+# a mount namespace with a /tmp of its own.
 #
-#   wayland_start sway|kwin|mutter   starts the compositor and exports WAYLAND_DISPLAY
+#   wayland_start sway|kwin|mutter|gnome-shell
+#                                    starts the compositor and exports WAYLAND_DISPLAY
 #                                    (a full path), DISPLAY and XAUTHORITY of its
 #                                    Xwayland, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR
 #                                    (the session's clients', $work/runtime), and SWAYSOCK
 #                                    on sway; exits 77, saying why, when it cannot start
-#   wayland_type TEXT                types TEXT (letters, digits, spaces, newlines) into the
+#   wayland_type TEXT                types TEXT (letters, digits, spaces, newlines, Escape) into the
 #                                    focused window, through the compositor's own input
 #   wayland_type_every_second TEXT N types TEXT N times, a second apart (one keyboard
 #                                    throughout, as a user's)
 #   wayland_accessibility_bus        starts the accessibility bus on the session bus and
 #                                    switches it on
-# $typer must name the plovane_wayland_typer program for KWin and mutter.
+# $typer must name the plovane_wayland_typer program for KWin, mutter and GNOME Shell.
 
 wayland_wait() { # seconds, command...
   local limit=$(( $1 * 10 )); shift
@@ -49,12 +52,13 @@ wayland_start() {
   # socket among them) stays in this one, away from the caller's.
   export XDG_RUNTIME_DIR="$work/runtime"
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-  wayland_session_bus
+  [ "$1" = gnome-shell ] || wayland_session_bus
   unset WAYLAND_DISPLAY DISPLAY XAUTHORITY SWAYSOCK
   case "$1" in
     sway) wayland_start_sway ;;
     kwin) wayland_start_kwin ;;
     mutter) wayland_start_mutter ;;
+    gnome-shell) wayland_start_gnome_shell ;;
     *) fail "no such session: $1" ;;
   esac
   export WAYLAND_DISPLAY DISPLAY
@@ -144,10 +148,60 @@ wayland_start_mutter() {
     --object-path /org/gnome/Mutter/IdleMonitor/Core || fail "mutter: no idle monitor on the session bus"
 }
 
+# GNOME Shell refuses to run as root: it runs as nobody, with buses that let root's clients
+# in, and a system bus of its own (it asks logind and others there at start).
+wayland_start_gnome_shell() {
+  command -v gnome-shell >/dev/null || wayland_skip "gnome-shell is not installed (Debian: gnome-shell)"
+  command -v Xwayland >/dev/null || wayland_skip "Xwayland is not installed (Debian: xwayland)"
+  local user=65534 dir="$work/gnome-shell" kind
+  chmod 711 "$work"
+  mkdir -m 755 "$dir"
+  mkdir -m 700 "$dir/runtime" "$dir/home"
+  chown "$user:$user" "$dir/runtime" "$dir/home"
+  for kind in system session; do
+    {
+      echo '<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"'
+      echo ' "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">'
+      echo "<busconfig><type>$kind</type><listen>unix:path=$dir/$kind-bus</listen><auth>EXTERNAL</auth>"
+      [ "$kind" = session ] && echo "<servicedir>/usr/share/dbus-1/services</servicedir>"
+      echo '<policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>'
+      echo '<allow receive_sender="*"/></policy></busconfig>'
+    } >"$dir/$kind.conf"
+  done
+  dbus-daemon --config-file="$dir/system.conf" --nofork --nopidfile >/dev/null 2>&1 9>&- &
+  pids+=($!)
+  chown "$user:$user" "$dir"
+  setpriv --reuid=$user --regid=$user --clear-groups \
+    dbus-daemon --config-file="$dir/session.conf" --nofork --nopidfile >/dev/null 2>&1 9>&- &
+  pids+=($!)
+  wayland_wait 5 test -S "$dir/system-bus" -a -S "$dir/session-bus" || fail "gnome-shell: its buses did not start"
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/session-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$dir/system-bus"
+  unset DBUS_SESSION_BUS_PID
+  env -i PATH="$PATH" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
+    DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SYSTEM_BUS_ADDRESS" \
+    setpriv --reuid=$user --regid=$user --clear-groups \
+    gnome-shell --wayland --headless --virtual-monitor 1280x800 >"$work/gnome-shell.log" 2>&1 9>&- &
+  pids+=($!)
+  if ! wayland_wait 40 grep -q 'Using public X11 display' "$work/gnome-shell.log"; then
+    kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "gnome-shell cannot start here: $(tail -3 "$work/gnome-shell.log")"
+    fail "gnome-shell started but its Xwayland did not come up: $(tail -5 "$work/gnome-shell.log")"
+  fi
+  DISPLAY="$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/gnome-shell.log" | head -1)"
+  WAYLAND_DISPLAY="$dir/runtime/wayland-0"
+  XAUTHORITY="$(ls "$dir"/runtime/.mutter-Xwaylandauth.* 2>/dev/null | head -1)"
+  [ -n "$XAUTHORITY" ] || fail "gnome-shell: no Xwayland authority file"
+  export XAUTHORITY
+  wayland_wait 20 gdbus introspect --session --dest org.gnome.Mutter.RemoteDesktop \
+    --object-path /org/gnome/Mutter/RemoteDesktop || fail "gnome-shell: no remote desktop on the session bus"
+  # The shell starts in the overview, with the keyboard in its search: Escape, as a user would.
+  "$typer" mutter $'\e' || fail "gnome-shell: Escape could not be typed"
+}
+
 wayland_type() {
   case "$wayland_kind" in
     sway) wtype "$1" ;;
     kwin | mutter) "$typer" "$wayland_kind" "$1" ;;
+    gnome-shell) "$typer" mutter "$1" ;;
   esac
 }
 
@@ -158,5 +212,6 @@ wayland_type_every_second() {
       for ((i = 0; i < $2; i++)); do args+=("$1" -s 1000); done
       wtype "${args[@]}" ;;
     kwin | mutter) "$typer" "$wayland_kind" --times "$2" --every 1000 "$1" ;;
+    gnome-shell) "$typer" mutter --times "$2" --every 1000 "$1" ;;
   esac
 }

@@ -4,7 +4,7 @@
 //
 //   plovane_wayland_typer kwin|mutter [--every MS] [--times N] TEXT
 //
-// TEXT may hold lower-case letters, digits, spaces and newlines (Return). With --times N the
+// TEXT may hold lower-case letters, digits, spaces, newlines (Return) and ESC (Escape). With --times N the
 // text is typed N times, MS milliseconds apart. Exits 0 when every key went out.
 #include "fake-input-client-protocol.h"
 
@@ -40,11 +40,20 @@ int evdevKey(char c)
         return KEY_SPACE;
     if (c == '\n')
         return KEY_ENTER;
+    if (c == '\x1b')
+        return KEY_ESC;
     return -1;
 }
 
 // X keysyms of the same characters (Latin-1 ones are their own code).
-unsigned keysym(char c) { return c == '\n' ? 0xff0du : static_cast<unsigned char>(c); }
+unsigned keysym(char c)
+{
+    if (c == '\n')
+        return 0xff0du; // Return
+    if (c == '\x1b')
+        return 0xff1bu; // Escape
+    return static_cast<unsigned char>(c);
+}
 
 class KWinTyper {
 public:
