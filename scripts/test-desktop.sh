@@ -34,7 +34,14 @@ trap cleanup EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb-lib.sh"
 use_utf8_locale
+machine_fonts="${FONTCONFIG_FILE-}"
 pin_fonts "$run_tmp/fonts"
+# PLOVANE_TEST_FONTS=desktop draws everything with the desktop's faces, =machine with the
+# machine's own fonts (to measure what they cost, e.g. with bench/idle-app.sh).
+case "${PLOVANE_TEST_FONTS:-}" in
+  desktop) export FONTCONFIG_FILE="$PLOVANE_DESKTOP_FONTCONFIG" ;;
+  machine) if [ -n "$machine_fonts" ]; then export FONTCONFIG_FILE="$machine_fonts"; else unset FONTCONFIG_FILE; fi ;;
+esac
 start_xvfb 91 140 || { echo "test-desktop: no free X display" >&2; exit 1; }
 pids+=("$xvfb_pid")
 
