@@ -20,31 +20,7 @@ if [ "$session" = gnome-shell ] && [ -z "${PLOVANE_OWN_TMP:-}" ]; then
 fi
 # The caller's temporary folder is not in this /tmp.
 [ -n "${PLOVANE_OWN_TMP:-}" ] && export TMPDIR=/tmp
-if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
-  export PLOVANE_OWN_NET=1
-  exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
-fi
-if [ -z "${PLOVANE_OWN_NET:-}" ]; then
-  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
-  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
-fi
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-gnome-XXXXXX")"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL ($session): $*"
-  echo "--- plovane log (last 20 lines)"; tail -20 "$work/app.log" 2>/dev/null
-  for log in "$work"/{mutter,gnome-shell,gedit,gte}.log; do
-    [ -s "$log" ] && { echo "--- $(basename "$log") (last 5 lines)"; tail -5 "$log"; }
-  done
-  exit 1
-}
+source "$(dirname "$0")/WaylandTest.sh" gnome "$@"
 for tool in gedit gnome-text-editor gdbus; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian: ${tool/gdbus/libglib2.0-bin})"; exit 77; }
 done

@@ -13,32 +13,7 @@
 set -uo pipefail
 session="$1" app="$2" repo="$3" gallery="$4" pointer="$5"
 
-if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
-  # A network of this test's own: the knock port and the display sockets are its alone.
-  export PLOVANE_OWN_NET=1
-  exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
-fi
-if [ -z "${PLOVANE_OWN_NET:-}" ]; then
-  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
-  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
-fi
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-tiling-XXXXXX")"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL ($session): $*"
-  echo "--- plovane log (last 20 lines)"; tail -20 "$work/app.log" 2>/dev/null
-  for log in "$work"/{sway,i3,panel}.log; do
-    [ -s "$log" ] && { echo "--- $(basename "$log") (last 10 lines)"; tail -10 "$log"; }
-  done
-  exit 1
-}
+source "$(dirname "$0")/WaylandTest.sh" tiling "$@"
 for tool in xdotool xwininfo xterm lxqt-panel gdbus import; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done

@@ -15,34 +15,7 @@
 set -uo pipefail
 session="$1" app="$2" repo="$3" typer="$4" native_window="$5"
 
-if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
-  # A network of this test's own, even inside the test desktop's: the knock port and the
-  # display sockets are its alone, so it runs beside the other tests.
-  export PLOVANE_OWN_NET=1
-  exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
-fi
-if [ -z "${PLOVANE_OWN_NET:-}" ]; then
-  # Without one, one whole-application test at a time on this machine.
-  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
-  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
-fi
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-wayland-XXXXXX")"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL ($session): $*"
-  echo "--- plovane log (last 30 lines)"; tail -30 "$work/app.log" 2>/dev/null
-  for log in "$work"/{sway,kwin,mutter}.log; do
-    [ -s "$log" ] && { echo "--- $(basename "$log") (last 10 lines)"; tail -10 "$log"; }
-  done
-  exit 1
-}
+source "$(dirname "$0")/WaylandTest.sh" wayland "$@"
 for tool in xdotool xprop xterm; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done

@@ -14,29 +14,7 @@ set -uo pipefail
 app="$1" repo="$2" mouse="$3"
 session=sway
 
-if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
-  export PLOVANE_OWN_NET=1
-  exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
-fi
-if [ -z "${PLOVANE_OWN_NET:-}" ]; then
-  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
-  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
-fi
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-menus-XXXXXX")"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  echo "--- plovane log (last 20 lines)"; grep -v "^debug" "$work/app.log" | tail -30
-  [ -s "$work/sway.log" ] && { echo "--- sway.log (last 10 lines)"; tail -10 "$work/sway.log"; }
-  exit 1
-}
+source "$(dirname "$0")/WaylandTest.sh" menus "$@"
 command -v xdotool >/dev/null || { echo "skipped: xdotool is not installed"; exit 77; }
 
 source "$(dirname "$0")/WaylandSession.sh"
