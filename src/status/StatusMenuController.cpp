@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTextBoundaryFinder>
 #include <QWidgetAction>
 
 namespace plovane {
@@ -34,6 +35,23 @@ QString qs(const std::string& text)
 QString menuText(QString text)
 {
     return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+// The tooltip shows the whole of any name a person would give, and keeps a pasted novel
+// within the screen.
+constexpr qsizetype kLongestToolTipName = 64;
+
+// A name cut for its tooltip between whole characters, never inside a joined emoji or
+// before an accent.
+QString toolTipName(const QString& name)
+{
+    if (name.size() <= kLongestToolTipName)
+        return name;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, name);
+    characters.setPosition(kLongestToolTipName);
+    if (!characters.isAtBoundary())
+        characters.toPreviousBoundary();
+    return name.left(characters.position()) + QChar(0x2026);
 }
 
 QString menuText(const std::string& text)
@@ -346,7 +364,7 @@ void StatusMenuController::buildCharacterMenu(const std::vector<CharacterMenuEnt
             const QString shown = names.elidedText(name, Qt::ElideRight, kLongestNameWidth);
             QAction* item = characterMenu_->addAction(menuText(shown));
             if (shown != name)
-                item->setToolTip(name);
+                item->setToolTip(toolTipName(name));
             item->setProperty(kThumbnailPath, qs(entry.thumbnailPath));
             const QImage thumbnail = pictures_.picture(entry.thumbnailPath, kThumbnailSide, SpritePictures::Shape::square);
             if (!thumbnail.isNull())
