@@ -1,9 +1,11 @@
 #include "hud/HUDContextMenu.h"
 
 #include "hud/HUDStyle.h"
+#include "platform/qt/X11WindowHints.h"
 
 #include <QCoreApplication>
 #include <QMenu>
+#include <QWindow>
 
 namespace plovane {
 
@@ -16,9 +18,11 @@ HUDContextMenu::HUDContextMenu(HUDMenuActions actions) : actions_(std::move(acti
 void HUDContextMenu::exec(const hud::MenuInputs& inputs, QPoint globalPos, QWidget* parent) const
 {
     QMenu menu(parent);
-    // Said to be a popup menu, compositors that run X11 windows unmanaged (wlroots) do not
+    // Typed as a popup menu, compositors that run X11 windows unmanaged (wlroots) do not
     // hand it the keyboard, which stays with the user's window.
-    menu.setAttribute(Qt::WA_X11NetWmWindowTypePopupMenu);
+    menu.winId();
+    if (QWindow* window = menu.windowHandle())
+        typeAsPopupMenu(*window);
     for (const hud::MenuEntry& e : hud::contextMenuEntries(inputs)) {
         if (e.isSeparator()) {
             menu.addSeparator();

@@ -253,6 +253,16 @@ void setKeptAbove(QWindow& window, bool above)
     xcb_flush(c);
 }
 
+void typeAsPopupMenu(QWindow& window)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c)
+        return;
+    const xcb_atom_t type = atom(c, "_NET_WM_WINDOW_TYPE_POPUP_MENU");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &type);
+    xcb_flush(c);
+}
+
 void leaveWindowGroup(QWindow& window)
 {
     const auto [c, wid] = x11Window(window);

@@ -29,6 +29,12 @@ void withdrawAttentionRequest(QWidget& window);
 // hands (override-redirect). False off X11 and when no window manager gives its name.
 bool windowManagerOverridesPanelHints();
 
+// Types an unmanaged popup as a popup menu (_NET_WM_WINDOW_TYPE_POPUP_MENU). The
+// compositors that run Xwayland for wlroots hand the keyboard to any unmanaged window
+// not typed as a menu, tooltip or the like, and Qt types its popups as normal windows.
+// Call once the window exists and before it is shown. Does nothing off X11.
+void typeAsPopupMenu(QWindow& window);
+
 // Stacking of our own windows against the floating HUD.
 
 // Puts a top-level window into the window manager's "above" layer, or takes it out again

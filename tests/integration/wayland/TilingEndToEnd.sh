@@ -144,7 +144,12 @@ wayland_wait 5 menu_open || fail "a right click on the pet opened no menu"
 menu_closed() { ! menu_open; }
 if [ "$session" = sway ]; then
   # The menu holds the X keyboard only: the compositor's keyboard stays with the terminal,
-  # and the user closes the menu with a click beside it, on the HUD's card.
+  # and the user closes the menu with a click beside it, on the HUD's card. sway would
+  # hand the keyboard to an unmanaged window that is not typed as a menu.
+  for w in $(comm -13 <(echo "$known") <(xdotool search --all --onlyvisible --pid "$app_pid" | sort)); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_POPUP_MENU ||
+      fail "the pet's menu is not typed as a popup menu: $(xprop -id "$w" _NET_WM_WINDOW_TYPE)"
+  done
   lands afterright || fail "after a right click on the pet, what was typed did not reach the terminal"
   pointer_to 80 620
   click 1
