@@ -342,7 +342,6 @@ HUDRegions::Refresh HUDView::updateContent()
     c.actionButton = hud::stateActionButton(state, lang);
     HUDRegions::Refresh changed;
     updatePetReach();
-    dataPanel_.setObstacle(petReach_.translated(HUDLayout::spriteOffsetFromCard().toPoint()));
     changed.card = dataPanel_.setContent(c, HUDLayout::kCardWidth);
     changed.welcome = welcome_.setContent(hud::qs(hud::welcomeMessage(lang, hudSettings_.sessionMinutes.get())),
                                           hud::qs(hud::welcomeButtonTitle(lang)), HUDLayout::kWelcomeWidth);
@@ -353,7 +352,11 @@ void HUDView::updatePetReach()
 {
     // The look's ink with its shadow or glow, at its size and at the hover's zoom about
     // the square's centre: nothing laid beside the pet moves while the pointer is on it.
+    // Worked out again only when the look's ink changes, not on every tick.
     const QRegion ink = sprite_.footprint(hud::lowO2PulseEnabled(engine_.o2.get()));
+    if (ink == petInk_ && !petReach_.isEmpty())
+        return;
+    petInk_ = ink;
     QRegion reach = ink;
     const double zoom = HUDRegions::kHoverZoom;
     const double centre = SpriteStage::kSide / 2;
@@ -364,6 +367,7 @@ void HUDView::updatePetReach()
                      .toAlignedRect();
     }
     petReach_ = reach;
+    dataPanel_.setObstacle(petReach_.translated(HUDLayout::spriteOffsetFromCard().toPoint()));
 }
 
 void HUDView::relayout()

@@ -219,6 +219,7 @@ private:
     CompactAdviceLabel compactLabel_;
     SpriteStage sprite_;
     // Where the pet may put ink at any of its sizes, in the sprite square's coordinates.
+    QRegion petInk_;   // the footprint petReach_ was worked out from
     QRegion petReach_;
     // The frames as composed on screen, kept in the X server for steps that only show them again.
     StageSnapshots snapshots_;
