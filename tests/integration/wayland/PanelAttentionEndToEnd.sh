@@ -41,13 +41,7 @@ cat >"$settings_dir/defaults.json" <<'JSON'
 JSON
 
 # A StatusNotifierItem host, whose menu hides and shows the HUD.
-mkdir -p "$work/panel/lxqt"
-printf '[panel1]\nplugins=sni\nposition=Top\n\n[sni]\ntype=statusnotifier\n' >"$work/panel/lxqt/panel.conf"
-XDG_CONFIG_HOME="$work/panel" QT_QPA_PLATFORM=xcb lxqt-panel >"$work/panel.log" 2>&1 9>&- &
-pids+=($!)
-watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher
-  --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher)
-wayland_wait 15 sh -c "${watcher[*]} IsStatusNotifierHostRegistered | grep -q true" || fail "lxqt-panel did not start"
+wayland_status_panel
 
 # The user's xterm, under the HUD's place (the window managers mark a window that cannot
 # take the focus when it covers the focused one).
@@ -87,28 +81,14 @@ if [ "$session" != openbox ]; then
   echo "ok: with QT_QPA_PLATFORM=wayland the HUD is an X11 window, and the log says why"
 fi
 
-service=""
-our_item() {
-  local name pid
-  for name in $("${watcher[@]}" RegisteredStatusNotifierItems 2>/dev/null | grep -oP "(?<=')[^'/]+"); do
-    pid="$(gdbus call --session --dest org.freedesktop.DBus --object-path / \
-      --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null | grep -o '[0-9]\+' | tail -1)"
-    [ "$pid" = "$app_pid" ] && { service="$name"; return 0; }
-  done
-  return 1
-}
-wayland_wait 10 our_item || fail "the status item is not registered with the panel"
-layout() { gdbus call --session --dest "$service" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '[]'; }
-toggle_id="$(layout | grep -oP "\(\d+, \{[^}]*'label': <'Show/Hide HUD'>" | head -1 | grep -oP '^\(\d+' | tr -d '(')"
-[ -n "$toggle_id" ] || fail "no Show/Hide HUD item in the status item's menu"
-toggle() { gdbus call --session --dest "$service" --object-path /MenuBar --method com.canonical.dbusmenu.Event -- \
-  "$toggle_id" clicked '<int32 0>' 0 >/dev/null; }
+wayland_wait 10 wayland_hud_toggle "$app_pid" ||
+  fail "the status item is not registered with the panel, or has no Show/Hide HUD row"
 
 sleep 5
 for cycle in 1 2 3; do
   lands "cycle$cycle" || fail "[cycle $cycle] what was typed did not reach the xterm"
-  toggle && wayland_wait 5 hud_hidden || fail "[cycle $cycle] the HUD did not hide"
-  toggle && wayland_wait 5 hud_visible || fail "[cycle $cycle] the HUD did not show again"
+  wayland_toggle_hud && wayland_wait 5 hud_hidden || fail "[cycle $cycle] the HUD did not hide"
+  wayland_toggle_hud && wayland_wait 5 hud_visible || fail "[cycle $cycle] the HUD did not show again"
   sleep 3
 done
 sleep 3

@@ -58,13 +58,7 @@ JSON
 
 # A StatusNotifierItem host, started first so that the user's terminal takes the focus after
 # it: the status item's exported menu is how the HUD is hidden and shown.
-mkdir -p "$work/panel/lxqt"
-printf '[panel1]\nplugins=sni\nposition=Top\n\n[sni]\ntype=statusnotifier\n' >"$work/panel/lxqt/panel.conf"
-XDG_CONFIG_HOME="$work/panel" QT_QPA_PLATFORM=xcb lxqt-panel >"$work/panel.log" 2>&1 9>&- &
-pids+=($!)
-watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher
-  --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher)
-wayland_wait 15 sh -c "${watcher[*]} IsStatusNotifierHostRegistered | grep -q true" || fail "lxqt-panel did not start"
+wayland_status_panel
 
 # The user's terminal: everything typed into it lands in $typed.
 typed="$work/typed"
@@ -162,26 +156,12 @@ lands aftermenu || fail "after the pet's menu closed, what was typed did not rea
 echo "ok: a right click on the pet opens its menu and leaves the keyboard with the terminal"
 
 # Hidden and shown ten times from the status item's menu.
-service=""
-our_item() {
-  local name pid
-  for name in $("${watcher[@]}" RegisteredStatusNotifierItems 2>/dev/null | grep -oP "(?<=')[^'/]+"); do
-    pid="$(gdbus call --session --dest org.freedesktop.DBus --object-path / \
-      --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null | grep -o '[0-9]\+' | tail -1)"
-    [ "$pid" = "$app_pid" ] && { service="$name"; return 0; }
-  done
-  return 1
-}
-our_item || wayland_wait 10 our_item || fail "the status item is not registered with the panel"
-layout() { gdbus call --session --dest "$service" --object-path /MenuBar --method com.canonical.dbusmenu.GetLayout -- 0 -1 '[]'; }
-toggle_id="$(layout | grep -oP "\(\d+, \{[^}]*'label': <'Show/Hide HUD'>" | head -1 | grep -oP '^\(\d+' | tr -d '(')"
-[ -n "$toggle_id" ] || fail "no Show/Hide HUD item in the status item's menu"
-toggle() { gdbus call --session --dest "$service" --object-path /MenuBar --method com.canonical.dbusmenu.Event -- \
-  "$toggle_id" clicked '<int32 0>' 0 >/dev/null; }
+wayland_wait 10 wayland_hud_toggle "$app_pid" ||
+  fail "the status item is not registered with the panel, or has no Show/Hide HUD row"
 for cycle in $(seq 1 10); do
-  toggle && wayland_wait 5 hud_hidden ||
+  wayland_toggle_hud && wayland_wait 5 hud_hidden ||
     fail "[cycle $cycle] the HUD did not hide"
-  toggle && wayland_wait 5 hud_visible || fail "[cycle $cycle] the HUD did not show again"
+  wayland_toggle_hud && wayland_wait 5 hud_visible || fail "[cycle $cycle] the HUD did not show again"
 done
 sleep 1
 hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' | head -1)"

@@ -16,6 +16,10 @@
 #                                    throughout, as a user's)
 #   wayland_accessibility_bus        starts the accessibility bus on the session bus and
 #                                    switches it on
+#   wayland_status_panel             starts lxqt-panel as the StatusNotifierItem host
+#   wayland_hud_toggle PID           finds the status item of process PID and its
+#                                    "Show/Hide HUD" row (false until both are there);
+#                                    wayland_toggle_hud then clicks that row
 # $typer must name the plovane_wayland_typer program for KWin, mutter and GNOME Shell.
 
 wayland_wait() { # seconds, command...
@@ -25,6 +29,39 @@ wayland_wait() { # seconds, command...
 }
 
 wayland_skip() { echo "skipped: $*"; exit 77; }
+
+wayland_watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher
+  --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher)
+
+wayland_status_panel() {
+  mkdir -p "$work/panel/lxqt"
+  printf '[panel1]\nplugins=sni\nposition=Top\n\n[sni]\ntype=statusnotifier\n' >"$work/panel/lxqt/panel.conf"
+  XDG_CONFIG_HOME="$work/panel" QT_QPA_PLATFORM=xcb lxqt-panel >"$work/panel.log" 2>&1 9>&- &
+  pids+=($!)
+  wayland_wait 15 sh -c "${wayland_watcher[*]} IsStatusNotifierHostRegistered | grep -q true" ||
+    fail "lxqt-panel did not start"
+}
+
+wayland_hud_toggle() { # pid
+  local name pid
+  for name in $("${wayland_watcher[@]}" RegisteredStatusNotifierItems 2>/dev/null | grep -oP "(?<=')[^'/]+"); do
+    pid="$(gdbus call --session --dest org.freedesktop.DBus --object-path / \
+      --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null | grep -o '[0-9]\+' | tail -1)"
+    [ "$pid" = "$1" ] || continue
+    wayland_item="$name"
+    wayland_toggle_id="$(gdbus call --session --dest "$name" --object-path /MenuBar \
+      --method com.canonical.dbusmenu.GetLayout -- 0 -1 '[]' |
+      grep -oP "\(\d+, \{[^}]*'label': <'Show/Hide HUD'>" | head -1 | grep -oP '^\(\d+' | tr -d '(')"
+    [ -n "$wayland_toggle_id" ]
+    return
+  done
+  return 1
+}
+
+wayland_toggle_hud() {
+  gdbus call --session --dest "$wayland_item" --object-path /MenuBar --method com.canonical.dbusmenu.Event -- \
+    "$wayland_toggle_id" clicked '<int32 0>' 0 >/dev/null
+}
 
 # A session bus of the compositor's own, so nothing else on the test desktop answers for it.
 wayland_session_bus() {
