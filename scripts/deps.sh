@@ -14,7 +14,8 @@ run_packages=(
   build-essential cmake ninja-build pkg-config git
   # libraries
   qt6-base-dev libgl-dev nlohmann-json3-dev libasio-dev zlib1g-dev
-  libxcb1-dev libxcb-render0-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libcanberra-dev
+  libxcb1-dev libxcb-render0-dev libxcb-ewmh-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xtest0-dev libxcb-xfixes0-dev
+  libcanberra-dev
   # Wayland sessions: the client library, and the descriptions of the idle protocols the
   # bindings are generated from
   libwayland-dev wayland-protocols plasma-wayland-protocols
@@ -35,6 +36,8 @@ test_packages=(
   # driving and looking at it: input, window queries, screenshots, archives, a private network,
   # and the X server's access list and screen saver (xhost, xset)
   xdotool x11-utils imagemagick zip iproute2 util-linux x11-xserver-utils
+  # resizing the virtual screen as a monitor change does
+  libxcb-randr0-dev
   # the Latin face the tests pin (what fontconfig itself usually brings), and the faces of a
   # KDE or GNOME desktop the tests also draw with: Noto Sans, its symbols, Droid Sans Fallback
   fonts-dejavu-core fonts-noto-core fonts-droid-fallback

@@ -22,6 +22,7 @@
 #include "settings/HUDSettings.h"
 #include "settings/SpriteCharacter.h"
 #include "windows/FirstRunSetupController.h"
+#include "windows/OwnWindowPlacement.h"
 #include "windows/OwnWindowStacking.h"
 #include "windows/SecondaryWindows.h"
 
@@ -146,9 +147,10 @@ void LinuxAppServices::becomeAccessory()
     // Our windows are tool windows and keep out of the taskbar on their own; what is left
     // is that closing the last window (a report, the settings) must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    // Our windows come above the floating HUD while the user works in them, and every
-    // window carries the program's icon.
+    // Our windows come above the floating HUD while the user works in them, stay whole on
+    // the screens as they change, and every window carries the program's icon.
     OwnWindowStacking::install();
+    OwnWindowPlacement::install();
     QApplication::setWindowIcon(programIcon());
 }
 

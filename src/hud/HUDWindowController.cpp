@@ -43,9 +43,22 @@ HUDWindowController::HUDWindowController(DiveEngine& engine, HUDMenuActions menu
 
 HUDWindowController::~HUDWindowController() = default;
 
-void HUDWindowController::show() { panel_->orderFrontRegardless(); }
+void HUDWindowController::show()
+{
+    if (!panel_->isVisible()) {
+        const QRect placed = placedOnScreens(panel_->geometry(), screensWhenHidden_, currentScreenLayout());
+        if (placed != panel_->geometry())
+            panel_->setGeometry(placed);
+    }
+    panel_->orderFrontRegardless();
+}
 
-void HUDWindowController::hide() { panel_->hide(); }
+void HUDWindowController::hide()
+{
+    if (panel_->isVisible())
+        screensWhenHidden_ = currentScreenLayout();
+    panel_->hide();
+}
 
 void HUDWindowController::toggle()
 {

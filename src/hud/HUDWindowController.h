@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hud/HUDMenuActions.h"
+#include "platform/qt/ScreenPlacement.h"
 
 #include <QPoint>
 #include <QRect>
@@ -31,7 +32,9 @@ public:
     HUDWindowController(const HUDWindowController&) = delete;
     HUDWindowController& operator=(const HUDWindowController&) = delete;
 
-    // Brings the panel to the front without activating the application.
+    // Brings the panel to the front without activating the application, whole on a
+    // screen: where the screens changed while it was hidden, it keeps its distance to the
+    // nearer edges of its screen, or of the nearest one where that went.
     void show();
     // Takes the panel off the screen; it keeps its place.
     void hide();
@@ -63,6 +66,8 @@ private:
 
     std::unique_ptr<HUDPanel> panel_;
     QRect defaultFrame_;
+    // The screens as they were when the panel was last hidden.
+    ScreenLayout screensWhenHidden_;
     HUDView* view_{nullptr};
     QPropertyAnimation* frameAnimation_{nullptr};
 };

@@ -28,6 +28,26 @@ if(TARGET plovane)
       LABELS integration)
   endforeach()
 
+  # The HUD and our windows as the screen shrinks and monitors go, under each stacking
+  # window manager we try; the screen is resized through RandR.
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(SCREEN_SIZE_XCB REQUIRED IMPORTED_TARGET xcb xcb-randr)
+  add_executable(plovane_screen_size ScreenSize.cpp)
+  target_link_libraries(plovane_screen_size PRIVATE PkgConfig::SCREEN_SIZE_XCB)
+  plovane_warnings(plovane_screen_size)
+  foreach(wm openbox xfwm4)
+    add_test(NAME ScreenChanges_${wm}
+      COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ScreenChanges.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR} ${wm}
+              $<TARGET_FILE:plovane_screen_size>)
+    set_tests_properties(ScreenChanges_${wm} PROPERTIES
+      SKIP_RETURN_CODE 77
+      RESOURCE_LOCK knock_port_8765
+      RUN_SERIAL TRUE
+      TIMEOUT 300
+      ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
+      LABELS integration)
+  endforeach()
+
   # The install: no desktop needed, and nothing it installs is shared with a running test.
   add_test(NAME AppInstall COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/AppInstall.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(AppInstall PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 LABELS integration)
