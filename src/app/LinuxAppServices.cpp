@@ -82,8 +82,10 @@ private:
 
 class HudWindowControl final : public HudControl {
 public:
-    HudWindowControl(DiveEngine& engine, HUDMenuActions menuActions, ScreenWatch* screenWatch)
-        : controller_(engine, std::move(menuActions), screenWatch)
+    HudWindowControl(DiveEngine& engine, HUDMenuActions menuActions, ScreenWatch* screenWatch,
+                     WindowManagerWatch& windowManagers)
+        : controller_(engine, std::move(menuActions), screenWatch),
+          tookOver_(windowManagers.tookOver.connect([this] { controller_.windowManagerTookOver(); }))
     {
     }
     void show() override { controller_.show(); }
@@ -91,6 +93,7 @@ public:
 
 private:
     HUDWindowController controller_;
+    Connection tookOver_;
 };
 
 class KnockBridgeAdapter final : public KnockBridgeControl {
@@ -186,7 +189,8 @@ std::unique_ptr<EngineControl> LinuxAppServices::makeEngine()
 std::unique_ptr<HudControl> LinuxAppServices::makeHud(EngineControl&, HUDMenuActions menuActions)
 {
     // The HUD draws from the engine itself: the one made above.
-    return std::make_unique<HudWindowControl>(*engine_, std::move(menuActions), platform_.screenWatch.get());
+    return std::make_unique<HudWindowControl>(*engine_, std::move(menuActions), platform_.screenWatch.get(),
+                                              *platform_.windowManagerWatch);
 }
 
 std::unique_ptr<KnockBridgeControl> LinuxAppServices::makeKnockBridge(std::uint16_t port)

@@ -52,6 +52,17 @@ void HUDPanel::orderFrontRegardless()
     raise();
 }
 
+void HUDPanel::windowManagerTookOver()
+{
+    if (!isVisible() || windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
+        return;
+    refuseKeyboardFocus(*this);
+    leaveWindowGroup(*windowHandle());
+    restateSkipTaskbarAndSticky(*this);
+    withdrawAttentionRequest(*this);
+    raise();
+}
+
 void HUDPanel::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {

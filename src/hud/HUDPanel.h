@@ -16,6 +16,9 @@ public:
 
     // Shows (or raises) the panel without activating it.
     void orderFrontRegardless();
+    // A new window manager took over the screen while the panel was shown: it is told
+    // again what it was told at the first show.
+    void windowManagerTookOver();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

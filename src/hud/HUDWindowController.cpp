@@ -70,6 +70,8 @@ void HUDWindowController::toggle()
 
 bool HUDWindowController::isVisible() const { return panel_->isVisible(); }
 
+void HUDWindowController::windowManagerTookOver() { panel_->windowManagerTookOver(); }
+
 void HUDWindowController::reposition(QPoint point)
 {
     const QRect frame(point, panel_->size());

@@ -40,6 +40,9 @@ public:
     void hide();
     void toggle();
     bool isVisible() const;
+    // A new window manager took over the screen: the shown panel asks it again for its
+    // place on every desktop, above the rest and out of the taskbar.
+    void windowManagerTookOver();
 
     // Moves the panel's top-left corner to `point` (screen coordinates) and makes that
     // the default place.

@@ -48,6 +48,17 @@ if(TARGET plovane)
       LABELS integration)
   endforeach()
 
+  # The HUD as window managers replace each other, or one starts after another crashed.
+  add_test(NAME WindowManagerReplaced
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/WindowManagerReplaced.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
+  set_tests_properties(WindowManagerReplaced PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK knock_port_8765
+    RUN_SERIAL TRUE
+    TIMEOUT 300
+    ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
+    LABELS integration)
+
   # The install: no desktop needed, and nothing it installs is shared with a running test.
   add_test(NAME AppInstall COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/AppInstall.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(AppInstall PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 LABELS integration)

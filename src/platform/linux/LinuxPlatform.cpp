@@ -16,6 +16,7 @@
 #include "platform/linux/wayland/WaylandIdleSource.h"
 #include "platform/linux/wayland/WaylandWorkspace.h"
 #include "platform/linux/wayland/WlrForeignToplevelSource.h"
+#include "platform/linux/x11/XFixesWindowManagerWatch.h"
 #include "platform/linux/x11/XScreenSaverIdleSource.h"
 #include "platform/linux/x11/XScreenSaverWatch.h"
 #include "platform/linux/x11/XSyncIdleSource.h"
@@ -157,6 +158,14 @@ LinuxSensingPlatform probeLinuxSensingPlatform()
         platform.screenWatch = std::make_shared<NullScreenWatch>();
     else
         platform.screenWatch = std::make_shared<CombinedScreenWatch>(std::move(watches));
+
+    if (hasDisplay)
+        platform.windowManagerWatch = XFixesWindowManagerWatch::open();
+    if (!platform.windowManagerWatch) {
+        if (hasDisplay)
+            logLine("The window manager cannot be followed: a new one may leave the HUD off the desktop shown.");
+        platform.windowManagerWatch = std::make_shared<NullWindowManagerWatch>();
+    }
     return platform;
 }
 

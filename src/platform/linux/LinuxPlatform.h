@@ -6,6 +6,7 @@
 #include "platform/ProcessTable.h"
 #include "platform/ScreenWatch.h"
 #include "platform/SleepWakeNotifier.h"
+#include "platform/WindowManagerWatch.h"
 #include "platform/Workspace.h"
 
 #include <memory>
@@ -26,6 +27,8 @@ struct LinuxSensingPlatform {
     // Whether anyone can see the screen: XScreenSaverWatch and DBusScreenLockWatch together,
     // or NullScreenWatch.
     std::shared_ptr<ScreenWatch> screenWatch;
+    // A window manager taking over the X screen: XFixesWindowManagerWatch, or NullWindowManagerWatch.
+    std::shared_ptr<WindowManagerWatch> windowManagerWatch;
     std::shared_ptr<const ApplicationIdentity> identity;  // names and icons of applications by identifier
 };
 

@@ -80,65 +80,87 @@ std::pair<xcb_connection_t*, xcb_window_t> x11Window(QWidget& window)
 
 } // namespace
 
+namespace {
+
+constexpr std::uint32_t kAllDesktops = 0xFFFFFFFFu;
+
+std::vector<xcb_atom_t> skipTaskbarAndSticky(xcb_connection_t* c)
+{
+    return {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER"), atom(c, "_NET_WM_STATE_STICKY")};
+}
+
+void sendToRoot(xcb_connection_t* c, const xcb_client_message_event_t& ev)
+{
+    xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&ev));
+}
+
+// A mapped window's states belong to the window manager: ask it.
+void askSkipTaskbarAndSticky(xcb_connection_t* c, xcb_window_t wid)
+{
+    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
+    const std::vector<xcb_atom_t> wanted = skipTaskbarAndSticky(c);
+    for (std::size_t i = 0; i < wanted.size(); i += 2) {
+        xcb_client_message_event_t ev{};
+        ev.response_type = XCB_CLIENT_MESSAGE;
+        ev.format = 32;
+        ev.window = wid;
+        ev.type = netWmState;
+        ev.data.data32[0] = 1; // _NET_WM_STATE_ADD
+        ev.data.data32[1] = wanted[i];
+        ev.data.data32[2] = i + 1 < wanted.size() ? wanted[i + 1] : 0;
+        ev.data.data32[3] = 1; // from a normal application
+        sendToRoot(c, ev);
+    }
+    // _NET_WM_DESKTOP 0xFFFFFFFF: on all desktops, for window managers without the
+    // sticky state (openbox among them).
+    xcb_client_message_event_t ev{};
+    ev.response_type = XCB_CLIENT_MESSAGE;
+    ev.format = 32;
+    ev.window = wid;
+    ev.type = atom(c, "_NET_WM_DESKTOP");
+    ev.data.data32[0] = kAllDesktops;
+    ev.data.data32[1] = 1;
+    sendToRoot(c, ev);
+}
+
+// What a window manager reads when it takes the window over; keeps what Qt has put there.
+void writeSkipTaskbarAndSticky(xcb_connection_t* c, xcb_window_t wid)
+{
+    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
+    std::vector<xcb_atom_t> states = readProperty(c, wid, netWmState, XCB_ATOM_ATOM);
+    for (xcb_atom_t a : skipTaskbarAndSticky(c))
+        if (a != XCB_ATOM_NONE && std::find(states.begin(), states.end(), a) == states.end())
+            states.push_back(a);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmState, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(states.size()), states.data());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+                        &kAllDesktops);
+}
+
+} // namespace
+
 void requestSkipTaskbarAndSticky(QWidget& window)
 {
     const auto [c, wid] = x11Window(window);
     // An override-redirect window has no window manager to ask.
     if (!c || window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
         return;
-    const xcb_atom_t netWmState = atom(c, "_NET_WM_STATE");
-    const std::vector<xcb_atom_t> wanted = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER"),
-                                            atom(c, "_NET_WM_STATE_STICKY")};
-    if (window.isVisible()) {
-        // A mapped window's states belong to the window manager: ask it.
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        for (std::size_t i = 0; i < wanted.size(); i += 2) {
-            xcb_client_message_event_t ev{};
-            ev.response_type = XCB_CLIENT_MESSAGE;
-            ev.format = 32;
-            ev.window = wid;
-            ev.type = netWmState;
-            ev.data.data32[0] = 1; // _NET_WM_STATE_ADD
-            ev.data.data32[1] = wanted[i];
-            ev.data.data32[2] = i + 1 < wanted.size() ? wanted[i + 1] : 0;
-            ev.data.data32[3] = 1; // from a normal application
-            xcb_send_event(c, 0, root,
-                           XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                           reinterpret_cast<const char*>(&ev));
-        }
-    } else {
-        // Before mapping the property itself is the request; keep what Qt has put there.
-        std::vector<xcb_atom_t> states;
-        const auto cookie = xcb_get_property(c, 0, wid, netWmState, XCB_ATOM_ATOM, 0, 64);
-        if (xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr)) {
-            const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-            states.assign(data, data + xcb_get_property_value_length(reply) / 4);
-            free(reply);
-        }
-        for (xcb_atom_t a : wanted)
-            if (a != XCB_ATOM_NONE && std::find(states.begin(), states.end(), a) == states.end())
-                states.push_back(a);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmState, XCB_ATOM_ATOM, 32,
-                            static_cast<uint32_t>(states.size()), states.data());
-    }
-    // _NET_WM_DESKTOP 0xFFFFFFFF: on all desktops, for window managers without the
-    // sticky state (openbox among them).
-    const uint32_t allDesktops = 0xFFFFFFFFu;
-    const xcb_atom_t netWmDesktop = atom(c, "_NET_WM_DESKTOP");
-    if (window.isVisible()) {
-        xcb_client_message_event_t ev{};
-        ev.response_type = XCB_CLIENT_MESSAGE;
-        ev.format = 32;
-        ev.window = wid;
-        ev.type = netWmDesktop;
-        ev.data.data32[0] = allDesktops;
-        ev.data.data32[1] = 1;
-        xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&ev));
-    } else {
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, wid, netWmDesktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
-    }
+    if (window.isVisible())
+        askSkipTaskbarAndSticky(c, wid);
+    else
+        writeSkipTaskbarAndSticky(c, wid);
+    xcb_flush(c);
+}
+
+void restateSkipTaskbarAndSticky(QWidget& window)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c || !window.isVisible() || window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
+        return;
+    writeSkipTaskbarAndSticky(c, wid);
+    askSkipTaskbarAndSticky(c, wid);
     xcb_flush(c);
 }
 
@@ -187,9 +209,7 @@ void withdrawAttentionRequest(QWidget& window)
     ev.data.data32[0] = 0; // _NET_WM_STATE_REMOVE
     ev.data.data32[1] = attention;
     ev.data.data32[3] = 1; // from a normal application
-    xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&ev));
+    sendToRoot(c, ev);
     xcb_flush(c);
 }
 
@@ -234,9 +254,7 @@ void setKeptAbove(QWindow& window, bool above)
         ev.data.data32[0] = above ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
         ev.data.data32[1] = aboveAtom;
         ev.data.data32[3] = 1; // from a normal application
-        xcb_send_event(c, 0, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&ev));
+        sendToRoot(c, ev);
     } else {
         // Qt keeps the states it finds on the window when it maps it again.
         auto states = readProperty(c, wid, netWmState, XCB_ATOM_ATOM);

@@ -11,6 +11,13 @@ namespace plovane {
 // handles.
 void requestSkipTaskbarAndSticky(QWidget& window);
 
+// The same for a shown window, once a new window manager has taken over the screen: one
+// that has taken the window over takes the request, and one about to reads the window's
+// own properties, which the manager before may have rewritten (xfwm4 reads openbox's
+// "every desktop" without the sticky state as its last desktop). Does nothing for a hidden
+// window, which says it all again when shown, or off X11.
+void restateSkipTaskbarAndSticky(QWidget& window);
+
 // Keeps a window from ever being handed the keyboard focus: its WM_HINTS say it takes no
 // input, and its WM_PROTOCOLS no longer offer WM_TAKE_FOCUS, which Qt offers on every
 // window and which some window managers take as a wish for the focus when they map it.

@@ -2,6 +2,7 @@
 #include "platform/linux/accessibility/AtspiAccessibilitySource.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/session/LogindSleepMonitor.h"
+#include "platform/linux/x11/XFixesWindowManagerWatch.h"
 #include "platform/linux/x11/XSyncIdleSource.h"
 #include "platform/linux/x11/XcbWorkspace.h"
 
@@ -41,6 +42,7 @@ TEST(LinuxPlatformTest, WithoutDisplayOrBusesEveryServiceHasAStandIn)
     EXPECT_FALSE(platform.permissions->accessibilityTrusted());
     EXPECT_NE(dynamic_cast<NullSleepWakeNotifier*>(platform.sleepWake.get()), nullptr);
     EXPECT_NE(dynamic_cast<NullScreenWatch*>(platform.screenWatch.get()), nullptr);
+    EXPECT_NE(dynamic_cast<NullWindowManagerWatch*>(platform.windowManagerWatch.get()), nullptr);
     EXPECT_TRUE(platform.processes->cpuTimeNanoseconds(static_cast<int>(::getpid())).has_value());
     // One line for each missing service, no more.
     EXPECT_EQ(lines.size(), 3u);
@@ -59,6 +61,7 @@ TEST(LinuxPlatformTest, OnTheTestDesktopTheRealServicesAreChosen)
     EXPECT_LT(platform.inputIdle->secondsSinceLastInput(), 999);
     ASSERT_NE(dynamic_cast<CombinedScreenWatch*>(platform.screenWatch.get()), nullptr);
     EXPECT_TRUE(platform.screenWatch->screenSeen());
+    EXPECT_NE(dynamic_cast<XFixesWindowManagerWatch*>(platform.windowManagerWatch.get()), nullptr);
 }
 
 } // namespace
