@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWidgetAction>
 
+#include <utility>
+
 namespace plovane {
 
 QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuLayoutItem& item)
@@ -125,6 +127,28 @@ QByteArray pngOf(const QIcon& icon)
     return bytes;
 }
 
+QVariantMap chosen(const QVariantMap& all, const QStringList& names)
+{
+    if (names.isEmpty())
+        return all;
+    QVariantMap some;
+    for (const QString& name : names)
+        if (auto it = all.constFind(name); it != all.constEnd())
+            some.insert(name, *it);
+    return some;
+}
+
+// What a panel must re-read the tree's shape for, not just the item.
+bool shapeChanged(const QVariantMap& before, const QVariantMap& now)
+{
+    for (const char* name : {"type", "children-display"}) {
+        const QString key = QString::fromLatin1(name);
+        if (before.value(key) != now.value(key))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString dbusMenuLabel(const QString& actionText)
@@ -162,6 +186,7 @@ public:
     {
         setAutoRelaySignals(false);
         connect(exporter, &DBusMenuExporter::layoutUpdated, this, &DBusMenuAdaptor::LayoutUpdated);
+        connect(exporter, &DBusMenuExporter::itemsPropertiesUpdated, this, &DBusMenuAdaptor::ItemsPropertiesUpdated);
     }
 
     uint version() const { return 3; }
@@ -203,13 +228,14 @@ public Q_SLOTS:
         }
         return unknown;
     }
-    // Panels keep what they fetched of a submenu unless told to fetch it again: always
-    // do, as a submenu may have been rebuilt (another language, a new pack) since.
-    bool AboutToShow(int) { return true; }
-    QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors)
+    // Every change is announced as it happens, so a menu about to show is as the panel
+    // has it. (A panel told otherwise reads the tree again, and one of them then
+    // replaces every submenu item, closing the submenu the user is opening.)
+    bool AboutToShow(int) { return false; }
+    QList<int> AboutToShowGroup(const QList<int>&, QList<int>& idErrors)
     {
         idErrors.clear();
-        return ids;
+        return {};
     }
 
 Q_SIGNALS:
@@ -235,7 +261,8 @@ void DBusMenuExporter::setMenu(QMenu* menu)
     menu_ = menu;
     if (menu)
         watch(menu);
-    changed();
+    changedMenus_.insert(0);
+    scheduleUpdate();
 }
 
 bool DBusMenuExporter::exportOn(QDBusConnection bus, const QString& path)
@@ -253,6 +280,9 @@ int DBusMenuExporter::idOf(QAction* action)
     connect(action, &QObject::destroyed, this, [this, action, id] {
         ids_.remove(action);
         actions_.remove(id);
+        published_.remove(id);
+        iconData_.remove(id);
+        changedItems_.remove(id);
     });
     return id;
 }
@@ -270,7 +300,17 @@ QMenu* DBusMenuExporter::menuOf(int id) const
     return action ? action->menu<QMenu*>() : nullptr;
 }
 
-QVariantMap DBusMenuExporter::actionProperties(QAction* action, const QStringList& names)
+QByteArray DBusMenuExporter::iconData(int id, const QIcon& icon)
+{
+    auto& [key, bytes] = iconData_[id];
+    if (key != icon.cacheKey() || bytes.isEmpty()) {
+        key = icon.cacheKey();
+        bytes = pngOf(icon);
+    }
+    return bytes;
+}
+
+QVariantMap DBusMenuExporter::allProperties(int id, QAction* action)
 {
     QVariantMap all;
     if (action->isSeparator()) {
@@ -286,17 +326,20 @@ QVariantMap DBusMenuExporter::actionProperties(QAction* action, const QStringLis
         if (action->menu<QMenu*>())
             all.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
         if (!action->icon().isNull())
-            all.insert(QStringLiteral("icon-data"), pngOf(action->icon()));
+            all.insert(QStringLiteral("icon-data"), iconData(id, action->icon()));
     }
     if (!action->isVisible())
         all.insert(QStringLiteral("visible"), false);
-    if (names.isEmpty())
-        return all;
-    QVariantMap chosen;
-    for (const QString& name : names)
-        if (auto it = all.constFind(name); it != all.constEnd())
-            chosen.insert(name, *it);
-    return chosen;
+    return all;
+}
+
+QVariantMap DBusMenuExporter::actionProperties(int id, QAction* action, const QStringList& names)
+{
+    QVariantMap all = allProperties(id, action);
+    // What a panel reads from now on is what later updates start from.
+    if (!published_.contains(id))
+        published_.insert(id, all);
+    return chosen(all, names);
 }
 
 DBusMenuLayoutItem DBusMenuExporter::layout(int id, int depth, const QStringList& names)
@@ -309,7 +352,7 @@ DBusMenuLayoutItem DBusMenuExporter::layout(int id, int depth, const QStringList
             item.id = -1;
             return item;
         }
-        item.properties = actionProperties(action, names);
+        item.properties = actionProperties(id, action, names);
     } else {
         item.properties.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
     }
@@ -326,7 +369,7 @@ DBusMenuLayoutItem DBusMenuExporter::layout(int id, int depth, const QStringList
 QVariantMap DBusMenuExporter::properties(int id, const QStringList& names)
 {
     QAction* action = actionOf(id);
-    return action ? actionProperties(action, names) : QVariantMap();
+    return action ? actionProperties(id, action, names) : QVariantMap();
 }
 
 bool DBusMenuExporter::click(int id)
@@ -360,11 +403,13 @@ bool DBusMenuExporter::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ActionAdded:
         if (QMenu* submenu = static_cast<QActionEvent*>(event)->action()->menu<QMenu*>())
             watch(submenu);
-        changed();
+        itemsChanged(static_cast<QMenu*>(watched));
         break;
     case QEvent::ActionRemoved:
+        itemsChanged(static_cast<QMenu*>(watched));
+        break;
     case QEvent::ActionChanged:
-        changed();
+        itemChanged(static_cast<QActionEvent*>(event)->action());
         break;
     default:
         break;
@@ -372,17 +417,73 @@ bool DBusMenuExporter::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void DBusMenuExporter::changed()
+void DBusMenuExporter::itemsChanged(QMenu* menu)
+{
+    // A submenu no panel has seen the root of needs no word.
+    if (menu == menu_)
+        changedMenus_.insert(0);
+    else if (auto it = ids_.constFind(menu->menuAction()); it != ids_.constEnd())
+        changedMenus_.insert(*it);
+    else
+        return;
+    scheduleUpdate();
+}
+
+void DBusMenuExporter::itemChanged(QAction* action)
+{
+    // Properties of an item no panel has read go out when it is read.
+    const auto it = ids_.constFind(action);
+    if (it == ids_.constEnd() || !published_.contains(*it))
+        return;
+    changedItems_.insert(*it);
+    scheduleUpdate();
+}
+
+void DBusMenuExporter::scheduleUpdate()
 {
     // A refresh of the whole menu changes dozens of rows: one update for all of them.
     if (updatePending_)
         return;
     updatePending_ = true;
-    QTimer::singleShot(0, this, [this] {
-        updatePending_ = false;
-        ++revision_;
-        Q_EMIT layoutUpdated(revision_, 0);
-    });
+    QTimer::singleShot(0, this, [this] { sendUpdates(); });
+}
+
+void DBusMenuExporter::sendUpdates()
+{
+    updatePending_ = false;
+    QList<DBusMenuItemProperties> updated;
+    QList<DBusMenuItemRemovedKeys> removed;
+    for (int id : std::exchange(changedItems_, {})) {
+        QAction* action = actionOf(id);
+        auto before = published_.find(id);
+        if (!action || before == published_.end())
+            continue;
+        QVariantMap now = allProperties(id, action);
+        if (shapeChanged(*before, now))
+            for (QObject* holder : action->associatedObjects())
+                if (auto* menu = qobject_cast<QMenu*>(holder); menu && watched_.contains(menu))
+                    itemsChanged(menu);
+        DBusMenuItemProperties changes{id, {}};
+        for (auto it = now.constBegin(); it != now.constEnd(); ++it)
+            if (before->value(it.key()) != it.value())
+                changes.properties.insert(it.key(), it.value());
+        DBusMenuItemRemovedKeys gone{id, {}};
+        for (auto it = before->constBegin(); it != before->constEnd(); ++it)
+            if (!now.contains(it.key()))
+                gone.names.append(it.key());
+        if (!changes.properties.isEmpty())
+            updated.append(changes);
+        if (!gone.names.isEmpty())
+            removed.append(gone);
+        *before = std::move(now);
+    }
+    if (!updated.isEmpty() || !removed.isEmpty())
+        Q_EMIT itemsPropertiesUpdated(updated, removed);
+    if (changedMenus_.isEmpty())
+        return;
+    ++revision_;
+    for (int parent : std::exchange(changedMenus_, {}))
+        Q_EMIT layoutUpdated(revision_, parent);
 }
 
 } // namespace plovane

@@ -46,8 +46,11 @@ QString dbusMenuLabel(const QString& actionText);
 
 // Exports a QMenu and its submenus on the session bus as com.canonical.dbusmenu, for
 // panels that draw the menu of a status item themselves. The exported items are the
-// menu's actions: their titles, check marks, enabled state, icons and submenus follow
-// the actions as they change, and a click in the panel triggers the action.
+// menu's actions, and a click in the panel triggers the action. Some panels read each
+// item's properties once and afterwards only follow ItemsPropertiesUpdated, others
+// fetch a submenu again on LayoutUpdated: a change of an item's title, check mark,
+// enabled state, visibility or icon is sent as the first, items coming and going as the
+// second, naming the menu they are in.
 class DBusMenuExporter final : public QObject {
     Q_OBJECT
 public:
@@ -72,6 +75,10 @@ public:
 Q_SIGNALS:
     // The items under `parent` changed; the panel asks for them again.
     void layoutUpdated(uint revision, int parent);
+    // Properties of items the panel has read changed: their new values, and the names
+    // of those that went back to their defaults.
+    void itemsPropertiesUpdated(const QList<plovane::DBusMenuItemProperties>& updated,
+                                const QList<plovane::DBusMenuItemRemovedKeys>& removed);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,14 +87,27 @@ private:
     int idOf(QAction* action);
     QAction* actionOf(int id) const;
     QMenu* menuOf(int id) const;
-    QVariantMap actionProperties(QAction* action, const QStringList& names);
+    QVariantMap allProperties(int id, QAction* action);
+    QVariantMap actionProperties(int id, QAction* action, const QStringList& names);
+    QByteArray iconData(int id, const QIcon& icon);
     void watch(QMenu* menu);
-    void changed();
+    void itemsChanged(QMenu* menu);
+    void itemChanged(QAction* action);
+    void scheduleUpdate();
+    void sendUpdates();
 
     QPointer<QMenu> menu_;
     QHash<QAction*, int> ids_;
     QHash<int, QPointer<QAction>> actions_;
     QSet<QMenu*> watched_;
+    // Each item's properties as panels last had them, read or sent.
+    QHash<int, QVariantMap> published_;
+    // An item's icon as PNG, kept while the icon stays the same.
+    QHash<int, QPair<qint64, QByteArray>> iconData_;
+    // What changed since the last update: menus whose items came or went, items whose
+    // properties may have changed.
+    QSet<int> changedMenus_;
+    QSet<int> changedItems_;
     int nextId_{1};
     uint revision_{1};
     bool updatePending_{false};

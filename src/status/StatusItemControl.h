@@ -34,7 +34,8 @@ class StatusItemControl {
 public:
     virtual ~StatusItemControl() = default;
     // Rewrites every row's title, check mark and enabled state, the tooltip, the opacity
-    // row's title and both submenus (rebuilt from scratch).
+    // row's title and both submenus (built again where their rows differ, else only
+    // their check marks set).
     virtual void apply(const StatusMenuContent& content) = 0;
     // Rewrites the IDE-state line alone.
     virtual void setIdeStateLine(const std::string& title) = 0;

@@ -71,6 +71,26 @@ QAction* addHeader(QMenu& menu, const std::string& title)
     return header;
 }
 
+// Whether two lists of submenu entries differ in their check marks at most.
+template <class Entry>
+bool sameRows(std::vector<Entry> a, std::vector<Entry> b)
+{
+    for (auto* entries : {&a, &b})
+        for (Entry& entry : *entries)
+            entry.checked = false;
+    return a == b;
+}
+
+// The check marks of `entries` of the checkable kind, in order, onto `items`.
+template <class Entry>
+void setChecks(const std::vector<Entry>& entries, typename Entry::Kind kind, const std::vector<QAction*>& items)
+{
+    auto item = items.begin();
+    for (const Entry& entry : entries)
+        if (entry.kind == kind && item != items.end())
+            (*item++)->setChecked(entry.checked);
+}
+
 constexpr int kThumbnailSide = 18;
 // A pack's name is the user's own and may be of any length: the menu shows this much of it
 // (the whole name is the row's tooltip).
@@ -132,8 +152,11 @@ void StatusMenuController::hostChanged(TrayHost host)
         menu_.release()->deleteLater();
         menu_ = std::make_unique<QMenu>();
         rows_ = {};
+        targetEntries_.clear();
+        characterEntries_.clear();
         targetItems_.clear();
         characterItems_.clear();
+        thumbnailsShown_.clear();
         opacitySteps_.clear();
         opacityMenu_ = nullptr;
         opacityView_ = nullptr;
@@ -317,6 +340,12 @@ void StatusMenuController::setIdeStateLine(const std::string& title)
 
 void StatusMenuController::buildTargetMenu(const std::vector<TargetMenuEntry>& entries)
 {
+    if (!targetItems_.empty() && sameRows(targetEntries_, entries)) {
+        setChecks(entries, TargetMenuEntry::Kind::target, targetItems_);
+        targetEntries_ = entries;
+        return;
+    }
+    targetEntries_ = entries;
     targetMenu_->clear();
     targetItems_.clear();
     for (const auto& entry : entries) {
@@ -348,8 +377,20 @@ void StatusMenuController::buildTargetMenu(const std::vector<TargetMenuEntry>& e
 
 void StatusMenuController::buildCharacterMenu(const std::vector<CharacterMenuEntry>& entries)
 {
+    // Rows built again only when they differ: a panel that shows hundreds of packs then
+    // reads them again only after an import or another language.
+    if (!characterItems_.empty() && sameRows(characterEntries_, entries)) {
+        setChecks(entries, CharacterMenuEntry::Kind::character, characterItems_);
+        characterEntries_ = entries;
+        // A pack imported again under its folder's name may bring another thumbnail.
+        for (std::size_t i = 0; i < characterItems_.size(); ++i)
+            showThumbnail(i);
+        return;
+    }
+    characterEntries_ = entries;
     characterMenu_->clear();
     characterItems_.clear();
+    thumbnailsShown_.clear();
     const QFontMetrics names(characterMenu_->font());
     for (const auto& entry : entries) {
         switch (entry.kind) {
@@ -366,9 +407,6 @@ void StatusMenuController::buildCharacterMenu(const std::vector<CharacterMenuEnt
             if (shown != name)
                 item->setToolTip(toolTipName(name));
             item->setProperty(kThumbnailPath, qs(entry.thumbnailPath));
-            const QImage thumbnail = pictures_.picture(entry.thumbnailPath, kThumbnailSide, SpritePictures::Shape::square);
-            if (!thumbnail.isNull())
-                item->setIcon(QIcon(QPixmap::fromImage(thumbnail)));
             item->setCheckable(true);
             item->setChecked(entry.checked);
             item->setData(qs(entry.rawValue));
@@ -377,6 +415,8 @@ void StatusMenuController::buildCharacterMenu(const std::vector<CharacterMenuEnt
                     actions_.selectCharacter(raw);
             });
             characterItems_.push_back(item);
+            thumbnailsShown_.emplace_back();
+            showThumbnail(characterItems_.size() - 1);
             break;
         }
         case CharacterMenuEntry::Kind::importPack:
@@ -439,14 +479,25 @@ void StatusMenuController::drawIcon()
         showTrayIcon();
 }
 
+void StatusMenuController::showThumbnail(std::size_t row)
+{
+    QAction* item = characterItems_[row];
+    const std::string path = item->property(kThumbnailPath).toString().toStdString();
+    auto version = imageFileKey(path);
+    if (version && version == thumbnailsShown_[row])
+        return;
+    const QImage thumbnail = pictures_.picture(path, kThumbnailSide, SpritePictures::Shape::square);
+    // A file that does not load (yet: a large one is read on a worker) keeps what the row shows.
+    if (thumbnail.isNull())
+        return;
+    item->setIcon(QIcon(QPixmap::fromImage(thumbnail)));
+    thumbnailsShown_[row] = std::move(version);
+}
+
 void StatusMenuController::picturesRead()
 {
-    for (QAction* item : characterItems_) {
-        const std::string path = item->property(kThumbnailPath).toString().toStdString();
-        const QImage thumbnail = pictures_.picture(path, kThumbnailSide, SpritePictures::Shape::square);
-        if (!thumbnail.isNull())
-            item->setIcon(QIcon(QPixmap::fromImage(thumbnail)));
-    }
+    for (std::size_t i = 0; i < characterItems_.size(); ++i)
+        showThumbnail(i);
     if (iconSet_)
         drawIcon();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "status/MenuDismissal.h"
+#include "platform/qt/ImageStore.h"
 #include "status/SpriteImages.h"
 #include "status/StatusItemControl.h"
 #include "status/TrayHost.h"
@@ -84,6 +85,7 @@ private:
     void hostChanged(TrayHost host);
     void showTrayIcon();
     void drawIcon();
+    void showThumbnail(std::size_t row);
     void picturesRead();
     void openMenuAt(const QPoint& point);
     bool widgetRows() const { return host_ != TrayHost::statusNotifier; }
@@ -100,8 +102,13 @@ private:
     QMenu* opacityMenu_{nullptr};
     OpacitySliderView* opacityView_{nullptr};
     std::array<QAction*, kStatusRowCount> rows_{};
+    // The submenus' entries as built; a refresh that changes only check marks keeps the rows.
+    std::vector<TargetMenuEntry> targetEntries_;
+    std::vector<CharacterMenuEntry> characterEntries_;
     std::vector<QAction*> targetItems_;
     std::vector<QAction*> characterItems_;
+    // The version of each character row's thumbnail file its icon was drawn from.
+    std::vector<std::optional<ImageFileKey>> thumbnailsShown_;
     std::vector<QAction*> opacitySteps_;
     std::string opacityTitle_;
     // What the menu shows, kept to build it again in the other form when the host changes.

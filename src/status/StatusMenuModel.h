@@ -53,6 +53,8 @@ struct TargetMenuEntry {
     std::string subtitle;
     std::string rawValue; // the target's case name
     bool checked{false};
+
+    bool operator==(const TargetMenuEntry&) const = default;
 };
 
 // One entry of the character submenu.
@@ -63,6 +65,8 @@ struct CharacterMenuEntry {
     std::string rawValue;      // the character's stored form
     std::string thumbnailPath; // absolute; the file may not load
     bool checked{false};
+
+    bool operator==(const CharacterMenuEntry&) const = default;
 };
 
 // What the menu shows, each value read once per refresh.
