@@ -45,8 +45,9 @@ test_packages=(
   desktop-file-utils binutils
   # applications whose desktop entries and SVG-only icons the report's tests show
   xterm gedit evince
-  # GNOME Shell, and GTK 4 for the GNOME sessions' tests beside gedit (GTK 3)
-  gnome-shell gnome-text-editor
+  # GNOME Shell with its status-item support, and GTK 4 for the GNOME sessions' tests beside
+  # gedit (GTK 3)
+  gnome-shell gnome-shell-extension-appindicator gnome-text-editor
   # headless Wayland sessions with Xwayland, native clients typed into (foot, wtype, and Qt's
   # Wayland plugin for a Qt one), and Qt's plugin present as on a user's desktop
   sway kwin-wayland mutter xwayland foot wtype qt6-wayland

@@ -112,6 +112,9 @@ std::string menuIdeStatePrefix(Language lang);
 std::string menuEnableAccessibility(Language lang);
 std::string menuEnableScreenRecording(Language lang);
 std::string menuReconfigure(Language lang);
+// Where a panel shows the menu within the screen's height and opens submenus inside it:
+// the submenu that holds the rows from the AI switch to the reconfigure row.
+std::string menuEnhancements(Language lang);
 std::string menuSwitchCharacter(Language lang);
 std::string menuOpacityTitle(Language lang);
 std::string menuBuiltInCharacters(Language lang);

@@ -48,6 +48,11 @@ std::string Strings::menuReconfigure(Language lang)
     return pick({"✨ Reconfigure Enhancements...", "✨ 重新配置增强功能..."}, lang);
 }
 
+std::string Strings::menuEnhancements(Language lang)
+{
+    return pick({"✨ Enhancements", "✨ 增强功能"}, lang);
+}
+
 std::string Strings::menuSwitchCharacter(Language lang)
 {
     return pick({"Switch Character", "切换员工"}, lang);

@@ -9,7 +9,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusReply>
 #include <QDBusVariant>
+#include <QFile>
 
 #include <xcb/xcb.h>
 
@@ -64,6 +66,7 @@ DesktopStatusArea::DesktopStatusArea()
                         SLOT(watcherHostsChanged()));
         if (bus.interface() && bus.interface()->isServiceRegistered(kWatcherService)) {
             watcherPresent_ = true;
+            readWatcherKind();
             hostRegistered_ = hostRegisteredIn(bus.call(hostRegisteredQuery(), QDBus::Block, kStartupCallTimeoutMs));
         }
     }
@@ -87,9 +90,7 @@ DesktopStatusArea::DesktopStatusArea()
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
 
-    host_ = watcherPresent_ && hostRegistered_ ? TrayHost::statusNotifier
-            : trayWindow_                      ? TrayHost::xembed
-                                               : TrayHost::none;
+    host_ = current();
     if (host_ == TrayHost::none)
         logWarning("No status area on this desktop: the settings stay reachable from the HUD's right-click menu.");
     else
@@ -114,6 +115,7 @@ void DesktopStatusArea::watcherAppeared()
     watcherPresent_ = true;
     hostRegistered_ = false;
     ++watcherGeneration_;
+    readWatcherKind();
     if (!itemService_.isEmpty())
         registerItem();
     else
@@ -166,6 +168,19 @@ void DesktopStatusArea::readHostRegistered()
             });
 }
 
+void DesktopStatusArea::readWatcherKind()
+{
+    // The bus itself answers this, at once.
+    watcherInline_ = false;
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    const QDBusReply<uint> pid = bus ? bus->servicePid(kWatcherService) : QDBusReply<uint>();
+    if (!pid.isValid())
+        return;
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid.value()));
+    if (comm.open(QIODevice::ReadOnly))
+        watcherInline_ = comm.readLine().trimmed() == "gnome-shell";
+}
+
 void DesktopStatusArea::followTrayManager(std::uint32_t window)
 {
     trayWindow_ = window;
@@ -201,11 +216,16 @@ bool DesktopStatusArea::nativeEventFilter(const QByteArray& eventType, void* mes
     return false;
 }
 
+TrayHost DesktopStatusArea::current() const
+{
+    if (watcherPresent_ && hostRegistered_)
+        return watcherInline_ ? TrayHost::inlineStatusNotifier : TrayHost::statusNotifier;
+    return trayWindow_ ? TrayHost::xembed : TrayHost::none;
+}
+
 void DesktopStatusArea::update()
 {
-    const TrayHost host = watcherPresent_ && hostRegistered_ ? TrayHost::statusNotifier
-                          : trayWindow_                      ? TrayHost::xembed
-                                                             : TrayHost::none;
+    const TrayHost host = current();
     if (host == host_)
         return;
     host_ = host;

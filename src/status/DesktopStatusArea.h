@@ -18,7 +18,8 @@ namespace plovane {
 // status items itself) is preferred, else the XEmbed system tray of the X screen. Both
 // come, go and come back (a panel started after us at login, a panel restarted); the item
 // is registered with each watcher that appears, and a line is logged each time the item
-// appears in a status area. Nothing is polled: the bus and the X server say when.
+// appears in a status area. Nothing is polled: the bus and the X server say when. Which
+// program holds the watcher tells how its panel shows our menu.
 class DesktopStatusArea final : public QObject, public StatusArea, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:
@@ -39,12 +40,16 @@ private:
     void registerItem();
     void readHostRegistered();
     void followTrayManager(std::uint32_t window);
+    void readWatcherKind();
+    TrayHost current() const;
     void update();
 
     QDBusServiceWatcher serviceWatcher_;
     QString itemService_;
     bool watcherPresent_{false};
     bool hostRegistered_{false};
+    // The watcher is GNOME Shell's, which shows the menu its own way.
+    bool watcherInline_{false};
     // Replies to questions asked of an earlier watcher are ignored.
     unsigned watcherGeneration_{0};
 

@@ -60,9 +60,9 @@ QString menuText(const std::string& text)
 }
 
 // Submenu headers: small, semibold, greyed.
-QAction* addHeader(QMenu& menu, const std::string& title)
+QAction* addHeader(QMenu& menu)
 {
-    QAction* header = menu.addAction(menuText(title));
+    QAction* header = menu.addAction(QString());
     header->setEnabled(false);
     QFont font = menu.font();
     font.setPixelSize(10);
@@ -71,24 +71,19 @@ QAction* addHeader(QMenu& menu, const std::string& title)
     return header;
 }
 
-// Whether two lists of submenu entries differ in their check marks at most.
+// Whether two lists of submenu entries have the same rows, whatever their titles and
+// check marks say.
 template <class Entry>
 bool sameRows(std::vector<Entry> a, std::vector<Entry> b)
 {
     for (auto* entries : {&a, &b})
-        for (Entry& entry : *entries)
+        for (Entry& entry : *entries) {
+            entry.title.clear();
             entry.checked = false;
+            if constexpr (requires { entry.subtitle; })
+                entry.subtitle.clear();
+        }
     return a == b;
-}
-
-// The check marks of `entries` of the checkable kind, in order, onto `items`.
-template <class Entry>
-void setChecks(const std::vector<Entry>& entries, typename Entry::Kind kind, const std::vector<QAction*>& items)
-{
-    auto item = items.begin();
-    for (const Entry& entry : entries)
-        if (entry.kind == kind && item != items.end())
-            (*item++)->setChecked(entry.checked);
 }
 
 constexpr int kThumbnailSide = 18;
@@ -142,11 +137,17 @@ StatusMenuController::~StatusMenuController()
     notifier_ = nullptr;
 }
 
+// The form of the menu a host shows: our own widgets, plain items, or plain items with
+// the enhancement rows in a submenu.
+TrayHost menuForm(TrayHost host)
+{
+    return drawsExportedMenu(host) ? host : TrayHost::xembed;
+}
+
 void StatusMenuController::hostChanged(TrayHost host)
 {
-    const bool hadWidgetRows = widgetRows();
     host_ = host;
-    if (widgetRows() != hadWidgetRows) {
+    if (menuForm(host) != builtFor_) {
         // The same rows in the other form: built again and filled as they were.
         menu_->hide();
         menu_.release()->deleteLater();
@@ -159,6 +160,7 @@ void StatusMenuController::hostChanged(TrayHost host)
         thumbnailsShown_.clear();
         opacitySteps_.clear();
         opacityMenu_ = nullptr;
+        enhancementsMenu_ = nullptr;
         opacityView_ = nullptr;
         buildMenu();
         if (content_) {
@@ -174,7 +176,7 @@ void StatusMenuController::hostChanged(TrayHost host)
     }
     // A panel that draws status items shows the exported one; our own icon window would
     // stand beside it in a tray of the same desktop.
-    if (host_ == TrayHost::statusNotifier) {
+    if (drawsExportedMenu(host_)) {
         if (tray_)
             tray_->hide();
     } else {
@@ -201,15 +203,17 @@ void StatusMenuController::showTrayIcon()
 
 void StatusMenuController::buildMenu()
 {
+    builtFor_ = menuForm(host_);
+    QMenu* into = menu_.get();
     QMenu& menu = *menu_;
     auto plain = [&](StatusRow r, const std::function<void()>& action) {
-        QAction* item = menu.addAction(QString());
+        QAction* item = into->addAction(QString());
         if (action)
             connect(item, &QAction::triggered, this, [action] { action(); });
         rows_[static_cast<std::size_t>(r)] = item;
     };
     auto info = [&](StatusRow r) {
-        QAction* item = menu.addAction(QString());
+        QAction* item = into->addAction(QString());
         item->setEnabled(false);
         rows_[static_cast<std::size_t>(r)] = item;
     };
@@ -246,6 +250,11 @@ void StatusMenuController::buildMenu()
     plain(StatusRow::compactMode, actions_.toggleCompactMode);
     plain(StatusRow::knockHint, actions_.toggleKnockHint);
     separatorAfter(StatusRow::knockHint);
+    if (builtFor_ == TrayHost::inlineStatusNotifier) {
+        enhancementsMenu_ = new QMenu(&menu);
+        menu.addMenu(enhancementsMenu_);
+        into = enhancementsMenu_;
+    }
     plain(StatusRow::aiSensing, actions_.toggleAiIdeSensing);
     plain(StatusRow::screenIntel, actions_.toggleScreenIntelligence);
     info(StatusRow::permissionStatus);
@@ -253,6 +262,7 @@ void StatusMenuController::buildMenu()
     plain(StatusRow::accessibilityPermission, actions_.requestAccessibilityPermission);
     plain(StatusRow::screenPermission, actions_.requestScreenRecordingPermission);
     plain(StatusRow::setupWizard, actions_.openFirstRunSetup);
+    into = &menu;
     separatorAfter(StatusRow::setupWizard);
 
     targetMenu_ = new QMenu(&menu);
@@ -274,7 +284,7 @@ void StatusMenuController::buildMenu()
 
     // An open popup menu takes the keyboard, and shortcuts of its own rows do not reach
     // it: the menus pass the quit key on themselves.
-    for (QMenu* m : {menu_.get(), targetMenu_, characterMenu_, opacityMenu_})
+    for (QMenu* m : {menu_.get(), targetMenu_, characterMenu_, opacityMenu_, enhancementsMenu_})
         if (m)
             m->installEventFilter(this);
 }
@@ -315,6 +325,8 @@ void StatusMenuController::apply(const StatusMenuContent& content)
         item.setEnabled(c.enabled);
     }
     opacityTitle_ = content.opacityTitle;
+    if (enhancementsMenu_)
+        enhancementsMenu_->setTitle(menuText(content.enhancementsTitle));
     if (opacityView_)
         opacityView_->updateLanguage();
     syncOpacitySteps();
@@ -340,35 +352,43 @@ void StatusMenuController::setIdeStateLine(const std::string& title)
 
 void StatusMenuController::buildTargetMenu(const std::vector<TargetMenuEntry>& entries)
 {
-    if (!targetItems_.empty() && sameRows(targetEntries_, entries)) {
-        setChecks(entries, TargetMenuEntry::Kind::target, targetItems_);
-        targetEntries_ = entries;
-        return;
+    // The same rows in another language or with other check marks are rewritten in place:
+    // a panel then learns of changed rows, not of new ones.
+    const bool rebuild = targetItems_.empty() || !sameRows(targetEntries_, entries);
+    if (rebuild) {
+        targetMenu_->clear();
+        targetItems_.clear();
     }
     targetEntries_ = entries;
-    targetMenu_->clear();
-    targetItems_.clear();
-    for (const auto& entry : entries) {
+    const QList<QAction*> built = targetMenu_->actions();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TargetMenuEntry& entry = entries[i];
+        QAction* row = rebuild ? nullptr : built[static_cast<qsizetype>(i)];
         switch (entry.kind) {
         case TargetMenuEntry::Kind::separator:
-            targetMenu_->addSeparator();
+            if (rebuild)
+                targetMenu_->addSeparator();
             break;
         case TargetMenuEntry::Kind::header:
-            addHeader(*targetMenu_, entry.title);
+            if (rebuild)
+                row = addHeader(*targetMenu_);
+            row->setText(menuText(entry.title));
             break;
         case TargetMenuEntry::Kind::target: {
+            if (rebuild) {
+                row = targetMenu_->addAction(QString());
+                row->setCheckable(true);
+                row->setData(qs(entry.rawValue));
+                connect(row, &QAction::triggered, this, [this, raw = entry.rawValue] {
+                    if (actions_.selectAchillesTarget)
+                        actions_.selectAchillesTarget(raw);
+                });
+                targetItems_.push_back(row);
+            }
             // Where rows are ours, the description goes under the title; a panel's own
             // menu takes one line per item.
-            const std::string text = widgetRows() ? entry.title + "\n" + entry.subtitle : entry.title;
-            QAction* item = targetMenu_->addAction(menuText(text));
-            item->setCheckable(true);
-            item->setChecked(entry.checked);
-            item->setData(qs(entry.rawValue));
-            connect(item, &QAction::triggered, this, [this, raw = entry.rawValue] {
-                if (actions_.selectAchillesTarget)
-                    actions_.selectAchillesTarget(raw);
-            });
-            targetItems_.push_back(item);
+            row->setText(menuText(widgetRows() ? entry.title + "\n" + entry.subtitle : entry.title));
+            row->setChecked(entry.checked);
             break;
         }
         }
@@ -377,59 +397,68 @@ void StatusMenuController::buildTargetMenu(const std::vector<TargetMenuEntry>& e
 
 void StatusMenuController::buildCharacterMenu(const std::vector<CharacterMenuEntry>& entries)
 {
-    // Rows built again only when they differ: a panel that shows hundreds of packs then
-    // reads them again only after an import or another language.
-    if (!characterItems_.empty() && sameRows(characterEntries_, entries)) {
-        setChecks(entries, CharacterMenuEntry::Kind::character, characterItems_);
-        characterEntries_ = entries;
-        // A pack imported again under its folder's name may bring another thumbnail.
-        for (std::size_t i = 0; i < characterItems_.size(); ++i)
-            showThumbnail(i);
-        return;
+    // As for the targets: hundreds of packs are not new rows for a panel at each refresh.
+    const bool rebuild = characterItems_.empty() || !sameRows(characterEntries_, entries);
+    if (rebuild) {
+        characterMenu_->clear();
+        characterItems_.clear();
+        thumbnailsShown_.clear();
     }
     characterEntries_ = entries;
-    characterMenu_->clear();
-    characterItems_.clear();
-    thumbnailsShown_.clear();
+    const QList<QAction*> built = characterMenu_->actions();
     const QFontMetrics names(characterMenu_->font());
-    for (const auto& entry : entries) {
+    std::size_t character = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const CharacterMenuEntry& entry = entries[i];
+        QAction* row = rebuild ? nullptr : built[static_cast<qsizetype>(i)];
         switch (entry.kind) {
         case CharacterMenuEntry::Kind::separator:
-            characterMenu_->addSeparator();
+            if (rebuild)
+                characterMenu_->addSeparator();
             break;
         case CharacterMenuEntry::Kind::header:
-            addHeader(*characterMenu_, entry.title);
+            if (rebuild)
+                row = addHeader(*characterMenu_);
+            row->setText(menuText(entry.title));
             break;
         case CharacterMenuEntry::Kind::character: {
+            if (rebuild) {
+                row = characterMenu_->addAction(QString());
+                row->setProperty(kThumbnailPath, qs(entry.thumbnailPath));
+                row->setCheckable(true);
+                row->setData(qs(entry.rawValue));
+                connect(row, &QAction::triggered, this, [this, raw = entry.rawValue] {
+                    if (actions_.selectCharacter)
+                        actions_.selectCharacter(raw);
+                });
+                characterItems_.push_back(row);
+                thumbnailsShown_.emplace_back();
+            }
             const QString name = qs(entry.title);
             const QString shown = names.elidedText(name, Qt::ElideRight, kLongestNameWidth);
-            QAction* item = characterMenu_->addAction(menuText(shown));
-            if (shown != name)
-                item->setToolTip(toolTipName(name));
-            item->setProperty(kThumbnailPath, qs(entry.thumbnailPath));
-            item->setCheckable(true);
-            item->setChecked(entry.checked);
-            item->setData(qs(entry.rawValue));
-            connect(item, &QAction::triggered, this, [this, raw = entry.rawValue] {
-                if (actions_.selectCharacter)
-                    actions_.selectCharacter(raw);
-            });
-            characterItems_.push_back(item);
-            thumbnailsShown_.emplace_back();
-            showThumbnail(characterItems_.size() - 1);
+            row->setText(menuText(shown));
+            row->setToolTip(shown != name ? toolTipName(name) : QString());
+            row->setChecked(entry.checked);
+            // Also for a row kept: a pack imported again under its folder's name may bring
+            // another thumbnail.
+            showThumbnail(character++);
             break;
         }
         case CharacterMenuEntry::Kind::importPack:
-            connect(characterMenu_->addAction(menuText(entry.title)), &QAction::triggered, this, [this] {
-                if (actions_.importCharacterPack)
-                    actions_.importCharacterPack();
-            });
+            if (rebuild)
+                connect(row = characterMenu_->addAction(QString()), &QAction::triggered, this, [this] {
+                    if (actions_.importCharacterPack)
+                        actions_.importCharacterPack();
+                });
+            row->setText(menuText(entry.title));
             break;
         case CharacterMenuEntry::Kind::openFolder:
-            connect(characterMenu_->addAction(menuText(entry.title)), &QAction::triggered, this, [this] {
-                if (actions_.openCustomSpritesFolder)
-                    actions_.openCustomSpritesFolder();
-            });
+            if (rebuild)
+                connect(row = characterMenu_->addAction(QString()), &QAction::triggered, this, [this] {
+                    if (actions_.openCustomSpritesFolder)
+                        actions_.openCustomSpritesFolder();
+                });
+            row->setText(menuText(entry.title));
             break;
         }
     }
@@ -475,7 +504,7 @@ void StatusMenuController::drawIcon()
             renderings.append(StatusIcon::render(sprite, side));
         notifier_->setIcon(renderings);
     }
-    if (host_ != TrayHost::statusNotifier)
+    if (!drawsExportedMenu(host_))
         showTrayIcon();
 }
 

@@ -36,7 +36,10 @@ class SubmenuStyle;
 // go: an XEmbed tray shows our own icon window and menu; a StatusNotifierItem host draws
 // the icon and the menu itself from their D-Bus export, which takes plain items only, so
 // there the opacity row is a submenu of steps with the current one checked and each
-// health target reads as its title alone.
+// health target reads as its title alone. A panel that fits the menu to the screen and
+// scrolls only an open submenu (GNOME Shell's) draws each row far taller than a menu
+// of ours: there the rows from the AI switch to the reconfigure row, the longest group,
+// are a submenu of their own, so every row is on the screen and an open submenu has room.
 class StatusMenuController final : public QObject, public StatusItemControl {
 public:
     // `compositorIdle` reads the compositor's idle time in a Wayland session (empty in an X
@@ -75,6 +78,8 @@ public:
     OpacitySliderView* opacityView() const { return opacityView_; }
     // The steps offered instead of the slider, or null where the slider shows.
     QMenu* opacityMenu() const { return opacityMenu_; }
+    // The submenu holding the enhancement rows, or null where they are in the menu itself.
+    QMenu* enhancementsMenu() const { return enhancementsMenu_; }
     const SpritePictures& pictures() const { return pictures_; }
 
 private:
@@ -88,7 +93,7 @@ private:
     void showThumbnail(std::size_t row);
     void picturesRead();
     void openMenuAt(const QPoint& point);
-    bool widgetRows() const { return host_ != TrayHost::statusNotifier; }
+    bool widgetRows() const { return !drawsExportedMenu(host_); }
 
     StatusMenuActions actions_;
     std::unique_ptr<StatusArea> area_;
@@ -100,6 +105,7 @@ private:
     QMenu* targetMenu_{nullptr};
     QMenu* characterMenu_{nullptr};
     QMenu* opacityMenu_{nullptr};
+    QMenu* enhancementsMenu_{nullptr};
     OpacitySliderView* opacityView_{nullptr};
     std::array<QAction*, kStatusRowCount> rows_{};
     // The submenus' entries as built; a refresh that changes only check marks keeps the rows.
@@ -111,6 +117,8 @@ private:
     std::vector<std::optional<ImageFileKey>> thumbnailsShown_;
     std::vector<QAction*> opacitySteps_;
     std::string opacityTitle_;
+    // How the host shows the menu, as it was built.
+    TrayHost builtFor_{TrayHost::none};
     // What the menu shows, kept to build it again in the other form when the host changes.
     std::optional<StatusMenuContent> content_;
     std::optional<AchillesTargetSet> checkedTargets_;

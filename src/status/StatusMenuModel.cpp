@@ -77,6 +77,7 @@ StatusMenuContent makeStatusMenuContent(const StatusMenuState& s)
     c.characters = characterMenuEntries(lang, s.characterRaw, s.packs);
     c.toolTip = Strings::statusBarTooltip(lang);
     c.opacityTitle = opacityTitle(lang);
+    c.enhancementsTitle = Strings::menuEnhancements(lang);
     return c;
 }
 

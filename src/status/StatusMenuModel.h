@@ -91,6 +91,8 @@ struct StatusMenuContent {
     std::string toolTip;
     // The title of the idle-opacity row.
     std::string opacityTitle;
+    // The title of the submenu some panels show the enhancement rows in.
+    std::string enhancementsTitle;
 
     const StatusRowContent& row(StatusRow r) const { return rows[static_cast<std::size_t>(r)]; }
     StatusRowContent& row(StatusRow r) { return rows[static_cast<std::size_t>(r)]; }

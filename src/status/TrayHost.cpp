@@ -10,6 +10,7 @@ std::string_view describe(TrayHost host)
     case TrayHost::xembed:
         return "XEmbed system tray";
     case TrayHost::statusNotifier:
+    case TrayHost::inlineStatusNotifier:
         return "StatusNotifierItem host";
     }
     return "none";

@@ -15,9 +15,19 @@ enum class TrayHost {
     // A StatusNotifierItem host: the panel draws the icon and shows the menu from its
     // D-Bus export, which carries plain items only (no widget rows, one-line titles).
     statusNotifier,
+    // The same, in a panel that opens a submenu inside the menu itself and keeps the
+    // menu within the screen's height, scrolling only an open submenu (GNOME Shell):
+    // rows of its own height past that are out of reach, and an open submenu gets what
+    // the rows leave.
+    inlineStatusNotifier,
 };
 
 std::string_view describe(TrayHost host);
+// Whether the panel shows the menu from its D-Bus export.
+inline bool drawsExportedMenu(TrayHost host)
+{
+    return host == TrayHost::statusNotifier || host == TrayHost::inlineStatusNotifier;
+}
 
 // Which status area shows the item, followed as panels come, go and come back.
 class StatusArea {

@@ -258,11 +258,35 @@ TEST(StatusMenu, FollowsTheStatusAreaIntoTheOtherFormKeepingWhatItShows)
     EXPECT_TRUE(controller.characterMenu().actions()[1]->isChecked()) << "tuffin, as synced";
     EXPECT_EQ(controller.row(StatusRow::ideState).text().toStdString(), "🧠 IDE State: Zed · idle");
     EXPECT_EQ(controller.menu().actions().size(), 17 + 6);
+    EXPECT_EQ(controller.enhancementsMenu(), nullptr);
+
+    // GNOME Shell's panel: the seven rows from the AI switch on are a submenu of their own,
+    // in their order, with what they showed.
+    area.switchTo(TrayHost::inlineStatusNotifier);
+    ASSERT_NE(controller.enhancementsMenu(), nullptr);
+    std::vector<std::string> top;
+    for (QAction* a : controller.menu().actions())
+        top.push_back(a->isSeparator() ? "---" : a->text().toStdString());
+    EXPECT_EQ(top, (std::vector<std::string>{"Show/Hide HUD", "---", "Idle Opacity  40%", "⚙ Drain Settings",
+                                             "📊 Compact Mode", "❓ Enable Knock Hint", "---", "✨ Enhancements", "---",
+                                             "Health Patch List (multi-select)", "Tips rotate through checked patches",
+                                             "---", "Switch Character", "---", "切换为中文 (Switch to Chinese)", "---",
+                                             "Quit Plovane"}));
+    std::vector<std::string> enhancements;
+    for (QAction* a : controller.enhancementsMenu()->actions())
+        enhancements.push_back(a->text().toStdString());
+    EXPECT_EQ(enhancements, (std::vector<std::string>{
+                                "🤖 Enable AI IDE Sensing (Beta)", "🖥️ Enable Screen Intelligence (Beta)",
+                                "🔐 Permissions: ", "🧠 IDE State: Zed · idle", "🔓 Enable Accessibility...",
+                                "🔓 Enable Screen Recording...", "✨ Reconfigure Enhancements..."}));
+    EXPECT_TRUE(controller.characterMenu().actions()[1]->isChecked());
+    EXPECT_FALSE(controller.trayIcon()->isVisible());
 
     // It goes again: back to our own icon and the slider.
     area.switchTo(TrayHost::xembed);
     EXPECT_NE(controller.opacityView(), nullptr);
     EXPECT_EQ(controller.opacityMenu(), nullptr);
+    EXPECT_EQ(controller.enhancementsMenu(), nullptr);
     EXPECT_TRUE(controller.trayIcon()->isVisible());
     EXPECT_TRUE(controller.characterMenu().actions()[1]->isChecked());
 }

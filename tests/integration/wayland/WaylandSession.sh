@@ -21,6 +21,10 @@
 #                                    "Show/Hide HUD" row (false until both are there);
 #                                    wayland_toggle_hud then clicks that row
 # $typer must name the plovane_wayland_typer program for KWin, mutter and GNOME Shell.
+# GNOME Shell takes two settings from the test, when set: $wayland_monitor, the size of
+# its screen (1280x800 by default), and $wayland_gnome_extensions, the extensions to switch
+# on (a GVariant list of uuids), those not installed on the machine being folders in
+# $wayland_gnome_extension_dir.
 
 wayland_wait() { # seconds, command...
   local limit=$(( $1 * 10 )); shift
@@ -214,10 +218,17 @@ wayland_start_gnome_shell() {
   wayland_wait 5 test -S "$dir/system-bus" -a -S "$dir/session-bus" || fail "gnome-shell: its buses did not start"
   export DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/session-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$dir/system-bus"
   unset DBUS_SESSION_BUS_PID
-  env -i PATH="$PATH" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" \
+  # Its settings in a file of its own, holding the extensions to switch on.
+  local settings="$dir/home/.config/glib-2.0/settings"
+  mkdir -p "$settings" "$dir/home/.local/share/gnome-shell/extensions"
+  printf '[org/gnome/shell]\nenabled-extensions=%s\n' "${wayland_gnome_extensions:-@as []}" >"$settings/keyfile"
+  [ -z "${wayland_gnome_extension_dir:-}" ] ||
+    cp -r "$wayland_gnome_extension_dir"/. "$dir/home/.local/share/gnome-shell/extensions/"
+  chown -R "$user:$user" "$dir/home"
+  env -i PATH="$PATH" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" GSETTINGS_BACKEND=keyfile \
     DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SYSTEM_BUS_ADDRESS" \
     setpriv --reuid=$user --regid=$user --clear-groups \
-    gnome-shell --wayland --headless --virtual-monitor 1280x800 >"$work/gnome-shell.log" 2>&1 9>&- &
+    gnome-shell --wayland --headless --virtual-monitor "${wayland_monitor:-1280x800}" >"$work/gnome-shell.log" 2>&1 9>&- &
   pids+=($!)
   if ! wayland_wait 40 grep -q 'Using public X11 display' "$work/gnome-shell.log"; then
     kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "gnome-shell cannot start here: $(tail -3 "$work/gnome-shell.log")"
