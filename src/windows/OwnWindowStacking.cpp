@@ -1,5 +1,6 @@
 #include "windows/OwnWindowStacking.h"
 
+#include "platform/qt/X11ActiveWindowWatch.h"
 #include "platform/qt/X11WindowHints.h"
 
 #include <QGuiApplication>
@@ -29,9 +30,13 @@ void OwnWindowStacking::install()
     new OwnWindowStacking(app);
 }
 
-OwnWindowStacking::OwnWindowStacking(QObject* parent) : QObject(parent)
+OwnWindowStacking::OwnWindowStacking(QObject* parent)
+    : QObject(parent), windowManagerActive_(new X11ActiveWindowWatch(this))
 {
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &OwnWindowStacking::focusChanged);
+    // While the HUD stands down, the window manager's word on the active window counts
+    // too: the toolkit does not hear of every activation that moves away from ours.
+    connect(windowManagerActive_, &X11ActiveWindowWatch::activeChanged, this, &OwnWindowStacking::focusChanged);
 }
 
 QList<QWindow*> OwnWindowStacking::windowsOverHud(QWindow* focus)
@@ -63,6 +68,7 @@ void OwnWindowStacking::focusChanged(QWindow* focus)
             setKeptAbove(*w, false);
             lowered_.append(w);
         }
+        windowManagerActive_->setFollowing(true);
         // Parents first, so the focused window ends on top of them.
         for (auto it = front.crbegin(); it != front.crend(); ++it) {
             (*it)->raise();
@@ -72,6 +78,7 @@ void OwnWindowStacking::focusChanged(QWindow* focus)
     }
     // The user went to another application, or our window went: the floating windows
     // float again, above whatever the user went to.
+    windowManagerActive_->setFollowing(false);
     for (const QPointer<QWindow>& w : std::exchange(lowered_, {})) {
         if (!w)
             continue;

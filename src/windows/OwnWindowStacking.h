@@ -8,6 +8,8 @@
 
 namespace plovane {
 
+class X11ActiveWindowWatch;
+
 // The HUD floats above every window. While one of our own windows (the settings, the
 // report, the first-run setup, a dialog or an alert) is the active window, the floating
 // windows step down into the ordinary layer and ours is raised over them, so it stands
@@ -32,6 +34,8 @@ private:
 
     // Floating windows stepped down while one of ours is active.
     QList<QPointer<QWindow>> lowered_;
+    // Followed while they are stepped down.
+    X11ActiveWindowWatch* windowManagerActive_{nullptr};
 };
 
 // The program's icon, for the window manager's title bars, task lists and switchers.

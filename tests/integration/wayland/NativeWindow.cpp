@@ -1,6 +1,7 @@
 // A native Wayland window for the session tests: a focused line edit, under the
-// application id given as the first argument, visible to the accessibility layer. Each
-// line typed into it (ended by Return) is printed on standard output. Lives until killed.
+// application id given as the first argument, visible to the accessibility layer, and
+// filling the screen when the second argument is "maximized". Each line typed into it
+// (ended by Return) is printed on standard output. Lives until killed.
 #include <QApplication>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -27,7 +28,10 @@ int main(int argc, char** argv)
         edit->clear();
     });
     window.resize(400, 120);
-    window.show();
+    if (argc > 2 && qstrcmp(argv[2], "maximized") == 0)
+        window.showMaximized();
+    else
+        window.show();
     edit->setFocus();
     return app.exec();
 }

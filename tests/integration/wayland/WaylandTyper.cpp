@@ -1,8 +1,10 @@
 // Types into the focused window of a Wayland compositor through the compositor itself,
 // as a keyboard would: KWin's fake-input protocol, or mutter's remote-desktop interface
-// on the session bus. (On wlroots compositors the tests use wtype.)
+// on the session bus. (On wlroots compositors the tests use wtype.) On mutter it also
+// clicks, as a mouse would (GNOME Shell leaves the remote desktop's pointer where it is).
 //
 //   plovane_wayland_typer kwin|mutter [--every MS] [--times N] TEXT
+//   plovane_wayland_typer mutter --click X Y
 //
 // TEXT may hold lower-case letters, digits, spaces, newlines (Return) and ESC (Escape). With --times N the
 // text is typed N times, MS milliseconds apart. Exits 0 when every key went out.
@@ -20,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -124,6 +127,16 @@ public:
         return true;
     }
 
+    // The pointer to (x, y) of the screen and a click of its left button there.
+    bool click(double x, double y)
+    {
+        // Moves are relative: first to the top left corner, where the pointer stops.
+        return call(QStringLiteral("NotifyPointerMotionRelative"), {-100000.0, -100000.0}) &&
+               call(QStringLiteral("NotifyPointerMotionRelative"), {x, y}) &&
+               call(QStringLiteral("NotifyPointerButton"), {BTN_LEFT, true}) &&
+               call(QStringLiteral("NotifyPointerButton"), {BTN_LEFT, false});
+    }
+
     bool type(const std::string& text)
     {
         for (char c : text)
@@ -175,9 +188,13 @@ int main(int argc, char** argv)
     int everyMs = 1000;
     std::string how;
     std::string text;
+    std::optional<std::pair<double, double>> clickAt;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--times" && i + 1 < argc)
+        if (arg == "--click" && i + 2 < argc) {
+            clickAt = std::pair(std::stod(argv[i + 1]), std::stod(argv[i + 2]));
+            i += 2;
+        } else if (arg == "--times" && i + 1 < argc)
             times = std::stoi(argv[++i]);
         else if (arg == "--every" && i + 1 < argc)
             everyMs = std::stoi(argv[++i]);
@@ -192,8 +209,11 @@ int main(int argc, char** argv)
     }
     if (how == "mutter") {
         MutterTyper typer;
+        if (clickAt)
+            return typer.open() && typer.click(clickAt->first, clickAt->second) ? 0 : 1;
         return run(typer, text, times, everyMs);
     }
-    std::fprintf(stderr, "usage: %s kwin|mutter [--every MS] [--times N] TEXT\n", argv[0]);
+    std::fprintf(stderr, "usage: %s kwin|mutter [--every MS] [--times N] TEXT\n       %s mutter --click X Y\n", argv[0],
+                 argv[0]);
     return 2;
 }
