@@ -1,6 +1,7 @@
 #include "status/SubmenuStyle.h"
 
-#include <QApplication>
+#include "platform/qt/EmojiStyle.h"
+
 #include <QPainter>
 #include <QStyleOptionMenuItem>
 
@@ -31,7 +32,7 @@ Layout layoutOf(const QStyleOptionMenuItem* item)
         return Layout::base;
     if (item->text.contains(QLatin1Char('\n')))
         return Layout::twoLines;
-    if (item->checkType != QStyleOptionMenuItem::NotCheckable && !item->icon.isNull())
+    if (!item->icon.isNull())
         return Layout::markAndIcon;
     return Layout::base;
 }
@@ -63,8 +64,19 @@ QColor textColour(const QStyleOptionMenuItem& item)
 
 } // namespace
 
-// A style of its own, of the application's kind: the proxy owns its base.
-SubmenuStyle::SubmenuStyle(int iconSide) : QProxyStyle(QApplication::style()->name()), iconSide_(iconSide) {}
+// A style of its own, of the application's kind with its colour emoji: the proxy owns its base.
+SubmenuStyle::SubmenuStyle(int iconSide) : SubmenuStyle(new EmojiStyle, iconSide) {}
+
+SubmenuStyle::SubmenuStyle(EmojiStyle* emoji, int iconSide) : QProxyStyle(emoji), emoji_(emoji), iconSide_(iconSide) {}
+
+const QStyleOptionMenuItem* SubmenuStyle::shown(const QStyleOption* option, const QWidget* widget,
+                                                QStyleOptionMenuItem& storage) const
+{
+    const QStyleOptionMenuItem* item = menuItem(option);
+    if (item && emoji_->withEmojiIcon(item, widget, storage))
+        return &storage;
+    return item;
+}
 
 int SubmenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
 {
@@ -76,7 +88,8 @@ int SubmenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, co
 QSize SubmenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                                      const QWidget* widget) const
 {
-    const auto* item = type == CT_MenuItem ? menuItem(option) : nullptr;
+    QStyleOptionMenuItem storage;
+    const QStyleOptionMenuItem* item = type == CT_MenuItem ? shown(option, widget, storage) : nullptr;
     switch (layoutOf(item)) {
     case Layout::base:
         break;
@@ -90,7 +103,7 @@ QSize SubmenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
         return QSize(width, 2 * kVerticalPadding + title.height() + kLineGap + subtitle.height());
     }
     case Layout::markAndIcon: {
-        const QSize base = QProxyStyle::sizeFromContents(type, option, size, widget);
+        const QSize base = QProxyStyle::sizeFromContents(type, item, size, widget);
         return QSize(base.width() + iconSide_ + kIconGap, std::max(base.height(), iconSide_ + 4));
     }
     }
@@ -100,7 +113,8 @@ QSize SubmenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
 void SubmenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                                const QWidget* widget) const
 {
-    const auto* item = element == CE_MenuItem ? menuItem(option) : nullptr;
+    QStyleOptionMenuItem storage;
+    const QStyleOptionMenuItem* item = element == CE_MenuItem ? shown(option, widget, storage) : nullptr;
     const Layout layout = layoutOf(item);
     if (layout == Layout::base) {
         QProxyStyle::drawControl(element, option, painter, widget);

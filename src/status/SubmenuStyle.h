@@ -1,16 +1,21 @@
 #pragma once
 
 #include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 
 namespace plovane {
 
-// The look of the status menu's submenus, on top of the application's style:
+// The look of the status menu's submenus, on top of the application's style and its
+// colour emoji:
 //  - an item whose text holds a line feed shows two lines: the title at 13 px and below
 //    it the rest at 10 px, fainter;
-//  - a checkable item with an icon shows its check mark and its icon side by side (the
-//    base style would show one or the other).
+//  - an item with an icon, its leading emoji drawn as one among them, shows its icon after
+//    the check column and its check mark in it (the base style would show one or the
+//    other), so every item's text starts at the same place.
 // The base style still draws the panel, the highlight and the check mark, so such items
 // behave like any other. Item icons are drawn at `iconSide` pixels.
+class EmojiStyle;
+
 class SubmenuStyle final : public QProxyStyle {
 public:
     explicit SubmenuStyle(int iconSide = 16);
@@ -25,6 +30,12 @@ public:
     static constexpr int kSubtitlePixels = 10;
 
 private:
+    SubmenuStyle(EmojiStyle* emoji, int iconSide);
+    // The item as drawn: its leading emoji made its icon.
+    const QStyleOptionMenuItem* shown(const QStyleOption* option, const QWidget* widget,
+                                      QStyleOptionMenuItem& storage) const;
+
+    EmojiStyle* emoji_;
     int iconSide_;
 };
 

@@ -371,3 +371,35 @@ TEST(StatusMenu, PackNamesAreElidedAndThumbnailsReadOncePerFileVersionLargeOnesO
     controller.apply(makeStatusMenuContent(state));
     EXPECT_EQ(controller.pictures().readCount(), reads + 1);
 }
+
+TEST(StatusMenu, AThousandPacksScrollInOneColumnOnTheScreenAndTheKeyboardReachesEveryRow)
+{
+    widgetApp();
+    for (int i = 0; i < 1000; ++i)
+        test::makeCustomCharacter("Pack" + std::to_string(i), R"({"name": "Pack"})");
+    StatusMenuState state = menuState(Language::en);
+    state.packs = CustomCharacter::loadAll();
+    ASSERT_EQ(state.packs.size(), 1000u);
+    StatusMenuController controller({}, std::make_unique<FixedStatusArea>(TrayHost::xembed));
+    controller.apply(makeStatusMenuContent(state));
+    QMenu& characters = controller.characterMenu();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    characters.popup(screen.topLeft());
+    ASSERT_TRUE(characters.isVisible());
+    const QList<QAction*> rows = characters.actions();
+    EXPECT_LE(characters.height(), screen.height()) << "as tall as the screen at most";
+    EXPECT_EQ(characters.actionGeometry(rows.back()).x(), characters.actionGeometry(rows.front()).x())
+        << "one column, not a grid past the screen's edge";
+    const auto press = [&](Qt::Key key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&characters, &event);
+    };
+    press(Qt::Key_End);
+    EXPECT_EQ(characters.activeAction(), rows.back()) << "the open-folder row, last";
+    EXPECT_TRUE(characters.rect().contains(characters.actionGeometry(rows.back())));
+    press(Qt::Key_Up);
+    EXPECT_EQ(characters.activeAction(), rows[rows.size() - 2]) << "import, above it";
+    press(Qt::Key_Home);
+    EXPECT_TRUE(characters.rect().contains(characters.actionGeometry(rows[1]))) << "Tuffin, at the top again";
+    characters.hide();
+}

@@ -8,19 +8,69 @@
 
 namespace plovane {
 
-namespace {
+EmojiStyle::EmojiStyle() = default;
 
-bool hasLeadingEmoji(const QMenu& menu)
+bool EmojiStyle::hasLeadingEmoji(const QMenu& menu) const
 {
+    if (auto it = menusWithEmoji_.constFind(&menu); it != menusWithEmoji_.constEnd())
+        return *it;
+    bool found = false;
     for (const QAction* action : menu.actions())
-        if (action->icon().isNull() && !emoji::leadingEmoji(action->text()).isEmpty())
-            return true;
-    return false;
+        if (action->icon().isNull() && !emoji::leadingEmoji(action->text()).isEmpty()) {
+            found = true;
+            break;
+        }
+    if (watched_.contains(&menu))
+        menusWithEmoji_.insert(&menu, found);
+    return found;
 }
 
-} // namespace
+void EmojiStyle::polish(QWidget* widget)
+{
+    QProxyStyle::polish(widget);
+    auto* menu = qobject_cast<QMenu*>(widget);
+    if (!menu || watched_.contains(menu))
+        return;
+    watched_.insert(menu);
+    menu->installEventFilter(this);
+    connect(menu, &QObject::destroyed, this, [this, menu] {
+        watched_.remove(menu);
+        menusWithEmoji_.remove(menu);
+    });
+}
 
-EmojiStyle::EmojiStyle() = default;
+void EmojiStyle::unpolish(QWidget* widget)
+{
+    if (auto* menu = qobject_cast<QMenu*>(widget); menu && watched_.remove(menu)) {
+        menu->removeEventFilter(this);
+        disconnect(menu, &QObject::destroyed, this, nullptr);
+        menusWithEmoji_.remove(menu);
+    }
+    QProxyStyle::unpolish(widget);
+}
+
+bool EmojiStyle::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ActionAdded:
+    case QEvent::ActionRemoved:
+    case QEvent::ActionChanged:
+        menusWithEmoji_.remove(static_cast<QMenu*>(watched));
+        break;
+    default:
+        break;
+    }
+    return QProxyStyle::eventFilter(watched, event);
+}
+
+int EmojiStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                          QStyleHintReturn* returnData) const
+{
+    // Past the screen's height a menu scrolls, rather than opening columns off the screen.
+    if (hint == SH_Menu_Scrollable)
+        return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}
 
 bool EmojiStyle::withEmojiIcon(const QStyleOption* option, const QWidget* widget, QStyleOptionMenuItem& out) const
 {
@@ -30,7 +80,8 @@ bool EmojiStyle::withEmojiIcon(const QStyleOption* option, const QWidget* widget
         return false;
     out = *item;
     // Every row keeps the icon column, so the texts line up under each other.
-    const int size = pixelMetric(PM_SmallIconSize, option, widget);
+    // The icon size of the style on top, where one stands on this.
+    const int size = proxy()->pixelMetric(PM_SmallIconSize, option, widget);
     out.maxIconWidth = std::max(out.maxIconWidth, size);
     const QString lead = emoji::leadingEmoji(out.text);
     if (!lead.isEmpty() && out.icon.isNull()) {

@@ -46,30 +46,35 @@ int expectEmojiInColour(QMenu& menu, const std::string& name)
 
 } // namespace
 
-// The HUD's menu and the status menu draw each row's emoji from the colour face, on the
-// pinned fonts (DejaVu Sans has ⚙ and ☕ in black) as on a desktop's own (fallback finds
-// Noto Sans Symbols2 for 📊 and 🖥 first).
+// The HUD's menu, the status menu and its character submenu (a style of its own) draw each
+// row's emoji from the colour face, on the pinned fonts (DejaVu Sans has ⚙ and ☕ in black)
+// as on a desktop's own (fallback finds Noto Sans Symbols2 for 📊, 🖥 and 📦 first), in our
+// interface font and in the one a platform theme such as qt6ct gives the application.
 TEST(MenuEmoji, HUDAndStatusMenusDrawTheirEmojiInColour)
 {
     test::testApp();
     ASSERT_FALSE(emoji::colorFamily().isEmpty()) << "fonts-noto-color-emoji is installed by scripts/deps.sh";
-    QApplication::setFont(fonts::interfaceFont());
     QApplication::setStyle(new EmojiStyle);
-    for (Language lang : {Language::en, Language::zh}) {
-        const std::string suffix = lang == Language::zh ? "zh" : "en";
-        QMenu hud;
-        for (const hud::MenuEntry& entry : hud::contextMenuEntries({lang, DiveState::resting, true, true, true})) {
-            if (entry.isSeparator())
-                hud.addSeparator();
-            else
-                hud.addAction(QString::fromStdString(entry.title));
-        }
-        EXPECT_GE(expectEmojiInColour(hud, "hud-menu-" + suffix), 4);
+    for (const QFont& font : {fonts::interfaceFont(), QFont(QStringLiteral("Sans Serif"), 9)}) {
+        QApplication::setFont(font);
+        const std::string face = font == fonts::interfaceFont() ? "" : "sans-";
+        for (Language lang : {Language::en, Language::zh}) {
+            const std::string suffix = face + (lang == Language::zh ? "zh" : "en");
+            QMenu hud;
+            for (const hud::MenuEntry& entry : hud::contextMenuEntries({lang, DiveState::resting, true, true, true})) {
+                if (entry.isSeparator())
+                    hud.addSeparator();
+                else
+                    hud.addAction(QString::fromStdString(entry.title));
+            }
+            EXPECT_GE(expectEmojiInColour(hud, "hud-menu-" + suffix), 4);
 
-        StatusMenuState state;
-        state.language = lang;
-        StatusMenuController status({}, std::make_unique<FixedStatusArea>(TrayHost::xembed));
-        status.apply(makeStatusMenuContent(state));
-        EXPECT_GE(expectEmojiInColour(status.menu(), "status-menu-" + suffix), 10);
+            StatusMenuState state;
+            state.language = lang;
+            StatusMenuController status({}, std::make_unique<FixedStatusArea>(TrayHost::xembed));
+            status.apply(makeStatusMenuContent(state));
+            EXPECT_GE(expectEmojiInColour(status.menu(), "status-menu-" + suffix), 10);
+            EXPECT_EQ(expectEmojiInColour(status.characterMenu(), "status-characters-" + suffix), 2);
+        }
     }
 }
