@@ -9,6 +9,7 @@
 #include "settings/AppResource.h"
 #include "settings/CustomCharacter.h"
 #include "settings/HUDSettings.h"
+#include "settings/Strings.h"
 
 namespace plovane {
 
@@ -281,8 +282,9 @@ void AppDelegate::toggleAiIdeSensing()
     auto& sensing = HUDSettings::shared().aiIdeSensingEnabled;
     sensing = !sensing.get();
     if (sensing.get())
-        PermissionCenter::shared().requestAccessibilityIfNeeded();
-    refreshMenuTitles();
+        requestAccessibility();
+    else
+        refreshMenuTitles();
 }
 
 void AppDelegate::toggleScreenIntelligence()
@@ -296,8 +298,21 @@ void AppDelegate::toggleScreenIntelligence()
 
 void AppDelegate::requestAccessibilityPermission()
 {
-    PermissionCenter::shared().requestAccessibilityIfNeeded();
+    requestAccessibility();
+}
+
+void AppDelegate::requestAccessibility()
+{
+    PermissionCenter& permissions = PermissionCenter::shared();
+    const bool wasOn = permissions.accessibilityStatus() == PermissionStatus::granted;
+    permissions.requestAccessibilityIfNeeded();
     refreshMenuTitles();
+    // Qt and KDE applications join the accessibility bus only as they start.
+    if (!wasOn && permissions.accessibilityStatus() == PermissionStatus::granted) {
+        const Language language = AppLanguage::shared().language;
+        services_.packImportDesktop().showAlert(true, Strings::accessibilityOnTitle(language),
+                                                Strings::accessibilityOnRestartNote(language));
+    }
 }
 
 void AppDelegate::requestScreenRecordingPermission()

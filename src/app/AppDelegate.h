@@ -69,6 +69,9 @@ private:
     // What the HUD's right-click menu runs: these methods.
     HUDMenuActions hudMenuActions();
     void handleKnock();
+    // Asks for accessibility; when that switches it on, says that applications already
+    // running are seen only once restarted.
+    void requestAccessibility();
     void refreshMenuTitles();
     void updateIdeStateLine();
     void scheduleStatusIconCheck();

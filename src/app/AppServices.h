@@ -115,7 +115,8 @@ public:
     virtual std::unique_ptr<StatusItemControl> makeStatusItem(StatusMenuActions actions) = 0;
     // Leaves the event loop; termination follows.
     virtual void quit() = 0;
-    // File dialog, alerts and file manager for the character-pack rows.
+    // File dialog, alerts and file manager for the character-pack rows; its alert also
+    // carries what the menu says about permissions.
     virtual PackImportDesktop& packImportDesktop() = 0;
 };
 

@@ -111,6 +111,9 @@ std::string menuPermissionsPrefix(Language lang);
 std::string menuIdeStatePrefix(Language lang);
 std::string menuEnableAccessibility(Language lang);
 std::string menuEnableScreenRecording(Language lang);
+// Said once the menu has switched accessibility on: what ran before is not seen yet.
+std::string accessibilityOnTitle(Language lang);
+std::string accessibilityOnRestartNote(Language lang);
 std::string menuReconfigure(Language lang);
 // Where a panel shows the menu within the screen's height and opens submenus inside it:
 // the submenu that holds the rows from the AI switch to the reconfigure row.

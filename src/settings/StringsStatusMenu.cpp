@@ -43,6 +43,19 @@ std::string Strings::menuEnableScreenRecording(Language lang)
     return pick({"🔓 Enable Screen Recording...", "🔓 开启屏幕录制权限..."}, lang);
 }
 
+std::string Strings::accessibilityOnTitle(Language lang)
+{
+    return pick({"Accessibility is on", "辅助功能已开启"}, lang);
+}
+
+std::string Strings::accessibilityOnRestartNote(Language lang)
+{
+    return pick({"Applications that were already running, Qt and KDE applications among them, are seen only once "
+                 "they are restarted: restart them, or log in again.",
+                 "已在运行的应用（包括 Qt 和 KDE 应用）要重新启动后才能被识别：请重启这些应用，或重新登录。"},
+                lang);
+}
+
 std::string Strings::menuReconfigure(Language lang)
 {
     return pick({"✨ Reconfigure Enhancements...", "✨ 重新配置增强功能..."}, lang);

@@ -442,14 +442,21 @@ TEST_F(AppDelegateTest, SecondaryWindowsOpenOnceAndAreRebuiltAfterClosing)
 
 namespace {
 
-// Records which permission the menu asked for; both read as not granted.
+// Records which permission the menu asked for; both read as not granted, unless asking
+// for accessibility switches it on.
 struct RecordingProbe final : PermissionProbe {
-    bool accessibilityTrusted() override { return false; }
-    void requestAccessibility() override { requests.push_back("accessibility"); }
+    bool accessibilityTrusted() override { return accessibilityOn; }
+    void requestAccessibility() override
+    {
+        requests.push_back("accessibility");
+        accessibilityOn = switchesOn;
+    }
     bool screenCaptureAllowed() override { return false; }
     void requestScreenCapture() override { requests.push_back("screen"); }
     void openSettings(PermissionPane) override {}
     std::vector<std::string> requests;
+    bool switchesOn{false};
+    bool accessibilityOn{false};
 };
 
 class StatusMenuDelegateTest : public AppDelegateTest {
@@ -513,6 +520,34 @@ TEST_F(StatusMenuDelegateTest, SensingSwitchesAreCoupledAndEachAsksForItsOwnPerm
     rows().requestAccessibilityPermission();
     EXPECT_EQ(probe->requests.size(), 4u);
     EXPECT_TRUE(services.journal.empty()) << "switches and requests leave the engine alone";
+}
+
+TEST_F(StatusMenuDelegateTest, SwitchingAccessibilityOnSaysThatApplicationsAlreadyRunningNeedARestart)
+{
+    launch();
+    auto& alerts = services.packDesktop.alerts;
+    rows().requestAccessibilityPermission();
+    EXPECT_TRUE(alerts.empty()) << "a desktop that did not switch it on";
+
+    probe->switchesOn = true;
+    std::string permissionLine;
+    services.packDesktop.onAlert = [&] { permissionLine = title(StatusRow::permissionStatus); };
+    rows().requestAccessibilityPermission();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0], "辅助功能已开启: 已在运行的应用（包括 Qt 和 KDE 应用）要重新启动后才能被识别：请重启这些应用，或重新登录。");
+    EXPECT_EQ(permissionLine, "🔐 权限状态: AX: 已开启 / 录屏: 未开启") << "the menu says so before the alert shows";
+    rows().requestAccessibilityPermission();
+    rows().toggleAiIdeSensing();
+    EXPECT_EQ(alerts.size(), 1u) << "already on";
+
+    // Switched on by the AI sensing row, in English.
+    rows().toggleAiIdeSensing();
+    probe->accessibilityOn = false;
+    AppLanguage::shared().language = Language::en;
+    rows().toggleAiIdeSensing();
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[1], "Accessibility is on: Applications that were already running, Qt and KDE applications among "
+                         "them, are seen only once they are restarted: restart them, or log in again.");
 }
 
 TEST_F(StatusMenuDelegateTest, LanguageRowSwitchesEveryTitleAndIsStored)

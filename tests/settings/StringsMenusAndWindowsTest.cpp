@@ -22,8 +22,9 @@ using Text = std::string (*)(Language);
 const std::vector<Text> kStatusMenuTexts{
     Strings::menuDrainSettings,      Strings::menuPermissionsPrefix,     Strings::menuIdeStatePrefix,
     Strings::menuEnableAccessibility, Strings::menuEnableScreenRecording, Strings::menuReconfigure,
-    Strings::menuSwitchCharacter,    Strings::menuOpacityTitle,       Strings::menuEnhancements,          Strings::menuBuiltInCharacters,
-    Strings::menuCustomCharacters,   Strings::menuImportPack,            Strings::menuOpenCustomFolder,
+    Strings::menuSwitchCharacter,    Strings::menuOpacityTitle,          Strings::menuEnhancements,
+    Strings::menuBuiltInCharacters,  Strings::menuCustomCharacters,      Strings::menuImportPack,
+    Strings::menuOpenCustomFolder,   Strings::accessibilityOnTitle,      Strings::accessibilityOnRestartNote,
 };
 
 const std::vector<Text> kPackImportTexts{
