@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <unordered_set>
 
 namespace plovane {
@@ -209,7 +210,49 @@ DailyStats DailyStats::loadToday(const Clock& clock, UserDefaults& store)
 
 void DailyStats::save(UserDefaults& store) const
 {
-    store.set(storeKey(date), toJson());
+    store.set(storeKey(date), storedForm().toJson());
+}
+
+DailyStats DailyStats::storedForm() const
+{
+    std::size_t bytes = UserDefaults::recordBytes(toJson());
+    if (bytes <= UserDefaults::kMaxRecordBytes)
+        return *this;
+    // What each application adds to the text: its members in both maps, with their commas.
+    struct Entry {
+        long long seconds{0};
+        std::size_t bytes{0};
+    };
+    const auto textBytes = [](const Json& value) { return UserDefaults::serialize(value).size(); };
+    std::map<std::string, Entry> byApp;
+    for (const auto& [bundleID, seconds] : appDurations)
+        byApp[bundleID] = {seconds, textBytes(bundleID) + textBytes(seconds) + 2};
+    for (const auto& [bundleID, name] : appNames)
+        byApp[bundleID].bytes += textBytes(bundleID) + textBytes(name) + 2;
+    // The placeholder is where the folded seconds go.
+    byApp.erase(kUnknownBundleID);
+    std::vector<std::pair<std::string, Entry>> entries(byApp.begin(), byApp.end());
+    // Least used first; of those, the largest first; then by name, so a save is repeatable.
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.second.seconds, b.second.bytes, a.first) < std::tie(b.second.seconds, a.second.bytes, b.first);
+    });
+    // Folded down to three quarters of the bound, and room for the folded entry itself.
+    constexpr std::size_t kTarget = UserDefaults::kMaxRecordBytes / 4 * 3;
+    constexpr std::size_t kFoldedEntryBytes = 64;
+    bytes += kFoldedEntryBytes;
+    DailyStats stored = *this;
+    long long folded = 0;
+    for (const auto& [bundleID, entry] : entries) {
+        if (bytes <= kTarget)
+            break;
+        stored.appDurations.erase(bundleID);
+        stored.appNames.erase(bundleID);
+        folded = saturatingAdd(folded, entry.seconds);
+        bytes -= std::min(bytes, entry.bytes);
+    }
+    if (folded > 0)
+        book(stored.appDurations[kUnknownBundleID], folded);
+    return stored;
 }
 
 void DailyStats::add(long long seconds, DiveState state, const std::string& bundleID, const std::string& appName)

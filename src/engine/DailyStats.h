@@ -48,8 +48,16 @@ struct DailyStats {
     // was skipped, the store keeps the original aside and the readable part is saved.
     static DailyStats load(const std::string& date, UserDefaults& store = UserDefaults::standard());
     static DailyStats loadToday(const Clock& clock, UserDefaults& store = UserDefaults::standard());
-    // Writes this record under its own date's key, replacing what was there.
+    // Writes this record under its own date's key, replacing what was there, in its
+    // stored form.
     void save(UserDefaults& store = UserDefaults::standard()) const;
+    // This record within what a store writes and reads back (UserDefaults::kMaxRecordBytes).
+    // A day of thousands of applications (or of very long names) gets there by folding its
+    // least used applications into one entry under the unknown-application placeholder,
+    // which is never ranked: the state totals and the seconds of all applications together
+    // stay as they are, and so do the top applications, unless their own names outgrow the
+    // bound. The fold leaves room to grow, so it is not redone at every save.
+    DailyStats storedForm() const;
 
     // Books `seconds` (nothing below 1) to the state and, unless the application is the
     // unknown placeholder, to the application under its latest name. Each total stops at

@@ -114,6 +114,12 @@ private:
     bool tooDeep_{false};
 };
 
+// Why a file is not written: the old one stays, rather than one no copy would read back.
+std::string tooLargeToReadBack(const std::string& path, std::size_t bound)
+{
+    return path + ": it would take more than " + std::to_string(bound) + " bytes, more than is read back";
+}
+
 // Parses text that must be JSON nested no deeper than `maxDepth`; else says why not.
 std::optional<UserDefaults::Value> parseBounded(const std::string& text, int maxDepth, std::string& why)
 {
@@ -140,27 +146,32 @@ FileUserDefaults::FileUserDefaults(std::string folder, Scheduler* coalesceOn, do
     removeLeftoverTempFiles(folder_);
     removeLeftoverTempFiles(folder_ + "/days");
     Value loaded;
-    switch (loadFile(mainFilePath(), kMaxMainFileBytes, loaded)) {
+    SettingsFileProblem problem{mainFilePath(), {}, {}};
+    switch (loadFile(mainFilePath(), kMaxMainFileBytes, loaded, &problem)) {
     case Load::value:
         if (loaded.is_object()) {
             main_ = std::move(loaded);
-        } else {
-            // Valid JSON of the wrong shape is as unusable as broken JSON: keep it aside.
-            std::string aside, why;
-            if (moveAside(mainFilePath(), aside, why)) {
-                logLine("Settings file " + mainFilePath() + " is not a settings object; moved it to " + aside +
-                        " and started from defaults.");
-            } else {
-                logLine("Settings file " + mainFilePath() + " is not a settings object and could not be moved aside (" +
-                        why + "); running on defaults and leaving it as it is.");
-                mainLeftAlone_ = true;
-            }
+            break;
         }
+        // Valid JSON of the wrong shape is as unusable as broken JSON: keep it aside.
+        problem.reason = "it is not a settings object";
+        if (std::string why; moveAside(mainFilePath(), problem.keptAs, why)) {
+            logLine("Settings file " + mainFilePath() + " is not a settings object; moved it to " + problem.keptAs +
+                    " and started from defaults.");
+        } else {
+            logLine("Settings file " + mainFilePath() + " is not a settings object and could not be moved aside (" +
+                    why + "); running on defaults and leaving it as it is.");
+            mainLeftAlone_ = true;
+        }
+        settingsProblem_ = std::move(problem);
         break;
     case Load::absent:
+        if (!problem.reason.empty())
+            settingsProblem_ = std::move(problem);
         break;
     case Load::leftAlone:
         mainLeftAlone_ = true;
+        settingsProblem_ = std::move(problem);
         break;
     }
 }
@@ -169,6 +180,18 @@ FileUserDefaults::~FileUserDefaults()
 {
     pendingFlush_.cancel();
     flush();
+}
+
+std::optional<UserDefaults::Value> FileUserDefaults::peek(const std::string& folder, const std::string& key)
+{
+    const StoredFile file = readStoredFile(folder + "/defaults.json", kMaxMainFileBytes);
+    std::string why;
+    if (file.status != StoredFileStatus::ok)
+        return std::nullopt;
+    const std::optional<Value> parsed = parseBounded(file.bytes, kMaxNesting, why);
+    if (!parsed || !parsed->is_object() || !parsed->contains(key))
+        return std::nullopt;
+    return parsed->at(key);
 }
 
 std::string FileUserDefaults::mainFilePath() const
@@ -187,8 +210,12 @@ std::string FileUserDefaults::dayFilePath(const std::string& key) const
     return folder_ + "/days/" + suffix + ".json";
 }
 
-FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::size_t maxBytes, Value& out) const
+FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::size_t maxBytes, Value& out,
+                                                  SettingsFileProblem* problem) const
 {
+    SettingsFileProblem ignored;
+    if (!problem)
+        problem = &ignored;
     StoredFile file = readStoredFile(path, maxBytes);
     std::string why = file.reason;
     if (file.location != path && !file.location.empty()) {
@@ -210,18 +237,22 @@ FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::
         // Not ours to judge: a file we may not read, or one that leads elsewhere. Writing
         // our defaults over it would destroy what it holds.
         logLine("Could not read " + path + " (" + why + "); running on defaults and leaving it as it is.");
+        problem->reason = why;
         return Load::leftAlone;
     case StoredFileStatus::notRegular:
     case StoredFileStatus::tooLarge:
         break;
     }
-    std::string aside, moveFailure;
-    if (moveAside(path, aside, moveFailure)) {
-        logLine("Could not use " + path + " (" + why + "); moved it to " + aside + " and started from defaults.");
+    problem->reason = why;
+    std::string moveFailure;
+    if (moveAside(path, problem->keptAs, moveFailure)) {
+        logLine("Could not use " + path + " (" + why + "); moved it to " + problem->keptAs +
+                " and started from defaults.");
         return Load::absent;
     }
     logLine("Could not use " + path + " (" + why + ") nor move it aside (" + moveFailure +
             "); running on defaults and leaving it as it is.");
+    problem->keptAs.clear();
     return Load::leftAlone;
 }
 
@@ -321,9 +352,16 @@ bool FileUserDefaults::flush()
     // A file left alone was reported when it was found; its values stay in memory.
     if (mainDirty_ && !mainLeftAlone_) {
         std::string failure = folderFailure;
-        if (folderReady && AtomicFile::write(mainFilePath(), main_.dump(2) + "\n", failure))
+        // Laid out for people to read, unless only the compact form stays within what is read back.
+        std::string text = serialize(main_, 2) + "\n";
+        if (text.size() > kMaxMainFileBytes)
+            text = serialize(main_) + "\n";
+        if (text.size() > kMaxMainFileBytes)
+            failure = tooLargeToReadBack(mainFilePath(), kMaxMainFileBytes);
+        else if (folderReady && AtomicFile::write(mainFilePath(), text, failure))
             mainDirty_ = false;
         noteSave(settingsFailing_, "the settings", !mainDirty_, failure);
+        settingsFailure_ = mainDirty_ ? failure : std::string();
     }
     bool daysTried = false, daysSaved = true;
     std::string daysFailure;
@@ -343,7 +381,11 @@ bool FileUserDefaults::flush()
             if (!written)
                 failure = path + ": " + std::strerror(errno);
         } else if (daysReady) {
-            written = AtomicFile::write(path, v.dump() + "\n", failure);
+            const std::string text = serialize(v) + "\n";
+            if (text.size() > kMaxRecordBytes)
+                failure = tooLargeToReadBack(path, kMaxRecordBytes);
+            else
+                written = AtomicFile::write(path, text, failure);
         }
         if (written) {
             it = dirtyDays_.erase(it);
@@ -354,8 +396,10 @@ bool FileUserDefaults::flush()
             ++it;
         }
     }
-    if (daysTried)
+    if (daysTried) {
         noteSave(daysFailing_, "the daily statistics", daysSaved, daysFailure);
+        daysFailure_ = daysFailure;
+    }
     return !mainDirty_ && dirtyDays_.empty();
 }
 

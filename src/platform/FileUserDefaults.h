@@ -4,6 +4,7 @@
 #include "platform/UserDefaults.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,10 +29,13 @@ namespace plovane {
 class FileUserDefaults final : public UserDefaults {
 public:
     static constexpr const char* kDailyPrefix = "dailyStats_";
-    // Far above what the program writes (a few KiB of settings, one day's record), far
-    // below what would stall the UI to read and rewrite.
+    // Far above what the program writes (a few KiB of settings), far below what would
+    // stall the UI to read and rewrite. The settings file is never written larger.
     static constexpr std::size_t kMaxMainFileBytes = 1 << 20;
-    static constexpr std::size_t kMaxDayFileBytes = 256 << 10;
+    // Day files are written within kMaxRecordBytes. Older copies wrote them without a
+    // bound: such a day is still read, and saved back within the bound.
+    static constexpr std::size_t kMaxDayFileBytes = 4 << 20;
+    static_assert(kMaxDayFileBytes >= kMaxRecordBytes && kMaxMainFileBytes >= kMaxRecordBytes);
     // Deeper JSON is never ours; rejecting it keeps every recursive walk of a value short.
     static constexpr int kMaxNesting = 64;
 
@@ -39,16 +43,33 @@ public:
     explicit FileUserDefaults(std::string folder, Scheduler* coalesceOn = nullptr, double coalesceSeconds = 0.5);
     ~FileUserDefaults() override;
 
+    // One setting of the store in `folder`, read without changing anything there (nothing
+    // moved aside, nothing cleaned up): for a copy that must not run, and may not write.
+    static std::optional<Value> peek(const std::string& folder, const std::string& key);
+
     std::optional<Value> object(const std::string& key) const override;
     void set(const std::string& key, Value value) override;
     void remove(const std::string& key) override;
     bool flush() override;
     void keepOriginalAside(const std::string& key, const std::string& reason) override;
 
+    // A settings file that was there at start but could not be used: the store runs on
+    // defaults for it.
+    struct SettingsFileProblem {
+        std::string path;
+        std::string reason;
+        // Where the original was moved; empty when it stays where it is, never written over.
+        std::string keptAs;
+    };
+    const std::optional<SettingsFileProblem>& settingsFileProblem() const { return settingsProblem_; }
+
     const std::string& folder() const { return folder_; }
-    // What the last flush left unwritten: the settings, and the dates of daily records.
+    // What the last flush left unwritten: the settings, and the dates of daily records,
+    // and why (empty when that part was saved).
     bool settingsUnsaved() const { return mainDirty_; }
     std::vector<std::string> unsavedDays() const;
+    const std::string& settingsFailure() const { return settingsFailure_; }
+    const std::string& daysFailure() const { return daysFailure_; }
     std::string mainFilePath() const;
     // The file of a daily record key, or empty when the key is stored in the main file.
     std::string dayFilePath(const std::string& key) const;
@@ -57,7 +78,9 @@ private:
     enum class Load { value, absent, leftAlone };
     // Reads a JSON file. A file that is unusable is moved aside (absent); one that cannot
     // be read or is a link is reported and must not be written over (leftAlone).
-    Load loadFile(const std::string& path, std::size_t maxBytes, Value& out) const;
+    // `problem`, when given, is filled with what was wrong with a file that is not read.
+    Load loadFile(const std::string& path, std::size_t maxBytes, Value& out,
+                  SettingsFileProblem* problem = nullptr) const;
     const Value& day(const std::string& key) const;
     void scheduleFlush();
     // Reports a save of `what` that failed (with `failure`) or worked, when that changes.
@@ -78,6 +101,9 @@ private:
     // Whether the last save of the settings file, or of the daily records, failed.
     bool settingsFailing_ = false;
     bool daysFailing_ = false;
+    std::string settingsFailure_;
+    std::string daysFailure_;
+    std::optional<SettingsFileProblem> settingsProblem_;
     TaskHandle pendingFlush_;
 };
 

@@ -66,6 +66,12 @@ std::shared_ptr<UserDefaults>& standardSlot()
 
 } // namespace
 
+std::string UserDefaults::serialize(const Value& value, int indent)
+{
+    // An application name from a broken desktop file must not make the save throw.
+    return value.dump(indent, ' ', false, Value::error_handler_t::replace);
+}
+
 double UserDefaults::doubleForKey(const std::string& key) const
 {
     auto v = object(key);

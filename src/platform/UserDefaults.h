@@ -18,6 +18,15 @@ public:
     using Value = nlohmann::json;
     virtual ~UserDefaults() = default;
 
+    // The largest record a store writes to a file of its own (a day's statistics), in
+    // bytes as stored: what every copy of the program reads back, older ones included. A
+    // record that can grow keeps itself within this bound; the store writes no larger one.
+    static constexpr std::size_t kMaxRecordBytes = 256 << 10;
+    // A value as it is written out: compact JSON, any bytes that are not UTF-8 replaced.
+    static std::string serialize(const Value& value, int indent = -1);
+    // The bytes `value` takes when stored as a record: its compact text and a newline.
+    static std::size_t recordBytes(const Value& value) { return serialize(value).size() + 1; }
+
     // The stored value, or nothing when the key is absent.
     virtual std::optional<Value> object(const std::string& key) const = 0;
     // Stores `value` under `key`; a null value removes the key.

@@ -222,3 +222,81 @@ TEST(DailyStats, DamagedDayFileOnDiskIsKeptAsideBeforeTheReadablePartReplacesIt)
     }
     EXPECT_EQ(kept, 1);
 }
+
+namespace {
+
+long long appSeconds(const DailyStats& day)
+{
+    long long total = 0;
+    for (const auto& [bundleID, seconds] : day.appDurations)
+        total += seconds;
+    return total;
+}
+
+// A day of a few main applications and very many short visits to others, whose stored
+// record takes exactly `bytes`.
+DailyStats busyDay(std::size_t bytes)
+{
+    DailyStats day{.date = "2026-03-02"};
+    for (int i = 0; i < 8; ++i)
+        day.add(900 - 10 * i, DiveState::flow, "org.example.Main" + std::to_string(i), "Main " + std::to_string(i));
+    const auto visit = [&day](std::size_t i) {
+        char id[32];
+        std::snprintf(id, sizeof id, "org.example.Tool%05zu", i);
+        day.add(1 + i % 2, DiveState::research, id, std::string("A tool with a name of some length ") + id);
+    };
+    visit(0);
+    const std::size_t base = UserDefaults::recordBytes(day.toJson());
+    visit(1);
+    const std::size_t perVisit = UserDefaults::recordBytes(day.toJson()) - base;
+    for (std::size_t i = 2; i <= (bytes - base) / perVisit; ++i)
+        visit(i);
+    day.appNames["org.example.Main0"] += std::string(bytes - UserDefaults::recordBytes(day.toJson()), '.');
+    return day;
+}
+
+void saveAndRestart(const DailyStats& day, const std::string& dir)
+{
+    FileUserDefaults store(dir);
+    day.save(store);
+}
+
+} // namespace
+
+TEST(DailyStats, ABusyDayIsStoredWithinWhatIsReadBackAndKeepsItsTotals)
+{
+    const std::string dir = test::makeTempDir("busy-day");
+    // The largest record the store writes comes back exactly as it was.
+    const DailyStats full = busyDay(UserDefaults::kMaxRecordBytes);
+    ASSERT_EQ(UserDefaults::recordBytes(full.toJson()), UserDefaults::kMaxRecordBytes);
+    saveAndRestart(full, dir);
+    FileUserDefaults first(dir);
+    const std::string path = first.dayFilePath(DailyStats::storeKey(full.date));
+    EXPECT_EQ(std::filesystem::file_size(path), UserDefaults::kMaxRecordBytes);
+    DailyStats day = DailyStats::load(full.date, first);
+    EXPECT_EQ(day, full);
+
+    // The day goes on: more applications than fit. After the next restart its totals and
+    // its top applications are all there.
+    for (int i = 0; i < 400; ++i)
+        day.add(1, DiveState::chaos, "org.example.Later" + std::to_string(i), "Later " + std::to_string(i));
+    day.add(50, DiveState::flow, "org.example.Main7", "Main 7");
+    saveAndRestart(day, dir);
+    FileUserDefaults second(dir);
+    EXPECT_LE(std::filesystem::file_size(path), UserDefaults::kMaxRecordBytes);
+    const DailyStats back = DailyStats::load(day.date, second);
+    EXPECT_EQ(back.stateDurations, day.stateDurations);
+    EXPECT_EQ(back.totalTrackedSeconds(), day.totalTrackedSeconds());
+    EXPECT_EQ(appSeconds(back), appSeconds(day));
+    EXPECT_EQ(back.topApps(), day.topApps());
+    EXPECT_LT(back.appDurations.size(), day.appDurations.size());
+    EXPECT_EQ(back.storedForm(), back); // folded with room to spare: the next save does not fold again
+    for (const auto& e : std::filesystem::directory_iterator(dir + "/days"))
+        EXPECT_EQ(e.path().string(), path) << "something was set aside";
+
+    // A day an older copy wrote beyond that bound is read whole.
+    DailyStats older = busyDay(262160);
+    older.date = "2026-03-01";
+    std::ofstream(dir + "/days/2026-03-01.json") << older.toJson().dump() << "\n";
+    EXPECT_EQ(DailyStats::load(older.date, second), older);
+}

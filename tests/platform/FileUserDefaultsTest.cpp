@@ -219,6 +219,37 @@ TEST(FileUserDefaults, FailingSavesAreReportedOnceWhenTheyStartAndOnceWhenTheyWo
     EXPECT_EQ((*FileUserDefaults(dir).object("dailyStats_2026-03-02"))["n"], 7);
 }
 
+TEST(FileUserDefaults, NothingIsWrittenThatCannotBeReadBack)
+{
+    const std::string dir = test::makeTempDir("read-back");
+    // Settings that are read (another program's long list in them), laid out for people
+    // to read would no longer be: they are written compact instead.
+    std::string list = "[0";
+    while (list.size() < FileUserDefaults::kMaxMainFileBytes - 1000)
+        list += ",0";
+    std::ofstream(dir + "/defaults.json") << "{\"quellin.idle_opacity\": 0.5, \"list\": " << list << "]}";
+    LogCapture log;
+    {
+        FileUserDefaults d(dir);
+        d.setDouble("quellin.idle_opacity", 0.7);
+        // An application name from a broken desktop file: not UTF-8.
+        d.setString("name", "Caf\xe9");
+        d.set("dailyStats_2026-03-04", {{"date", "2026-03-04"}});
+        EXPECT_TRUE(d.flush());
+        // A record larger than is read back is not written: the last one stays.
+        d.set("dailyStats_2026-03-04", {{"date", "2026-03-04"}, {"pad", std::string(UserDefaults::kMaxRecordBytes, 'p')}});
+        EXPECT_FALSE(d.flush());
+        EXPECT_EQ(d.unsavedDays(), std::vector<std::string>{"2026-03-04"});
+        EXPECT_NE(d.daysFailure().find("more than is read back"), std::string::npos) << d.daysFailure();
+    }
+    FileUserDefaults again(dir);
+    EXPECT_DOUBLE_EQ(again.doubleForKey("quellin.idle_opacity"), 0.7);
+    EXPECT_EQ(again.object("list")->size(), (list.size() + 1) / 2);
+    EXPECT_EQ(again.stringForKey("name"), "Caf\xef\xbf\xbd");
+    EXPECT_EQ(*again.object("dailyStats_2026-03-04"), UserDefaults::Value({{"date", "2026-03-04"}}));
+    EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"days", "defaults.json"}));
+}
+
 TEST(FileUserDefaults, FilesNestedPastTheBoundAreMovedAsideWithoutBeingWalked)
 {
     const std::string dir = test::makeTempDir("deep");
@@ -255,9 +286,10 @@ TEST(FileUserDefaults, SpecialAndOversizedFilesAreSetAsideWithoutBlocking)
     fs::create_directories(dir + "/days");
     ASSERT_EQ(::mkfifo((dir + "/defaults.json").c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo((dir + "/days/2026-03-02.json").c_str(), 0600), 0);
-    // A valid day far larger than any day we write.
+    // A valid day larger than any day is read.
+    constexpr std::size_t kLarge = FileUserDefaults::kMaxDayFileBytes + 1;
     std::ofstream(dir + "/days/2026-03-03.json")
-        << "{\"date\": \"2026-03-03\", \"appNames\": {\"x\": \"" << std::string(300 << 10, 'n') << "\"}}";
+        << "{\"date\": \"2026-03-03\", \"appNames\": {\"x\": \"" << std::string(kLarge, 'n') << "\"}}";
     ::alarm(20); // a FIFO read would block forever: fail instead of hanging the suite
     LogCapture log;
     {
@@ -275,7 +307,7 @@ TEST(FileUserDefaults, SpecialAndOversizedFilesAreSetAsideWithoutBlocking)
     for (const std::string& folder : {dir, dir + "/days"})
         for (const auto& e : fs::directory_iterator(folder)) {
             fifos += e.is_fifo() && e.path().string().find(".corrupt-") != std::string::npos;
-            large += e.is_regular_file() && e.file_size() > (300 << 10);
+            large += e.is_regular_file() && e.file_size() > kLarge;
         }
     EXPECT_EQ(fifos, 2);
     EXPECT_EQ(large, 1); // the oversized day is kept aside, not lost
