@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -16,6 +17,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -78,10 +80,9 @@ bool heldByOurUser(const std::string& name)
 
 InstanceLock::~InstanceLock()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (socket_ >= 0)
-        ::close(socket_);
+    for (int fd : {fd_, socket_, inotify_})
+        if (fd >= 0)
+            ::close(fd);
 }
 
 std::string InstanceLock::lockPath()
@@ -179,6 +180,7 @@ void InstanceLock::keepWhereItLives()
     const Result again = lockFile(why);
     if (again == Result::acquired) {
         retakeFailed_ = false;
+        watchFolders();
         logLine("The single-instance lock " + lockPath() + " was removed; taken again.");
         return;
     }
@@ -187,6 +189,72 @@ void InstanceLock::keepWhereItLives()
     retakeFailed_ = true;
     logLine("The single-instance lock " + lockPath() + " was removed and could not be taken again (" +
             (again == Result::heldByAnother ? std::string("another copy holds it") : why) + ").");
+}
+
+int InstanceLock::lossNotifications()
+{
+    if (inotify_ < 0 && fd_ >= 0) {
+        inotify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        watchFolders();
+        if (folderWatch_ < 0 && inotify_ >= 0) {
+            ::close(inotify_);
+            inotify_ = -1;
+        }
+    }
+    return inotify_;
+}
+
+void InstanceLock::watchFolders()
+{
+    if (inotify_ < 0)
+        return;
+    const std::string folder = paths::settingsDir();
+    const std::string parent = folder.substr(0, std::max<std::size_t>(1, folder.rfind('/')));
+    // The lock file leaving the folder (removed, renamed, replaced), and the folder
+    // leaving the one above. The folder's own removal is told late: not before the lock
+    // file it holds open is closed.
+    constexpr std::uint32_t kMask = IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+    const std::array<std::pair<int*, int>, 2> watches{{
+        {&folderWatch_, ::inotify_add_watch(inotify_, folder.c_str(), kMask)},
+        {&parentWatch_, ::inotify_add_watch(inotify_, parent.c_str(), kMask)},
+    }};
+    // A folder moved away keeps its old watch: it is no longer ours to follow.
+    for (const auto& [watch, now] : watches) {
+        if (*watch >= 0 && *watch != now)
+            ::inotify_rm_watch(inotify_, *watch);
+        *watch = now;
+    }
+}
+
+InstanceLock::Loss InstanceLock::readLossNotifications()
+{
+    if (inotify_ < 0)
+        return Loss::none;
+    const std::string lockName = std::string(kAppIdentifier) + ".lock";
+    const std::string folder = paths::settingsDir();
+    const std::string folderName = folder.substr(folder.rfind('/') + 1);
+    Loss loss = Loss::none;
+    alignas(inotify_event) std::array<char, 4096> buffer;
+    for (;;) {
+        const ssize_t got = ::read(inotify_, buffer.data(), buffer.size());
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR)
+                continue;
+            break;
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            const bool self = event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_Q_OVERFLOW);
+            const bool named = event->len > 0;
+            if ((self && (event->wd == folderWatch_ || event->wd == parentWatch_ || event->wd == -1)) ||
+                (event->wd == parentWatch_ && named && folderName == event->name))
+                loss = Loss::folder;
+            else if (event->wd == folderWatch_ && named && lockName == event->name && loss == Loss::none)
+                loss = Loss::file;
+        }
+    }
+    return loss;
 }
 
 } // namespace plovane

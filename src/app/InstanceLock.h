@@ -31,13 +31,26 @@ public:
     // says once when it cannot. Cheap: one stat when nothing changed.
     void keepWhereItLives();
 
+    // Kernel notifications (inotify) of the lock's file and folder going away: a
+    // descriptor that turns readable then, or -1 when the kernel gives none (its limit of
+    // watches reached), when the only way left is to look from time to time.
+    int lossNotifications();
+    enum class Loss { none, file, folder };
+    // Reads what the kernel reported: whether the lock file alone went, or its folder
+    // (or the folder above) with it. Watches the folders again where they now are.
+    Loss readLossNotifications();
+
 private:
     Result lockFile(std::string& why);
+    void watchFolders();
 
     int fd_{-1};
     int socket_{-1};
     bool retakeFailed_{false};
     std::string failure_;
+    int inotify_{-1};
+    int folderWatch_{-1};
+    int parentWatch_{-1};
 };
 
 } // namespace plovane

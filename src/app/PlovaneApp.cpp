@@ -3,6 +3,7 @@
 #include "app/AccessibilityBus.h"
 #include "app/AppDelegate.h"
 #include "app/InstanceLock.h"
+#include "app/InstanceLockKeeper.h"
 #include "app/LinuxAppServices.h"
 #include "app/ProcessSetup.h"
 #include "app/TerminationSignals.h"
@@ -152,10 +153,7 @@ int PlovaneApp::main(int argc, char** argv)
     {
         // The system asks us to end: leave the event loop and take the normal termination path.
         TerminationSignals quitOnSignal([](int) { QApplication::exit(0); });
-        // A clean-up may remove the lock file or the whole settings folder meanwhile.
-        QTimer keepLock;
-        QObject::connect(&keepLock, &QTimer::timeout, [&instanceLock] { instanceLock.keepWhereItLives(); });
-        keepLock.start(3000);
+        InstanceLockKeeper keepLock(instanceLock);
         LinuxAppServices services(scheduler);
         AppDelegate delegate(services);
         saveOnExit() = [&delegate, &defaults] {

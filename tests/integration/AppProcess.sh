@@ -49,6 +49,18 @@ for removed in "the lock file" "the settings folder"; do
   [ "$(huds)" = 1 ] || fail "with $removed removed, $(huds) HUDs are shown"
   wait_for 10 holds_lock "$app_pid" || fail "with $removed removed, the lock was not taken again"
 done
+# From another session on the same home that does not share this one's network (the
+# lock's socket name is not seen there), only the file tells: it is back at once.
+if unshare --net true 2>/dev/null; then
+  rm -rf "$settings_dir"
+  second="$(cd "$repo" && timeout 10 unshare --net "$app" 2>&1 >/dev/null 9>&-)"
+  second_rc=$?
+  { [ "$second_rc" = 0 ] && grep -q "already running" <<<"$second"; } ||
+    fail "right after the settings folder was removed, a second copy in another network ended with $second_rc: $second"
+  [ "$(huds)" = 1 ] || fail "with the settings folder removed, $(huds) HUDs are shown"
+else
+  echo "  (no second copy in another network: unshare --net is not allowed here)"
+fi
 stop_plovane
 echo "ok: with the lock file or the settings folder removed, a second copy is still refused"
 
