@@ -14,12 +14,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -54,7 +57,8 @@ sockaddr_un abstractAddress(const std::string& name, socklen_t& length)
 
 // Whether the process listening on `name` is one of this user's: the name is open to
 // every user, so one of another user's (planted to keep us from starting) counts as none.
-bool heldByOurUser(const std::string& name)
+// `pid` is set to that process.
+bool heldByOurUser(const std::string& name, pid_t& pid)
 {
     for (int attempt = 0; attempt < 5; ++attempt) {
         const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -67,6 +71,7 @@ bool heldByOurUser(const std::string& name)
             socklen_t size = sizeof peer;
             const bool ours = ::getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
             ::close(probe);
+            pid = peer.pid;
             return ours;
         }
         ::close(probe);
@@ -76,7 +81,79 @@ bool heldByOurUser(const std::string& name)
     return false;
 }
 
+// The process holding the flock on the file open at `fd`, from the kernel's table of
+// locks; 0 when it is not one this process can see (another machine, another container).
+pid_t flockHolder(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return 0;
+    char file[64];
+    std::snprintf(file, sizeof file, "%02x:%02x:%llu", ::major(info.st_dev), ::minor(info.st_dev),
+                  static_cast<unsigned long long>(info.st_ino));
+    std::FILE* locks = std::fopen("/proc/locks", "re");
+    if (!locks)
+        return 0;
+    pid_t holder = 0;
+    char line[256];
+    while (!holder && std::fgets(line, sizeof line, locks)) {
+        char kind[16], id[64];
+        long pid = 0;
+        // "1: FLOCK  ADVISORY  WRITE 8063 fe:00:10962623 0 EOF"; a waiter's line starts "1: ->".
+        if (std::sscanf(line, "%*d: %15s %*s %*s %ld %63s", kind, &pid, id) == 3 &&
+            std::string_view(kind) == "FLOCK" && file == std::string_view(id))
+            holder = static_cast<pid_t>(std::max(0L, pid));
+    }
+    std::fclose(locks);
+    return holder;
+}
+
+// One variable of another process's environment, as it was started.
+std::optional<std::string> environmentOf(pid_t pid, std::string_view name)
+{
+    std::string environ;
+    if (!readWholeFile("/proc/" + std::to_string(pid) + "/environ", environ))
+        return std::nullopt;
+    for (std::size_t at = 0; at < environ.size();) {
+        const std::size_t end = std::min(environ.find('\0', at), environ.size());
+        const std::string_view entry(environ.data() + at, end - at);
+        if (entry.size() > name.size() && entry.starts_with(name) && entry[name.size()] == '=')
+            return std::string(entry.substr(name.size() + 1));
+        at = end + 1;
+    }
+    return std::string();
+}
+
+std::string ownEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 } // namespace
+
+std::string InstanceLock::whereHeld() const
+{
+    // The login session when both know theirs, else the display the windows go to.
+    const std::optional<std::string> session = holder_ > 0 ? environmentOf(holder_, "XDG_SESSION_ID") : std::nullopt;
+    const std::optional<std::string> display = holder_ > 0 ? environmentOf(holder_, "DISPLAY") : std::nullopt;
+    const std::optional<std::string> wayland = holder_ > 0 ? environmentOf(holder_, "WAYLAND_DISPLAY") : std::nullopt;
+    if (session && display && wayland) {
+        const bool same = !session->empty() && !ownEnvironment("XDG_SESSION_ID").empty()
+                              ? *session == ownEnvironment("XDG_SESSION_ID")
+                              : *display == ownEnvironment("DISPLAY") && *wayland == ownEnvironment("WAYLAND_DISPLAY");
+        if (same)
+            return "in this session";
+    }
+    std::string details;
+    if (display && !display->empty())
+        details = "display " + *display;
+    else if (wayland && !wayland->empty())
+        details = "Wayland display " + *wayland;
+    if (holder_ > 0)
+        details += (details.empty() ? "" : ", ") + std::string("process ") + std::to_string(holder_);
+    return "in another session" + (details.empty() ? std::string() : " (" + details + ")");
+}
 
 InstanceLock::~InstanceLock()
 {
@@ -112,6 +189,8 @@ InstanceLock::Result InstanceLock::lockFile(std::string& why)
         if (errno == EINTR)
             continue;
         const int error = errno;
+        if (error == EWOULDBLOCK)
+            holder_ = flockHolder(fd);
         ::close(fd);
         if (error == EWOULDBLOCK)
             return Result::heldByAnother;
@@ -130,6 +209,7 @@ InstanceLock::Result InstanceLock::acquire()
     const Result file = lockFile(why);
     if (file == Result::unavailable) {
         failure_ = "could not take the lock " + lockPath() + " (" + why + ")";
+        failureReason_ = why;
         return file;
     }
     if (file == Result::heldByAnother)
@@ -148,7 +228,7 @@ InstanceLock::Result InstanceLock::acquire()
         } else {
             const int error = errno;
             ::close(sock);
-            if (error == EADDRINUSE && heldByOurUser(name)) {
+            if (error == EADDRINUSE && heldByOurUser(name, holder_)) {
                 ::close(fd_);
                 fd_ = -1;
                 return Result::heldByAnother;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <sys/types.h>
+
 namespace plovane {
 
 // Keeps a second copy of the program from writing the same settings and day files: both
@@ -25,6 +27,12 @@ public:
     // writes the same files, so the program must not run; failure() says why.
     Result acquire();
     const std::string& failure() const { return failure_; }
+    // Why, alone, without the lock's path.
+    const std::string& failureReason() const { return failureReason_; }
+    // After `heldByAnother`: where the copy holding the lock runs, "in this session" when
+    // it shows its windows where we would, else "in another session" with its display and
+    // process where they can be told.
+    std::string whereHeld() const;
     // Where the lock file is.
     static std::string lockPath();
     // Takes the file lock again when its file (or the whole folder) was removed since;
@@ -48,6 +56,8 @@ private:
     int socket_{-1};
     bool retakeFailed_{false};
     std::string failure_;
+    std::string failureReason_;
+    pid_t holder_{0};
     int inotify_{-1};
     int folderWatch_{-1};
     int parentWatch_{-1};

@@ -5,6 +5,7 @@
 #include "app/InstanceLock.h"
 #include "app/InstanceLockKeeper.h"
 #include "app/LinuxAppServices.h"
+#include "app/ProblemAlerts.h"
 #include "app/ProcessSetup.h"
 #include "app/TerminationSignals.h"
 #include "platform/AppIdentity.h"
@@ -14,6 +15,7 @@
 #include "platform/qt/QtScheduler.h"
 #include "platform/qt/X11Connection.h"
 #include "platform/qt/X11SendBuffer.h"
+#include "settings/AppLanguage.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -105,35 +107,45 @@ int PlovaneApp::main(int argc, char** argv)
     TerminationSignals::install();
     processSetup::routeQtMessagesToLog();
 
-    // One writer per settings folder: when the lock cannot be taken, a copy that may be
-    // running elsewhere on the same files must not be raced.
-    InstanceLock instanceLock;
-    switch (instanceLock.acquire()) {
-    case InstanceLock::Result::acquired:
-        break;
-    case InstanceLock::Result::heldByAnother:
-        std::fprintf(stderr, "%s is already running in this session.\n", std::string(kAppName).c_str());
-        return 0;
-    case InstanceLock::Result::unavailable:
-        std::fprintf(stderr, "%s does not start: it %s, so it cannot tell whether another copy uses the same settings.\n",
-                     std::string(kAppName).c_str(), instanceLock.failure().c_str());
-        return kNoInstanceLock;
-    }
-
     // The HUD repaints a few small areas a second. Through shared memory each repaint of
     // an area still being shown waits for a round trip to the X server (two thread
     // wakeups); sent as plain image requests, these small areas need no wait at all.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     processSetup::preferX11Platform();
+    // Before the lock: a copy that cannot start writes nothing.
     if (const auto why = processSetup::missingDisplay()) {
         logError(std::string(kAppName) + " does not start: it " + *why + ".");
         return kNoDisplay;
     }
+
+    // One writer per settings folder: when the lock cannot be taken, a copy that may be
+    // running elsewhere on the same files must not be raced.
+    InstanceLock instanceLock;
+    const InstanceLock::Result locked = instanceLock.acquire();
+    switch (locked) {
+    case InstanceLock::Result::acquired:
+        break;
+    case InstanceLock::Result::heldByAnother:
+        std::fprintf(stderr, "%s is already running %s.\n", std::string(kAppName).c_str(),
+                     instanceLock.whereHeld().c_str());
+        return 0;
+    case InstanceLock::Result::unavailable:
+        std::fprintf(stderr, "%s does not start: it %s, so it cannot tell whether another copy uses the same settings.\n",
+                     std::string(kAppName).c_str(), instanceLock.failure().c_str());
+        break;
+    }
+
     processSetup::avoidSessionBusAutolaunch();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
     QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));
+    if (locked == InstanceLock::Result::unavailable) {
+        // Started from a desktop's menu, nobody reads standard error.
+        problemAlerts::showCannotStart(problemAlerts::languageFor(paths::settingsDir()), paths::settingsDir(),
+                                       instanceLock.failureReason());
+        return kNoInstanceLock;
+    }
     // Whole repaints go out without the main thread waiting for the server to read.
     widenX11SendBuffer();
     // Before the first widget: a hung accessibility bus must not hold up the start.
@@ -162,15 +174,26 @@ int PlovaneApp::main(int argc, char** argv)
         };
 
         delegate.applicationWillFinishLaunching();
-        QTimer::singleShot(0, &app, [&delegate] { delegate.applicationDidFinishLaunching(); });
+        QTimer::singleShot(0, &app, [&delegate, &defaults] {
+            delegate.applicationDidFinishLaunching();
+            // The settings the user chose are gone from view: say so, and where they are.
+            if (const auto& problem = defaults->settingsFileProblem())
+                problemAlerts::showSettingsFileProblem(problemAlerts::languageFor(defaults->folder()), *problem);
+        });
         exitCode = QApplication::exec();
         saveOnExit() = nullptr;
         delegate.applicationWillTerminate();
     }
 
     // Whatever the store still holds (a toggle of the last half second, today's final
-    // seconds) goes to disk now; if it cannot, say so rather than exit as if all was well.
-    const int saved = saveAll(*defaults);
+    // seconds) goes to disk now; if it cannot, say so rather than exit as if all was well:
+    // in the log, and where there is a display to the user, who may free space and try again.
+    int saved = saveAll(*defaults);
+    saveOnExit() = [&defaults] { return saveAll(*defaults); };
+    while (saved != 0 && !displayConnectionBroken() &&
+           problemAlerts::askToSaveAgain(AppLanguage::shared().language, *defaults))
+        saved = saveAll(*defaults);
+    saveOnExit() = nullptr;
     return exitCode != 0 ? exitCode : saved;
 }
 

@@ -1,5 +1,6 @@
 #include "packs/QtPackImportDesktop.h"
 
+#include "platform/qt/AlertBox.h"
 #include "settings/AppLanguage.h"
 #include "settings/Strings.h"
 
@@ -7,63 +8,19 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QImage>
 #include <QImageReader>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSpacerItem>
 #include <QStandardPaths>
-#include <QTextBoundaryFinder>
-#include <QTimer>
 #include <QUrl>
 
 namespace plovane {
 namespace {
 
-constexpr int kAlertMinimumWidth = 360;
-
 QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 Language language() { return AppLanguage::shared().language; }
-
-
-// We are an accessory that never holds the focus; a dialog the user asked for should.
-// While it has it, it stands above the HUD (and only then: not above other applications).
-void takeFocusWhenShown(QWidget* dialog)
-{
-    QTimer::singleShot(0, dialog, [dialog] {
-        dialog->raise();
-        dialog->activateWindow();
-    });
-}
-
-// Lines break at spaces; a run of text longer than this without one (a pack's long name)
-// may also break between any two of its characters.
-constexpr int kLongestUnbrokenRun = 24;
-
-QString breakableText(const QString& text)
-{
-    constexpr QChar kZeroWidthSpace(0x200B);
-    QString out;
-    out.reserve(text.size());
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    qsizetype start = 0;
-    qsizetype runStart = 0;
-    while (graphemes.toNextBoundary() != -1) {
-        const qsizetype end = graphemes.position();
-        const QString grapheme = text.mid(start, end - start);
-        if (grapheme.front().isSpace())
-            runStart = out.size() + grapheme.size();
-        out += grapheme;
-        // Within a long run every character boundary becomes a break opportunity.
-        if (out.size() - runStart > kLongestUnbrokenRun && end < text.size() && !text.at(end).isSpace())
-            out += kZeroWidthSpace;
-        start = end;
-    }
-    return out;
-}
 
 bool isZipArchiveName(const QString& path)
 {
@@ -126,20 +83,8 @@ std::unique_ptr<QFileDialog> makeArchiveDialog(const std::string& title)
 
 std::unique_ptr<QMessageBox> makePackAlert(bool success, const std::string& title, const std::string& message)
 {
-    auto box = std::make_unique<QMessageBox>(success ? QMessageBox::Information : QMessageBox::Warning, qs(title),
-                                             qs(title), QMessageBox::NoButton);
-    // The title in bold above the message, as alerts usually read.
-    box->setTextFormat(Qt::RichText);
-    box->setText(QStringLiteral("<b>%1</b>").arg(qs(title).toHtmlEscaped()));
-    // The message may carry a pack's own name: always plain text, never markup, wrapped
-    // inside the alert however long the name is, never cut off at its edge.
-    box->setInformativeText(breakableText(qs(message)));
-    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
-        label->setTextFormat(Qt::PlainText);
-    // Wide enough that a one-line message stays on one line and the title fits.
-    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-        grid->addItem(new QSpacerItem(kAlertMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
-                      grid->rowCount(), 0, 1, grid->columnCount());
+    // The message may carry a pack's own name: never markup, and wrapped however long.
+    auto box = makeAlertBox(success ? QMessageBox::Information : QMessageBox::Warning, qs(title), qs(message));
     QPushButton* ok = box->addButton(qs(Strings::packAlertOK(language())), QMessageBox::AcceptRole);
     box->setDefaultButton(ok);
     box->setEscapeButton(ok);

@@ -3,12 +3,6 @@
 #include "platform/UserDefaults.h"
 
 namespace plovane {
-namespace {
-
-constexpr const char* defaultsKey = "tessivar.language";
-
-} // namespace
-
 AppLanguage& AppLanguage::shared()
 {
     static AppLanguage instance{UserDefaults::standardShared()};
@@ -25,14 +19,14 @@ AppLanguage::AppLanguage(UserDefaults& defaults)
     : defaults_(defaults)
 {
     // A first launch, or anything but an exact "zh"/"en", starts in Chinese.
-    const auto stored = defaults_.stringForKey(defaultsKey).value_or("zh");
+    const auto stored = defaults_.stringForKey(kDefaultsKey).value_or("zh");
     language.setSilently(fromRaw<Language>(stored).value_or(Language::zh));
 }
 
 void AppLanguage::toggle()
 {
     language = language.get() == Language::zh ? Language::en : Language::zh;
-    defaults_.setString(defaultsKey, std::string(rawValue(language.get())));
+    defaults_.setString(kDefaultsKey, std::string(rawValue(language.get())));
 }
 
 std::string_view AppLanguage::toggleLabel() const

@@ -14,6 +14,9 @@ class UserDefaults;
 // views observe it and redraw when it changes. Only toggle() persists the choice.
 class AppLanguage final : public ObservableObject {
 public:
+    // Where the choice is stored.
+    static constexpr const char* kDefaultsKey = "tessivar.language";
+
     // The process-wide instance, loaded from UserDefaults::standard() on first access.
     static AppLanguage& shared();
 

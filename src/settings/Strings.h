@@ -159,6 +159,36 @@ std::string packCopyFailed(Language lang);
 std::string packQuotedReasonSeparator(Language lang);
 std::string packReasonSeparator(Language lang);
 
+// ---- What the user must act on (StringsProblems.cpp) ----
+// Each alert reads: its message, the folder or file concerned and the reason (a label,
+// then the path or the system's own words), what was kept, and what the user can do.
+
+std::string problemFolderLabel(Language lang);
+std::string problemFileLabel(Language lang);
+std::string problemReasonLabel(Language lang);
+std::string problemOK(Language lang);
+// The settings folder cannot be used, so the program does not start.
+std::string problemCannotStartTitle(Language lang);
+std::string problemCannotStartMessage(Language lang);
+std::string problemCannotStartKept(Language lang);
+std::string problemCannotStartAdvice(Language lang);
+// At quit, not everything could be saved; what was saved before is in the folder that
+// follows problemNotSavedKept.
+std::string problemNotSavedTitle(Language lang);
+std::string problemNotSavedMessage(bool settings, bool statistics, Language lang);
+std::string problemNotSavedKept(Language lang);
+std::string problemNotSavedAdvice(Language lang);
+std::string problemTryAgain(Language lang);
+std::string problemQuitAnyway(Language lang);
+// The settings file could not be read at start: kept aside under a new name (followed by
+// that path), or left where it is.
+std::string problemSettingsTitle(Language lang);
+std::string problemSettingsMessage(Language lang);
+std::string problemSettingsKeptAs(Language lang);
+std::string problemSettingsKeptAdvice(Language lang);
+std::string problemSettingsLeftAlone(Language lang);
+std::string problemSettingsLeftAloneAdvice(Language lang);
+
 // ---- Secondary windows (StringsWindows.cpp) ----
 // The drain settings window's title is hudMenuDrainSettings.
 

@@ -20,21 +20,25 @@ stop_plovane() {
 # A second copy on the same settings says so and leaves the first alone: in the same
 # session, and from another login on the same home, which has no session runtime folder.
 write_settings
-start_plovane
+XDG_SESSION_ID=plovane-test start_plovane
 for session in same other; do
   if [ "$session" = same ]; then
-    second="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
+    second="$(cd "$repo" && XDG_SESSION_ID=plovane-test timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
   else
     second="$(cd "$repo" && env -u XDG_RUNTIME_DIR TMPDIR="$work" timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
   fi
   second_rc=$?
   [ "$second_rc" = 0 ] || fail "the second copy ($session session) ended with $second_rc"
-  grep -q "already running" <<<"$second" || fail "the second copy ($session session) did not say why it ended: $second"
+  grep -q "already running in this session" <<<"$second" || fail "the second copy ($session session) did not say why it ended: $second"
 done
+# One from another login session says where the first one runs.
+second="$(cd "$repo" && XDG_SESSION_ID=plovane-test-other timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
+grep -qF "already running in another session (display $DISPLAY, process $app_pid)" <<<"$second" ||
+  fail "the second copy from another login session did not say where the first runs: $second"
 kill -0 "$app_pid" 2>/dev/null || fail "the first copy is gone"
 [ "$(huds)" = 1 ] || fail "$(huds) HUDs are shown"
 stop_plovane
-echo "ok: a second copy, in this session or another one on the same home, says it is already running and exits with 0"
+echo "ok: a second copy, in this session or another one on the same home, says it is already running, where, and exits with 0"
 
 # A clean-up removes the lock file, then the whole settings folder, while the program
 # runs: a second copy is still refused, and the lock is taken again where it belongs.
@@ -65,7 +69,8 @@ stop_plovane
 echo "ok: with the lock file or the settings folder removed, a second copy is still refused"
 
 # No display to show a window on: it says so in its own words, with an exit status of its
-# own, not Qt's abort.
+# own, not Qt's abort, and writes nothing, not even its lock.
+rm -f "$lock_file"
 for display in none :199; do
   if [ "$display" = none ]; then
     out="$(cd "$repo" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$app" 2>&1 9>&-)"
@@ -77,6 +82,7 @@ for display in none :199; do
   grep -q "^Plovane does not start: it" <<<"$out" || fail "without a display ($display), no word of ours: $out"
   grep -qi "Reinstalling\|qt.qpa" <<<"$out" && fail "without a display ($display), Qt's own abort: $out"
   echo "  no display ($display): $out"
+  [ ! -e "$lock_file" ] || fail "without a display ($display) the lock file was made"
 done
 echo "ok: without a display plovane says why and ends with 5"
 
@@ -102,12 +108,19 @@ left="$(autolaunched)"
 grep -q "No session bus" "$work/app.log" || fail "it did not say it runs without a session bus"
 echo "ok: without a session bus nothing is started that outlives plovane"
 
-# No lock can be taken (a link planted where it belongs): no writer starts, and it says why.
+# No lock can be taken (a link planted where it belongs): no writer starts, and it says
+# why, on standard error and in an alert, which ends it when closed.
 rm -f "$lock_file"
 ln -s "$work/planted" "$lock_file"
-refused="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
-refused_rc=$?
-[ "$refused_rc" = 4 ] || fail "with a link planted at the lock, plovane ended with $refused_rc: $refused"
+: >"$work/refused.log"
+(cd "$repo" && exec timeout 20 "$app" 2>"$work/refused.log" >/dev/null 9>&-) &
+app_pid=$!
+pids+=("$app_pid")
+wait_for 15 xdotool search --onlyvisible --name '^Plovane Cannot Start$' || fail "no alert says why plovane does not start"
+xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^Plovane Cannot Start$' | head -1)" key Escape
+wait_exit 10
+refused="$(cat "$work/refused.log")"
+[ "$rc" = 4 ] || fail "with a link planted at the lock, plovane ended with $rc: $refused"
 grep -q "does not start" <<<"$refused" || fail "plovane did not say why it does not start: $refused"
 [ -L "$lock_file" ] && [ ! -e "$work/planted" ] || fail "the planted link was written through or replaced"
 [ "$(huds)" = 0 ] || fail "a HUD is shown although no lock could be taken"

@@ -10,6 +10,18 @@ write_settings() {
     >"$settings_dir/defaults.json"
 }
 
+# An alert at quit waits for an answer; a second request to end does not.
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; sleep 1; cleanup' EXIT
+# At quit, what could not be saved is shown in an alert: answered with Quit Anyway.
+quit_anyway() {
+  local w
+  wait_for 20 xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane Could Not Save$' ||
+    fail "no alert says what could not be saved"
+  w="$(xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane Could Not Save$' | head -1)"
+  xdotool windowactivate --sync "$w" >/dev/null 2>&1
+  xdotool key Escape
+}
+
 # SIGINT is covered in process: a shell's background job ignores it, and so do we.
 for sig in TERM HUP; do
   write_settings # the expanded layout, where the pet sits at the point we click
@@ -181,6 +193,7 @@ start_plovane
 wait_for 20 grep -q "Could not save the daily statistics" "$work/app.log" ||
   fail "the failing periodic save of today's statistics was not reported while running"
 kill -TERM "$app_pid"
+quit_anyway
 wait_exit 10
 [ "$rc" = 2 ] || fail "exit code $rc, not 2, when only the daily statistics could not be written"
 grep -q "Daily statistics of .* could not be written" "$work/app.log" || fail "the exit did not name the statistics"
@@ -189,18 +202,23 @@ grep -q "Settings could not be written" "$work/app.log" && fail "the exit blamed
 rm -f "$settings_dir/days"
 echo "ok: a file in place of the days folder is reported once while running, and the exit names the statistics"
 
-# The settings folder is replaced by a file while the program runs and a setting changes:
-# reported at once, and at the end the exit status (3) and message name both.
+# Neither the settings file nor the days folder can be written (a folder and a file in
+# their places) and a setting changes: reported at once, and at the end the exit status
+# (3) and message name both.
 : >"$work/app.log"
 write_settings
+rm -rf "$settings_dir/days"
+echo "not a folder" >"$settings_dir/days"
 start_plovane
-rm -rf "$settings_dir"
-echo "not a folder" >"$settings_dir"
+rm -f "$settings_dir/defaults.json"
+mkdir "$settings_dir/defaults.json"
 hud_menu Down 4
 wait_for 5 grep -q "Could not save the settings" "$work/app.log" || fail "the failed save of a setting was not reported"
 kill -TERM "$app_pid"
+quit_anyway
 wait_exit 10
 [ "$rc" = 3 ] || fail "exit code $rc, not 3, although neither the settings nor the statistics could be written"
 grep -q "Settings could not be written" "$work/app.log" || fail "the exit did not name the settings"
 grep -q "Daily statistics of .* could not be written" "$work/app.log" || fail "the exit did not name the statistics"
-echo "ok: an unwritable settings folder ends with exit code 3 and says what was not written"
+rm -rf "$settings_dir/days" "$settings_dir/defaults.json"
+echo "ok: settings and statistics that cannot be written end with exit code 3 and say what was not written"

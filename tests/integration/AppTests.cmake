@@ -3,7 +3,7 @@
 # and the pointer of the shared desktop and bind the fixed knock port, so each runs alone;
 # the pictures they take go to e2e-gallery.
 if(TARGET plovane)
-  foreach(script AppEndToEnd AppTermination WindowsEndToEnd AppProcess CharacterPackImport MenuEndToEnd)
+  foreach(script AppEndToEnd AppTermination WindowsEndToEnd AppProcess AppAlerts CharacterPackImport MenuEndToEnd)
     add_test(NAME ${script}
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${script}.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
     set_tests_properties(${script} PROPERTIES

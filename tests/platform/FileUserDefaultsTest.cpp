@@ -91,10 +91,12 @@ TEST(FileUserDefaults, CorruptMainFileIsMovedAsideReportedOnceAndNotDestroyed)
     const std::string garbage = "{\"quellin.idle_opacity\": 0.5, trunc";
     std::ofstream(dir + "/defaults.json") << garbage;
     LogCapture log;
+    std::optional<FileUserDefaults::SettingsFileProblem> problem;
     {
         FileUserDefaults d(dir);
         EXPECT_FALSE(d.contains("quellin.idle_opacity"));
         d.setBool("quellin.compact_mode", true);
+        problem = d.settingsFileProblem();
     }
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_NE(log.lines[0].find("moved it to"), std::string::npos);
@@ -103,7 +105,14 @@ TEST(FileUserDefaults, CorruptMainFileIsMovedAsideReportedOnceAndNotDestroyed)
     EXPECT_EQ(names[0], "defaults.json");
     EXPECT_EQ(names[1].rfind("defaults.json.corrupt-", 0), 0u);
     EXPECT_EQ(slurp(dir + "/" + names[1]), garbage);
-    EXPECT_TRUE(FileUserDefaults(dir).boolForKey("quellin.compact_mode"));
+    // What the user is told: where the original went, and why.
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->path, dir + "/defaults.json");
+    EXPECT_EQ(problem->keptAs, dir + "/" + names[1]);
+    EXPECT_EQ(problem->reason, "it is not valid JSON");
+    FileUserDefaults again(dir);
+    EXPECT_TRUE(again.boolForKey("quellin.compact_mode"));
+    EXPECT_FALSE(again.settingsFileProblem());
 }
 
 TEST(FileUserDefaults, NonObjectMainFileAndCorruptDayAreKeptAside)
@@ -446,6 +455,9 @@ TEST(FileUserDefaults, UnreadableFilesAreReportedOnceAndNeverWrittenOver)
             ::_exit(12);
         if (d.flush())
             ::_exit(13);
+        // Left where it is, which the user is told.
+        if (!d.settingsFileProblem() || !d.settingsFileProblem()->keptAs.empty())
+            ::_exit(15);
         ::_exit(lines == 2 ? 0 : 14);
     }
     int status = 0;
