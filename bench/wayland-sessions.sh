@@ -9,7 +9,7 @@
 #   idle    the native client has the focus, nothing is typed
 # The keys go through the compositor as a keyboard's would (wtype, KWin's fake input,
 # mutter's remote desktop). Prints per column the "no input" readings of the trace (first,
-# highest, and how many ticks said "typing"), the front applications, the states and the
+# highest, how many ticks were under the typing bound and what input they named), the front applications, the states and the
 # day file's applications.
 #
 # Usage: bench/wayland-sessions.sh [--seconds N] [--session sway|kwin|mutter]...
@@ -103,7 +103,8 @@ summarize() { # session column
   from="$(cat "$work/typing-from" 2>/dev/null || echo -1)"
   awk -v from="$from" '/debug: tick: no input/ {
          v = $5 + 0; n++; if (n == 1) first = v; if (v > max) max = v; last = v
-         if ($0 ~ /\(typing\)/) typing++
+         # Under the typing bound the trace says what the input was, in brackets.
+         if ($0 ~ /no input [0-9.]+ s \(/) { typing++; match($0, /s \([^)]*\)/); kinds[substr($0, RSTART + 3, RLENGTH - 4)]++ }
          # What typing once a second read, from the second tick after the typing began.
          if (from >= 0 && n > from + 1) { spans++; if (v > typedMax) typedMax = v }
          match($0, /front [^ ]+ "[^"]*"/); f = substr($0, RSTART + 6, RLENGTH - 6); fronts[f]++
@@ -112,6 +113,7 @@ summarize() { # session column
        }
        END {
          printf "  no input: first %.1f s, last %.1f s, highest %.1f s; %d of %d ticks typing\n", first, last, max, typing, n
+         if (typing) { printf "  typing ticks said:"; for (k in kinds) printf " %s (%d)", k, kinds[k]; print "" }
          if (spans) printf "  while typing: highest %.1f s over %d ticks\n", typedMax, spans
          printf "  front:"; for (f in fronts) printf " %s (%d ticks)", f, fronts[f]; print ""
          printf "  states: %s%s %d s\n", seq, prev, cnt

@@ -140,9 +140,12 @@ void DiveEngine::tick()
 // One line per tick with what was sensed and what it led to (PLOVANE_LOG=debug).
 void DiveEngine::logTick(const InputSnapshot& input, const ActiveAppSnapshot& app, const IDEStateSnapshot& ide) const
 {
-    char numbers[96];
+    // Below the typing bound, what the input was: keys, the pointer, or what the desktop
+    // does not tell.
+    const std::string kind = input.isActivelyTyping ? " (" + inputMonitor_->lastInputLabel() + ")" : "";
+    char numbers[160];
     std::snprintf(numbers, sizeof numbers, "no input %.1f s%s, switches %d in 60 s", input.noInputSeconds,
-                  input.isActivelyTyping ? " (typing)" : "", switches60s.get());
+                  kind.c_str(), switches60s.get());
     char gauges[64];
     std::snprintf(gauges, sizeof gauges, "o2 %.1f, depth %.1f", o2.get(), depth.get());
     logDebug(std::string("tick: ") + numbers + ", front " + app.bundleID + " \"" + app.name + "\"" +

@@ -10,4 +10,19 @@ InputSnapshot GlobalInputMonitor::snapshot(TimePoint /*now*/, double /*burstWind
     return InputSnapshot{idle, idle < kActiveTypingThresholdSeconds};
 }
 
+std::string GlobalInputMonitor::lastInputLabel()
+{
+    switch (source_.lastInput()) {
+    case LastInput::keys:
+        return "keys";
+    case LastInput::pointer:
+        return "pointer";
+    case LastInput::unknown:
+        return "input of a kind the desktop does not tell";
+    case LastInput::notSeen:
+        return "no input seen since the start, counted from then";
+    }
+    return {};
+}
+
 } // namespace plovane

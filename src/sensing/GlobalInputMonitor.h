@@ -21,6 +21,9 @@ public:
     virtual InputSnapshot snapshot(TimePoint now = TimePoint{}, double burstWindow = 0);
     virtual void start() {}
     virtual void stop() {}
+    // What the last input was, in words for the debug trace ("keys", "pointer", ...); it
+    // may ask the desktop, which a snapshot never needs.
+    virtual std::string lastInputLabel();
 
     // Permission prompts live in the permission center; these two stay inert.
     void ensureAccessibilityPrompt() {}

@@ -328,5 +328,19 @@ TEST_F(X11SensingTest, IdleTimeFromAlarmsFollowsInputWithoutAskingWhileNothingCh
     }
 }
 
+TEST_F(X11SensingTest, TheTraceTellsKeysFromThePointer)
+{
+    auto source = XSyncIdleSource::open(connection);
+    ASSERT_NE(source, nullptr) << "the X server lacks SYNC's IDLETIME counter";
+    GlobalInputMonitor monitor{*source};
+    // A modifier alone: nothing anyone's window does with it.
+    ASSERT_EQ(std::system("xdotool key Shift_L >/dev/null 2>&1"), 0);
+    EXPECT_EQ(monitor.lastInputLabel(), "keys");
+    moveThePointer();
+    EXPECT_EQ(monitor.lastInputLabel(), "pointer");
+    ASSERT_EQ(std::system("xdotool key Shift_L >/dev/null 2>&1"), 0);
+    EXPECT_EQ(monitor.lastInputLabel(), "keys");
+}
+
 } // namespace
 } // namespace plovane

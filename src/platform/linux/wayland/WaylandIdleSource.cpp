@@ -67,9 +67,17 @@ std::string_view WaylandIdleSource::protocolName() const
     return protocol_ == Protocol::extIdleNotify ? "ext-idle-notify-v1" : "org_kde_kwin_idle";
 }
 
-void WaylandIdleSource::idled() { clock_.idled(std::chrono::steady_clock::now()); }
+void WaylandIdleSource::idled()
+{
+    told_ = true;
+    clock_.idled(std::chrono::steady_clock::now());
+}
 
-void WaylandIdleSource::resumed() { clock_.resumed(std::chrono::steady_clock::now()); }
+void WaylandIdleSource::resumed()
+{
+    told_ = true;
+    clock_.resumed(std::chrono::steady_clock::now());
+}
 
 double WaylandIdleSource::secondsSinceLastInput()
 {

@@ -33,6 +33,8 @@ public:
     std::string_view protocolName() const;
     // 999 once the compositor is gone.
     double secondsSinceLastInput() override;
+    // The notifications tell only that input came back, not what it was.
+    LastInput lastInput() override { return told_ ? LastInput::unknown : LastInput::notSeen; }
 
 private:
     WaylandIdleSource(std::shared_ptr<WaylandConnection> connection, Protocol protocol);
@@ -42,6 +44,8 @@ private:
     std::shared_ptr<WaylandConnection> connection_;
     Protocol protocol_;
     IdleTransitionClock clock_;
+    // The compositor said the user stopped or came back at least once.
+    bool told_{false};
     ext_idle_notification_v1* notification_{nullptr};
     org_kde_kwin_idle_timeout* timeout_{nullptr};
 };

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
+#include <string>
 #include <string_view>
 
 namespace plovane {
@@ -48,27 +51,34 @@ Values alarmValues(std::uint32_t counter, bool waitForReturn, std::int64_t idleM
 constexpr std::uint32_t kAlarmMask = XCB_SYNC_CA_COUNTER | XCB_SYNC_CA_VALUE_TYPE | XCB_SYNC_CA_VALUE |
                                      XCB_SYNC_CA_TEST_TYPE | XCB_SYNC_CA_DELTA | XCB_SYNC_CA_EVENTS;
 
+// The idle time of all input, and of the keyboards' and the pointers' alone: the X server
+// makes the core keyboard and pointer first, as devices 3 and 2.
+constexpr std::string_view kIdleTime = "IDLETIME";
+constexpr std::string_view kKeyboardIdleTime = "DEVICEIDLETIME 3";
+constexpr std::string_view kPointerIdleTime = "DEVICEIDLETIME 2";
+
 // The system counters are read from the reply by hand: xcb's iterator misses the padding
 // after each name and walks off the entries.
-std::optional<xcb_sync_counter_t> idleCounter(xcb_connection_t* c)
+std::map<std::string, xcb_sync_counter_t, std::less<>> idleCounters(xcb_connection_t* c)
 {
+    std::map<std::string, xcb_sync_counter_t, std::less<>> found;
     auto* reply = xcb_sync_list_system_counters_reply(c, xcb_sync_list_system_counters(c), nullptr);
     if (!reply)
-        return std::nullopt;
+        return found;
     // Each entry: counter (4 bytes), resolution (8), name length (2), name, padding to 4.
     const auto* data = reinterpret_cast<const std::uint8_t*>(reply + 1);
     const std::size_t size = std::size_t{reply->length} * 4;
-    std::optional<xcb_sync_counter_t> found;
     std::size_t at = 0;
-    for (std::uint32_t i = 0; i < reply->counters_len && !found && at + 14 <= size; ++i) {
+    for (std::uint32_t i = 0; i < reply->counters_len && at + 14 <= size; ++i) {
         xcb_sync_counter_t counter;
         std::uint16_t nameLength;
         std::memcpy(&counter, data + at, sizeof counter);
         std::memcpy(&nameLength, data + at + 12, sizeof nameLength);
         if (at + 14 + nameLength > size)
             break;
-        if (std::string_view(reinterpret_cast<const char*>(data + at + 14), nameLength) == "IDLETIME")
-            found = counter;
+        const std::string_view name(reinterpret_cast<const char*>(data + at + 14), nameLength);
+        if (name == kIdleTime || name == kKeyboardIdleTime || name == kPointerIdleTime)
+            found.emplace(name, counter);
         at += (14 + nameLength + 3) & ~std::size_t{3};
     }
     std::free(reply);
@@ -92,12 +102,17 @@ std::shared_ptr<XSyncIdleSource> XSyncIdleSource::open(std::shared_ptr<XcbConnec
     if (!version)
         return nullptr;
     std::free(version);
-    const auto counter = idleCounter(c);
-    if (!counter)
+    const auto counters = idleCounters(c);
+    const auto counter = counters.find(kIdleTime);
+    if (counter == counters.end())
         return nullptr;
 
     std::shared_ptr<XSyncIdleSource> self(new XSyncIdleSource(connection));
-    self->counter_ = *counter;
+    self->counter_ = counter->second;
+    if (counters.contains(kKeyboardIdleTime) && counters.contains(kPointerIdleTime)) {
+        self->keyboardCounter_ = counters.find(kKeyboardIdleTime)->second;
+        self->pointerCounter_ = counters.find(kPointerIdleTime)->second;
+    }
     self->majorOpcode_ = extension->major_opcode;
     self->alarmEvent_ = static_cast<std::uint8_t>(extension->first_event + XCB_SYNC_ALARM_NOTIFY);
     const auto idle = self->queryIdleMilliseconds();
@@ -148,6 +163,25 @@ std::optional<std::int64_t> XSyncIdleSource::queryIdleMilliseconds()
     const std::int64_t value = fromSync(reply->counter_value);
     std::free(reply);
     return std::max<std::int64_t>(0, value);
+}
+
+LastInput XSyncIdleSource::lastInput()
+{
+    if (!keyboardCounter_ || !connection_->healthy())
+        return LastInput::unknown;
+    auto* c = connection_->connection();
+    const auto keyboardCookie = xcb_sync_query_counter(c, keyboardCounter_);
+    const auto pointerCookie = xcb_sync_query_counter(c, pointerCounter_);
+    ++roundTrips_;
+    auto* keyboard = xcb_sync_query_counter_reply(c, keyboardCookie, nullptr);
+    auto* pointer = xcb_sync_query_counter_reply(c, pointerCookie, nullptr);
+    LastInput last = LastInput::unknown;
+    if (keyboard && pointer)
+        last = fromSync(keyboard->counter_value) <= fromSync(pointer->counter_value) ? LastInput::keys
+                                                                                      : LastInput::pointer;
+    std::free(keyboard);
+    std::free(pointer);
+    return last;
 }
 
 double XSyncIdleSource::secondsSinceLastInput()

@@ -30,6 +30,8 @@ public:
     XSyncIdleSource& operator=(const XSyncIdleSource&) = delete;
 
     double secondsSinceLastInput() override;
+    // From the idle times of the core keyboard and pointer, which the server keeps apart.
+    LastInput lastInput() override;
     // Requests that waited for the server's answer so far (for tests and benchmarks).
     unsigned long long roundTrips() const { return roundTrips_; }
 
@@ -40,6 +42,9 @@ private:
 
     std::shared_ptr<XcbConnection> connection_;
     std::uint32_t counter_{0};
+    // Zero when the server keeps no idle time per device.
+    std::uint32_t keyboardCounter_{0};
+    std::uint32_t pointerCounter_{0};
     std::uint32_t alarm_{0};
     std::uint8_t alarmEvent_{0};
     std::uint8_t majorOpcode_{0};
