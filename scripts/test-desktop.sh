@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Starts a private desktop for the tests and runs a command inside it:
 # Xvfb on a free display, a session bus, openbox, a compositor, a tray host and the
-# accessibility bus. Everything started here is stopped again by its own pid.
+# accessibility bus. Everything started here is stopped again by its own pid, and what
+# those programs started in turn (services the buses start on demand) is found and
+# stopped at the end too.
 #
 # Where the system allows it, the desktop gets a network of its own (a loopback only), so
 # the program's fixed knock port and anything else the tests bind never meet what the
-# machine already runs, such as the user's own copy of Plovane. Temporary files go to a
-# folder of this run, removed at the end. The desktop has a UTF-8 locale and sees only the
-# fonts the project installs (a second font configuration adds a desktop's own faces).
+# machine already runs, such as the user's own copy of Plovane. Temporary files, and the
+# home and XDG folders of every program started here, go to a folder of this run, removed
+# at the end: the user's own home is never touched. The desktop has a UTF-8 locale and
+# sees only the fonts the project installs (a second font configuration adds a desktop's
+# own faces).
 set -uo pipefail
+scripts="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 if [ -z "${PLOVANE_PRIVATE_NETWORK:-}" ]; then
   if unshare --net true 2>/dev/null; then
@@ -22,17 +27,60 @@ fi
 run_tmp="$(mktemp -d "${TMPDIR:-/tmp}/plovane-tests-XXXXXX")"
 chmod 711 "$run_tmp" # tests that give up root still reach their own folders below it
 export TMPDIR="$run_tmp"
+export HOME="$run_tmp/home" XDG_CONFIG_HOME="$run_tmp/home/.config" XDG_DATA_HOME="$run_tmp/home/.local/share"
+export XDG_CACHE_HOME="$run_tmp/home/.cache" XDG_STATE_HOME="$run_tmp/home/.local/state"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
+# Every program started from here on carries this mark in its environment.
+export PLOVANE_TEST_RUN="$run_tmp"
+
+source "$scripts/xvfb-lib.sh"
+
+# Stops what still runs with this run's mark: what the buses started on demand, and
+# whatever a test left behind. Only builtins here, so nothing this starts carries the mark.
+stop_marked_processes() {
+  local signal p entry found
+  for signal in TERM KILL; do
+    found=""
+    for p in /proc/[0-9]*; do
+      p="${p#/proc/}"
+      [ "$p" = "$$" ] || [ "$p" = "$BASHPID" ] && continue
+      while IFS= read -r -d '' entry; do
+        if [ "$entry" = "PLOVANE_TEST_RUN=$run_tmp" ]; then kill -s "$signal" "$p" 2>/dev/null && found=1; break; fi
+      done 2>/dev/null <"/proc/$p/environ"
+    done
+    [ -z "$found" ] && return 0
+    [ "$signal" = TERM ] && sleep 1
+  done
+}
+
+# Whether the knock port is open, and not only for the moment one of another run's tests
+# holds it (those hold the whole-application test lock meanwhile); sets knock_port_holder.
+knock_port_open() { bash -c 'exec 3<>/dev/tcp/127.0.0.1/8765' 2>/dev/null; }
+knock_port_held_by_another_program() {
+  local lock held=1
+  knock_port_open || return 1
+  exec {lock}>>"/tmp/plovane-apptests-$(id -u).lock"
+  flock -n "$lock" && knock_port_open && held=0
+  exec {lock}>&-
+  [ "$held" = 0 ] || return 1
+  knock_port_holder="$(ss -Hltnp 'sport = :8765' 2>/dev/null | grep -oP 'users:\(\("\K[^"]+",pid=[0-9]+' | head -1)"
+  if [ -n "$knock_port_holder" ]; then
+    knock_port_holder="${knock_port_holder%%\"*} (pid ${knock_port_holder##*pid=})"
+  else
+    knock_port_holder="another program"
+  fi
+}
 
 pids=()
 cleanup() {
   for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
   [ -n "${DBUS_SESSION_BUS_PID:-}" ] && kill "$DBUS_SESSION_BUS_PID" 2>/dev/null
   wait 2>/dev/null
+  stop_marked_processes
   rm -rf "$run_tmp"
 }
 trap cleanup EXIT
 
-source "$(dirname "${BASH_SOURCE[0]}")/xvfb-lib.sh"
 use_utf8_locale
 machine_fonts="${FONTCONFIG_FILE-}"
 pin_fonts "$run_tmp/fonts"
@@ -42,6 +90,14 @@ case "${PLOVANE_TEST_FONTS:-}" in
   desktop) export FONTCONFIG_FILE="$PLOVANE_DESKTOP_FONTCONFIG" ;;
   machine) if [ -n "$machine_fonts" ]; then export FONTCONFIG_FILE="$machine_fonts"; else unset FONTCONFIG_FILE; fi ;;
 esac
+
+# Sharing the machine's ports, the tests that start the whole program need the knock port
+# free: a program already holding it (the user's own Plovane, say) is found once, here.
+if [ "$PLOVANE_PRIVATE_NETWORK" = 0 ] && knock_port_held_by_another_program; then
+  export PLOVANE_KNOCK_PORT_TAKEN="port 8765 is held by $knock_port_holder: quit it, or run the tests as root, where they get a network of their own"
+  echo "test-desktop: the tests that start Plovane need the knock port and are skipped; $PLOVANE_KNOCK_PORT_TAKEN" >&2
+fi
+
 start_xvfb 91 140 || { echo "test-desktop: no free X display" >&2; exit 1; }
 pids+=("$xvfb_pid")
 
@@ -50,8 +106,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 eval "$(dbus-launch --sh-syntax)"
 export DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_PID
 
-openbox >/dev/null 2>&1 &
-pids+=($!)
+start_openbox
+pids+=("$openbox_pid")
 xcompmgr >/dev/null 2>&1 &
 pids+=($!)
 if command -v trayer >/dev/null 2>&1; then
@@ -71,7 +127,7 @@ if [ -x /usr/libexec/at-spi-bus-launcher ]; then
   done
   [ -n "$a11y_on" ] || echo "test-desktop: could not switch the accessibility bus on" >&2
 fi
-sleep 0.3
+wait_for_window_manager || echo "test-desktop: openbox did not start" >&2
 
 "$@"
 rc=$?

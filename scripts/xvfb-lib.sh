@@ -7,7 +7,7 @@ start_xvfb() {
   for n in $(seq "$1" "$2"); do
     if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] ||
        grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then continue; fi
-    Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp >/dev/null 2>&1 9>&- &
+    Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp -noreset >/dev/null 2>&1 9>&- &
     pid=$!
     for _ in $(seq 1 50); do
       kill -0 "$pid" 2>/dev/null || break # another run took this display first
@@ -20,6 +20,23 @@ start_xvfb() {
       sleep 0.1
     done
     kill "$pid" 2>/dev/null
+  done
+  return 1
+}
+
+xvfb_lib_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+# Sourced: start_openbox starts openbox on $DISPLAY with the test desktops' own configuration
+# (no menus, no key that starts a program) and sets openbox_pid; wait_for_window_manager
+# waits until a window manager runs on $DISPLAY.
+start_openbox() {
+  openbox --config-file "$xvfb_lib_dir/openbox-rc.xml" >/dev/null 2>&1 9>&- &
+  openbox_pid=$!
+}
+wait_for_window_manager() {
+  for _ in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
   done
   return 1
 }

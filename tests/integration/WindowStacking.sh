@@ -19,7 +19,7 @@ pids+=("$screen_pid")
 pictures_tag="$wm"
 
 case "$wm" in
-  openbox) openbox 9>&- >/dev/null 2>&1 & ;;
+  openbox) start_openbox ;;
   xfwm4) xfwm4 --compositor=off --sm-client-disable 9>&- >/dev/null 2>&1 & ;;
   mutter) mutter --x11 --replace --sm-disable 9>&- >/dev/null 2>&1 & ;;
 esac
@@ -30,8 +30,7 @@ if [ "$wm" != mutter ]; then
   xcompmgr 9>&- >/dev/null 2>&1 &
   pids=("$!" "${pids[@]}")
 fi
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-wait_for 10 wm_running || fail "$wm did not start"
+wait_for_window_manager || fail "$wm did not start"
 
 hex() { printf '0x%x' "$1"; }
 visible_window() { xdotool search --all --onlyvisible --pid "$app_pid" --name "^$1\$" 2>/dev/null | head -1; }

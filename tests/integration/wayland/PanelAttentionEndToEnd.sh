@@ -25,9 +25,9 @@ case "$session" in
     export XDG_RUNTIME_DIR="$work/runtime"
     mkdir -p -m 700 "$XDG_RUNTIME_DIR"
     wayland_session_bus
-    openbox >/dev/null 2>&1 9>&- &
-    pids+=($!)
-    wayland_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+    start_openbox
+    pids+=("$openbox_pid")
+    wait_for_window_manager || fail "openbox did not start"
     ;;
   *) fail "no such session: $session" ;;
 esac
