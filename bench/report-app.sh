@@ -51,7 +51,7 @@ period() { # label
 
 sleep "$warmup"
 kill -0 "$pid" 2>/dev/null || { echo "report-app: plovane exited during warm-up" >&2; cat "$home/app.log" >&2; exit 1; }
-hud="$(xdotool search --onlyvisible --pid "$pid" --name '^Plovane HUD$' | head -1)"
+hud="$(xdotool search --all --onlyvisible --pid "$pid" --name '^Plovane HUD$' | head -1)"
 eval "$(xdotool getwindowgeometry --shell "$hud")"
 
 echo "plovane with and without the daily report, ${measure} s each after a ${warmup} s warm-up"

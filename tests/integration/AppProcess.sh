@@ -100,7 +100,7 @@ wait_for_free_knock_port
 (cd / && exec env -u DBUS_SESSION_BUS_ADDRESS "$app" 9>&-) >>"$work/app.log" 2>&1 &
 app_pid=$!
 pids+=("$app_pid")
-wait_for 20 xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map without a session bus"
+wait_for 20 xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map without a session bus"
 sleep 2
 stop_plovane
 left="$(autolaunched)"

@@ -56,9 +56,9 @@ start_timed() {
   (cd / && exec "$app" 9>&- 7>&-) >>"$work/app.log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
-  wait_for 60 xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map"
+  wait_for 60 xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map"
   started_ms=$(( $(now_ms) - t0 ))
-  hud="$(xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' | head -1)"
+  hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' | head -1)"
   eval "$(xdotool getwindowgeometry --shell "$hud")"
   X=$X Y=$Y W=$WIDTH H=$HEIGHT
 }
@@ -150,7 +150,7 @@ wait_for_free_knock_port
 (cd / && PLOVANE_LOG=debug exec "$app" 9>&- 7>&-) >/dev/null 2>&7 &
 app_pid=$!
 pids+=("$app_pid")
-wait_for 20 xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map with a full stderr"
+wait_for 20 xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map with a full stderr"
 wait_for 25 test -s "$(today_file)" || fail "with a full stderr no seconds were booked: the ticks stopped"
 kill -0 "$app_pid" || fail "plovane ended with a full stderr"
 timeout 2 cat <&7 | tr -d '\0' >"$work/stderr.out"

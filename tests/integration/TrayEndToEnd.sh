@@ -30,6 +30,7 @@ icon_shows_pet() {
 
 start_plovane
 wait_for 10 find_icon || fail "no status icon inside the tray's window"
+wait_for 5 icon_shows_pet
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 IX=$X IY=$Y IW=$WIDTH IH=$HEIGHT
 pet="$(dark_pixels "${IW}x${IH}+${IX}+${IY}")"

@@ -9,22 +9,6 @@ hud_hidden() { ! hud_visible; }
 stored() { grep -o "\"$1\": *[^,}]*" "$settings_dir/defaults.json" 2>/dev/null | sed 's/.*: *//'; }
 stored_is() { [ "$(stored "$1")" = "$2" ]; }
 
-# The visible windows of a process other than those listed (ids).
-other_windows() { # pid, known ids...
-  local pid="$1"; shift
-  for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-    case " $* " in *" $w "*) ;; *) echo "$w" ;; esac
-  done
-}
-# Waits for a new window of `pid` (a popup menu) and sets $menu to it.
-wait_for_menu() { # pid, known ids...
-  for _ in $(seq 1 40); do
-    menu="$(other_windows "$@" | head -1)"
-    [ -n "$menu" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # Screenshot of a window's area plus a margin, for the gallery.
 shoot() { # window, file
   local X Y WIDTH HEIGHT

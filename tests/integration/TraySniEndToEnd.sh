@@ -83,17 +83,19 @@ done
 grep -q "No status area" "$work/app.log" && fail "a status area was reported missing"
 
 wait_for 10 find_panel || fail "the panel did not map"
-sleep 1
 eval "$(xdotool getwindowgeometry --shell "$panel")"
 PX=$X PY=$Y PW=$WIDTH PH=$HEIGHT
 # The icon inside the panel: what stands out from the panel's background, left of the
-# desktop's tray, which the panel lets show through.
+# desktop's tray, which the panel lets show through. Looked for until the panel draws it.
 tray_x="$(xdotool search --onlyvisible --class trayer 2>/dev/null | head -1 | xargs -r xdotool getwindowgeometry --shell | awk -F= '/^X=/ {print $2}')"
 width=$(( ${tray_x:-$((PX + PW))} - PX ))
-import -window root -crop "${width}x${PH}+${PX}+${PY}" +repage "$work/panel.png"
-read -r IW IH IX IY < <(convert "$work/panel.png" -fuzz 10% -trim -format '%w %h %X %Y' info: | tr -d '+')
+icon_in_panel() {
+  import -window root -crop "${width}x${PH}+${PX}+${PY}" +repage "$work/panel.png" &&
+    read -r IW IH IX IY < <(convert "$work/panel.png" -fuzz 10% -trim -format '%w %h %X %Y\n' info: | tr -d '+') &&
+    [ "$IW" -gt 4 ] && [ "$IW" -lt 64 ] && [ "$IH" -le "$PH" ]
+}
+wait_for 10 icon_in_panel || fail "no icon found in the panel (${IW}x${IH})"
 IX=$((PX + IX)) IY=$((PY + IY))
-[ "$IW" -lt 64 ] && [ "$IH" -le "$PH" ] || fail "no icon found in the panel (${IW}x${IH})"
 import -window root -crop "${IW}x${IH}+${IX}+${IY}" +repage "$work/icon.png" && convert "$work/icon.png" -scale 800% "$gallery/status-icon-sni.png"
 echo "ok: the icon shows inside the panel at $IX,$IY ${IW}x${IH}"
 
