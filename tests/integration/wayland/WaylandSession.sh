@@ -34,6 +34,10 @@ wayland_wait() { # seconds, command...
 
 wayland_skip() { echo "skipped: $*"; exit 77; }
 
+# The compositors start from an empty environment but for the PATH and the mark by which
+# the test desktop finds what is left of its run.
+wayland_clean_env=(env -i PATH="$PATH" PLOVANE_TEST_RUN="${PLOVANE_TEST_RUN:-}")
+
 wayland_watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher
   --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher)
 
@@ -106,32 +110,53 @@ wayland_start() {
   wayland_wait 10 xdpyinfo || fail "$1: its Xwayland at $DISPLAY does not answer"
 }
 
-# sway refuses to run as root: it runs as nobody, in a runtime folder that user owns, and
-# lets root's clients onto its Xwayland.
+# Waits up to `seconds` for a command to succeed while the compositor (pid) runs: 0 once it
+# does, 1 when the time is up, 2 as soon as the compositor has ended (it cannot run here).
+wayland_wait_while_running() { # pid seconds command...
+  local pid="$1" limit=$(( $2 * 10 )); shift 2
+  for ((i = 0; i < limit; i++)); do
+    "$@" >/dev/null 2>&1 && return 0
+    kill -0 "$pid" 2>/dev/null || return 2
+    sleep 0.1
+  done
+  return 1
+}
+# Skips when the compositor ended before `what` came up, fails when it runs without it.
+wayland_started() { # name log seconds what command...
+  local name="$1" log="$2" seconds="$3" what="$4"; shift 4
+  wayland_wait_while_running "${pids[-1]}" "$seconds" "$@"
+  case $? in
+    1) fail "$name started but $what did not come up: $(tail -5 "$log")" ;;
+    2) wayland_skip "$name cannot start here: $(tail -3 "$log")" ;;
+  esac
+}
+
+# sway refuses to run as root: there it runs as nobody, in a runtime folder that user owns,
+# and lets root's clients onto its Xwayland.
 wayland_start_sway() {
   command -v sway >/dev/null || wayland_skip "sway is not installed (Debian: sway)"
   command -v Xwayland >/dev/null || wayland_skip "Xwayland is not installed (Debian: xwayland)"
-  local user=65534
-  # That user may pass through our folder to its own, and read its configuration.
-  chmod 711 "$work"
+  local user=65534 as=()
   sway_dir="$work/sway"
   mkdir -m 755 "$sway_dir"
   mkdir -m 700 "$sway_dir/runtime"
-  chown "$user:$user" "$sway_dir/runtime"
+  if [ "$(id -u)" = 0 ]; then
+    # That user may pass through our folder to its own, and read its configuration.
+    chmod 711 "$work"
+    chown "$user:$user" "$sway_dir/runtime"
+    as=(setpriv --reuid=$user --regid=$user --clear-groups)
+  fi
   cat >"$sway_dir/config" <<EOF
 xwayland enable
 output HEADLESS-1 resolution 1280x800
 exec sh -c 'xhost +si:localuser:root >/dev/null; echo "\$DISPLAY \$WAYLAND_DISPLAY \$SWAYSOCK" >$sway_dir/runtime/env.tmp && mv $sway_dir/runtime/env.tmp $sway_dir/runtime/env'
 EOF
   chmod 644 "$sway_dir/config"
-  env -i PATH="$PATH" HOME="$sway_dir/runtime" XDG_RUNTIME_DIR="$sway_dir/runtime" \
+  "${wayland_clean_env[@]}" HOME="$sway_dir/runtime" XDG_RUNTIME_DIR="$sway_dir/runtime" \
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
-    setpriv --reuid=$user --regid=$user --clear-groups sway -c "$sway_dir/config" >"$work/sway.log" 2>&1 9>&- &
+    "${as[@]}" sway -c "$sway_dir/config" >"$work/sway.log" 2>&1 9>&- &
   pids+=($!)
-  if ! wayland_wait 20 test -s "$sway_dir/runtime/env"; then
-    kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "sway cannot start here: $(tail -3 "$work/sway.log")"
-    fail "sway started but its Xwayland did not come up: $(tail -5 "$work/sway.log")"
-  fi
+  wayland_started sway "$work/sway.log" 20 "its Xwayland" test -s "$sway_dir/runtime/env"
   local wl
   read -r DISPLAY wl SWAYSOCK <"$sway_dir/runtime/env"
   WAYLAND_DISPLAY="$sway_dir/runtime/$wl"
@@ -153,16 +178,13 @@ wayland_start_kwin() {
   mkdir -p "$work/kwin-bin" "$work/kwin-runtime" "$work/kwin-home"
   chmod 700 "$work/kwin-runtime"
   cp "$kwin" "$work/kwin-bin/kwin_wayland"
-  (cd "$work" && exec env -i PATH="$PATH" HOME="$work/kwin-home" XDG_RUNTIME_DIR="$work/kwin-runtime" \
+  (cd "$work" && exec "${wayland_clean_env[@]}" HOME="$work/kwin-home" XDG_RUNTIME_DIR="$work/kwin-runtime" \
     DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" QT_QPA_PLATFORM=offscreen KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 \
     "$work/kwin-bin/kwin_wayland" --virtual --width 1280 --height 800 --socket kwin-0 --xwayland \
     "sh -c 'echo \$DISPLAY >$work/kwin-display.tmp && mv $work/kwin-display.tmp $work/kwin-display'") \
     >"$work/kwin.log" 2>&1 9>&- &
   pids+=($!)
-  if ! wayland_wait 30 test -s "$work/kwin-display"; then
-    kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "kwin_wayland cannot start here: $(tail -3 "$work/kwin.log")"
-    fail "kwin_wayland started but its Xwayland did not come up: $(tail -5 "$work/kwin.log")"
-  fi
+  wayland_started kwin_wayland "$work/kwin.log" 30 "its Xwayland" test -s "$work/kwin-display"
   DISPLAY="$(cat "$work/kwin-display")"
   WAYLAND_DISPLAY="$work/kwin-runtime/kwin-0"
 }
@@ -172,14 +194,11 @@ wayland_start_mutter() {
   command -v Xwayland >/dev/null || wayland_skip "Xwayland is not installed (Debian: xwayland)"
   mkdir -p "$work/mutter-runtime" "$work/mutter-home"
   chmod 700 "$work/mutter-runtime"
-  env -i PATH="$PATH" HOME="$work/mutter-home" XDG_RUNTIME_DIR="$work/mutter-runtime" \
+  "${wayland_clean_env[@]}" HOME="$work/mutter-home" XDG_RUNTIME_DIR="$work/mutter-runtime" \
     DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" \
     mutter --headless --wayland --virtual-monitor 1280x800 --wayland-display mutter-0 >"$work/mutter.log" 2>&1 9>&- &
   pids+=($!)
-  if ! wayland_wait 30 grep -q 'Using public X11 display' "$work/mutter.log"; then
-    kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "mutter cannot start here: $(tail -3 "$work/mutter.log")"
-    fail "mutter started but its Xwayland did not come up: $(tail -5 "$work/mutter.log")"
-  fi
+  wayland_started mutter "$work/mutter.log" 30 "its Xwayland" grep -q 'Using public X11 display' "$work/mutter.log"
   DISPLAY="$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/mutter.log" | head -1)"
   WAYLAND_DISPLAY="$work/mutter-runtime/mutter-0"
   XAUTHORITY="$(ls "$work"/mutter-runtime/.mutter-Xwaylandauth.* 2>/dev/null | head -1)"
@@ -225,15 +244,13 @@ wayland_start_gnome_shell() {
   [ -z "${wayland_gnome_extension_dir:-}" ] ||
     cp -r "$wayland_gnome_extension_dir"/. "$dir/home/.local/share/gnome-shell/extensions/"
   chown -R "$user:$user" "$dir/home"
-  env -i PATH="$PATH" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" GSETTINGS_BACKEND=keyfile \
+  "${wayland_clean_env[@]}" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" GSETTINGS_BACKEND=keyfile \
     DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SYSTEM_BUS_ADDRESS" \
     setpriv --reuid=$user --regid=$user --clear-groups \
     gnome-shell --wayland --headless --virtual-monitor "${wayland_monitor:-1280x800}" >"$work/gnome-shell.log" 2>&1 9>&- &
   pids+=($!)
-  if ! wayland_wait 40 grep -q 'Using public X11 display' "$work/gnome-shell.log"; then
-    kill -0 "${pids[-1]}" 2>/dev/null || wayland_skip "gnome-shell cannot start here: $(tail -3 "$work/gnome-shell.log")"
-    fail "gnome-shell started but its Xwayland did not come up: $(tail -5 "$work/gnome-shell.log")"
-  fi
+  wayland_started gnome-shell "$work/gnome-shell.log" 40 "its Xwayland" \
+    grep -q 'Using public X11 display' "$work/gnome-shell.log"
   DISPLAY="$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/gnome-shell.log" | head -1)"
   WAYLAND_DISPLAY="$dir/runtime/wayland-0"
   XAUTHORITY="$(ls "$dir"/runtime/.mutter-Xwaylandauth.* 2>/dev/null | head -1)"
