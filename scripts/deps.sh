@@ -83,7 +83,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
     echo "deps: (su -c 'bash scripts/deps.sh'), or let root install them, then run it again" >&2
     exit 2
   fi
-  echo "deps: installing ${missing[*]}"
+  echo "deps: installing ${#missing[@]} Debian packages and what they need (a few minutes on a fresh machine," \
+    "quietly): ${missing[*]}"
   # Another apt run on this machine holds the lock for a while: wait for it.
   apt=(apt-get -o DPkg::Lock::Timeout=600)
   $SUDO "${apt[@]}" update -qq
@@ -98,7 +99,9 @@ if [ ! -s "$font" ]; then
   tmp="$(mktemp -d)"
   trap 'rm -rf "$tmp"' EXIT
   # Errors only, but those in full: the reason (a TLS or network error, a proxy) is npm's.
-  if ! npm_out="$(cd "$tmp" && npm pack --loglevel=error @expo-google-fonts/press-start-2p@0.4.1 2>&1 >/dev/null)"; then
+  # npm's cache and logs stay in the temporary folder, out of the user's home.
+  if ! npm_out="$(cd "$tmp" && npm_config_cache="$tmp/npm-cache" npm_config_update_notifier=false \
+    npm pack --loglevel=error @expo-google-fonts/press-start-2p@0.4.1 2>&1 >/dev/null)"; then
     echo "deps: could not fetch the PressStart2P font from the npm registry; npm says:" >&2
     printf '%s\n' "$npm_out" | sed 's/^/  /' >&2
     exit 1

@@ -401,8 +401,9 @@ TEST(HUDDesktop, ANewTipIsCrossFadedInTheServerAndEndsAsARepaintWould)
     auto checkFade = [&](const char* tip, auto areaNow, bool stepsCopied, bool besidePet) {
         SCOPED_TRACE(tip);
         const QRect area = areaNow();
-        if (besidePet)
+        if (besidePet) {
             ASSERT_TRUE(area.intersects(view.serverFrameArea())) << "the tip's line runs into the pet's square";
+        }
         const QRegion shape =
             panel.windowHandle()->mask().isEmpty() ? QRegion(panel.rect()) : panel.windowHandle()->mask();
         const QImage before = windowPixels(window, area);
