@@ -10,24 +10,7 @@
 set -uo pipefail
 session="$1" app="$2" repo="$3" typer="$4"
 
-if [ "$session" = gnome-shell ] && [ -z "${PLOVANE_OWN_TMP:-}" ]; then
-  # GNOME Shell's Xwayland takes the lowest free display: a /tmp (and display sockets) of
-  # its own, and a network of its own. What this test reaches under the old /tmp (a working
-  # copy there, the run's folder) is bound into the new one at the same place.
-  unshare --mount --net true 2>/dev/null ||
-    { echo "skipped: GNOME Shell needs a /tmp and a network of its own, which only root can make here"; exit 77; }
-  keep=""
-  for path in "$0" "$app" "$repo" "$typer" "${TMPDIR:-}" "${FONTCONFIG_FILE:-}"; do
-    path="$(realpath -m "$path")"
-    [[ "$path" == /tmp/?* ]] || continue
-    top="${path#/tmp/}" top="${top%%/*}"
-    [[ " $keep " == *" $top "* ]] || keep+=" $top"
-  done
-  export PLOVANE_OWN_TMP=1 PLOVANE_OWN_NET=1
-  exec unshare --mount --net -- bash -c 'ip link set lo up && exec 8</tmp && mount -t tmpfs tmpfs /tmp &&
-    mkdir -m 1777 /tmp/.X11-unix && for top in $1; do mkdir "/tmp/$top" && mount --no-canonicalize --bind "/proc/self/fd/8/$top" "/tmp/$top" || exit 1; done &&
-    exec 8<&- && shift && exec bash "$0" "$@"' "$(realpath "${BASH_SOURCE[0]}")" "$keep" "$@"
-fi
+[ "$session" = gnome-shell ] && wayland_own_tmp=1
 source "$(dirname "$0")/WaylandTest.sh" gnome "$@"
 for tool in gedit gnome-text-editor gdbus; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (Debian: ${tool/gdbus/libglib2.0-bin})"; exit 77; }

@@ -12,16 +12,7 @@
 set -uo pipefail
 monitor="$1" app="$2" repo="$3" typer="$4" gallery="$5"
 
-if [ -z "${PLOVANE_OWN_TMP:-}" ]; then
-  # GNOME Shell's Xwayland takes the lowest free display: a /tmp (and display sockets) of
-  # its own, and a network of its own.
-  unshare --mount --net true 2>/dev/null || { echo "skipped: no mount and network namespace here"; exit 77; }
-  export PLOVANE_OWN_TMP=1 PLOVANE_OWN_NET=1
-  exec unshare --mount --net -- bash -c 'ip link set lo up && mount -t tmpfs tmpfs /tmp &&
-    mkdir -m 1777 /tmp/.X11-unix && exec bash "$0" "$@"' "${BASH_SOURCE[0]}" "$@"
-fi
-export TMPDIR=/tmp
-session="gnome-shell $monitor"
+session="gnome-shell $monitor" wayland_own_tmp=1
 source "$(dirname "$0")/WaylandTest.sh" topbar "$@"
 indicators=/usr/share/gnome-shell/extensions/ubuntu-appindicators@ubuntu.com
 [ -d "$indicators" ] || { echo "skipped: no AppIndicator support for GNOME Shell (Debian: gnome-shell-extension-appindicator)"; exit 77; }

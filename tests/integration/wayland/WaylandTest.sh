@@ -6,8 +6,28 @@
 # lock that lets one whole-program test run at a time. It gets $work (a private folder,
 # removed at the end), the array pids (killed at the end, last first) and fail MESSAGE,
 # which shows the program's log and the last lines of the session's other logs, and exits 1.
+# With wayland_own_tmp=1 it runs again with a /tmp of its own as well (GNOME Shell gives
+# its Xwayland the lowest free display number): what it reaches under the old /tmp (its
+# arguments, the test run's folder) is bound into the new one at the same place.
 
 wayland_test_name="$1"; shift
+if [ -n "${wayland_own_tmp:-}" ] && [ -z "${PLOVANE_OWN_TMP:-}" ]; then
+  unshare --mount --net true 2>/dev/null ||
+    { echo "skipped: GNOME Shell needs a /tmp and a network of its own, which only root can make here"; exit 77; }
+  wayland_keep=""
+  for path in "${BASH_SOURCE[1]}" "$@" "${TMPDIR:-}" "${FONTCONFIG_FILE:-}"; do
+    path="$(realpath -m "$path" 2>/dev/null)"
+    [[ "$path" == /tmp/?* ]] || continue
+    path="${path#/tmp/}" path="${path%%/*}"
+    [[ " $wayland_keep " == *" $path "* ]] || wayland_keep+=" $path"
+  done
+  export PLOVANE_OWN_TMP=1 PLOVANE_OWN_NET=1
+  # mount must not resolve the old /tmp's path, which then names the new one.
+  exec unshare --mount --net -- bash -c 'ip link set lo up && exec 8</tmp && mount -t tmpfs tmpfs /tmp &&
+    mkdir -m 1777 /tmp/.X11-unix && for top in $1; do
+      mkdir "/tmp/$top" && mount --no-canonicalize --bind "/proc/self/fd/8/$top" "/tmp/$top" || exit 1
+    done && exec 8<&- && shift && exec bash "$0" "$@"' "$(realpath "${BASH_SOURCE[1]}")" "$wayland_keep" "$@"
+fi
 if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
   export PLOVANE_OWN_NET=1
   exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[1]}" "$@"
