@@ -34,9 +34,11 @@ wayland_wait() { # seconds, command...
 
 wayland_skip() { echo "skipped: $*"; exit 77; }
 
-# The compositors start from an empty environment but for the PATH and the mark by which
-# the test desktop finds what is left of its run.
-wayland_clean_env=(env -i PATH="$PATH" PLOVANE_TEST_RUN="${PLOVANE_TEST_RUN:-}")
+# The compositors start from an empty environment but for the PATH, the mark by which the
+# test desktop finds what is left of its run, and a cache folder: without one, Mesa keeps
+# its shaders in the home the password database names, whatever HOME says.
+wayland_clean_env=(env -i PATH="$PATH" PLOVANE_TEST_RUN="${PLOVANE_TEST_RUN:-}"
+  XDG_CACHE_HOME="${XDG_CACHE_HOME:-$work/cache}")
 
 wayland_watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher
   --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher)
