@@ -22,7 +22,7 @@ pids+=("$screen_pid")
 
 "$resize" 1920 1080 || fail "the screen could not be set to 1920x1080"
 case "$wm" in
-  openbox) openbox 9>&- >/dev/null 2>&1 & ;;
+  openbox) start_openbox ;;
   xfwm4) xfwm4 --compositor=off --sm-client-disable 9>&- >/dev/null 2>&1 & ;;
 esac
 pids=("$!" "${pids[@]}")

@@ -63,7 +63,7 @@ check_taken_over() { # name, what happened
 printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}\n' \
   >"$settings_dir/defaults.json"
 root="$(xwininfo -root | awk '/Window id/ {print $4}')"
-start_wm openbox
+start_wm openbox --config-file "$xvfb_lib_dir/openbox-rc.xml"
 wait_for 10 wm_is Openbox || fail "openbox did not start"
 start_focus_probe
 start_plovane
@@ -72,7 +72,7 @@ old_parent="$(parent_of "$hud")"
 
 start_wm xfwm4 --replace --compositor=off --sm-client-disable
 check_taken_over Xfwm4 "openbox replaced by xfwm4"
-start_wm openbox --replace
+start_wm openbox --config-file "$xvfb_lib_dir/openbox-rc.xml" --replace
 check_taken_over Openbox "xfwm4 replaced by openbox"
 # A crash: the manager goes without a successor, and another starts later.
 check="$(xprop -root _NET_SUPPORTING_WM_CHECK | grep -o '0x[0-9a-f]*')"
