@@ -101,9 +101,10 @@ other_windows() { # pid, known ids...
     case " $* " in *" $w "*) ;; *) echo "$w" ;; esac
   done
 }
-# Waits for a new window of `pid` (a popup menu) and sets $menu to it.
+# Waits for a new window of `pid` (a popup menu) and sets $menu to it. On a busy machine
+# the first menu in a language can take seconds (its fonts are read then).
 wait_for_menu() { # pid, known ids...
-  for _ in $(seq 1 40); do
+  for _ in $(seq 1 100); do
     menu="$(other_windows "$@" | head -1)"
     [ -n "$menu" ] && return 0
     sleep 0.1
