@@ -94,7 +94,8 @@ esac
 # Sharing the machine's ports, the tests that start the whole program need the knock port
 # free: a program already holding it (the user's own Plovane, say) is found once, here.
 if [ "$PLOVANE_PRIVATE_NETWORK" = 0 ] && knock_port_held_by_another_program; then
-  export PLOVANE_KNOCK_PORT_TAKEN="port 8765 is held by $knock_port_holder: quit it, or run the tests as root, where they get a network of their own"
+  PLOVANE_KNOCK_PORT_TAKEN="port 8765 is held by $knock_port_holder: quit it, or run the tests as root,"
+  export PLOVANE_KNOCK_PORT_TAKEN+=" where they get a network of their own"
   echo "test-desktop: the tests that start Plovane need the knock port and are skipped; $PLOVANE_KNOCK_PORT_TAKEN" >&2
 fi
 

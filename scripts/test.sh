@@ -11,7 +11,8 @@ cd build
 results=Testing/Temporary/results.xml
 rm -f "$results"
 rc=0
-bash "$here/scripts/test-desktop.sh" ctest --output-on-failure -j"$(nproc)" --timeout 600 --output-junit "$PWD/$results" || rc=$?
+bash "$here/scripts/test-desktop.sh" ctest --output-on-failure -j"$(nproc)" --timeout 600 \
+  --output-junit "$PWD/$results" || rc=$?
 
 # CTest counts a skipped test among those that passed: name each, with the reason it gave
 # (the line after GoogleTest's "Skipped", a script's "skipped: …", else its last line).
