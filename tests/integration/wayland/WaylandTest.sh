@@ -12,8 +12,11 @@
 
 wayland_test_name="$1"; shift
 if [ -n "${wayland_own_tmp:-}" ] && [ -z "${PLOVANE_OWN_TMP:-}" ]; then
-  unshare --mount --net true 2>/dev/null ||
-    { echo "skipped: GNOME Shell needs a /tmp and a network of its own, which only root can make here"; exit 77; }
+  if ! why="$(unshare --mount --net true 2>&1)"; then
+    [ "$(id -u)" = 0 ] || why="only root can make them here"
+    echo "skipped: GNOME Shell needs a /tmp and a network of its own: $why"
+    exit 77
+  fi
   wayland_keep=""
   for path in "${BASH_SOURCE[1]}" "$@" "${TMPDIR:-}" "${FONTCONFIG_FILE:-}"; do
     path="$(realpath -m "$path" 2>/dev/null)"
