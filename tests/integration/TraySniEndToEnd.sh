@@ -94,6 +94,7 @@ icon_in_panel() {
     read -r IW IH IX IY < <(convert "$work/panel.png" -fuzz 10% -trim -format '%w %h %X %Y\n' info: | tr -d '+') &&
     [ "$IW" -gt 4 ] && [ "$IW" -lt 64 ] && [ "$IH" -le "$PH" ]
 }
+IW="" IH=""
 wait_for 10 icon_in_panel || fail "no icon found in the panel (${IW}x${IH})"
 IX=$((PX + IX)) IY=$((PY + IY))
 import -window root -crop "${IW}x${IH}+${IX}+${IY}" +repage "$work/icon.png" && convert "$work/icon.png" -scale 800% "$gallery/status-icon-sni.png"
