@@ -229,6 +229,7 @@ wayland_start_gnome_shell() {
       echo '<policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>'
       echo '<allow receive_sender="*"/></policy></busconfig>'
     } >"$dir/$kind.conf"
+    chmod 644 "$dir/$kind.conf" # read by nobody's bus too, whatever the file-creation mask
   done
   dbus-daemon --config-file="$dir/system.conf" --nofork --nopidfile >/dev/null 2>&1 9>&- &
   pids+=($!)
