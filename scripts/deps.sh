@@ -99,9 +99,9 @@ if [ ! -s "$font" ]; then
   tmp="$(mktemp -d)"
   trap 'rm -rf "$tmp"' EXIT
   # Errors only, but those in full: the reason (a TLS or network error, a proxy) is npm's.
-  # npm's cache and logs stay in the temporary folder, out of the user's home.
-  if ! npm_out="$(cd "$tmp" && npm_config_cache="$tmp/npm-cache" npm_config_update_notifier=false \
-    npm pack --loglevel=error @expo-google-fonts/press-start-2p@0.4.1 2>&1 >/dev/null)"; then
+  # npm keeps its cache in the temporary folder, out of the user's home, and writes no log there.
+  if ! npm_out="$(cd "$tmp" && npm_config_cache="$tmp/npm-cache" npm_config_logs_max=0 \
+    npm_config_update_notifier=false npm pack --loglevel=error @expo-google-fonts/press-start-2p@0.4.1 2>&1 >/dev/null)"; then
     echo "deps: could not fetch the PressStart2P font from the npm registry; npm says:" >&2
     printf '%s\n' "$npm_out" | sed 's/^/  /' >&2
     exit 1
