@@ -20,7 +20,8 @@ constexpr double kKnockHintSeconds = 3.0;
 
 AppDelegate::AppDelegate(AppServices& services)
     : services_(services),
-      firstRunSetupController_(services.makeFirstRunSetup()),
+      // Its Continue may switch accessibility on as the menu's rows do, and says the same then.
+      firstRunSetupController_(services.makeFirstRunSetup([this] { requestAccessibility(); })),
       packImport_(std::make_unique<CharacterPackImport>(services.mainScheduler(), services.packImportDesktop(), [this] {
           // The new pack is the current character by now: list it in the character menu.
           refreshMenuTitles();

@@ -108,7 +108,7 @@ public:
     // and activated. The report needs the real engine: without one it gives nothing.
     virtual std::unique_ptr<WindowControl> openDrainSettingsWindow() = 0;
     virtual std::unique_ptr<WindowControl> openDailyReportWindow(EngineControl& engine) = 0;
-    virtual std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() = 0;
+    virtual std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup(std::function<void()> requestAccessibility) = 0;
 
     // The status item in the desktop's panel with its menu, whose rows call `actions`.
     // Never null: on a desktop without a status area the item stays out of sight.

@@ -119,7 +119,10 @@ private:
 
 class FirstRunSetupAdapter final : public FirstRunSetupControl {
 public:
-    explicit FirstRunSetupAdapter(WindowEnvironment env) : controller_(std::move(env)) {}
+    FirstRunSetupAdapter(WindowEnvironment env, std::function<void()> requestAccessibility)
+        : controller_(std::move(env), std::move(requestAccessibility))
+    {
+    }
     void showIfNeeded() override { controller_.showIfNeeded(HUDSettings::shared(), PermissionCenter::shared()); }
     void show() override { controller_.show(HUDSettings::shared(), PermissionCenter::shared()); }
 
@@ -229,9 +232,9 @@ std::unique_ptr<WindowControl> LinuxAppServices::openDailyReportWindow(EngineCon
     return std::make_unique<SecondaryWindowControl>(plovane::openDailyReportWindow(*diveEngine, windowEnvironment()));
 }
 
-std::unique_ptr<FirstRunSetupControl> LinuxAppServices::makeFirstRunSetup()
+std::unique_ptr<FirstRunSetupControl> LinuxAppServices::makeFirstRunSetup(std::function<void()> requestAccessibility)
 {
-    return std::make_unique<FirstRunSetupAdapter>(windowEnvironment());
+    return std::make_unique<FirstRunSetupAdapter>(windowEnvironment(), std::move(requestAccessibility));
 }
 
 std::unique_ptr<StatusItemControl> LinuxAppServices::makeStatusItem(StatusMenuActions actions)

@@ -31,7 +31,7 @@ public:
     void playKnockSound() override;
     std::unique_ptr<WindowControl> openDrainSettingsWindow() override;
     std::unique_ptr<WindowControl> openDailyReportWindow(EngineControl& engine) override;
-    std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() override;
+    std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup(std::function<void()> requestAccessibility) override;
     std::unique_ptr<StatusItemControl> makeStatusItem(StatusMenuActions actions) override;
     void quit() override;
     PackImportDesktop& packImportDesktop() override;

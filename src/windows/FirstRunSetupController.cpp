@@ -9,7 +9,10 @@
 
 namespace plovane {
 
-FirstRunSetupController::FirstRunSetupController(WindowEnvironment env) : env_(std::move(env)) {}
+FirstRunSetupController::FirstRunSetupController(WindowEnvironment env, std::function<void()> requestAccessibility)
+    : env_(std::move(env)), requestAccessibility_(std::move(requestAccessibility))
+{
+}
 
 FirstRunSetupController::~FirstRunSetupController() = default;
 
@@ -33,8 +36,12 @@ void FirstRunSetupController::show(HUDSettings& settings, PermissionCenter& perm
         settings.knockHintEnabled = knock;
         settings.hasCompletedFirstRunSetup = true;
         // The switch positions decide, not the settings as they now stand.
-        if (ai)
-            permissionCenter.requestAccessibilityIfNeeded();
+        if (ai) {
+            if (requestAccessibility_)
+                requestAccessibility_();
+            else
+                permissionCenter.requestAccessibilityIfNeeded();
+        }
         if (screen)
             permissionCenter.requestScreenRecordingIfNeeded();
         close();

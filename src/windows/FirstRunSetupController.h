@@ -3,6 +3,7 @@
 #include "windows/SecondaryWindow.h"
 #include "windows/WindowEnvironment.h"
 
+#include <functional>
 #include <memory>
 
 namespace plovane {
@@ -15,7 +16,9 @@ class PermissionCenter;
 // the settings and asks for the permissions they need.
 class FirstRunSetupController {
 public:
-    explicit FirstRunSetupController(WindowEnvironment env = {});
+    // `requestAccessibility`, when given, asks for accessibility in place of the
+    // permission centre alone, so the application can say what switching it on means.
+    explicit FirstRunSetupController(WindowEnvironment env = {}, std::function<void()> requestAccessibility = {});
     ~FirstRunSetupController();
     FirstRunSetupController(const FirstRunSetupController&) = delete;
     FirstRunSetupController& operator=(const FirstRunSetupController&) = delete;
@@ -32,6 +35,7 @@ public:
 
 private:
     WindowEnvironment env_;
+    std::function<void()> requestAccessibility_;
     std::unique_ptr<SecondaryWindow> window_;
 };
 

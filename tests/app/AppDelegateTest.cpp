@@ -203,7 +203,13 @@ struct FakeServices final : AppServices {
         reportWindow = window.get();
         return window;
     }
-    std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup() override { return std::make_unique<FakeSetup>(journal); }
+    std::unique_ptr<FirstRunSetupControl> makeFirstRunSetup(std::function<void()> requestAccessibility) override
+    {
+        setupRequestsAccessibility = std::move(requestAccessibility);
+        return std::make_unique<FakeSetup>(journal);
+    }
+    // What the setup window's Continue runs with AI sensing on.
+    std::function<void()> setupRequestsAccessibility;
 
     FakeWindow* drainWindow{nullptr};
     FakeWindow* reportWindow{nullptr};
@@ -548,6 +554,16 @@ TEST_F(StatusMenuDelegateTest, SwitchingAccessibilityOnSaysThatApplicationsAlrea
     ASSERT_EQ(alerts.size(), 2u);
     EXPECT_EQ(alerts[1], "Accessibility is on: Applications that were already running, Qt and KDE applications among "
                          "them, are seen only once they are restarted: restart them, or log in again.");
+
+    // Switched on by the setup window's Continue: the same notice, and the menu follows.
+    probe->accessibilityOn = false;
+    rows().toggleLanguage();
+    rows().toggleLanguage();
+    ASSERT_EQ(title(StatusRow::permissionStatus), "🔐 Permissions: AX: Off / Screen: Off");
+    services.setupRequestsAccessibility();
+    ASSERT_EQ(alerts.size(), 3u);
+    EXPECT_EQ(alerts[2], alerts[1]);
+    EXPECT_EQ(title(StatusRow::permissionStatus), "🔐 Permissions: AX: On / Screen: Off");
 }
 
 TEST_F(StatusMenuDelegateTest, LanguageRowSwitchesEveryTitleAndIsStored)

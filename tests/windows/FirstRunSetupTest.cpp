@@ -105,6 +105,21 @@ TEST_F(Setup, ContinueWritesTheSwitchesAndAsksOnlyForWhatIsOnInOrder)
     }
 }
 
+TEST_F(Setup, ContinueLeavesTheAccessibilityRequestToTheApplicationWhenItAsks)
+{
+    int requested = 0;
+    FirstRunSetupController asking{rig.env(), [&] { ++requested; }};
+    asking.show(*rig.settings, permissions);
+    auto& v = *static_cast<FirstRunSetupView*>(asking.window()->content());
+    clickSwitch(v.aiIdeSensingSwitch());
+    clickSwitch(v.screenIntelligenceSwitch());
+    QTest::mouseClick(&v.continueButton(), Qt::LeftButton);
+    EXPECT_EQ(requested, 1);
+    EXPECT_EQ(probe.asked, std::vector<std::string>{"screen"});
+    EXPECT_EQ(asking.window(), nullptr);
+    rig.settle();
+}
+
 TEST_F(Setup, SkipKeepsFeaturesAndEndsTheFirstRun)
 {
     rig.settings->knockHintEnabled = true;
