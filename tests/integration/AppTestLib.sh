@@ -53,6 +53,13 @@ wait_for() { # seconds, command...
   for ((i = 0; i < limit; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
   return 1
 }
+# Waits until a command prints the expected text (asked again each time, unlike a
+# `test "$(…)"` evaluated once before waiting).
+wait_for_output() { # seconds, expected, command...
+  local limit=$(( $1 * 10 )) expected="$2"; shift 2
+  for ((i = 0; i < limit; i++)); do [ "$("$@" 2>/dev/null)" = "$expected" ] && return 0; sleep 0.1; done
+  return 1
+}
 
 # The application the user works in: it has the focus and must keep it.
 start_focus_probe() {
@@ -61,8 +68,15 @@ start_focus_probe() {
   wait_for 10 xdotool search --name '^PlovaneFocusProbe$' || fail "probe window did not map"
   probe="$(xdotool search --name '^PlovaneFocusProbe$' | head -1)"
   xdotool windowactivate --sync "$probe" >/dev/null 2>&1
-  wait_for 5 test "$(xdotool getactivewindow 2>/dev/null)" = "$probe" || fail "probe window is not active"
+  wait_for_output 5 "$probe" xdotool getactivewindow || fail "probe window is not active"
 }
+# The user goes back to their application from a window of ours: the HUD, stepped down
+# meanwhile, floats above everything again (re-floated, it closes a menu just opened).
+back_to_probe() {
+  xdotool windowactivate --sync "$probe" >/dev/null 2>&1
+  wait_for 5 hud_floats || fail "the HUD does not float above the user's application: $(xprop -id "$hud" _NET_WM_STATE)"
+}
+hud_floats() { xprop -id "$hud" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_ABOVE; }
 
 # The knock port is machine-wide without a network of the run's own: the previous test's
 # program may still be letting it go. (What held it at the start was found then.)
@@ -118,7 +132,8 @@ open_hud_menu() {
   local known
   known="$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null)"
   xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-$(( W - 90 ))} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 3
-  wait_for_menu "$app_pid" $known || fail "a right click on the pet opened no menu"
+  wait_for_menu "$app_pid" $known || fail "a right click on the pet opened no menu ($(xdotool getmouselocation)," \
+    "active window $(xdotool getactivewindow 2>/dev/null), windows of plovane before: $(echo $known))"
   sleep 0.3 # it takes the keyboard just after it maps
 }
 # Picks the item `count` steps down the HUD's menu (separators are skipped; "Up" from the

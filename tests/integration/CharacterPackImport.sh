@@ -149,10 +149,10 @@ JSON
   # Only ZIP archives: a typed path to another kind of file is refused, the dialog stays.
   xdotool type --delay 15 "$work/notes.txt"
   xdotool key Return
-  wait_for 5 test "$(windows_named "$2")" = 2 || fail "[$1] a typed path to a text file was not refused"
+  wait_for_output 5 2 windows_named "$2" || fail "[$1] a typed path to a text file was not refused"
   import -window root "$pictures/pack-not-zip-$1.png" 2>/dev/null
   xdotool key Return
-  wait_for 5 test "$(windows_named "$2")" = 1 || fail "[$1] the refusal did not close, or took the dialog with it"
+  wait_for_output 5 1 windows_named "$2" || fail "[$1] the refusal did not close, or took the dialog with it"
   [ -z "$(ls -A "$TMPDIR")" ] || fail "[$1] the refused file was imported: $(ls -A "$TMPDIR")"
   echo "ok: [$1] the dialog, above the HUD, refuses a typed path to a text file and stays open"
 

@@ -69,7 +69,7 @@ echo "ok: before the panel, the icon is in the desktop's XEmbed tray"
 for round in 1 2 3; do
   start_panel
   wait_for 10 our_item || fail "[panel start $round] plovane's item is not registered: $("${watcher[@]}" RegisteredStatusNotifierItems)"
-  wait_for 5 test "$(shown_count "StatusNotifierItem host")" = "$round" ||
+  wait_for_output 5 "$round" shown_count "StatusNotifierItem host" ||
     fail "[panel start $round] the log says $(shown_count "StatusNotifierItem host") times that the item appeared"
   wait_for 5 tray_icon_gone ||
     fail "[panel start $round] our icon stays in the XEmbed tray beside the panel's"

@@ -61,7 +61,7 @@ sleep 2
 echo "ok: no setup on the next launch"
 
 # The drain settings from the HUD's menu (two down: the first item, then past the separator).
-xdotool windowactivate --sync "$probe" >/dev/null 2>&1
+back_to_probe
 hud_menu Down 2
 wait_for 10 has_window "$drain_title" || fail "drain settings did not open"
 drain="$(visible_window "$drain_title")"
@@ -77,7 +77,7 @@ wait_for 10 stored_is quellin.session_minutes 50 50.0 ||
 echo "ok: moving the slider stores sessionMinutes $(stored quellin.session_minutes)"
 
 # The daily report, while the user's window is active again.
-xdotool windowactivate --sync "$probe" >/dev/null 2>&1
+back_to_probe
 hud_menu Down 7
 wait_for 10 has_window "$report_title" || fail "daily report did not open"
 report="$(visible_window "$report_title")"
