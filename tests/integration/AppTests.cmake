@@ -2,30 +2,29 @@
 # scripts/test-desktop.sh provides (skipped without DISPLAY). They move the keyboard focus
 # and the pointer of the shared desktop and bind the fixed knock port, so each runs alone;
 # the pictures they take go to e2e-gallery.
+# A test that drives the shared desktop: it runs alone, and 77 means it cannot run here.
+function(plovane_desktop_test name timeout)
+  set_tests_properties(${name} PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK knock_port_8765
+    RUN_SERIAL TRUE
+    TIMEOUT ${timeout}
+    ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
+    LABELS integration)
+endfunction()
+
 if(TARGET plovane)
   foreach(script AppEndToEnd AppTermination WindowsEndToEnd AppProcess AppAlerts CharacterPackImport MenuEndToEnd)
     add_test(NAME ${script}
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${script}.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
-    set_tests_properties(${script} PROPERTIES
-      SKIP_RETURN_CODE 77
-      RESOURCE_LOCK knock_port_8765
-      RUN_SERIAL TRUE
-      TIMEOUT 420
-      ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
-      LABELS integration)
+    plovane_desktop_test(${script} 420)
   endforeach()
 
   # Our windows against the floating HUD under each stacking window manager we try.
   foreach(wm openbox xfwm4 mutter)
     add_test(NAME WindowStacking_${wm}
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/WindowStacking.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR} ${wm})
-    set_tests_properties(WindowStacking_${wm} PROPERTIES
-      SKIP_RETURN_CODE 77
-      RESOURCE_LOCK knock_port_8765
-      RUN_SERIAL TRUE
-      TIMEOUT 420
-      ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
-      LABELS integration)
+    plovane_desktop_test(WindowStacking_${wm} 420)
   endforeach()
 
   # The HUD and our windows as the screen shrinks and monitors go, under each stacking
@@ -39,25 +38,13 @@ if(TARGET plovane)
     add_test(NAME ScreenChanges_${wm}
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ScreenChanges.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR} ${wm}
               $<TARGET_FILE:plovane_screen_size>)
-    set_tests_properties(ScreenChanges_${wm} PROPERTIES
-      SKIP_RETURN_CODE 77
-      RESOURCE_LOCK knock_port_8765
-      RUN_SERIAL TRUE
-      TIMEOUT 300
-      ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
-      LABELS integration)
+    plovane_desktop_test(ScreenChanges_${wm} 300)
   endforeach()
 
   # The HUD as window managers replace each other, or one starts after another crashed.
   add_test(NAME WindowManagerReplaced
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/WindowManagerReplaced.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
-  set_tests_properties(WindowManagerReplaced PROPERTIES
-    SKIP_RETURN_CODE 77
-    RESOURCE_LOCK knock_port_8765
-    RUN_SERIAL TRUE
-    TIMEOUT 300
-    ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
-    LABELS integration)
+  plovane_desktop_test(WindowManagerReplaced 300)
 
   # The install: no desktop needed, and nothing it installs is shared with a running test.
   add_test(NAME AppInstall COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/AppInstall.sh ${CMAKE_BINARY_DIR})
@@ -68,12 +55,6 @@ if(TARGET plovane)
     add_test(NAME ${script}
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${script}.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR}
               ${CMAKE_BINARY_DIR}/tray-gallery)
-    set_tests_properties(${script} PROPERTIES
-      SKIP_RETURN_CODE 77
-      RESOURCE_LOCK knock_port_8765
-      RUN_SERIAL TRUE
-      TIMEOUT 120
-      ENVIRONMENT PLOVANE_E2E_PICTURES=${CMAKE_BINARY_DIR}/e2e-gallery
-      LABELS integration)
+    plovane_desktop_test(${script} 120)
   endforeach()
 endif()
