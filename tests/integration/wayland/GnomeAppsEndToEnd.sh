@@ -25,14 +25,9 @@ wayland_accessibility_bus
 "$typer" mutter --times 2 --every 3600000 "" 9>&- &
 pids+=($!)
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_SESSION_TYPE=wayland GSETTINGS_BACKEND=memory
+wayland_user_home
+export XDG_SESSION_TYPE=wayland GSETTINGS_BACKEND=memory
 unset QT_QPA_PLATFORM
-settings_dir="$XDG_CONFIG_HOME/plovane"
-mkdir -p "$settings_dir"
-cat >"$settings_dir/defaults.json" <<'JSON'
-{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
-JSON
 
 # The title of an application's first window on the accessibility bus.
 a11y="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress |

@@ -153,13 +153,9 @@ wayland_wait 20 sh -c "gdbus call --session --dest org.gnome.Shell --object-path
   --method org.gnome.Shell.Eval 'typeof global.plovaneTopBar' | grep -q object" ||
   fail "the test's extension did not come up"
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_SESSION_TYPE=wayland GSETTINGS_BACKEND=memory
+wayland_user_home zh
+export XDG_SESSION_TYPE=wayland GSETTINGS_BACKEND=memory
 unset QT_QPA_PLATFORM
-settings_dir="$XDG_CONFIG_HOME/plovane"
-mkdir -p "$settings_dir"
-printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "zh"}\n' \
-  >"$settings_dir/defaults.json"
 # A thousand packs, each with the corgi's sprites.
 sprites="$repo/TessivarNative/Assets/HUD/Sprites/corgi"
 for i in $(seq 1 1000); do

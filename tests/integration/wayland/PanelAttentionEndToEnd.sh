@@ -32,13 +32,7 @@ case "$session" in
   *) fail "no such session: $session" ;;
 esac
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache"
-settings_dir="$XDG_CONFIG_HOME/plovane"
-mkdir -p "$settings_dir"
-cat >"$settings_dir/defaults.json" <<'JSON'
-{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
-JSON
+wayland_user_home
 
 # A StatusNotifierItem host, whose menu hides and shows the HUD.
 wayland_status_panel

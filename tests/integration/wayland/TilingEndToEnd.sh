@@ -48,13 +48,8 @@ case "$session" in
   *) fail "no such session: $session" ;;
 esac
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" PLOVANE_LOG=debug
-settings_dir="$XDG_CONFIG_HOME/plovane"
-mkdir -p "$settings_dir"
-cat >"$settings_dir/defaults.json" <<'JSON'
-{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
-JSON
+wayland_user_home
+export PLOVANE_LOG=debug
 
 # A StatusNotifierItem host, started first so that the user's terminal takes the focus after
 # it: the status item's exported menu is how the HUD is hidden and shown.

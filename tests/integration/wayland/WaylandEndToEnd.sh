@@ -24,14 +24,10 @@ source "$(dirname "$0")/WaylandSession.sh"
 wayland_start "$session"
 [ "$session" = mutter ] && wayland_accessibility_bus
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_SESSION_TYPE=wayland PLOVANE_LOG=debug
+wayland_user_home
+export XDG_SESSION_TYPE=wayland PLOVANE_LOG=debug
 unset QT_QPA_PLATFORM
-settings_dir="$XDG_CONFIG_HOME/plovane"
-mkdir -p "$settings_dir" "$XDG_DATA_HOME/applications"
-cat >"$settings_dir/defaults.json" <<'JSON'
-{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}
-JSON
+mkdir -p "$XDG_DATA_HOME/applications"
 # The native client's desktop entry: the id it is booked under.
 printf '[Desktop Entry]\nType=Application\nName=Native Window\nExec=%s\n' "$native_window" \
   >"$XDG_DATA_HOME/applications/org.plovane.NativeWindow.desktop"

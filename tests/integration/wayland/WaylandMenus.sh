@@ -25,12 +25,9 @@ mkfifo "$work/mouse"
 pids+=($!)
 exec 7>"$work/mouse"
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_CACHE_HOME="$work/home/.cache" XDG_SESSION_TYPE=wayland
+wayland_user_home
+export XDG_SESSION_TYPE=wayland
 unset QT_QPA_PLATFORM
-mkdir -p "$XDG_CONFIG_HOME/plovane"
-printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}\n' \
-  >"$XDG_CONFIG_HOME/plovane/defaults.json"
 
 typed="$work/typed"
 foot sh -c "cat >$typed" >"$work/client.log" 2>&1 9>&- &

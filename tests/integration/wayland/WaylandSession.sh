@@ -43,6 +43,17 @@ wayland_clean_env=(env -i PATH="$PATH" PLOVANE_TEST_RUN="${PLOVANE_TEST_RUN:-}"
 wayland_watcher=(gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path /StatusNotifierWatcher
   --method org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher)
 
+# The user's home inside the run's folder, Plovane's first run already behind them and the
+# language given (English unless said); $settings_dir is Plovane's folder in it.
+wayland_user_home() { # [language]
+  export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+  export XDG_CACHE_HOME="$work/home/.cache"
+  settings_dir="$XDG_CONFIG_HOME/plovane"
+  mkdir -p "$settings_dir"
+  printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "%s"}\n' \
+    "${1:-en}" >"$settings_dir/defaults.json"
+}
+
 wayland_status_panel() {
   mkdir -p "$work/panel/lxqt"
   printf '[panel1]\nplugins=sni\nposition=Top\n\n[sni]\ntype=statusnotifier\n' >"$work/panel/lxqt/panel.conf"
