@@ -58,3 +58,14 @@ fail() {
   done
   exit 1
 }
+# CTest stops a test at its limit without a word: shortly before, the test fails itself
+# with the logs, so a session that hangs says where.
+if [ -n "${PLOVANE_TEST_TIMEOUT:-}" ]; then
+  (
+    sleep $((PLOVANE_TEST_TIMEOUT - 15)) </dev/null >/dev/null 2>&1 9>&- &
+    trap 'kill $! 2>/dev/null; exit 0' TERM
+    wait $! && fail "still running after $((PLOVANE_TEST_TIMEOUT - 15)) s"
+  ) &
+  wayland_watchdog=$!
+  pids+=($wayland_watchdog)
+fi
