@@ -55,11 +55,8 @@ wait_for() { # seconds, command...
 }
 # Waits until a command prints the expected text (asked again each time, unlike a
 # `test "$(…)"` evaluated once before waiting).
-wait_for_output() { # seconds, expected, command...
-  local limit=$(( $1 * 10 )) expected="$2"; shift 2
-  for ((i = 0; i < limit; i++)); do [ "$("$@" 2>/dev/null)" = "$expected" ] && return 0; sleep 0.1; done
-  return 1
-}
+wait_for_output() { wait_for "$1" output_is "${@:2}"; } # seconds, expected, command...
+output_is() { [ "$("${@:2}" 2>/dev/null)" = "$1" ]; }
 
 # The application the user works in: it has the focus and must keep it.
 start_focus_probe() {

@@ -66,6 +66,5 @@ if [ -n "${PLOVANE_TEST_TIMEOUT:-}" ]; then
     trap 'kill $! 2>/dev/null; exit 0' TERM
     wait $! && fail "still running after $((PLOVANE_TEST_TIMEOUT - 15)) s"
   ) &
-  wayland_watchdog=$!
-  pids+=($wayland_watchdog)
+  pids+=($!)
 fi
