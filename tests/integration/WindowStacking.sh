@@ -144,6 +144,11 @@ check_window() { # window, title, where, short name
   wait_for 5 stacked_above "$w" "$hud" || fail "$what is below the HUD"
   wait_for 5 no_coat_in_overlap "$w" || fail "$what shows the pet through it (coat pixels on screen and its own: $(coat_in_overlap "$w"))"
   import -window root "$pictures/stacking-$pictures_tag-$lang-$4-$3.png" 2>/dev/null
+  # On the way from one window to the next a window manager may name no active window for
+  # a moment: while the keyboard stays in ours, the HUD does not come back over it.
+  xprop -root -f _NET_ACTIVE_WINDOW 32x -set _NET_ACTIVE_WINDOW 0
+  sleep 0.5
+  stacked_above "$w" "$hud" || fail "$what goes below the HUD while the window manager names no active window"
   echo "ok: $what comes up above the HUD"
   click_user_window
   wait_for 5 stacked_above "$hud" "$user" || fail "$what: the HUD is below the user's window"

@@ -81,12 +81,31 @@ void X11ActiveWindowWatch::readActive()
     }
     if (active == lastActive_)
         return;
+    QWindow* ours = ownWindow(active);
+    if (!ours) {
+        // On the way from one window to the next a window manager may name no window, or
+        // still the old one, for a moment. While the keyboard is still ours it is not the
+        // user going elsewhere; the next change is read again.
+        xcb_window_t focus = XCB_NONE;
+        if (auto* reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)) {
+            focus = reply->focus;
+            std::free(reply);
+        }
+        if (ownWindow(focus))
+            return;
+    }
     lastActive_ = active;
-    QWindow* ours = nullptr;
-    for (QWindow* window : QGuiApplication::allWindows())
-        if (active && window->handle() && window->winId() == active)
-            ours = window;
     Q_EMIT activeChanged(ours);
+}
+
+QWindow* X11ActiveWindowWatch::ownWindow(std::uint32_t id)
+{
+    if (id == XCB_NONE || id == XCB_INPUT_FOCUS_POINTER_ROOT)
+        return nullptr;
+    for (QWindow* window : QGuiApplication::allWindows())
+        if (window->handle() && window->winId() == id)
+            return window;
+    return nullptr;
 }
 
 } // namespace plovane

@@ -33,6 +33,8 @@ Q_SIGNALS:
 
 private:
     void readActive();
+    // The program's window with this X id, if any.
+    static QWindow* ownWindow(std::uint32_t id);
 
     bool following_{false};
     bool readPending_{false};
