@@ -5,22 +5,14 @@
 # Usage: AppAlerts.sh <plovane executable> <repository folder>
 source "$(dirname "$0")/AppTestLib.sh"
 
-# Our shown window titled exactly $1 (xdotool's own patterns do not match Chinese titles
-# in every locale).
-alert() {
-  local w
-  for w in $(xdotool search --all --onlyvisible --pid "$app_pid" --name . 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && echo "$w" && return
-  done
-}
-shown() { [ -n "$(alert "$1")" ]; }
-gone() { [ -z "$(alert "$1")" ]; }
+shown() { [ -n "$(window_titled "$1")" ]; }
+gone() { [ -z "$(window_titled "$1")" ]; }
 active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # Waits for the alert titled $1, keeps a picture of it as $2, and answers it with key $3.
 answer_alert() {
   wait_for 20 shown "$1" || fail "no alert \"$1\""
   local w
-  w="$(alert "$1")"
+  w="$(window_titled "$1")"
   sleep 0.5
   import -window root "$pictures/AppAlerts-$2.png"
   xdotool windowactivate --sync "$w" >/dev/null 2>&1

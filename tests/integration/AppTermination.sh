@@ -12,14 +12,14 @@ write_settings() {
 
 # An alert at quit waits for an answer; a second request to end does not.
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; sleep 1; cleanup' EXIT
-# At quit, what could not be saved is shown in an alert: answered with Quit Anyway.
+# At quit, what could not be saved is shown in an alert: answered with Quit Anyway (Escape).
 quit_anyway() {
-  local w
-  wait_for 20 xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane Could Not Save$' ||
-    fail "no alert says what could not be saved"
-  w="$(xdotool search --onlyvisible --pid "$app_pid" --name '^Plovane Could Not Save$' | head -1)"
+  local w="" i
+  for ((i = 0; i < 200; i++)); do w="$(window_titled 'Plovane Could Not Save')"; [ -n "$w" ] && break; sleep 0.1; done
+  [ -n "$w" ] || fail "no alert says what could not be saved"
   xdotool windowactivate --sync "$w" >/dev/null 2>&1
   xdotool key Escape
+  wait_for 5 not_viewable "$w" || fail "Escape did not close the alert"
 }
 
 # SIGINT is covered in process: a shell's background job ignores it, and so do we.

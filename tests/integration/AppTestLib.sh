@@ -160,9 +160,22 @@ in_tray() { # window
   return 1
 }
 
+# Our mapped window titled exactly $1. Each window is asked by itself: a search alone can
+# name a window that is going away (the HUD's, at quit) with another's title, and
+# xdotool's own patterns do not match Chinese titles in every locale.
+window_titled() {
+  local w
+  for w in $(xdotool search --all --onlyvisible --pid "$app_pid" --name . 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && ! not_viewable "$w" && echo "$w" && return
+  done
+}
+not_viewable() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
 wait_exit() { # seconds; sets rc
   for ((i = 0; i < $1 * 10; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$app_pid" 2>/dev/null && fail "plovane still running"
+  kill -0 "$app_pid" 2>/dev/null &&
+    fail "plovane still running (windows: $(xdotool search --onlyvisible --pid "$app_pid" --name . getwindowname %@ 2>/dev/null |
+      paste -sd '|'); threads waiting in: $(for f in /proc/"$app_pid"/task/*/wchan; do printf '%s ' "$(cat "$f" 2>/dev/null)"; done))"
   wait "$app_pid"; rc=$?
 }
 

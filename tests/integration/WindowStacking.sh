@@ -112,7 +112,6 @@ expect_fixed_window_actions() { # window, name
 expect_icon() { # window, name
   xprop -id "$1" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) = ' || fail "[$lang] $2 carries no _NET_WM_ICON"
 }
-not_viewable() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 # As the user does, by the window manager's key (a key pressed while the window manager is
 # still busy with the activation may not reach it: pressed again then).
 close_window() { # window
