@@ -5,14 +5,12 @@
 # Usage: AppAlerts.sh <plovane executable> <repository folder>
 source "$(dirname "$0")/AppTestLib.sh"
 
-shown() { [ -n "$(window_titled "$1")" ]; }
 gone() { [ -z "$(window_titled "$1")" ]; }
 active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # Waits for the alert titled $1, keeps a picture of it as $2, and answers it with key $3.
 answer_alert() {
-  wait_for 20 shown "$1" || fail "no alert \"$1\""
   local w
-  w="$(window_titled "$1")"
+  w="$(await_window_titled 20 "$1")" || fail "no alert \"$1\""
   sleep 0.5
   import -window root "$pictures/AppAlerts-$2.png"
   xdotool windowactivate --sync "$w" >/dev/null 2>&1
@@ -84,7 +82,7 @@ sleep 1
 hud_menu Down 4 # "📊 简洁模式"
 wait_for 5 grep -q "Could not save the settings" "$work/app.log" || fail "the failed save of a setting was not reported"
 kill -TERM "$app_pid"
-wait_for 20 shown "Plovane 无法保存" || fail "no alert at quit on a full disk"
+await_window_titled 20 "Plovane 无法保存" >/dev/null || fail "no alert at quit on a full disk"
 sleep 1
 kill -0 "$app_pid" 2>/dev/null || fail "plovane ended without waiting for an answer"
 rm -f "/proc/$app_pid/root$settings_dir/filler" || fail "the full file system could not be reached"

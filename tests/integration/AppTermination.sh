@@ -14,9 +14,8 @@ write_settings() {
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; sleep 1; cleanup' EXIT
 # At quit, what could not be saved is shown in an alert: answered with Quit Anyway (Escape).
 quit_anyway() {
-  local w="" i
-  for ((i = 0; i < 200; i++)); do w="$(window_titled 'Plovane Could Not Save')"; [ -n "$w" ] && break; sleep 0.1; done
-  [ -n "$w" ] || fail "no alert says what could not be saved"
+  local w
+  w="$(await_window_titled 20 'Plovane Could Not Save')" || fail "no alert says what could not be saved"
   xdotool windowactivate --sync "$w" >/dev/null 2>&1
   xdotool key Escape
   wait_for 5 not_viewable "$w" || fail "Escape did not close the alert"

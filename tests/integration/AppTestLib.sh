@@ -170,6 +170,16 @@ window_titled() {
   done
 }
 not_viewable() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+# Waits until our window titled $2 is shown and prints its id (found and named in one go,
+# so a search that comes back empty for a moment cannot leave the id empty).
+await_window_titled() { # seconds, title
+  local i w
+  for ((i = 0; i < $1 * 10; i++)); do
+    w="$(window_titled "$2")" && [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
 
 wait_exit() { # seconds; sets rc
   for ((i = 0; i < $1 * 10; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
