@@ -118,15 +118,9 @@ fi
 if [ -x /usr/libexec/at-spi-bus-launcher ]; then
   /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
   pids+=($!)
-  a11y_on=""
-  for _ in $(seq 1 30); do
-    if gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
-      --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled "<true>" >/dev/null 2>&1; then
-      a11y_on=1; break
-    fi
-    sleep 0.1
-  done
-  [ -n "$a11y_on" ] || echo "test-desktop: could not switch the accessibility bus on" >&2
+  wait_until 3 gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+    --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled "<true>" ||
+    echo "test-desktop: could not switch the accessibility bus on" >&2
 fi
 wait_for_window_manager || echo "test-desktop: openbox did not start" >&2
 

@@ -1,3 +1,6 @@
+xvfb_lib_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$xvfb_lib_dir/wait-lib.sh"
+
 # Sourced: start_xvfb FIRST LAST starts a virtual X server (of XVFB_SCREEN, default 1280x800x24) on the first free display in
 # FIRST..LAST and sets DISPLAY and xvfb_pid. A display counts as ours only once the server
 # we started holds its lock file and answers, so runs started at the same moment (each
@@ -9,22 +12,21 @@ start_xvfb() {
        grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null; then continue; fi
     Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp -noreset >/dev/null 2>&1 9>&- &
     pid=$!
-    for _ in $(seq 1 50); do
-      kill -0 "$pid" 2>/dev/null || break # another run took this display first
-      if [ "$(tr -dc 0-9 2>/dev/null <"/tmp/.X$n-lock")" = "$pid" ] &&
-         DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
-        export DISPLAY=":$n"
-        xvfb_pid=$pid
-        return 0
-      fi
-      sleep 0.1
-    done
+    # Another run may take this display first: then our server ends, and the next is tried.
+    if wait_until 5 xvfb_answers "$n" "$pid" && kill -0 "$pid" 2>/dev/null; then
+      export DISPLAY=":$n"
+      xvfb_pid=$pid
+      return 0
+    fi
     kill "$pid" 2>/dev/null
   done
   return 1
 }
-
-xvfb_lib_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# Whether the server (pid) holds display n and answers there, or has ended.
+xvfb_answers() { # n pid
+  kill -0 "$2" 2>/dev/null || return 0
+  [ "$(tr -dc 0-9 2>/dev/null <"/tmp/.X$1-lock")" = "$2" ] && DISPLAY=":$1" xdpyinfo >/dev/null 2>&1
+}
 
 # Sourced: start_openbox starts openbox on $DISPLAY with the test desktops' own configuration
 # (no menus, no key that starts a program) and sets openbox_pid; wait_for_window_manager
@@ -33,13 +35,8 @@ start_openbox() {
   openbox --config-file "$xvfb_lib_dir/openbox-rc.xml" >/dev/null 2>&1 9>&- &
   openbox_pid=$!
 }
-wait_for_window_manager() {
-  for _ in $(seq 1 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_for_window_manager() { wait_until 10 window_manager_runs; }
+window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 # Sourced: use_utf8_locale gives this shell a UTF-8 locale when its environment names
 # none (LANG unset, or a locale the machine lacks), so the programs the tests read texts

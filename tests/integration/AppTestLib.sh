@@ -3,6 +3,7 @@
 set -uo pipefail
 app="$1"
 repo="$2"
+source "$repo/scripts/wait-lib.sh"
 
 if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY: run inside scripts/test-desktop.sh"; exit 77; fi
 for tool in xdotool import convert xmessage; do
@@ -48,11 +49,7 @@ settings_dir="$XDG_CONFIG_HOME/plovane"
 mkdir -p "$settings_dir" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-wait_for() { # seconds, command...
-  local limit=$(( $1 * 10 )); shift
-  for ((i = 0; i < limit; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
+wait_for() { wait_until "$@"; } # seconds, command...
 # Waits until a command prints the expected text (asked again each time, unlike a
 # `test "$(…)"` evaluated once before waiting).
 wait_for_output() { wait_for "$1" output_is "${@:2}"; } # seconds, expected, command...
@@ -78,8 +75,9 @@ hud_floats() { xprop -id "$hud" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STAT
 # The knock port is machine-wide without a network of the run's own: the previous test's
 # program may still be letting it go. (What held it at the start was found then.)
 port_busy() { bash -c 'exec 3<>/dev/tcp/127.0.0.1/8765' 2>/dev/null; }
+port_free() { ! port_busy; }
 wait_for_free_knock_port() {
-  for _ in $(seq 1 100); do port_busy || return 0; sleep 0.1; done
+  wait_for 10 port_free && return 0
   fail "port 8765 is held by another program: $(ss -Hltnp 'sport = :8765' 2>/dev/null)"
 }
 
@@ -93,16 +91,14 @@ start_plovane() {
   wait_for 20 xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' || fail "HUD panel did not map"
   sleep 1
   # Found by name, a window can still go before its geometry is read: ask until both answer.
-  local geometry=""
-  for _ in $(seq 1 50); do
-    hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1)"
-    [ -n "$hud" ] && geometry="$(xdotool getwindowgeometry --shell "$hud" 2>/dev/null)" && break
-    geometry=""
-    sleep 0.1
-  done
-  [ -n "$geometry" ] || fail "the HUD panel's geometry could not be read"
-  eval "$geometry"
+  wait_for 5 read_hud_geometry || fail "the HUD panel's geometry could not be read"
+  eval "$hud_geometry"
   X=$X Y=$Y W=$WIDTH H=$HEIGHT
+}
+
+read_hud_geometry() {
+  hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1)"
+  [ -n "$hud" ] && hud_geometry="$(xdotool getwindowgeometry --shell "$hud" 2>/dev/null)" && [ -n "$hud_geometry" ]
 }
 
 # The visible windows of a process other than those listed (ids).
@@ -114,14 +110,8 @@ other_windows() { # pid, known ids...
 }
 # Waits for a new window of `pid` (a popup menu) and sets $menu to it. On a busy machine
 # the first menu in a language can take seconds (its fonts are read then).
-wait_for_menu() { # pid, known ids...
-  for _ in $(seq 1 100); do
-    menu="$(other_windows "$@" | head -1)"
-    [ -n "$menu" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_for_menu() { wait_for 10 menu_opened "$@"; } # pid, known ids...
+menu_opened() { menu="$(other_windows "$@" | head -1)"; [ -n "$menu" ]; }
 
 # Opens the HUD's right-click menu over the pet, and waits until it is there (what is typed
 # next goes to the menu, not to whatever has the keyboard).
@@ -173,17 +163,12 @@ not_viewable() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 # Waits until our window titled $2 is shown and prints its id (found and named in one go,
 # so a search that comes back empty for a moment cannot leave the id empty).
 await_window_titled() { # seconds, title
-  local i w
-  for ((i = 0; i < $1 * 10; i++)); do
-    w="$(window_titled "$2")" && [ -n "$w" ] && { echo "$w"; return 0; }
-    sleep 0.1
-  done
-  return 1
+  wait_for "$1" window_found "$2" && echo "$found_window"
 }
+window_found() { found_window="$(window_titled "$1")" && [ -n "$found_window" ]; }
 
 wait_exit() { # seconds; sets rc
-  for ((i = 0; i < $1 * 10; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$app_pid" 2>/dev/null &&
+  wait_for "$1" process_ended "$app_pid" ||
     fail "plovane still running (windows: $(xdotool search --onlyvisible --pid "$app_pid" --name . getwindowname %@ 2>/dev/null |
       paste -sd '|'); threads waiting in: $(for f in /proc/"$app_pid"/task/*/wchan; do printf '%s ' "$(cat "$f" 2>/dev/null)"; done))"
   wait "$app_pid"; rc=$?

@@ -26,11 +26,8 @@
 # on (a GVariant list of uuids), those not installed on the machine being folders in
 # $wayland_gnome_extension_dir.
 
-wayland_wait() { # seconds, command...
-  local limit=$(( $1 * 10 )); shift
-  for ((i = 0; i < limit; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/wait-lib.sh"
+wayland_wait() { wait_until "$@"; } # seconds, command...
 
 wayland_skip() { echo "skipped: $*"; exit 77; }
 
@@ -126,13 +123,16 @@ wayland_start() {
 # Waits up to `seconds` for a command to succeed while the compositor (pid) runs: 0 once it
 # does, 1 when the time is up, 2 as soon as the compositor has ended (it cannot run here).
 wayland_wait_while_running() { # pid seconds command...
-  local pid="$1" limit=$(( $2 * 10 )); shift 2
-  for ((i = 0; i < limit; i++)); do
-    "$@" >/dev/null 2>&1 && return 0
-    kill -0 "$pid" 2>/dev/null || return 2
-    sleep 0.1
-  done
-  return 1
+  local pid="$1" seconds="$2"; shift 2
+  wayland_ended=""
+  wait_until "$seconds" succeeds_or_ends "$pid" "$@" || return 1
+  [ -z "$wayland_ended" ] || return 2
+}
+succeeds_or_ends() { # pid command...
+  local pid="$1"; shift
+  "$@" && return 0
+  kill -0 "$pid" 2>/dev/null && return 1
+  wayland_ended=1
 }
 # Skips when the compositor ended before `what` came up, fails when it runs without it.
 wayland_started() { # name log seconds what command...
