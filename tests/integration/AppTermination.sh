@@ -76,6 +76,16 @@ owner_pid() { # bus-option... name
   gdbus call "${@:1:$#-1}" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
     --method org.freedesktop.DBus.GetConnectionUnixProcessID "${@: -1}" 2>/dev/null | sed -n 's/^(uint32 \([0-9]*\),)$/\1/p'
 }
+# Whether a screen reader finds plovane among the registry's applications.
+in_registry() {
+  local name
+  for name in $(gdbus call --address "$a11y_address" --dest org.a11y.atspi.Registry \
+      --object-path /org/a11y/atspi/accessible/root --method org.a11y.atspi.Accessible.GetChildren 2>/dev/null |
+      grep -o "':[0-9.]*'" | tr -d "'"); do
+    [ "$(owner_pid --address "$a11y_address" "$name")" = "$app_pid" ] && return 0
+  done
+  return 1
+}
 launcher_pid="$(owner_pid --session org.a11y.Bus)"
 a11y_address="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress 2>/dev/null |
   sed -n "s/^('\(.*\)',)$/\1/p")"
@@ -89,17 +99,7 @@ if [ -n "$launcher_pid" ] && [ -n "$registry_pid" ]; then
 
   # Healthy: a screen reader finds us among the registry's applications.
   start_timed
-  registered=""
-  for _ in $(seq 1 30); do
-    for name in $(gdbus call --address "$a11y_address" --dest org.a11y.atspi.Registry \
-        --object-path /org/a11y/atspi/accessible/root --method org.a11y.atspi.Accessible.GetChildren 2>/dev/null |
-        grep -o "':[0-9.]*'" | tr -d "'"); do
-      [ "$(owner_pid --address "$a11y_address" "$name")" = "$app_pid" ] && registered=1
-    done
-    [ -n "$registered" ] && break
-    sleep 0.2
-  done
-  [ -n "$registered" ] || fail "with a healthy accessibility bus, plovane is not among the registry's applications"
+  wait_for 6 in_registry || fail "with a healthy accessibility bus, plovane is not among the registry's applications"
   stop_timed
   echo "ok: healthy accessibility bus: HUD after ${started_ms} ms, registered for screen readers, SIGTERM took ${ended_ms} ms"
 

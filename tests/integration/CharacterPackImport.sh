@@ -34,6 +34,8 @@ colour_in() { # fx test, x, y, w, h: pixels of that colour in that area of the s
   import -window root -crop "${4}x${5}+${2}+${3}" +repage "$work/area.png" 2>/dev/null
   convert "$work/area.png" -alpha off -fx "($1) ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
 }
+# Whether more than 200 pixels of the area show the colour; sets $shown to their number.
+shows_colour() { shown="$(colour_in "$@")"; [ "$shown" -gt 200 ]; } # fx test, x, y, w, h
 # Also when the idle HUD shows it faded over the grey desktop.
 magenta='r - g > 0.25 && b - g > 0.25 && abs(r - b) < 0.1'
 cyan='g - r > 0.25 && b - r > 0.25 && abs(g - b) < 0.1'
@@ -182,9 +184,8 @@ JSON
 
   wait_for 5 grep -q "\"quellin.character\": *\"custom:$5\"" "$settings_dir/defaults.json" ||
     fail "[$1] the character setting is not custom:$5: $(cat "$settings_dir/defaults.json")"
-  local shown=0
-  for _ in $(seq 1 30); do shown="$(colour_in "$6" "$X" "$Y" "$W" "$H")"; [ "$shown" -gt 200 ] && break; sleep 0.2; done
-  [ "$shown" -gt 200 ] || fail "[$1] the HUD does not show the new character ($shown pixels of its colour)"
+  shown=0
+  wait_for 6 shows_colour "$6" "$X" "$Y" "$W" "$H" || fail "[$1] the HUD does not show the new character ($shown pixels of its colour)"
   import -window root -crop "${W}x${H}+${X}+${Y}" +repage "$pictures/pack-hud-$1.png" 2>/dev/null
   echo "ok: [$1] the HUD shows the new character and the setting holds custom:$5"
 

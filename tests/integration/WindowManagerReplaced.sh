@@ -38,8 +38,7 @@ set_up() { # the HUD as at its first show
 }
 # Holds for a second on end, not only for a moment while the new manager sets up.
 holds() { # command...
-  wait_for 10 "$@" || return 1
-  for _ in $(seq 1 10); do "$@" || return 1; sleep 0.1; done
+  wait_for 10 "$@" && holds_for 1 "$@"
 }
 describe() { echo "$(xwininfo -id "$hud" | grep 'Map State'), $(xprop -id "$hud" _NET_WM_DESKTOP), $(states)"; }
 

@@ -30,9 +30,7 @@ typed="$work/typed"
 "$native_window" org.plovane.NativeWindow maximized >"$typed" 2>"$work/client.log" 9>&- &
 pids+=($!)
 lands() { wayland_type "$1"$'\n' && wayland_wait 3 grep -q "$1" "$typed"; }
-ready=""
-for _ in $(seq 1 20); do lands ready && { ready=1; break; }; sleep 0.5; done
-[ -n "$ready" ] || fail "the native window never took what was typed"
+wayland_wait 40 lands ready || fail "the native window never took what was typed"
 
 unset QT_QPA_PLATFORM
 (cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
@@ -91,6 +89,5 @@ done
 echo "ok: Drain Settings active, the HUD below it; the status item's menu closed by a click into the user's window, the HUD above it again (three times)"
 
 kill -TERM "$app_pid"
-for _ in $(seq 1 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "plovane still running 10 s after SIGTERM"
+wayland_wait 10 process_ended "$app_pid" || fail "plovane still running after SIGTERM"
 echo "ok: every check passed"

@@ -137,13 +137,7 @@ if not ('"$1"'):
                         for r in rows if not r["separator"]))'
 }
 # Waits up to some seconds for the rows to pass a check.
-wait_rows() { # seconds, python condition
-  local until=$((SECONDS + $1))
-  while ! check_rows "$2" 2>/dev/null; do
-    [ "$SECONDS" -lt "$until" ] || return 1
-    sleep 0.5
-  done
-}
+wait_rows() { wait_interval=0.5 wayland_wait "$1" check_rows "$2"; } # seconds, python condition
 shoot() { # file
   gdbus call --session --dest org.gnome.Shell.Screenshot --object-path /org/gnome/Shell/Screenshot \
     --method org.gnome.Shell.Screenshot.Screenshot false false "/tmp/shot.png" >/dev/null &&

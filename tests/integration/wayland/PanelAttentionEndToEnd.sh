@@ -50,9 +50,7 @@ lands() {
   type_text "$1"$'\n'
   wayland_wait 3 grep -q "$1" "$typed"
 }
-ready=""
-for _ in $(seq 1 20); do lands ready && { ready=1; break; }; sleep 0.5; done
-[ -n "$ready" ] || fail "the xterm never took what was typed"
+wayland_wait 40 lands ready || fail "the xterm never took what was typed"
 
 [ "$session" = openbox ] || export QT_QPA_PLATFORM=wayland
 (cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
@@ -61,8 +59,8 @@ pids+=("$app_pid")
 unset QT_QPA_PLATFORM
 # Watched from the moment the window exists, before it is first mapped.
 hud_window() { xdotool search --all --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1; }
-for _ in $(seq 1 400); do hud="$(hud_window)"; [ -n "$hud" ] && break; sleep 0.05; done
-[ -n "$hud" ] || fail "no HUD window on the X display"
+hud_found() { hud="$(hud_window)"; [ -n "$hud" ]; }
+wait_interval=0.05 wayland_wait 20 hud_found || fail "no HUD window on the X display"
 xprop -id "$hud" -spy _NET_WM_STATE >"$work/states" 2>&1 9>&- &
 spy=$!
 pids+=("$spy")

@@ -71,9 +71,7 @@ lands() { # word: types it with Return, true when it reached the terminal
   type_text "$1"$'\n'
   wayland_wait 3 grep -q "$1" "$typed"
 }
-ready=""
-for _ in $(seq 1 20); do lands ready && { ready=1; break; }; sleep 0.5; done
-[ -n "$ready" ] || fail "the terminal never took what was typed"
+wayland_wait 40 lands ready || fail "the terminal never took what was typed"
 
 [ "$session" = sway ] && export QT_QPA_PLATFORM=wayland
 (cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
@@ -165,8 +163,7 @@ lands aftercycles || fail "after the hide-and-show cycles, what was typed did no
 echo "ok: after ten hide-and-show cycles the HUD stands at 40,460 and the terminal has the focus"
 
 kill -TERM "$app_pid"
-for _ in $(seq 1 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "plovane still running 10 s after SIGTERM"
+wayland_wait 10 process_ended "$app_pid" || fail "plovane still running after SIGTERM"
 day="$settings_dir/days/$(date +%F).json"
 [ -s "$day" ] || fail "no day file"
 booked="$(tr -d ' \n' <"$day" | grep -o "\"appDurations\":{[^}]*}")"

@@ -49,9 +49,7 @@ lands() { # word: types it with Return, true when it reached the client
   wayland_type "$1"$'\n'
   wayland_wait 3 grep -q "$1" "$typed"
 }
-ready=""
-for _ in $(seq 1 20); do lands ready && { ready=1; break; }; sleep 0.5; done
-[ -n "$ready" ] || fail "the native client never took what was typed"
+wayland_wait 40 lands ready || fail "the native client never took what was typed"
 
 (cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
 app_pid=$!
@@ -106,8 +104,7 @@ wayland_wait 10 sh -c "grep 'debug: tick:' '$work/app.log' | tail -1 | grep -q '
 echo "ok: the X11 window is the front application when it has the focus"
 
 kill -TERM "$app_pid"
-for _ in $(seq 1 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "plovane still running 10 s after SIGTERM"
+wayland_wait 10 process_ended "$app_pid" || fail "plovane still running after SIGTERM"
 day="$settings_dir/days/$(date +%F).json"
 [ -s "$day" ] || fail "no day file"
 booked="$(tr -d ' \n' <"$day" | grep -o "\"appDurations\":{[^}]*}")"

@@ -36,9 +36,7 @@ lands() { # word: typed with Return, true when it reached the terminal
   wayland_type "$1"$'\n'
   wayland_wait 3 grep -q "$1" "$typed"
 }
-ready=""
-for _ in $(seq 1 20); do lands ready && { ready=1; break; }; sleep 0.5; done
-[ -n "$ready" ] || fail "the terminal never took what was typed"
+wayland_wait 40 lands ready || fail "the terminal never took what was typed"
 
 (cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
 app_pid=$!
