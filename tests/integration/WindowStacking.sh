@@ -124,7 +124,7 @@ close_window() { # window
 }
 # The user's application: an xterm under the HUD's left part, clicked where nothing of ours lies.
 start_user_window() {
-  xterm 9>&- -title PlovaneUserWindow -geometry 70x20+10+380 &
+  xterm 9>&- -title PlovaneUserWindow -geometry 70x20+10+380 >/dev/null 2>&1 &
   pids+=($!)
   wait_for 10 xdotool search --onlyvisible --name '^PlovaneUserWindow$' || fail "xterm did not map"
   user="$(xdotool search --onlyvisible --name '^PlovaneUserWindow$' | head -1)"

@@ -41,7 +41,7 @@ wayland_status_panel
 # take the focus when it covers the focused one).
 typed="$work/typed"
 : >"$typed"
-xterm -geometry 120x36+0+300 -title PlovaneUserTerminal -e sh -c "cat >$typed" 9>&- &
+xterm -geometry 120x36+0+300 -title PlovaneUserTerminal -e sh -c "cat >$typed" >/dev/null 2>&1 9>&- &
 pids+=($!)
 type_text() {
   if [ "$session" = openbox ]; then xdotool type --delay 30 "$1"; else wayland_type "$1"; fi

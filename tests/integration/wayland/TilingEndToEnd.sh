@@ -63,7 +63,7 @@ if [ "$session" = sway ]; then
   foot sh -c "cat >$typed" >"$work/client.log" 2>&1 9>&- &
   type_text() { wtype "$1"; }
 else
-  xterm -title PlovaneUserTerminal -e sh -c "cat >$typed" 9>&- &
+  xterm -title PlovaneUserTerminal -e sh -c "cat >$typed" >/dev/null 2>&1 9>&- &
   type_text() { xdotool type --delay 30 "$1"; }
 fi
 pids+=($!)
