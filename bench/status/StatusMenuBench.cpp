@@ -1,7 +1,9 @@
 // What a rebuild of the status menu costs the main thread (the refresh after a compact,
 // knock-hint or language toggle: the packs read from disk, the content made, the rows
 // and both submenus rebuilt), with one imported pack whose thumbnail sprite is a
-// 5,500 × 5,500 picture, and with ordinary 32 × 32 sprites. Qt's offscreen platform.
+// 5,500 × 5,500 picture, and with ordinary 32 × 32 sprites; and, with 1,000 packs, what
+// the menu's opening costs (the packs folder read again and found unchanged) and a
+// rebuild. Qt's offscreen platform.
 //
 //   status_menu_bench [--benchmark_filter=…]
 
@@ -20,6 +22,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace plovane;
 namespace fs = std::filesystem;
@@ -59,11 +62,36 @@ StatusMenuState stateFor(Language lang)
     return s;
 }
 
+// Each benchmark's own data folder, removed at the end.
+std::vector<std::string> dataFolders;
+
+void useDataFolder(const std::string& name)
+{
+    const std::string home = (fs::temp_directory_path() / ("plovane-menu-bench-" + name)).string();
+    fs::remove_all(home);
+    dataFolders.push_back(home);
+    ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+}
+
 void usePack(int side)
 {
-    const std::string home = (fs::temp_directory_path() / ("plovane-menu-bench-" + std::to_string(side))).string();
-    ::setenv("XDG_DATA_HOME", home.c_str(), 1);
+    useDataFolder(std::to_string(side));
     writePack(AppResource::customSpritesBase() + "/Big", side);
+}
+
+// `count` packs of 32 × 32 sprites named "Pack 1" … in no particular order on disk.
+void usePacks(int count)
+{
+    useDataFolder("packs-" + std::to_string(count));
+    const std::string base = AppResource::customSpritesBase();
+    writePack(base + "/pack-0", 32);
+    for (int i = 1; i < count; ++i)
+        fs::copy(base + "/pack-0", base + "/pack-" + std::to_string(i * 7919 % count), fs::copy_options::recursive);
+    for (int i = 0; i < count; ++i) {
+        FILE* manifest = std::fopen((base + "/pack-" + std::to_string(i) + "/manifest.json").c_str(), "w");
+        std::fprintf(manifest, "{\"name\": \"Pack %d\"}", (i * 389 + 17) % count);
+        std::fclose(manifest);
+    }
 }
 
 std::unique_ptr<StatusMenuController> menu()
@@ -109,6 +137,32 @@ BENCHMARK(BM_FirstMenuBuildWithHugeSprite)->Unit(benchmark::kMillisecond)->Itera
 void BM_MenuRebuildWithSmallSprites(benchmark::State& state) { rebuild(state, 32); }
 BENCHMARK(BM_MenuRebuildWithSmallSprites)->Unit(benchmark::kMillisecond);
 
+// What each opening of the menu costs with 1,000 packs and none added: the folder read again.
+void BM_PackListingAtMenuOpening1000Packs(benchmark::State& state)
+{
+    usePacks(1000);
+    const std::vector<CustomCharacter> listed = CustomCharacter::loadAll();
+    for (auto _ : state) {
+        const bool changed = CustomCharacter::loadAll() != listed;
+        benchmark::DoNotOptimize(changed);
+    }
+}
+BENCHMARK(BM_PackListingAtMenuOpening1000Packs)->Unit(benchmark::kMillisecond);
+
+// A language toggle with 1,000 packs listed: the rows rewritten in place.
+void BM_MenuRebuildWith1000Packs(benchmark::State& state)
+{
+    usePacks(1000);
+    const auto controller = menu();
+    controller->apply(makeStatusMenuContent(stateFor(Language::zh)));
+    bool zh = true;
+    for (auto _ : state) {
+        zh = !zh;
+        controller->apply(makeStatusMenuContent(stateFor(zh ? Language::zh : Language::en)));
+    }
+}
+BENCHMARK(BM_MenuRebuildWith1000Packs)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,5 +175,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    for (const std::string& folder : dataFolders)
+        fs::remove_all(folder);
     return 0;
 }

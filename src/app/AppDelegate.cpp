@@ -157,6 +157,7 @@ StatusMenuActions AppDelegate::menuActions()
     a.importCharacterPack = [this] { importCharacterPack(); };
     a.openCustomSpritesFolder = [this] { openCustomSpritesFolder(); };
     a.spriteFilesChanged = [this] { updateStatusBarIcon(); };
+    a.menuAboutToShow = [this] { listPacksAddedByHand(); };
     return a;
 }
 
@@ -186,10 +187,19 @@ void AppDelegate::refreshMenuTitles()
     state.targets = settings_.achillesTargets();
     state.characterRaw = hud.characterID->rawValue();
     state.packs = CustomCharacter::loadAll();
+    listedPacks_ = state.packs;
 
     const StatusMenuContent content = makeStatusMenuContent(state);
     ideStateLine_ = content.row(StatusRow::ideState).title;
     statusItem_->apply(content);
+}
+
+void AppDelegate::listPacksAddedByHand()
+{
+    // Packs are also copied into their folder by hand (the menu's own row opens it): the
+    // menu lists what the folder holds each time it opens, without watching it meanwhile.
+    if (statusItem_ && CustomCharacter::loadAll() != listedPacks_)
+        refreshMenuTitles();
 }
 
 void AppDelegate::updateStatusBarIcon()

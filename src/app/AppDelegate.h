@@ -6,11 +6,13 @@
 #include "platform/Scheduler.h"
 #include "platform/Signal.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomCharacter.h"
 
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace plovane {
 
@@ -73,6 +75,7 @@ private:
     // running are seen only once restarted.
     void requestAccessibility();
     void refreshMenuTitles();
+    void listPacksAddedByHand();
     void updateIdeStateLine();
     void scheduleStatusIconCheck();
     void closeMenusWhenTheFrontApplicationChanges();
@@ -96,6 +99,8 @@ private:
     std::unique_ptr<WindowControl> dailyReportWindow_;
     std::optional<StatusIconKey> iconKey_;
     std::string ideStateLine_;
+    // The imported characters the menu lists.
+    std::vector<CustomCharacter> listedPacks_;
     Connection stateObserver_;
     Connection ideStateObserver_;
     Connection characterObserver_;

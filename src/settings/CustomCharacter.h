@@ -25,7 +25,8 @@ public:
     std::string absoluteSpritePath(const std::string& state) const;
 
     // The characters that can be offered: listed folders with a manifest and every still
-    // sprite, in listing order. Broken packs are left out silently.
+    // sprite, by display name as a person looks one up (case aside, numbers by value),
+    // whatever order the folder lists them in. Broken packs are left out silently.
     static std::vector<CustomCharacter> loadAll();
 
     bool operator==(const CustomCharacter&) const = default;

@@ -8,7 +8,9 @@ using strings_detail::pick;
 
 std::string Strings::menuDrainSettings(Language lang)
 {
-    return pick({"⚙ Drain Settings", "⚙ 扣血机制"}, lang);
+    // The gear is a text symbol unless asked for as an emoji: without the selector a
+    // panel draws it in black among the other rows' colour emoji.
+    return pick({"⚙️ Drain Settings", "⚙️ 扣血机制"}, lang);
 }
 
 std::string Strings::menuAiSensing(bool enabled, Language lang)

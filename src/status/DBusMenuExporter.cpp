@@ -228,13 +228,21 @@ public Q_SLOTS:
         }
         return unknown;
     }
-    // Every change is announced as it happens, so a menu about to show is as the panel
-    // has it. (A panel told otherwise reads the tree again, and one of them then
-    // replaces every submenu item, closing the submenu the user is opening.)
-    bool AboutToShow(int) { return false; }
-    QList<int> AboutToShowGroup(const QList<int>&, QList<int>& idErrors)
+    // Every change is announced as it happens, also one the menu makes as it is about to
+    // show, so the panel never needs to be told to read the tree again. (A panel told so
+    // reads it again, and one of them then replaces every submenu item, closing the
+    // submenu the user is opening.)
+    bool AboutToShow(int id)
+    {
+        exporter_->aboutToShow(id);
+        return false;
+    }
+    QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors)
     {
         idErrors.clear();
+        for (int id : ids)
+            if (!exporter_->aboutToShow(id))
+                idErrors.append(id);
         return {};
     }
 
@@ -382,6 +390,16 @@ bool DBusMenuExporter::click(int id)
         if (action && action->isEnabled() && !action->menu<QMenu*>())
             action->trigger();
     });
+    return true;
+}
+
+bool DBusMenuExporter::aboutToShow(int id)
+{
+    QMenu* menu = menuOf(id);
+    if (!menu)
+        return id == 0 || actionOf(id);
+    // What a menu of ours says as it opens, so it fills in what has changed meanwhile.
+    Q_EMIT menu->aboutToShow();
     return true;
 }
 

@@ -70,6 +70,10 @@ public:
     // A click on item `id`: its action is triggered once the call has returned. False
     // for an unknown id.
     bool click(int id);
+    // The panel is about to show item `id`'s submenu (0: the menu itself): the menu says
+    // so as it does when it opens itself, so it may bring its rows up to date. False for
+    // an unknown id.
+    bool aboutToShow(int id);
     uint revision() const { return revision_; }
 
 Q_SIGNALS:

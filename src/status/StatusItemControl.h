@@ -27,6 +27,9 @@ struct StatusMenuActions {
     std::function<void()> openCustomSpritesFolder;
     // One of the sprite files the status icon was drawn from changed on disk.
     std::function<void()> spriteFilesChanged;
+    // The menu or its character submenu is about to show, drawn by us or by a panel: the
+    // moment to bring rows up to date that follow the disk, not a setting.
+    std::function<void()> menuAboutToShow;
 };
 
 // The status item in the desktop's panel: its icon and its one menu, built once.

@@ -282,6 +282,12 @@ void StatusMenuController::buildMenu()
     plain(StatusRow::quit, actions_.quitApp);
     row(StatusRow::quit).setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+    for (QMenu* m : {menu_.get(), characterMenu_})
+        connect(m, &QMenu::aboutToShow, this, [this] {
+            if (actions_.menuAboutToShow)
+                actions_.menuAboutToShow();
+        });
+
     // An open popup menu takes the keyboard, and shortcuts of its own rows do not reach
     // it: the menus pass the quit key on themselves.
     for (QMenu* m : {menu_.get(), targetMenu_, characterMenu_, opacityMenu_, enhancementsMenu_})

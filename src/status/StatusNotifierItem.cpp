@@ -106,7 +106,9 @@ public:
 public Q_SLOTS:
     void ContextMenu(int x, int y) { item_->activate({x, y}); }
     void Activate(int x, int y) { item_->activate({x, y}); }
-    void SecondaryActivate(int x, int y) { item_->activate({x, y}); }
+    // A middle click. A panel that asks for this draws the exported menu on a primary
+    // click itself; ours beside it would be a second menu, drawn otherwise.
+    void SecondaryActivate(int, int) {}
     void Scroll(int, const QString&) {}
 
 Q_SIGNALS:

@@ -38,7 +38,7 @@ SniIconPixmap sniIconPixmap(const QImage& image);
 class StatusNotifierItem final : public QObject {
     Q_OBJECT
 public:
-    // What the panel asks for: a click, a middle click or the menu, at a point on screen.
+    // What the panel asks for: a click or the menu, at a point on screen.
     using Request = std::function<void(QPoint)>;
 
     StatusNotifierItem(const QString& title, Request onActivate, QObject* parent = nullptr);

@@ -748,3 +748,31 @@ TEST_F(StatusMenuDelegateTest, AnImportedPackIsListedMarkedAndDrawnBeforeItsAler
     EXPECT_EQ(desktop.opened, std::vector<std::string>{AppResource::customSpritesBase()});
     EXPECT_TRUE(std::filesystem::is_directory(AppResource::customSpritesBase()));
 }
+
+TEST_F(StatusMenuDelegateTest, PacksCopiedIntoTheFolderOrRemovedAreListedWhenTheMenuNextOpens)
+{
+    launch();
+    const int applies = services.status.applies;
+    auto listedPacks = [&] {
+        std::vector<std::string> packs;
+        for (const auto& entry : menu().characters)
+            if (entry.rawValue.starts_with("custom:"))
+                packs.push_back(entry.title);
+        return packs;
+    };
+    test::makeCustomCharacter("second", R"({"name": "Pack 10"})");
+    test::makeCustomCharacter("first", R"({"name": "Pack 9"})");
+    EXPECT_EQ(services.status.applies, applies) << "nothing reads the folder before the menu opens";
+
+    rows().menuAboutToShow();
+    EXPECT_EQ(listedPacks(), (std::vector<std::string>{"Pack 9", "Pack 10"}));
+
+    // Opened again with nothing new: the rows stay as they are.
+    const int listed = services.status.applies;
+    rows().menuAboutToShow();
+    EXPECT_EQ(services.status.applies, listed);
+
+    std::filesystem::remove_all(AppResource::customSpritesBase() + "/first");
+    rows().menuAboutToShow();
+    EXPECT_EQ(listedPacks(), std::vector<std::string>{"Pack 10"});
+}

@@ -3,8 +3,10 @@
 # status menu through the real file dialog (a path typed into it), see the success alert,
 # and after OK find the new character in the HUD, in the settings and marked in the
 # character menu. The dialog, its refusal of a typed path to a file that is not a ZIP
-# archive, and the alert all come above the HUD, which is back above other windows after. The open-folder item hands the packs folder to xdg-open (a stand-in on
-# PATH that records what it was asked).
+# archive, and the alert all come above the HUD, which is back above other windows after.
+# A pack copied into the folder by hand is listed when the menu next opens. The
+# open-folder item hands the packs folder to xdg-open (a stand-in on PATH that records
+# what it was asked).
 # Usage: CharacterPackImport.sh <plovane executable> <repository folder>
 source "$(dirname "$0")/AppTestLib.sh"
 source "$(dirname "$0")/TrayLib.sh"
@@ -294,6 +296,25 @@ press_ok 'Import Successful'
 echo "ok: a name's override is isolated, and a 5,000-character name keeps the alert (${WIDTH}x${HEIGHT}) on the screen"
 quit_plovane
 start_plovane
+
+# A pack copied into the folder by hand while the program runs is in the character menu
+# the next time it opens.
+green='g - r > 0.4 && g - b > 0.4'
+character_menu_pixels() { # colour test, picture
+  open_character_menu
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$menu")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
+  xdotool key Escape Escape
+  sleep 0.3
+  convert "$2" -alpha off -fx "($1) ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
+}
+[ "$(character_menu_pixels "$green" "$work/before-copy.png")" = 0 ] || fail "green in the character menu before the copy"
+make_pack Lime 'Lime' '#00ff00' "$work/unused-lime.zip"
+cp -r "$work/src/Lime" "$packs/"
+[ "$(character_menu_pixels "$green" "$pictures/pack-copied-in-en.png")" -gt 100 ] ||
+  fail "a pack copied into the folder is not in the character menu when it next opens"
+echo "ok: a pack copied into the folder while running is listed when the character menu next opens"
 
 # The folder item makes the packs folder again when it is gone, and opens it.
 rm -rf "$packs"

@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <linux/capability.h>
+#include <string>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 using namespace plovane;
 using plovane::test::makeCustomCharacter;
@@ -136,12 +139,37 @@ TEST(CustomCharacterLoad, DisplayNameFromTheManifestOrTheFolder)
     EXPECT_EQ(sorted(CustomCharacter::loadAll()), expected);
 }
 
-TEST(CustomCharacterLoad, SeesPacksAddedAndRemovedBetweenCalls)
+TEST(CustomCharacterLoad, SeesPacksAddedChangedAndRemovedBetweenCalls)
 {
+    const auto base = AppResource::customSpritesBase();
     makeCustomCharacter("a", kNamed);
     EXPECT_EQ(CustomCharacter::loadAll().size(), 1u);
     makeCustomCharacter("b", R"({"name": "B"})");
     EXPECT_EQ(CustomCharacter::loadAll().size(), 2u);
-    fs::remove(AppResource::customSpritesBase() + "/a/sprite_critical_32.png");
+    fs::remove(base + "/a/sprite_critical_32.png");
     EXPECT_EQ(CustomCharacter::loadAll(), std::vector<CustomCharacter>{CustomCharacter("b", "B")});
+    // The sprite back, and a manifest rewritten in place.
+    writeFile(base + "/a/sprite_critical_32.png");
+    writeFile(base + "/b/manifest.json", R"({"name": "Bee"})");
+    EXPECT_EQ(CustomCharacter::loadAll(), (std::vector<CustomCharacter>{{"b", "Bee"}, {"a", "Named Pup"}}));
+    // Another pack copied in under a listed pack's folder name.
+    fs::remove_all(base + "/a");
+    makeCustomCharacter("a", R"({"name": "Ant"})");
+    EXPECT_EQ(CustomCharacter::loadAll(), (std::vector<CustomCharacter>{{"a", "Ant"}, {"b", "Bee"}}));
+}
+
+TEST(CustomCharacterLoad, ListedByNameAsAPersonLooksOneUpWhateverTheFolderOrder)
+{
+    // Folder names in another order than the names they show.
+    for (const auto& [dir, name] : std::vector<std::pair<std::string, std::string>>{
+             {"a", "Pack 10"}, {"b", "pack 9"}, {"c", "Pack 2"}, {"d", "柴犬"}, {"e", "Pack 02"},
+             {"f", "apple"}, {"g", "Pack 2"}, {"h", "Banana"}, {"i", "Pack 1000"}, {"j", ""}})
+        makeCustomCharacter(dir, ("{\"name\": \"" + name + "\"}").c_str());
+
+    std::vector<std::string> listed;
+    for (const auto& character : CustomCharacter::loadAll())
+        listed.push_back(character.displayName() + "/" + character.dirName());
+    // Same-reading names in one fixed order: exact text, then folder.
+    EXPECT_EQ(listed, (std::vector<std::string>{"/j", "apple/f", "Banana/h", "Pack 02/e", "Pack 2/c", "Pack 2/g",
+                                                "pack 9/b", "Pack 10/a", "Pack 1000/i", "柴犬/d"}));
 }

@@ -145,6 +145,38 @@ TEST(ExportedMenu, EveryTitleReachesThePanelAsItStandsAndAClickTriggersItsRow)
     EXPECT_FALSE(exporter.click(999999));
 }
 
+// A panel says when it is about to show the menu or a submenu: ours hears it as when it
+// opens itself, so rows that follow the disk (the packs) catch up before they are shown.
+TEST(ExportedMenu, APanelAboutToShowTheMenuOrTheCharactersIsHeardAsOurMenuOpening)
+{
+    test::testApp();
+    int openings = 0;
+    StatusMenuActions actions;
+    actions.menuAboutToShow = [&] { ++openings; };
+    StatusMenuController controller(std::move(actions), std::make_unique<FixedStatusArea>(TrayHost::statusNotifier));
+    StatusMenuState state;
+    state.language = Language::en;
+    controller.apply(makeStatusMenuContent(state));
+    DBusMenuExporter exporter;
+    exporter.setMenu(&controller.menu());
+    std::vector<std::string> labels;
+    std::map<std::string, int> ids;
+    collectLabels(exporter.layout(0, -1, {}), labels, ids);
+
+    EXPECT_TRUE(exporter.aboutToShow(0));
+    EXPECT_EQ(openings, 1);
+    ASSERT_TRUE(ids.count("Switch Character"));
+    EXPECT_TRUE(exporter.aboutToShow(ids["Switch Character"]));
+    EXPECT_EQ(openings, 2);
+    // Rows without a submenu, and ids the menu never had, open nothing.
+    EXPECT_TRUE(exporter.aboutToShow(ids["Quit Plovane"]));
+    EXPECT_FALSE(exporter.aboutToShow(999999));
+    EXPECT_EQ(openings, 2);
+    controller.menu().popup({0, 0});
+    EXPECT_EQ(openings, 3) << "our own rendering of the menu, opened";
+    controller.menu().hide();
+}
+
 TEST(MenuPlacement, BesideTheIconAwayFromItsScreenEdgeAndOnTheScreen)
 {
     const QRect screen(0, 0, 1280, 800);

@@ -43,14 +43,14 @@ TEST(StatusMenuModel, EveryRowTitleInBothLanguagesWithTheSwitchesOff)
 {
     EXPECT_EQ(titles(makeStatusMenuContent(allOff(Language::en))),
               (std::vector<std::string>{
-                  "Show/Hide HUD", "Idle Opacity", "⚙ Drain Settings", "📊 Compact Mode", "❓ Enable Knock Hint",
+                  "Show/Hide HUD", "Idle Opacity", "⚙️ Drain Settings", "📊 Compact Mode", "❓ Enable Knock Hint",
                   "🤖 Enable AI IDE Sensing (Beta)", "🖥️ Enable Screen Intelligence (Beta)",
                   "🔐 Permissions: AX: Off / Screen: Off", "🧠 IDE State: disabled", "🔓 Enable Accessibility...",
                   "🔓 Enable Screen Recording...", "✨ Reconfigure Enhancements...", "Health Patch List (multi-select)",
                   "Tips rotate through checked patches", "Switch Character", "切换为中文 (Switch to Chinese)",
                   "Quit Plovane"}));
     EXPECT_EQ(titles(makeStatusMenuContent(allOff(Language::zh))),
-              (std::vector<std::string>{"显示/隐藏悬浮窗", "常驻透明度", "⚙ 扣血机制", "📊 简洁模式",
+              (std::vector<std::string>{"显示/隐藏悬浮窗", "常驻透明度", "⚙️ 扣血机制", "📊 简洁模式",
                                         "❓ 开启敲击疑问提示", "🤖 开启 AI IDE 智能感知（Beta）", "🖥️ 开启屏幕理解（Beta）",
                                         "🔐 权限状态: AX: 未开启 / 录屏: 未开启", "🧠 IDE 状态: disabled",
                                         "🔓 开启辅助功能权限...", "🔓 开启屏幕录制权限...", "✨ 重新配置增强功能...",

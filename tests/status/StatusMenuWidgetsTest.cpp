@@ -137,7 +137,7 @@ TEST(StatusMenu, SeventeenRowsInOrderWithSeparatorsAndQuitOnControlQ)
         shape.push_back(a->isSeparator() ? "---" : a == &controller.row(StatusRow::opacitySlider) ? "[slider]"
                                                                                                  : a->text().toStdString());
     EXPECT_EQ(shape, (std::vector<std::string>{
-                         "Show/Hide HUD", "---", "[slider]", "⚙ Drain Settings", "📊 Compact Mode",
+                         "Show/Hide HUD", "---", "[slider]", "⚙️ Drain Settings", "📊 Compact Mode",
                          "❓ Enable Knock Hint", "---", "🤖 Enable AI IDE Sensing (Beta)",
                          "🖥️ Enable Screen Intelligence (Beta)", "🔐 Permissions: ", "🧠 IDE State: disabled",
                          "🔓 Enable Accessibility...", "🔓 Enable Screen Recording...", "✨ Reconfigure Enhancements...",
@@ -267,7 +267,7 @@ TEST(StatusMenu, FollowsTheStatusAreaIntoTheOtherFormKeepingWhatItShows)
     std::vector<std::string> top;
     for (QAction* a : controller.menu().actions())
         top.push_back(a->isSeparator() ? "---" : a->text().toStdString());
-    EXPECT_EQ(top, (std::vector<std::string>{"Show/Hide HUD", "---", "Idle Opacity  40%", "⚙ Drain Settings",
+    EXPECT_EQ(top, (std::vector<std::string>{"Show/Hide HUD", "---", "Idle Opacity  40%", "⚙️ Drain Settings",
                                              "📊 Compact Mode", "❓ Enable Knock Hint", "---", "✨ Enhancements", "---",
                                              "Health Patch List (multi-select)", "Tips rotate through checked patches",
                                              "---", "Switch Character", "---", "切换为中文 (Switch to Chinese)", "---",

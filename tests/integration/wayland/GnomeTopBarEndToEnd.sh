@@ -4,8 +4,11 @@
 # the given size, with 1,000 character packs:
 #   - every row of the open menu is on the screen, "退出 Plovane" above all;
 #   - the Characters submenu opens inside the menu, within the screen, and scrolls;
+#   - the packs are listed by name, numbers in order ("Pack 2" before "Pack 10"), and a
+#     pack copied into their folder meanwhile is in its place when the menu next opens;
 #   - after the language row, and after the knock-hint row, the shell shows every row's
-#     title and check mark as the program has them.
+#     title and check mark as the program has them;
+#   - a middle click on the item opens no second menu of the program's own.
 # The shell is read and driven through its Eval interface, which a small extension of the
 # test's own opens; pictures of the menu go to the gallery.
 # Usage: GnomeTopBarEndToEnd.sh WIDTHxHEIGHT <plovane> <repository> <typer> <gallery folder>
@@ -83,6 +86,12 @@ function enable() {
         // What a click on the row sends, as the shell does it.
         click: label => { find(label)._dbusItem.handleEvent('clicked', GLib.Variant.new('i', 0), 0); return true; },
         rows: () => rows(),
+        // A middle click on the item, as the shell hands it on to the program.
+        middleClick: () => {
+            const [, icon] = Object.entries(Main.panel.statusArea).find(([key]) => key.startsWith('appindicator-'));
+            icon.vfunc_button_press_event({button: 2, time: global.get_current_time(), x: 1250, y: 12});
+            return true;
+        },
         screen: () => {
             const area = Main.layoutManager.getWorkAreaForMonitor(Main.layoutManager.primaryIndex);
             return {height: global.stage.height, workTop: area.y, workBottom: area.y + area.height};
@@ -188,11 +197,36 @@ sys.exit(0 if s["open"] and s["scrolls"] and s["bottom"] - s["top"] >= 120 and s
   fail "the Characters submenu is not a scrolling list of its 1008 rows at least three rows high: $sub"
 shoot "$gallery/gnome-topbar-$monitor-characters.png"
 echo "ok: the Characters submenu opens inside the menu and scrolls ($sub)"
+packs_listed='[r["label"] for r in rows if r["depth"] == 1 and r["label"].startswith("Pack ")] =='
+check_rows "$packs_listed [\"Pack %d\" % i for i in range(1, 1001)]" >/dev/null ||
+  fail "the packs are not listed by name: $(check_rows False 2>&1 | grep '^  Pack' | head -5 | tr '\n' ' ')"
 shell 'close()' >/dev/null
+
+# A pack copied into the folder while the program runs.
+cp -r "$XDG_DATA_HOME/Plovane/Sprites/Pack1" "$XDG_DATA_HOME/Plovane/Sprites/Copied"
+printf '{"name": "Pack 0"}' >"$XDG_DATA_HOME/Plovane/Sprites/Copied/manifest.json"
+shell 'open()' >/dev/null
+wait_rows 10 "$packs_listed [\"Pack %d\" % i for i in range(0, 1001)]" ||
+  fail "a pack copied into the folder is not in its place when the menu opens: $(check_rows False 2>&1 |
+    grep '^  Pack' | head -5 | tr '\n' ' ')"
+shell 'close()' >/dev/null
+echo "ok: the packs are listed by name, and one copied into their folder is listed when the menu next opens"
+
+# A middle click on the item: the shell closes its menu and asks the program, which opens
+# no menu of its own beside the shell's.
+ours_shown() { xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null | sort | tr '\n' ' '; }
+known="$(ours_shown)"
+[ -n "$known" ] || fail "no window of ours found on $DISPLAY"
+shell 'middleClick()' >/dev/null
+sleep 2
+[ "$(ours_shown)" = "$known" ] ||
+  fail "a middle click on the item opened a window of ours: $(xwininfo -id "$(comm -13 <(tr ' ' '\n' <<<"$known") \
+    <(ours_shown | tr ' ' '\n') | grep . | head -1)" 2>&1 | grep -E 'xwininfo|Width|Height')"
+echo "ok: a middle click on the item opens no menu of the program's own"
 
 # The language row: the shell shows every title in English, with what the check marks were.
 shell 'click("切换为英文 (Switch to English)")' >/dev/null
-english='[r["label"] for r in top] == ["Show/Hide HUD", "Idle Opacity  40%", "⚙ Drain Settings", "📊 Compact Mode",
+english='[r["label"] for r in top] == ["Show/Hide HUD", "Idle Opacity  40%", "⚙️ Drain Settings", "📊 Compact Mode",
   "❓ Enable Knock Hint", "✨ Enhancements", "Health Patch List (multi-select)", "Tips rotate through checked patches",
   "Switch Character", "切换为中文 (Switch to Chinese)", "Quit Plovane"]
   and row("🔐 Permissions: AX: Off / Screen: Off") and row("🔓 Enable Accessibility...") and row("Retinal Fatigue")
