@@ -53,6 +53,9 @@ test_packages=(
   sway kwin-wayland mutter xwayland foot wtype qt6-wayland
   # a tiling window manager of X11 sessions, in its stock configuration
   i3
+  # the sessions of GNOME, XFCE and KDE as Qt meets them: the platform theme GNOME's and
+  # XFCE's choose (a recommendation of Qt's that desktops install), and KDE's window manager
+  qt6-gtk-platformtheme kwin-x11
   # pictures of a wlroots compositor's screen, for the gallery
   grim
 )

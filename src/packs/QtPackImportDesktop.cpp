@@ -71,6 +71,12 @@ bool decodesWhole(const std::string& path)
 std::unique_ptr<QFileDialog> makeArchiveDialog(const std::string& title)
 {
     auto dialog = std::make_unique<ArchiveDialog>(nullptr, qs(title));
+    // Our own panel, not the one a desktop's platform theme offers (GNOME's and XFCE's
+    // open GTK's chooser inside our process): that one is no window the toolkit knows, so
+    // it neither comes above the floating HUD nor, under GNOME's window manager, above
+    // the window the user was in; it speaks the system's language rather than ours; and
+    // it lets a typed path to another kind of file through.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     // Packs are usually downloaded; start there rather than wherever we were launched from.
@@ -101,7 +107,8 @@ std::optional<std::string> QtPackImportDesktop::chooseArchive(const std::string&
         const QStringList files = dialog->selectedFiles();
         if (files.isEmpty() || files.front().isEmpty())
             return std::nullopt;
-        // A dialog of the desktop's own (not ours) may let another kind of file through.
+        // The panel refuses a typed path to another kind of file; whatever still gets
+        // through is refused here.
         if (isZipArchiveName(files.front()))
             return files.front().toStdString();
         showNotZip(nullptr);

@@ -20,6 +20,15 @@ if(TARGET plovane)
     plovane_desktop_test(${script} 420)
   endforeach()
 
+  # The pack import's dialog and alert over the user's editor, in the sessions of the
+  # desktops whose variables make Qt choose other dialogs.
+  foreach(desktop GNOME KDE XFCE)
+    add_test(NAME CharacterPackImport_${desktop}
+      COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/CharacterPackImport.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR}
+              ${desktop})
+    plovane_desktop_test(CharacterPackImport_${desktop} 300)
+  endforeach()
+
   # Our windows against the floating HUD under each stacking window manager we try.
   foreach(wm openbox xfwm4 mutter)
     add_test(NAME WindowStacking_${wm}

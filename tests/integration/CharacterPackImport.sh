@@ -7,9 +7,14 @@
 # A pack copied into the folder by hand is listed when the menu next opens. The
 # open-folder item hands the packs folder to xdg-open (a stand-in on PATH that records
 # what it was asked).
-# Usage: CharacterPackImport.sh <plovane executable> <repository folder>
+# Given a desktop (GNOME, KDE or XFCE), on a screen of its own with that desktop's window
+# manager and the variables its sessions set (by which Qt picks its platform theme and its
+# dialogs): the dialog and the alert, opened while the user types in an editor, each come
+# up in front of the editor and above the HUD and take the keyboard, in both languages.
+# Usage: CharacterPackImport.sh <plovane executable> <repository folder> [GNOME|KDE|XFCE]
+desktop="${3:-}"
 source "$(dirname "$0")/AppTestLib.sh"
-source "$(dirname "$0")/TrayLib.sh"
+source "$(dirname "$0")/TrayLib.sh" "$1" "$2" "$pictures"
 command -v zip >/dev/null || { echo "missing zip"; exit 77; }
 pgrep -x trayer >/dev/null || { echo "no tray running on this desktop"; exit 77; }
 
@@ -241,6 +246,85 @@ quit_plovane() {
   wait_exit 10
   [ "$rc" = 0 ] || fail "exit code $rc"
 }
+
+# A session of the desktop on a screen of its own, and the editor the user types in.
+start_desktop_session() { # GNOME | KDE | XFCE
+  local wm
+  case "$1" in
+    GNOME) wm=mutter ;;
+    KDE) wm=kwin_x11 ;;
+    XFCE) wm=xfwm4 ;;
+    *) fail "no desktop named $1" ;;
+  esac
+  for tool in "$wm" gedit; do command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }; done
+  start_private_display
+  export XDG_SESSION_TYPE=x11 XDG_CURRENT_DESKTOP="$1" GSETTINGS_BACKEND=memory
+  case "$1" in
+    GNOME) export XDG_SESSION_DESKTOP=gnome DESKTOP_SESSION=gnome GNOME_DESKTOP_SESSION_ID=this-is-deprecated
+      mutter --x11 --replace --sm-disable 9>&- >"$work/wm.log" 2>&1 & ;;
+    KDE) export XDG_SESSION_DESKTOP=KDE DESKTOP_SESSION=plasma KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+      kwin_x11 --replace 9>&- >"$work/wm.log" 2>&1 & ;;
+    XFCE) export XDG_SESSION_DESKTOP=xfce DESKTOP_SESSION=xfce
+      xfwm4 --compositor=off --sm-client-disable 9>&- >"$work/wm.log" 2>&1 & ;;
+  esac
+  pids+=($!)
+  wait_for_window_manager || fail "$wm did not start: $(cat "$work/wm.log")"
+  trayer --edge top --align right --widthtype pixel --width 100 --height 24 9>&- >/dev/null 2>&1 &
+  pids+=($!)
+  gedit --new-window 9>&- >"$work/gedit.log" 2>&1 &
+  pids+=($!)
+  wait_for 20 editor_found || fail "gedit did not open: $(cat "$work/gedit.log")"
+}
+editor_found() { editor="$(xdotool search --onlyvisible --class '^gedit$' | tail -1)" && [ -n "$editor" ]; }
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+# In front of the user's editor and of the HUD, and the active window.
+in_front() { active_is "$1" && stacked_above "$1" "$editor" && stacked_above "$1" "$hud"; }
+stacking_names() {
+  for w in $(xprop -root _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*'); do xdotool getwindowname "$w"; done | paste -sd '<'
+}
+
+# language, chooser title, alert title, archive, folder
+import_over_the_editor() {
+  cat >"$settings_dir/defaults.json" <<JSON
+{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "$1"}
+JSON
+  start_plovane
+  # The user types in the editor; nothing of ours is active.
+  xdotool windowactivate --sync "$editor" >/dev/null 2>&1
+  xdotool type --delay 20 "notes in $1"
+  wait_for 5 active_is "$editor" || fail "[$desktop $1] the editor did not take the keyboard"
+
+  open_status_menu_item import
+  wait_for 10 window_named "$2" || fail "[$desktop $1] the file dialog \"$2\" did not open"
+  local dialog; dialog="$(window_named "$2")"
+  wait_for 5 in_front "$dialog" ||
+    fail "[$desktop $1] the dialog is not active in front of the editor and the HUD: active" \
+      "$(xdotool getactivewindow getwindowname 2>&1), stacked $(stacking_names)"
+  import -window root "$pictures/pack-dialog-$desktop-$1.png" 2>/dev/null
+  # Typed into the dialog, without anything raising it first.
+  xdotool type --delay 15 "$4"
+  xdotool key Return
+  wait_for 20 window_named "$3" || fail "[$desktop $1] no alert \"$3\" after the path was typed into the dialog"
+  local alert; alert="$(window_named "$3")"
+  wait_for 5 in_front "$alert" ||
+    fail "[$desktop $1] the alert is not active in front of the editor and the HUD: active" \
+      "$(xdotool getactivewindow getwindowname 2>&1), stacked $(stacking_names)"
+  import -window root "$pictures/pack-alert-$desktop-$1.png" 2>/dev/null
+  xdotool key Return
+  wait_for 5 bash -c "! xdotool search --onlyvisible --name '^$3\$'" || fail "[$desktop $1] Return did not reach the alert"
+  [ -f "$packs/$5/manifest.json" ] || fail "[$desktop $1] the pack is not installed"
+  echo "ok: [$desktop $1] the dialog and the alert came up active in front of the editor and the HUD, and took the keys"
+  quit_plovane
+}
+
+if [ -n "$desktop" ]; then
+  start_desktop_session "$desktop"
+  make_pack Kiwi 'Kiwi' '#ff00ff' "$work/kiwi.zip"
+  import_over_the_editor en 'Select Character Pack \(\.zip\)' 'Import Successful' "$work/kiwi.zip" Kiwi
+  make_pack Mango '芒果' '#00ffff' "$work/mango.zip"
+  import_over_the_editor zh '选择员工包 \(\.zip\)' '导入成功' "$work/mango.zip" Mango
+  exit 0
+fi
 
 printf 'not a pack\n' >"$work/notes.txt"
 
