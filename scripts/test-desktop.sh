@@ -53,24 +53,6 @@ stop_marked_processes() {
   done
 }
 
-# Whether the knock port is open, and not only for the moment one of another run's tests
-# holds it (those hold the whole-application test lock meanwhile); sets knock_port_holder.
-knock_port_open() { bash -c 'exec 3<>/dev/tcp/127.0.0.1/8765' 2>/dev/null; }
-knock_port_held_by_another_program() {
-  local lock held=1
-  knock_port_open || return 1
-  exec {lock}>>"/tmp/plovane-apptests-$(id -u).lock"
-  flock -n "$lock" && knock_port_open && held=0
-  exec {lock}>&-
-  [ "$held" = 0 ] || return 1
-  knock_port_holder="$(ss -Hltnp 'sport = :8765' 2>/dev/null | grep -oP 'users:\(\("\K[^"]+",pid=[0-9]+' | head -1)"
-  if [ -n "$knock_port_holder" ]; then
-    knock_port_holder="${knock_port_holder%%\"*} (pid ${knock_port_holder##*pid=})"
-  else
-    knock_port_holder="another program"
-  fi
-}
-
 pids=()
 cleanup() {
   for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
@@ -90,14 +72,6 @@ case "${PLOVANE_TEST_FONTS:-}" in
   desktop) export FONTCONFIG_FILE="$PLOVANE_DESKTOP_FONTCONFIG" ;;
   machine) if [ -n "$machine_fonts" ]; then export FONTCONFIG_FILE="$machine_fonts"; else unset FONTCONFIG_FILE; fi ;;
 esac
-
-# Sharing the machine's ports, the tests that start the whole program need the knock port
-# free: a program already holding it (the user's own Plovane, say) is found once, here.
-if [ "$PLOVANE_PRIVATE_NETWORK" = 0 ] && knock_port_held_by_another_program; then
-  PLOVANE_KNOCK_PORT_TAKEN="port 8765 is held by $knock_port_holder: quit it, or run the tests as root,"
-  export PLOVANE_KNOCK_PORT_TAKEN+=" where they get a network of their own"
-  echo "test-desktop: the tests that start Plovane need the knock port and are skipped; $PLOVANE_KNOCK_PORT_TAKEN" >&2
-fi
 
 start_xvfb 91 140 || { echo "test-desktop: no free X display" >&2; exit 1; }
 pids+=("$xvfb_pid")

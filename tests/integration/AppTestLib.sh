@@ -4,22 +4,18 @@ set -uo pipefail
 app="$1"
 repo="$2"
 source "$repo/scripts/wait-lib.sh"
+source "$repo/tests/integration/KnockPort.sh"
 
 if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY: run inside scripts/test-desktop.sh"; exit 77; fi
 for tool in xdotool import convert xmessage; do
   command -v "$tool" >/dev/null || { echo "missing $tool"; exit 77; }
 done
 
-# The test desktop found the knock port held by another program: nothing to wait for.
-if [ -n "${PLOVANE_KNOCK_PORT_TAKEN:-}" ]; then echo "skipped: $PLOVANE_KNOCK_PORT_TAKEN"; exit 77; fi
-
 # Without a network of this test run's own, the knock port is machine-wide and other
 # checkouts run these tests too: one whole-application test at a time on this machine.
-# Programs started here close the lock's descriptor (9>&-), so none of them can keep it.
-if [ "${PLOVANE_PRIVATE_NETWORK:-0}" != 1 ]; then
-  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
-  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
-fi
+# Once it is this test's turn, a program that holds the port is another's.
+[ "${PLOVANE_PRIVATE_NETWORK:-0}" = 1 ] || knock_port_take_turn
+knock_port_find && knock_port_skip "is held by $knock_port_by"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-apptest-XXXXXX")"
 # Pictures worth looking at after the run (the build folder's e2e-gallery under CTest).
@@ -72,13 +68,18 @@ back_to_probe() {
 }
 hud_floats() { xprop -id "$hud" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_ABOVE; }
 
-# The knock port is machine-wide without a network of the run's own: the previous test's
-# program may still be letting it go. (What held it at the start was found then.)
-port_busy() { bash -c 'exec 3<>/dev/tcp/127.0.0.1/8765' 2>/dev/null; }
-port_free() { ! port_busy; }
+# Before each start: the program this test started last may still be letting the knock
+# port go. Another program that took it meanwhile (the user's own Plovane, starting at
+# login) ends the test as skipped.
 wait_for_free_knock_port() {
-  wait_for 10 port_free && return 0
-  fail "port 8765 is held by another program: $(ss -Hltnp 'sport = :8765' 2>/dev/null)"
+  wait_for 10 knock_port_not_ours || fail "port 8765 is still held by the plovane this test started: $knock_port_by"
+  knock_port_find && knock_port_skip "was taken by $knock_port_by during the test"
+  return 0
+}
+# Whether the port is free or held by a program that is not this test's (ours have its HOME).
+knock_port_not_ours() {
+  knock_port_find || return 0
+  ! { [ -n "$knock_port_pid" ] && tr '\0' '\n' <"/proc/$knock_port_pid/environ" 2>/dev/null | grep -qxF "HOME=$HOME"; }
 }
 
 start_plovane() {

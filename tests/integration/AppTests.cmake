@@ -55,6 +55,11 @@ if(TARGET plovane)
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/WindowManagerReplaced.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
   plovane_desktop_test(WindowManagerReplaced 300)
 
+  # What a test that starts Plovane does when another program holds the knock port.
+  add_test(NAME KnockPortTaken
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/KnockPortTaken.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
+  plovane_desktop_test(KnockPortTaken 120)
+
   # The install: no desktop needed, and nothing it installs is shared with a running test.
   add_test(NAME AppInstall COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/AppInstall.sh ${CMAKE_BINARY_DIR})
   set_tests_properties(AppInstall PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 LABELS integration)

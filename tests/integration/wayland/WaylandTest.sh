@@ -36,8 +36,8 @@ if [ -z "${PLOVANE_OWN_NET:-}" ] && unshare --net true 2>/dev/null; then
   exec unshare --net -- bash -c 'ip link set lo up && exec bash "$0" "$@"' "${BASH_SOURCE[1]}" "$@"
 fi
 if [ -z "${PLOVANE_OWN_NET:-}" ]; then
-  exec 9>>"/tmp/plovane-apptests-$(id -u).lock"
-  flock -w 300 9 || { echo "FAIL: another run held the whole-application test lock for 5 minutes"; exit 1; }
+  source "$(dirname "${BASH_SOURCE[0]}")/../KnockPort.sh"
+  knock_port_take_turn
 fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-$wayland_test_name-XXXXXX")"
