@@ -59,6 +59,10 @@ if(TARGET plovane)
   add_test(NAME KnockPortTaken
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/KnockPortTaken.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
   plovane_desktop_test(KnockPortTaken 120)
+  # What the tests' own machinery leaves in /tmp: nothing.
+  add_test(NAME TmpLeftovers
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/TmpLeftovers.sh $<TARGET_FILE:plovane> ${PROJECT_SOURCE_DIR})
+  plovane_desktop_test(TmpLeftovers 120)
 
   # The install: no desktop needed, and nothing it installs is shared with a running test.
   add_test(NAME AppInstall COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/AppInstall.sh ${CMAKE_BINARY_DIR})

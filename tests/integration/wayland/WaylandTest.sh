@@ -40,11 +40,25 @@ if [ -z "${PLOVANE_OWN_NET:-}" ]; then
   knock_port_take_turn
 fi
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/wait-lib.sh"
 work="$(mktemp -d "${TMPDIR:-/tmp}/plovane-$wayland_test_name-XXXXXX")"
 pids=()
+# Stops what the test started, last first, each before the next: a compositor takes its
+# Xwayland down while its session bus still runs. What a compositor that ended all the same
+# left of its X displays (lock files and sockets naming it) is removed.
 cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
+  local i lock owner
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[$i]}" 2>/dev/null || continue
+    wait_until 10 process_ended "${pids[$i]}" || kill -KILL "${pids[$i]}" 2>/dev/null
+  done
   wait 2>/dev/null
+  for lock in /tmp/.X*-lock; do
+    owner="$(tr -dc 0-9 <"$lock" 2>/dev/null)"
+    [ -n "$owner" ] && [[ " ${pids[*]} " == *" $owner "* ]] && process_ended "$owner" || continue
+    lock="${lock#/tmp/.X}"
+    rm -f "/tmp/.X$lock" "/tmp/.X11-unix/X${lock%-lock}"
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
