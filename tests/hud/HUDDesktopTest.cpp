@@ -1,8 +1,9 @@
 // The HUD panel on a real X server with a window manager (the test desktop): where it
 // maps, what it asks of the window manager, and that clicking the pet leaves the user's
-// window active. Skipped when there is no X display.
+// window active. Skipped outside the private test desktop.
 
 #include "HUDTestRig.h"
+#include "TestSupport.h"
 
 #include "hud/HUDPanel.h"
 #include "hud/HUDWindowController.h"
@@ -81,8 +82,7 @@ bool waitFor(const std::function<bool()>& done, int ms = 3000)
 
 TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheWindowManagerKeepsItOffTheTaskbar)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     HUDRig rig;
     ASSERT_EQ(QGuiApplication::platformName(), "xcb");
 
@@ -176,8 +176,7 @@ TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheWindowManagerKeepsItOffTheTas
 
 TEST(HUDDesktop, TheXConnectionTakesAWholeBobbingFrameWithoutWaiting)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     testApp();
     ASSERT_NE(x11(), nullptr);
     const int fd = xcb_get_file_descriptor(x11());
@@ -292,8 +291,7 @@ struct PanelledView {
 
 TEST(HUDDesktop, KnownFramesAreCopiedInTheServerAndShowWhatARepaintWould)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     HUDRig rig;
     PanelledView shown(rig);
     HUDPanel& panel = shown.panel;
@@ -379,8 +377,7 @@ int offTheMix(const QImage& shown, const QImage& from, const QImage& to, double 
 
 TEST(HUDDesktop, ANewTipIsCrossFadedInTheServerAndEndsAsARepaintWould)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     HUDRig rig;
     PanelledView shown(rig);
     HUDPanel& panel = shown.panel;

@@ -13,6 +13,7 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +27,30 @@ bool environmentIsUtf8()
     ::freelocale(loc);
     return utf8;
 }
+
+// CTest shows nothing of a test it counts as skipped: outside the private test desktop,
+// where tests skip for want of it, each says why on the terminal CTest runs in. (Run by
+// hand in a terminal, the test's own output says it already.)
+void sayWhySkippedOnTerminal(const std::string& name, const std::string& why)
+{
+    if (plovane::test::insideTestDesktop() || ::isatty(STDOUT_FILENO))
+        return;
+    if (FILE* tty = std::fopen("/dev/tty", "w")) {
+        std::fprintf(tty, "%s: skipped: %s\n", name.c_str(), why.c_str());
+        std::fclose(tty);
+    }
+}
+
+class SkipReasonOnTerminal : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo& info) override
+    {
+        const auto* result = info.result();
+        for (int i = 0; result->Skipped() && i < result->total_part_count(); ++i)
+            if (result->GetTestPartResult(i).skipped())
+                sayWhySkippedOnTerminal(std::string(info.test_suite_name()) + "." + info.name(),
+                                        result->GetTestPartResult(i).message());
+    }
+};
 
 } // namespace
 
@@ -60,13 +85,16 @@ int main(int argc, char** argv)
     if (plovane::test::desktopFonts()) {
         const char* desktop = std::getenv("PLOVANE_DESKTOP_FONTCONFIG");
         if (!desktop || !*desktop) {
-            std::fprintf(stderr, "no desktop font configuration: run inside scripts/test-desktop.sh\n");
+            const char* why = "no desktop font configuration: run it inside scripts/test-desktop.sh";
+            std::fprintf(stderr, "%s\n", why);
+            sayWhySkippedOnTerminal("DesktopFonts", why);
             return 77;
         }
         ::setenv("FONTCONFIG_FILE", desktop, 1);
     }
 
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new SkipReasonOnTerminal);
     const int rc = RUN_ALL_TESTS();
 
     std::error_code ec;

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +35,22 @@ bool desktopFonts()
 {
     const char* fonts = std::getenv("PLOVANE_TEST_FONTS");
     return fonts && std::string(fonts) == "desktop";
+}
+
+bool insideTestDesktop()
+{
+    const char* run = std::getenv("PLOVANE_TEST_RUN");
+    return run && *run;
+}
+
+std::string outsideTestDesktop()
+{
+    if (insideTestDesktop())
+        return {};
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "NAME";
+    return "needs the private test desktop; run it there: bash scripts/test-desktop.sh ctest --test-dir build -R '" +
+           name + "' --output-on-failure";
 }
 
 } // namespace plovane::test

@@ -14,5 +14,16 @@ std::string testName(std::string text);
 // desktop brings) rather than the pinned ones: exact sizes then vary, what must hold on
 // every desktop does not.
 bool desktopFonts();
+// Whether this runs inside the private test desktop (scripts/test-desktop.sh marks it).
+bool insideTestDesktop();
+// Why a test that drives a desktop (its focus, input, session bus) cannot run here: empty
+// inside the private test desktop, else the reason and how to run it there. Outside it, the
+// test would drive the user's own desktop, or find none.
+std::string outsideTestDesktop();
 
 } // namespace plovane::test
+
+// Skips a test that drives a desktop when it runs outside the private one, saying why.
+#define PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP()                                            \
+    if (const std::string why = ::plovane::test::outsideTestDesktop(); !why.empty()) \
+    GTEST_SKIP() << why

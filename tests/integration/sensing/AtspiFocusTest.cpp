@@ -1,6 +1,7 @@
 // The focus context read over AT-SPI from a real accessible Qt window on the test
 // desktop's accessibility bus.
 #include "ChildProcess.h"
+#include "TestSupport.h"
 #include "platform/linux/accessibility/AtspiAccessibilitySource.h"
 #include "platform/linux/accessibility/LinuxPermissionProbe.h"
 #include "sensing/AXContextMonitor.h"
@@ -42,8 +43,7 @@ class AtspiFocusTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY") || !std::getenv("DBUS_SESSION_BUS_ADDRESS"))
-            GTEST_SKIP() << "no test desktop (DISPLAY and a session bus): run under scripts/test-desktop.sh";
+        PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     std::unique_ptr<QCoreApplication> app;

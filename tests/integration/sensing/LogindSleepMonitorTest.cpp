@@ -1,6 +1,7 @@
 // Sleep and wake from PrepareForSleep, sent by a stand-in for logind that owns its name
 // on a private bus connection.
 #include "platform/linux/session/LogindSleepMonitor.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -22,8 +23,7 @@ char* argv[] = {arg0, nullptr};
 
 TEST(LogindSleepMonitorTest, PrepareForSleepBecomesWillSleepAndDidWakeOnTheMainThread)
 {
-    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS"))
-        GTEST_SKIP() << "no session bus: run under scripts/test-desktop.sh";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     QCoreApplication app(argc, argv);
 
     // The stand-in: a second connection that owns logind's name.

@@ -3,6 +3,7 @@
 // already idle fires at once, a user-active watch fires once on the next input and is
 // dropped.
 #include "platform/linux/wayland/MutterIdleMonitorSource.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -109,8 +110,7 @@ void onStandIn(StandInIdleMonitor& monitor, Change change)
 
 TEST(MutterIdleMonitorTest, StartsFromTheSessionsIdleTimeAndSeesEveryReturn)
 {
-    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS"))
-        GTEST_SKIP() << "no session bus: run under scripts/test-desktop.sh";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     QCoreApplication app(argc, argv);
     QDBusConnection fake = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-mutter"));
     ASSERT_TRUE(fake.isConnected());

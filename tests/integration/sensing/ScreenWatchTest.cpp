@@ -2,6 +2,7 @@
 // screen saver and logind on a bus, played by stand-ins that own their names.
 #include "platform/linux/session/DBusScreenLockWatch.h"
 #include "platform/linux/x11/XScreenSaverWatch.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -37,8 +38,7 @@ bool waitFor(const std::function<bool()>& done)
 
 TEST(ScreenWatchTest, TheXScreenSaverTurningOnAndOffIsToldAtOnce)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display: run under scripts/test-desktop.sh";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     QCoreApplication app(argc, argv);
     auto watch = XScreenSaverWatch::open();
     ASSERT_NE(watch, nullptr);
@@ -79,8 +79,7 @@ public:
 
 TEST(ScreenWatchTest, AnActiveScreenSaverOrALockedSessionOnTheBusHidesTheScreen)
 {
-    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS"))
-        GTEST_SKIP() << "no session bus: run under scripts/test-desktop.sh";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     QCoreApplication app(argc, argv);
     QDBusConnection fake = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-services"));
     ASSERT_TRUE(fake.isConnected());

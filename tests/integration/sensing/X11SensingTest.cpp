@@ -30,8 +30,7 @@ class X11SensingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "DISPLAY is not set: run under scripts/test-desktop.sh";
+        PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
         connection = XcbConnection::open();
         ASSERT_NE(connection, nullptr) << "cannot connect to DISPLAY " << std::getenv("DISPLAY");
     }

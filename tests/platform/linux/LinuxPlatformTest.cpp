@@ -5,6 +5,7 @@
 #include "platform/linux/x11/XFixesWindowManagerWatch.h"
 #include "platform/linux/x11/XSyncIdleSource.h"
 #include "platform/linux/x11/XcbWorkspace.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 
@@ -50,8 +51,7 @@ TEST(LinuxPlatformTest, WithoutDisplayOrBusesEveryServiceHasAStandIn)
 
 TEST(LinuxPlatformTest, OnTheTestDesktopTheRealServicesAreChosen)
 {
-    if (!std::getenv("DISPLAY") || !std::getenv("DBUS_SESSION_BUS_ADDRESS"))
-        GTEST_SKIP() << "no test desktop: run under scripts/test-desktop.sh";
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     QCoreApplication app(argc, argv);
     const auto platform = probeLinuxSensingPlatform();
     EXPECT_NE(dynamic_cast<XcbWorkspace*>(platform.workspace.get()), nullptr);
