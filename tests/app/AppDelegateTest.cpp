@@ -316,7 +316,7 @@ TEST_F(AppDelegateTest, KnockWithHintDisabledOnlyLogs)
     EXPECT_EQ(log.lines, (std::vector<std::string>{"Knock received but knock hint is disabled."}));
 }
 
-TEST_F(AppDelegateTest, KnockWithHintEnabledPlaysTheSoundAndShowsTheHintForThreeSeconds)
+TEST_F(AppDelegateTest, KnockWithHintOnChimesAndShowsTheHintForThreeSeconds)
 {
     HUDSettings::shared().knockHintEnabled = true;
     launch();
@@ -480,7 +480,7 @@ protected:
 
 } // namespace
 
-TEST_F(StatusMenuDelegateTest, MenuIsBuiltBeforeLaunchWithoutIconAndWithTheIdeLineDisabled)
+TEST_F(StatusMenuDelegateTest, BeforeLaunchTheMenuHasNoIconAndTheIdeLineOff)
 {
     delegate->applicationWillFinishLaunching();
     ASSERT_EQ(services.status.applies, 1);
@@ -495,7 +495,7 @@ TEST_F(StatusMenuDelegateTest, MenuIsBuiltBeforeLaunchWithoutIconAndWithTheIdeLi
     EXPECT_NE(services.status.icons[0].find("tuffin/sprite_deep_dive_32"), std::string::npos);
 }
 
-TEST_F(StatusMenuDelegateTest, SensingSwitchesAreCoupledAndEachAsksForItsOwnPermission)
+TEST_F(StatusMenuDelegateTest, SensingSwitchesAreCoupledAndEachAsksItsPermission)
 {
     AppLanguage::shared().language = Language::en;
     launch();
@@ -528,7 +528,7 @@ TEST_F(StatusMenuDelegateTest, SensingSwitchesAreCoupledAndEachAsksForItsOwnPerm
     EXPECT_TRUE(services.journal.empty()) << "switches and requests leave the engine alone";
 }
 
-TEST_F(StatusMenuDelegateTest, SwitchingAccessibilityOnSaysThatApplicationsAlreadyRunningNeedARestart)
+TEST_F(StatusMenuDelegateTest, AccessibilityOnSaysRunningAppsNeedARestart)
 {
     launch();
     auto& alerts = services.packDesktop.alerts;
@@ -591,7 +591,7 @@ TEST_F(StatusMenuDelegateTest, LanguageRowSwitchesEveryTitleAndIsStored)
     EXPECT_EQ(services.status.applies, applies) << "overload and show/hide leave the titles alone";
 }
 
-TEST_F(StatusMenuDelegateTest, TargetChoiceIsSavedAndReachesTheEngineButNeverEmpties)
+TEST_F(StatusMenuDelegateTest, TargetChoiceIsSavedReachesTheEngineAndNeverEmpties)
 {
     launch();
     rows().selectAchillesTarget("dryEye");
@@ -626,7 +626,7 @@ TEST_F(StatusMenuDelegateTest, TargetChosenBeforeLaunchReachesTheEngineAtLaunch)
               (AchillesTargetSet{AchillesTarget::neckStrain, AchillesTarget::dryEye, AchillesTarget::calfCramp}));
 }
 
-TEST_F(StatusMenuDelegateTest, IconIsDrawnAgainOnlyWhenStateCharacterOrSpriteFileChanges)
+TEST_F(StatusMenuDelegateTest, IconRedrawnOnlyForNewStateCharacterOrSpriteFile)
 {
     const std::string pack = test::makeCustomCharacter("Pip", R"({"name": "Pip"})");
     launch();
@@ -710,7 +710,7 @@ TEST_F(StatusMenuDelegateTest, UnknownCharacterTextChoosesTuffin)
     EXPECT_EQ(services.status.characterCheck, "tuffin");
 }
 
-TEST_F(StatusMenuDelegateTest, AnImportedPackIsListedMarkedAndDrawnBeforeItsAlertShows)
+TEST_F(StatusMenuDelegateTest, AnImportedPackIsListedMarkedAndDrawnBeforeItsAlert)
 {
     AppLanguage::shared().language = Language::en;
     launch();

@@ -82,7 +82,7 @@ TEST(ProcessSetup, WritingToAPipeNobodyReadsFailsInsteadOfEndingTheProcess)
 
 // Qt would take its Wayland platform in a Wayland session, also when the user's
 // environment names it, and the HUD would be an ordinary window there.
-TEST(ProcessSetup, X11IsTheToolkitPlatformWhereverAnXServerAnswersUnlessTheUserChoseAnother)
+TEST(ProcessSetup, X11WhereverAnXServerAnswersUnlessTheUserChoseAnother)
 {
     const char* desktop = std::getenv("DISPLAY");
     if (!desktop || !*desktop)

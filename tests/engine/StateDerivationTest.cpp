@@ -141,7 +141,7 @@ TEST(StateDerivation, CriticalHoldsWhateverTheSensorsSayUntilManualRest)
     EXPECT_EQ(r.e.state.get(), DiveState::resting);
 }
 
-TEST(StateDerivation, ManualRestOutranksAnEmptyGaugeAndEndsAfterThirtySecondsOfActivity)
+TEST(StateDerivation, ManualRestOutranksAnEmptyGaugeAndEndsAfter30sOfActivity)
 {
     Running r;
     HUDSettings::shared().sessionMinutes = 10;

@@ -80,7 +80,7 @@ bool waitFor(const std::function<bool()>& done, int ms = 3000)
 
 } // namespace
 
-TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheWindowManagerKeepsItOffTheTaskbar)
+TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheManagerKeepsItOffTheTaskbar)
 {
     PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     HUDRig rig;

@@ -408,7 +408,7 @@ TEST_F(CharacterPackImportTest, ArchivesPastTheSizeOrEntryBoundsAreRefused)
     expectRefused(importArchive(lying), "Invalid pack: larger than 64 MB when unpacked");
 }
 
-TEST_F(CharacterPackImportTest, SpritesPastThePixelBoundNotPngOrThatDoNotDecodeAreRefused)
+TEST_F(CharacterPackImportTest, SpritesTooLargeNotPngOrUndecodableAreRefused)
 {
     // A few kilobytes that would take 196 MB to draw.
     auto huge = test::packArchive("Kiwi", "{}");

@@ -57,7 +57,7 @@ TEST(PackImportDialog, OffersZipArchivesOnlyAndRefusesATypedPathToAnotherType)
     EXPECT_EQ(dialog->selectedFiles(), QStringList{QString::fromStdString(folder + "/Pack.ZIP")});
 }
 
-TEST(PackImportAlert, ALongNameWrapsInsideTheAlertAndTheAlertIsNotKeptAboveOtherApplications)
+TEST(PackImportAlert, ALongNameWrapsInsideAndTheAlertIsNotKeptAboveOthers)
 {
     test::testApp();
     AppLanguage::shared().language = Language::en;

@@ -65,7 +65,7 @@ TEST(FileUserDefaults, ValuesSurviveARestart)
     EXPECT_EQ((*day)["stateDurations"]["Flow"], 12);
 }
 
-TEST(FileUserDefaults, EachDayLivesInItsOwnFileAndSavingOneLeavesTheOthersUntouched)
+TEST(FileUserDefaults, EachDayHasItsOwnFileAndSavingOneLeavesTheOthersUntouched)
 {
     const std::string dir = test::makeTempDir("days");
     FileUserDefaults d(dir);
@@ -195,7 +195,7 @@ TEST(FileUserDefaults, UnwritableFolderReportsFailureAndKeepsValuesInMemory)
     EXPECT_FALSE(log.lines.empty());
 }
 
-TEST(FileUserDefaults, FailingSavesAreReportedOnceWhenTheyStartAndOnceWhenTheyWorkAgain)
+TEST(FileUserDefaults, FailingSavesAreToldOnceAsTheyStartAndOnceAsTheyWorkAgain)
 {
     const std::string dir = test::makeTempDir("days-blocked");
     FakeClock clock;

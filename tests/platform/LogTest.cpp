@@ -64,7 +64,7 @@ TEST(Log, LevelNamesIgnoreCaseAndUnknownNamesAreNone)
     EXPECT_EQ(parseLogLevel("verbose"), std::nullopt);
 }
 
-TEST(Log, AStandardErrorNobodyReadsDropsLinesInsteadOfBlockingAndCountsThemOnceDrained)
+TEST(Log, AStderrNobodyReadsDropsLinesInsteadOfBlockingAndCountsThemOnceDrained)
 {
     int pipeFds[2];
     ASSERT_EQ(::pipe(pipeFds), 0);

@@ -31,7 +31,7 @@ TEST(Observation, WillChangeFiresBeforeTheNewValueIsVisible)
     EXPECT_EQ(m.value.get(), 9);
 }
 
-TEST(Observation, ConnectionDisconnectsOnDestructionAndSlotsMayDisconnectDuringEmit)
+TEST(Observation, ConnectionEndsOnDestructionAndSlotsMayDisconnectDuringEmit)
 {
     Signal<int> sig;
     int a = 0, b = 0;

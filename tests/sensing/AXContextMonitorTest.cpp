@@ -77,7 +77,7 @@ TEST(AXContextMonitorTest, EmptySelectionIsAnAnswerAndHidesTheValue)
     EXPECT_EQ(monitor.snapshot("x").selectedText, "");
 }
 
-TEST(AXContextMonitorTest, DescriptorJoinsFieldsWithoutEscapingAndCopesWithMissingWindow)
+TEST(AXContextMonitorTest, DescriptorJoinsFieldsUnescapedAndCopesWithNoWindow)
 {
     FakeAccessibility source;
     source.focus({{"AXRole", "AXTextArea"}, {"AXTitle", "a|b=c"}}, "Win|dow");

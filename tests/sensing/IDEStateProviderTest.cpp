@@ -122,9 +122,9 @@ TEST_F(IDEStateProviderTest, TerminalTextAreaIsTerminalWhateverTheIdle)
 
 // Every terminal the work set holds, by the identity the desktop reports for it: typing in
 // any of them is terminal work, and a pause is waiting, with or without a readable focus.
-class TerminalSurfaceTest : public IDEStateProviderTest, public ::testing::WithParamInterface<const char*> {};
+class TerminalSurface : public IDEStateProviderTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(TerminalSurfaceTest, TypingIsTerminalWorkAndAPauseIsWaiting)
+TEST_P(TerminalSurface, TypingIsWorkAPauseIsWaiting)
 {
     source.trusted = false; // most terminals say nothing over the accessibility bus
     const auto typing = run(GetParam(), "Some Terminal", 0.2);
@@ -134,7 +134,7 @@ TEST_P(TerminalSurfaceTest, TypingIsTerminalWorkAndAPauseIsWaiting)
     EXPECT_EQ(run(GetParam(), "Some Terminal", 3).primaryState, IDEPrimaryState::waiting);
 }
 
-INSTANTIATE_TEST_SUITE_P(KnownTerminals, TerminalSurfaceTest,
+INSTANTIATE_TEST_SUITE_P(Known, TerminalSurface,
                          ::testing::Values("xterm", "kitty", "org.alacritty.Alacritty", "com.gexperts.Tilix",
                                            "org.wezfurlong.wezterm", "org.codeberg.dnkl.foot", "terminator",
                                            "qterminal", "lxterminal", "org.gnome.Console", "org.gnome.Terminal",
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(KnownTerminals, TerminalSurfaceTest,
                                            "com.googlecode.iterm2"),
                          [](const auto& info) { return test::testName(info.param); });
 
-TEST_F(IDEStateProviderTest, SelectionWhileNotTypingIsResearchingButBlankSelectionIsNone)
+TEST_F(IDEStateProviderTest, SelectionWhileNotTypingIsResearchingABlankOneIsNone)
 {
     source.focus({{"AXRole", "AXTextArea"}, {"AXSelectedText", "fn main()"}});
     auto reading = run("dev.zed.Zed", "Cursor", 1.7);

@@ -213,9 +213,9 @@ void PrintTo(const CouplingCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class SensingSwitchCoupling : public testing::TestWithParam<CouplingCase> {};
+class SensingSwitches : public testing::TestWithParam<CouplingCase> {};
 
-TEST_P(SensingSwitchCoupling, WritesInOrderAndKeepsThePairConsistent)
+TEST_P(SensingSwitches, WriteInOrderAndStayPaired)
 {
     const auto& c = GetParam();
     InMemoryUserDefaults d;
@@ -247,7 +247,7 @@ TEST_P(SensingSwitchCoupling, WritesInOrderAndKeepsThePairConsistent)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    HUDSettings, SensingSwitchCoupling,
+    HUD, SensingSwitches,
     testing::Values(
         CouplingCase{"AiOffTurnsScreenOff", true, true, true, false, {{kScreenKey, false}, {kAiKey, false}}, false, false},
         CouplingCase{"ScreenOnTurnsAiOn", false, false, false, true, {{kAiKey, true}, {kScreenKey, true}}, true, true},

@@ -291,7 +291,7 @@ TEST(StatusMenu, FollowsTheStatusAreaIntoTheOtherFormKeepingWhatItShows)
     EXPECT_TRUE(controller.characterMenu().actions()[1]->isChecked());
 }
 
-TEST(StatusMenu, OpensBesideTheIconAndASecondClickOnItWithinADoubleClickLeavesItOpen)
+TEST(StatusMenu, OpensBesideTheIconAndADoubleClickOnItLeavesItOpen)
 {
     widgetApp();
     StatusMenuController controller({}, std::make_unique<FixedStatusArea>(TrayHost::xembed));
@@ -319,7 +319,7 @@ TEST(StatusMenu, OpensBesideTheIconAndASecondClickOnItWithinADoubleClickLeavesIt
     EXPECT_FALSE(menu.isVisible()) << "a later click on the icon closes it, as outside any menu";
 }
 
-TEST(StatusMenu, PackNamesAreElidedAndThumbnailsReadOncePerFileVersionLargeOnesOffTheMainThread)
+TEST(StatusMenu, PackNamesElideThumbnailsLoadOnceLargeOnesOffTheMainThread)
 {
     widgetApp();
     const std::string longName(400, 'N');
@@ -372,7 +372,7 @@ TEST(StatusMenu, PackNamesAreElidedAndThumbnailsReadOncePerFileVersionLargeOnesO
     EXPECT_EQ(controller.pictures().readCount(), reads + 1);
 }
 
-TEST(StatusMenu, AThousandPacksScrollInOneColumnOnTheScreenAndTheKeyboardReachesEveryRow)
+TEST(StatusMenu, AThousandPacksScrollInOneColumnAndTheKeyboardReachesEveryRow)
 {
     widgetApp();
     for (int i = 0; i < 1000; ++i)

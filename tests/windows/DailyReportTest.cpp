@@ -111,7 +111,7 @@ int rightmostInk(const QImage& image, const QRectF& area)
 
 // Emoji in application names are drawn in colour like the rest of the report, a joined
 // sequence as one picture; a name too wide for its column is cut between whole characters.
-TEST(ReportRows, AppNamesDrawEmojiInColourAndCutBetweenWholeCharacters)
+TEST(ReportRows, AppNamesDrawColourEmojiAndCutBetweenCharacters)
 {
     testApp();
     const auto colourful = [](QColor c) { return c.hsvSaturation() > 100 && c.value() > 60; };

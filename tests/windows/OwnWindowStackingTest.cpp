@@ -8,7 +8,7 @@
 
 using namespace plovane;
 
-TEST(OwnWindowStacking, PutsTheActiveWindowAndWhatItBelongsToOverTheHudButNeverFloatingWindowsOrMenus)
+TEST(OwnWindowStacking, ActiveWindowAndItsOwnersOverTheHudNotFloatingOrMenus)
 {
     test::testApp();
     QWindow report;

@@ -36,7 +36,7 @@ constexpr InstalledApp kSvgOnly[] = {
 
 class ReportIconsGallery : public ::testing::TestWithParam<Language> {};
 
-TEST_P(ReportIconsGallery, InstalledApplicationsShowTheirOwnIcons)
+TEST_P(ReportIconsGallery, InstalledAppsShowTheirIcons)
 {
     const Language lang = GetParam();
     ::setenv("LANGUAGE", lang == Language::zh ? "zh_CN" : "en", 1);

@@ -21,7 +21,7 @@ int argc = 1;
 char arg0[] = "logind-sleep-test";
 char* argv[] = {arg0, nullptr};
 
-TEST(LogindSleepMonitorTest, PrepareForSleepBecomesWillSleepAndDidWakeOnTheMainThread)
+TEST(LogindSleepMonitorTest, PrepareForSleepBecomesWillSleepAndDidWakeOnMain)
 {
     PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     QCoreApplication app(argc, argv);

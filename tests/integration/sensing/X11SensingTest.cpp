@@ -276,7 +276,7 @@ TEST_F(X11SensingTest, IdleTimeGrowsAndDropsAfterSyntheticInput)
     EXPECT_TRUE(monitor.snapshot().isActivelyTyping);
 }
 
-TEST_F(X11SensingTest, IdleTimeFromAlarmsFollowsInputWithoutAskingWhileNothingChanges)
+TEST_F(X11SensingTest, AlarmIdleTimeFollowsInputWithoutAskingWhileNothingChanges)
 {
     auto source = XSyncIdleSource::open(connection);
     ASSERT_NE(source, nullptr) << "the X server lacks SYNC's IDLETIME counter";

@@ -95,13 +95,13 @@ const Row kRows[] = {
     {"i3lock", "i3lock", "i3lock", "i3lock"},
 };
 
-class ApplicationIdentityRowTest : public ::testing::TestWithParam<Row> {
+class AppRow : public ::testing::TestWithParam<Row> {
 protected:
     std::shared_ptr<DesktopEntries> none = std::make_shared<DesktopEntries>(std::vector<std::string>{});
     ApplicationIdentity identity{none};
 };
 
-TEST_P(ApplicationIdentityRowTest, WindowAndProcessMapToTheIdentifier)
+TEST_P(AppRow, WindowAndProcessMapToIt)
 {
     const Row& row = GetParam();
     const auto byWindow = identity.forWindow(row.wmInstance, row.wmClass, "");
@@ -116,7 +116,7 @@ TEST_P(ApplicationIdentityRowTest, WindowAndProcessMapToTheIdentifier)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(KnownApplications, ApplicationIdentityRowTest, ::testing::ValuesIn(kRows),
+INSTANTIATE_TEST_SUITE_P(Known, AppRow, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return test::testName(info.param.bundleID); });
 
 TEST(ApplicationIdentityTableTest, EveryRowIsCoveredAndIdentifiersAreUnique)
@@ -311,7 +311,7 @@ const EntryChoice kEntryChoices[] = {
      "org.chromium.Chromium.flextop.chrome-agimnkijcaahngcdmfeangaknmldooml-Default", "YouTube"},
 };
 
-TEST(ApplicationIdentityEntrySetsTest, EachWindowAndProgramGetsTheEntryADesktopWouldPick)
+TEST(ApplicationIdentityEntrySetsTest, EachGetsTheEntryADesktopWouldPick)
 {
     const std::string root = test::makeTempDir("entry-sets");
     for (const auto& file : kEntrySets)

@@ -195,7 +195,7 @@ TEST(ProcRunningApplicationsTest, RealProcSeesProcessesComeAndGoBetweenCalls)
     }
 }
 
-TEST(ProcRunningApplicationsTest, NewThreadsAreNotApplicationsAndBurstsStillFindNewProcesses)
+TEST(ProcRunningApplicationsTest, ThreadsAreNotAppsAndBurstsFindNewProcesses)
 {
     // This test program is an application here, so a thread taken for a process of its
     // own would show up as one more of it.

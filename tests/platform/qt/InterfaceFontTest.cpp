@@ -82,7 +82,7 @@ QString zh(const std::string& text) { return QString::fromStdString(text); }
 // Titles set semibold or bold are bold in Chinese too, not only in their Latin letters.
 // The program's own Chinese comes from the small cut of the Chinese face; Latin keeps the
 // desktop's own face.
-TEST(InterfaceFont, ChineseKeepsItsWeightFromTheSmallFaceAndLatinItsFace)
+TEST(InterfaceFont, ChineseKeepsTheSmallFacesWeightAndLatinItsFace)
 {
     QGuiApplication app(argc, argv);
     std::filesystem::current_path(test::sourceDir());
