@@ -64,6 +64,10 @@ cleanup() {
 trap cleanup EXIT
 
 use_utf8_locale
+# The session is this X11 desktop, whatever the caller's is: the variables of a Wayland or
+# GNOME session around the run would change what Qt shows (its dialogs, its platform).
+export XDG_SESSION_TYPE=x11 XDG_CURRENT_DESKTOP=openbox
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME XDG_SESSION_DESKTOP DESKTOP_SESSION
 machine_fonts="${FONTCONFIG_FILE-}"
 pin_fonts "$run_tmp/fonts"
 # PLOVANE_TEST_FONTS=desktop draws everything with the desktop's faces, =machine with the
