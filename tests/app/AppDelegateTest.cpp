@@ -749,7 +749,7 @@ TEST_F(StatusMenuDelegateTest, AnImportedPackIsListedMarkedAndDrawnBeforeItsAler
     EXPECT_TRUE(std::filesystem::is_directory(AppResource::customSpritesBase()));
 }
 
-TEST_F(StatusMenuDelegateTest, PacksCopiedIntoTheFolderOrRemovedAreListedWhenTheMenuNextOpens)
+TEST_F(StatusMenuDelegateTest, PacksAddedOrRemovedByHandShowWhenTheMenuNextOpens)
 {
     launch();
     const int applies = services.status.applies;
