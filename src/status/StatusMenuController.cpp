@@ -107,8 +107,14 @@ StatusMenuController::StatusMenuController(StatusMenuActions actions, std::uniqu
 {
     buildMenu();
 
+    auto panelAsksForMenu = [this](QPoint at) {
+        // GNOME Shell opens the menu it draws on a click and asks for ours only on a double
+        // click, its own already open: ours would be a second copy.
+        if (host_ != TrayHost::inlineStatusNotifier)
+            openMenuAt(at);
+    };
     notifier_ = new StatusNotifierItem(QString::fromUtf8(kAppName.data(), static_cast<qsizetype>(kAppName.size())),
-                                       [this](QPoint at) { openMenuAt(at); }, this);
+                                       panelAsksForMenu, this);
     if (notifier_->exportOnSessionBus()) {
         notifier_->setMenu(menu_.get());
         area_->setItemService(notifier_->serviceName().toStdString());

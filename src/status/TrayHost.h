@@ -18,7 +18,7 @@ enum class TrayHost {
     // The same, in a panel that opens a submenu inside the menu itself and keeps the
     // menu within the screen's height, scrolling only an open submenu (GNOME Shell):
     // rows of its own height past that are out of reach, and an open submenu gets what
-    // the rows leave.
+    // the rows leave. It opens that menu on a click; a double click asks for ours too.
     inlineStatusNotifier,
 };
 

@@ -8,7 +8,8 @@
 #     pack copied into their folder meanwhile is in its place when the menu next opens;
 #   - after the language row, and after the knock-hint row, the shell shows every row's
 #     title and check mark as the program has them;
-#   - a middle click on the item opens no second menu of the program's own.
+#   - a middle click on the item, or a double click, opens no second menu of the
+#     program's own.
 # The shell is read and driven through its Eval interface, which a small extension of the
 # test's own opens; pictures of the menu go to the gallery.
 # Usage: GnomeTopBarEndToEnd.sh WIDTHxHEIGHT <plovane> <repository> <typer> <gallery folder>
@@ -86,10 +87,11 @@ function enable() {
         // What a click on the row sends, as the shell does it.
         click: label => { find(label)._dbusItem.handleEvent('clicked', GLib.Variant.new('i', 0), 0); return true; },
         rows: () => rows(),
-        // A middle click on the item, as the shell hands it on to the program.
-        middleClick: () => {
+        // A press on the item with a button, the second of a double click where asked,
+        // as the shell hands it on.
+        press: (button, clicks) => {
             const [, icon] = Object.entries(Main.panel.statusArea).find(([key]) => key.startsWith('appindicator-'));
-            icon.vfunc_button_press_event({button: 2, time: global.get_current_time(), x: 1250, y: 12});
+            icon.vfunc_button_press_event({button, click_count: clicks, time: global.get_current_time(), x: 1250, y: 12});
             return true;
         },
         screen: () => {
@@ -212,17 +214,23 @@ wait_rows 10 "$packs_listed [\"Pack %d\" % i for i in range(0, 1001)]" ||
 shell 'close()' >/dev/null
 echo "ok: the packs are listed by name, and one copied into their folder is listed when the menu next opens"
 
-# A middle click on the item: the shell closes its menu and asks the program, which opens
-# no menu of its own beside the shell's.
+# A middle click on the item, and a double click: the shell asks the program (closing
+# its own menu first, or with it open), which opens no menu of its own beside the shell's.
 ours_shown() { xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null | sort | tr '\n' ' '; }
 known="$(ours_shown)"
 [ -n "$known" ] || fail "no window of ours found on $DISPLAY"
-shell 'middleClick()' >/dev/null
-sleep 2
-[ "$(ours_shown)" = "$known" ] ||
-  fail "a middle click on the item opened a window of ours: $(xwininfo -id "$(comm -13 <(tr ' ' '\n' <<<"$known") \
-    <(ours_shown | tr ' ' '\n') | grep . | head -1)" 2>&1 | grep -E 'xwininfo|Width|Height')"
-echo "ok: a middle click on the item opens no menu of the program's own"
+for click in middle double; do
+  case "$click" in
+    middle) shell 'press(2, 1)' >/dev/null ;;
+    double) shell 'press(1, 1)' >/dev/null && shell 'press(1, 2)' >/dev/null ;;
+  esac
+  sleep 2
+  [ "$(ours_shown)" = "$known" ] ||
+    fail "a $click click on the item opened a window of ours: $(xwininfo -id "$(comm -13 <(tr ' ' '\n' <<<"$known") \
+      <(ours_shown | tr ' ' '\n') | grep . | head -1)" 2>&1 | grep -E 'xwininfo|Width|Height')"
+  shell 'close()' >/dev/null
+done
+echo "ok: a middle click on the item, or a double click, opens no menu of the program's own"
 
 # The language row: the shell shows every title in English, with what the check marks were.
 shell 'click("切换为英文 (Switch to English)")' >/dev/null
