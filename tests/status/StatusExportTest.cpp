@@ -107,27 +107,38 @@ private:
     QHash<int, QVariantMap> items_;
 };
 
+// The English status menu with the packs in the folder, exported as for a panel that
+// draws it, and what the panel reads: every label, and each one's id.
+struct ExportedStatusMenu {
+    explicit ExportedStatusMenu(StatusMenuActions actions)
+        : controller(std::move(actions), std::make_unique<FixedStatusArea>(TrayHost::statusNotifier))
+    {
+        StatusMenuState state;
+        state.language = Language::en;
+        state.characterRaw = "corgi";
+        state.packs = CustomCharacter::loadAll();
+        controller.apply(makeStatusMenuContent(state));
+        exporter.setMenu(&controller.menu());
+        collectLabels(exporter.layout(0, -1, {}), labels, ids);
+    }
+
+    StatusMenuController controller;
+    DBusMenuExporter exporter;
+    std::vector<std::string> labels;
+    std::map<std::string, int> ids;
+};
+
 } // namespace
 
 TEST(ExportedMenu, EveryTitleReachesThePanelAsItStandsAndAClickTriggersItsRow)
 {
     test::testApp();
     test::makeCustomCharacter("TomJerry", R"({"name": "Tom & Jerry_2"})");
-    StatusMenuState state;
-    state.language = Language::en;
-    state.characterRaw = "corgi";
-    state.packs = CustomCharacter::loadAll();
     std::vector<std::string> calls;
     StatusMenuActions actions;
     actions.toggleLanguage = [&] { calls.push_back("language"); };
-    StatusMenuController controller(std::move(actions), std::make_unique<FixedStatusArea>(TrayHost::statusNotifier));
-    controller.apply(makeStatusMenuContent(state));
-
-    DBusMenuExporter exporter;
-    exporter.setMenu(&controller.menu());
-    std::vector<std::string> labels;
-    std::map<std::string, int> ids;
-    collectLabels(exporter.layout(0, -1, {}), labels, ids);
+    ExportedStatusMenu exported(std::move(actions));
+    auto& [controller, exporter, labels, ids] = exported;
 
     // "_" marks a mnemonic in a panel's menu and "__" is an underscore; "&" is itself.
     for (const char* title : {"Core & Lumbar", "Circulation & Veins", "Lower Limbs & Muscles", "Tom & Jerry__2",
@@ -153,15 +164,8 @@ TEST(ExportedMenu, APanelAboutToShowTheMenuOrTheCharactersIsHeardAsOurMenuOpenin
     int openings = 0;
     StatusMenuActions actions;
     actions.menuAboutToShow = [&] { ++openings; };
-    StatusMenuController controller(std::move(actions), std::make_unique<FixedStatusArea>(TrayHost::statusNotifier));
-    StatusMenuState state;
-    state.language = Language::en;
-    controller.apply(makeStatusMenuContent(state));
-    DBusMenuExporter exporter;
-    exporter.setMenu(&controller.menu());
-    std::vector<std::string> labels;
-    std::map<std::string, int> ids;
-    collectLabels(exporter.layout(0, -1, {}), labels, ids);
+    ExportedStatusMenu exported(std::move(actions));
+    auto& [controller, exporter, labels, ids] = exported;
 
     EXPECT_TRUE(exporter.aboutToShow(0));
     EXPECT_EQ(openings, 1);
