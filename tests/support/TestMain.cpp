@@ -56,6 +56,19 @@ class SkipReasonOnTerminal : public ::testing::EmptyTestEventListener {
 
 int main(int argc, char** argv)
 {
+    // The desktop's own fonts in place of the pinned ones, for the runs that check what must
+    // hold on any desktop. Checked before the test's folder is made, so a skip leaves none.
+    if (plovane::test::desktopFonts()) {
+        const char* desktop = std::getenv("PLOVANE_DESKTOP_FONTCONFIG");
+        if (!desktop || !*desktop) {
+            const char* why = "no desktop font configuration: run it inside scripts/test-desktop.sh";
+            std::fprintf(stderr, "%s\n", why);
+            sayWhySkippedOnTerminal("DesktopFonts", why);
+            return 77;
+        }
+        ::setenv("FONTCONFIG_FILE", desktop, 1);
+    }
+
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/plovane-test-XXXXXX";
     const char* root = ::mkdtemp(pattern.data());
@@ -80,19 +93,6 @@ int main(int argc, char** argv)
         if (std::getenv("LC_CTYPE"))
             ::setenv("LC_CTYPE", "C.UTF-8", 1);
     }
-    // The desktop's own fonts in place of the pinned ones, for the runs that check what must
-    // hold on any desktop.
-    if (plovane::test::desktopFonts()) {
-        const char* desktop = std::getenv("PLOVANE_DESKTOP_FONTCONFIG");
-        if (!desktop || !*desktop) {
-            const char* why = "no desktop font configuration: run it inside scripts/test-desktop.sh";
-            std::fprintf(stderr, "%s\n", why);
-            sayWhySkippedOnTerminal("DesktopFonts", why);
-            return 77;
-        }
-        ::setenv("FONTCONFIG_FILE", desktop, 1);
-    }
-
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new SkipReasonOnTerminal);
     const int rc = RUN_ALL_TESTS();
