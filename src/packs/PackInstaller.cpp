@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 #include <random>
 #include <string_view>
 #include <vector>
@@ -119,6 +120,22 @@ std::error_code copyTree(const std::string& from, const std::string& to)
     return {};
 }
 
+// The packs folder is made at start, not here. When it is missing, what kept it from
+// being made (a data folder this user may not write, a read-only disk) is the reason to
+// give, rather than that it is missing.
+std::error_code missingFolderReason(const std::string& folder, std::error_code error)
+{
+    if (error != std::errc::no_such_file_or_directory)
+        return error;
+    std::filesystem::path above = std::filesystem::path(folder).parent_path();
+    std::error_code ignored;
+    while (!above.empty() && above != above.root_path() && !std::filesystem::exists(above, ignored))
+        above = above.parent_path();
+    if (!above.empty() && ::access(above.c_str(), W_OK | X_OK) != 0)
+        return lastError();
+    return error;
+}
+
 void syncFolder(const std::string& path)
 {
     Fd dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -159,7 +176,7 @@ std::error_code installPackFolderUnreported(const std::string& source, const std
     const std::string staging = packsFolder + "/.incoming-" + newUuidString();
     const std::string installed = packsFolder + "/" + folderName;
     if (::mkdir(staging.c_str(), 0755) != 0)
-        return lastError();
+        return missingFolderReason(packsFolder, lastError());
     if (auto error = copyTree(source, staging)) {
         removeTree(staging);
         return error;

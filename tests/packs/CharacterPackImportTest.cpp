@@ -5,6 +5,7 @@
 
 #include "packs/CharacterPackImport.h"
 #include "packs/PackImportTexts.h"
+#include "packs/PackInstaller.h"
 #include "platform/InMemoryUserDefaults.h"
 #include "platform/Scheduler.h"
 #include "settings/AppLanguage.h"
@@ -17,6 +18,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -598,6 +600,33 @@ TEST_F(CharacterPackImportTest, QuittingDuringAnImportStopsTheToolAndReportsNoth
     scheduler.pumpUntil([] { return false; }, 200ms);
     EXPECT_TRUE(desktop.alerts.empty());
     EXPECT_EQ(namesIn(temporaryBase), std::vector<std::string>{});
+}
+
+// The packs folder could not be made at start, in a data folder this user may not write:
+// the copy says so, not that the folder is missing.
+TEST(PackInstaller, AMissingPacksFolderThatCannotBeMadeGivesThePermissionItLacks)
+{
+    char pattern[] = "/tmp/plovane-data-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string data = pattern;
+    fs::create_directories(data + "/source/Kiwi");
+    std::ofstream(data + "/source/Kiwi/manifest.json") << "{}";
+    fs::permissions(data, fs::perms(0755));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Root may write anywhere: the copy runs as a user who may not write here.
+        if (::geteuid() == 0 ? ::setgid(65534) != 0 || ::setuid(65534) != 0 : ::chmod(data.c_str(), 0555) != 0)
+            ::_exit(10);
+        const InstallError error = installPackFolder(data + "/source/Kiwi", data + "/Plovane/Sprites", "Kiwi");
+        ::_exit(error.code == std::errc::permission_denied ? 0 : 11);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    fs::permissions(data, fs::perms(0755));
+    EXPECT_FALSE(fs::exists(data + "/Plovane"));
+    fs::remove_all(data);
 }
 
 TEST_F(CharacterPackImportTest, OpenFolderMakesTheFolderWhenMissingAndShowsIt)
