@@ -11,8 +11,8 @@ namespace {
 
 constexpr int kAlertMinimumWidth = 360;
 
-// Lines break at spaces; a run of text longer than this without one may also break
-// between any two of its characters.
+// Lines break where the text allows it; a run of text longer than this without a place
+// to break may also break between its characters.
 constexpr int kLongestUnbrokenRun = 24;
 
 } // namespace
@@ -23,18 +23,24 @@ QString breakableText(const QString& text)
     QString out;
     out.reserve(text.size());
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    // Where a line may break anyway: after a space, between two Chinese characters (but
+    // never before a full stop or comma, nor after an opening quote).
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
     qsizetype start = 0;
     qsizetype runStart = 0;
     while (graphemes.toNextBoundary() != -1) {
         const qsizetype end = graphemes.position();
-        const QString grapheme = text.mid(start, end - start);
-        if (grapheme.front().isSpace())
-            runStart = out.size() + grapheme.size();
-        out += grapheme;
-        // Within a long run every character boundary becomes a break opportunity.
-        if (out.size() - runStart > kLongestUnbrokenRun && end < text.size() && !text.at(end).isSpace())
-            out += kZeroWidthSpace;
+        out += text.mid(start, end - start);
         start = end;
+        if (end >= text.size())
+            break;
+        lines.setPosition(end);
+        if (lines.isAtBoundary())
+            runStart = out.size();
+        // Within a long run every other boundary becomes a break opportunity, but a line
+        // still never starts with punctuation.
+        else if (out.size() - runStart > kLongestUnbrokenRun && !text.at(end).isPunct())
+            out += kZeroWidthSpace;
     }
     return out;
 }
