@@ -247,6 +247,12 @@ void AppDelegate::toggleHUD()
         hudWindowController_->toggle();
 }
 
+void AppDelegate::showHUD()
+{
+    if (hudWindowController_)
+        hudWindowController_->show();
+}
+
 void AppDelegate::quitApp()
 {
     services_.quit();

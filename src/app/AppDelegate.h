@@ -43,6 +43,8 @@ public:
 
     // Status menu.
     void toggleHUD();
+    // The program was started again while it runs: its HUD shows, also when it was hidden.
+    void showHUD();
     void quitApp();
     void toggleLanguage();
     void toggleCompactMode();

@@ -132,27 +132,69 @@ std::string ownEnvironment(const char* name)
 
 } // namespace
 
-std::string InstanceLock::whereHeld() const
+InstanceLock::Holder InstanceLock::holder() const
 {
+    Holder holder{.process = holder_};
     // The login session when both know theirs, else the display the windows go to.
     const std::optional<std::string> session = holder_ > 0 ? environmentOf(holder_, "XDG_SESSION_ID") : std::nullopt;
     const std::optional<std::string> display = holder_ > 0 ? environmentOf(holder_, "DISPLAY") : std::nullopt;
     const std::optional<std::string> wayland = holder_ > 0 ? environmentOf(holder_, "WAYLAND_DISPLAY") : std::nullopt;
-    if (session && display && wayland) {
-        const bool same = !session->empty() && !ownEnvironment("XDG_SESSION_ID").empty()
-                              ? *session == ownEnvironment("XDG_SESSION_ID")
-                              : *display == ownEnvironment("DISPLAY") && *wayland == ownEnvironment("WAYLAND_DISPLAY");
-        if (same)
-            return "in this session";
-    }
+    if (session && display && wayland)
+        holder.sameSession = !session->empty() && !ownEnvironment("XDG_SESSION_ID").empty()
+                                 ? *session == ownEnvironment("XDG_SESSION_ID")
+                                 : *display == ownEnvironment("DISPLAY") && *wayland == ownEnvironment("WAYLAND_DISPLAY");
+    holder.xDisplay = display.value_or("");
+    holder.waylandDisplay = wayland.value_or("");
+    return holder;
+}
+
+std::string InstanceLock::whereHeld() const
+{
+    const Holder held = holder();
+    if (held.sameSession)
+        return "in this session";
     std::string details;
-    if (display && !display->empty())
-        details = "display " + *display;
-    else if (wayland && !wayland->empty())
-        details = "Wayland display " + *wayland;
-    if (holder_ > 0)
-        details += (details.empty() ? "" : ", ") + std::string("process ") + std::to_string(holder_);
+    if (!held.xDisplay.empty())
+        details = "display " + held.xDisplay;
+    else if (!held.waylandDisplay.empty())
+        details = "Wayland display " + held.waylandDisplay;
+    if (held.process > 0)
+        details += (details.empty() ? "" : ", ") + std::string("process ") + std::to_string(held.process);
     return "in another session" + (details.empty() ? std::string() : " (" + details + ")");
+}
+
+bool InstanceLock::askHolderToShow() const
+{
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (sock < 0)
+        return false;
+    socklen_t length = 0;
+    const sockaddr_un address = abstractAddress(socketName(paths::settingsDir()), length);
+    ucred peer {};
+    socklen_t size = sizeof peer;
+    // Only to a copy of our own user: anyone may bind a name.
+    const bool sent = ::connect(sock, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
+                      ::getsockopt(sock, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid() &&
+                      ::send(sock, kShowRequest.data(), kShowRequest.size(), MSG_NOSIGNAL) ==
+                          static_cast<ssize_t>(kShowRequest.size());
+    ::close(sock);
+    return sent;
+}
+
+int InstanceLock::acceptShowRequest() const
+{
+    if (socket_ < 0)
+        return -1;
+    const int connection = ::accept4(socket_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (connection < 0)
+        return -1;
+    ucred peer {};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::getuid()) {
+        ::close(connection);
+        return -1;
+    }
+    return connection;
 }
 
 InstanceLock::~InstanceLock()
@@ -167,7 +209,7 @@ std::string InstanceLock::lockPath()
     return paths::settingsDir() + "/" + std::string(kAppIdentifier) + ".lock";
 }
 
-InstanceLock::Result InstanceLock::lockFile(std::string& why)
+InstanceLock::Result InstanceLock::lockFile(FileProblem& why)
 {
     const std::string path = lockPath();
     if (!makeDirectories(paths::settingsDir(), &why))
@@ -176,13 +218,14 @@ InstanceLock::Result InstanceLock::lockFile(std::string& why)
     // start (unzip) never inherits and outlives the lock. Reading is all flock needs.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
-        why = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
+        why = errno == ELOOP ? FileProblem{path, FileProblem::Cause::link, "it is a symbolic link"}
+                             : FileProblem::fromError(path, errno);
         return Result::unavailable;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        why = "it is not a regular file";
+        why = {path, FileProblem::Cause::notRegularFile, "it is not a regular file"};
         return Result::unavailable;
     }
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -194,7 +237,7 @@ InstanceLock::Result InstanceLock::lockFile(std::string& why)
         ::close(fd);
         if (error == EWOULDBLOCK)
             return Result::heldByAnother;
-        why = std::strerror(error);
+        why = FileProblem::fromError(path, error);
         return Result::unavailable;
     }
     if (fd_ >= 0)
@@ -205,11 +248,11 @@ InstanceLock::Result InstanceLock::lockFile(std::string& why)
 
 InstanceLock::Result InstanceLock::acquire()
 {
-    std::string why;
+    FileProblem why;
     const Result file = lockFile(why);
     if (file == Result::unavailable) {
-        failure_ = "could not take the lock " + lockPath() + " (" + why + ")";
-        failureReason_ = why;
+        failure_ = "could not take the lock " + lockPath() + " (" + why.describe() + ")";
+        failureProblem_ = why;
         return file;
     }
     if (file == Result::heldByAnother)
@@ -223,7 +266,9 @@ InstanceLock::Result InstanceLock::acquire()
     if (sock >= 0) {
         socklen_t length = 0;
         const sockaddr_un address = abstractAddress(name, length);
-        if (::bind(sock, reinterpret_cast<const sockaddr*>(&address), length) == 0 && ::listen(sock, 1) == 0) {
+        if (::bind(sock, reinterpret_cast<const sockaddr*>(&address), length) == 0 && ::listen(sock, 4) == 0) {
+            // Accepted on the main thread, which must never wait for a connection.
+            ::fcntl(sock, F_SETFL, ::fcntl(sock, F_GETFL) | O_NONBLOCK);
             socket_ = sock;
         } else {
             const int error = errno;
@@ -256,7 +301,7 @@ void InstanceLock::keepWhereItLives()
     }
     // Removed, alone or with its folder: taken again where it now belongs, so a copy
     // started later still finds it.
-    std::string why;
+    FileProblem why;
     const Result again = lockFile(why);
     if (again == Result::acquired) {
         retakeFailed_ = false;
@@ -268,7 +313,7 @@ void InstanceLock::keepWhereItLives()
         return;
     retakeFailed_ = true;
     logLine("The single-instance lock " + lockPath() + " was removed and could not be taken again (" +
-            (again == Result::heldByAnother ? std::string("another copy holds it") : why) + ").");
+            (again == Result::heldByAnother ? std::string("another copy holds it") : why.describe()) + ").");
 }
 
 int InstanceLock::lossNotifications()

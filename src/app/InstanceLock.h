@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/FileProblem.h"
+
 #include <string>
+#include <string_view>
 
 #include <sys/types.h>
 
@@ -27,12 +30,33 @@ public:
     // writes the same files, so the program must not run; failure() says why.
     Result acquire();
     const std::string& failure() const { return failure_; }
-    // Why, alone, without the lock's path.
-    const std::string& failureReason() const { return failureReason_; }
-    // After `heldByAnother`: where the copy holding the lock runs, "in this session" when
-    // it shows its windows where we would, else "in another session" with its display and
-    // process where they can be told.
+    // Why, and the file or folder that kept it from being taken.
+    const FileProblem& failureProblem() const { return failureProblem_; }
+    // After `heldByAnother`: the copy holding the lock, as far as it can be told.
+    struct Holder {
+        // It shows its windows where we would: the same login session, else the same display.
+        bool sameSession{false};
+        // Its X and Wayland displays; empty when it has none or it cannot be told.
+        std::string xDisplay;
+        std::string waylandDisplay;
+        pid_t process{0};
+    };
+    Holder holder() const;
+    // The same in words: "in this session", else "in another session" with its display
+    // and process where they can be told.
     std::string whereHeld() const;
+    // After `heldByAnother`: asks the copy holding the lock to show itself (its HUD). False
+    // when it could not be reached.
+    bool askHolderToShow() const;
+
+    // While the lock is held: the socket on which a later copy asks this one to show
+    // itself (readable when one connects), or -1 when there is none.
+    int showRequests() const { return socket_; }
+    // Takes the connection waiting on showRequests(): its descriptor (non-blocking), or -1
+    // when none waits or it comes from another user.
+    int acceptShowRequest() const;
+    // What a later copy sends.
+    static constexpr std::string_view kShowRequest = "show\n";
     // Where the lock file is.
     static std::string lockPath();
     // Takes the file lock again when its file (or the whole folder) was removed since;
@@ -49,14 +73,14 @@ public:
     Loss readLossNotifications();
 
 private:
-    Result lockFile(std::string& why);
+    Result lockFile(FileProblem& why);
     void watchFolders();
 
     int fd_{-1};
     int socket_{-1};
     bool retakeFailed_{false};
     std::string failure_;
-    std::string failureReason_;
+    FileProblem failureProblem_;
     pid_t holder_{0};
     int inotify_{-1};
     int folderWatch_{-1};

@@ -7,7 +7,9 @@
 #include "app/LinuxAppServices.h"
 #include "app/ProblemAlerts.h"
 #include "app/ProcessSetup.h"
+#include "app/ShowRequests.h"
 #include "app/TerminationSignals.h"
+#include "engine/DailyStats.h"
 #include "platform/AppIdentity.h"
 #include "platform/FileUserDefaults.h"
 #include "platform/Log.h"
@@ -22,10 +24,12 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,11 +56,18 @@ enum ExitStatus : int {
     kNoDisplay = 5,
 };
 
+// Asked by the system to end while a save fails, the alert that asks what to do waits
+// this long for an answer: a session or service manager waits only so long for us.
+constexpr std::chrono::seconds kAnswerWhenAskedToEnd{10};
+
+enum class Attempt { again, fromScratch };
+
 // Writes what the store still holds; reports what could not be written and returns the
-// exit status that names it (0 when everything was saved).
-int saveAll(FileUserDefaults& store)
+// exit status that names it (0 when everything was saved). From scratch, files that could
+// not be read are read again first.
+int saveAll(FileUserDefaults& store, Attempt attempt = Attempt::again)
 {
-    if (store.flush())
+    if (attempt == Attempt::fromScratch ? store.saveAgain() : store.flush())
         return 0;
     int status = 0;
     if (store.settingsUnsaved()) {
@@ -119,31 +130,37 @@ int PlovaneApp::main(int argc, char** argv)
         return kNoDisplay;
     }
 
+    processSetup::avoidSessionBusAutolaunch();
+    processSetup::endWhenNoDisplayOpens(kNoDisplay);
+    QApplication app(argc, argv);
+    processSetup::endWhenNoDisplayOpens(0);
+    QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
+    QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));
+
     // One writer per settings folder: when the lock cannot be taken, a copy that may be
-    // running elsewhere on the same files must not be raced.
+    // running elsewhere on the same files must not be raced. Started from a desktop's
+    // menu, nobody reads standard error: the user is shown what happened.
     InstanceLock instanceLock;
-    const InstanceLock::Result locked = instanceLock.acquire();
-    switch (locked) {
+    switch (instanceLock.acquire()) {
     case InstanceLock::Result::acquired:
         break;
-    case InstanceLock::Result::heldByAnother:
+    case InstanceLock::Result::heldByAnother: {
         std::fprintf(stderr, "%s is already running %s.\n", std::string(kAppName).c_str(),
                      instanceLock.whereHeld().c_str());
+        const InstanceLock::Holder holder = instanceLock.holder();
+        if (!holder.sameSession)
+            problemAlerts::showRunningElsewhere(problemAlerts::languageFor(paths::settingsDir()),
+                                                holder.xDisplay.empty() ? holder.waylandDisplay : holder.xDisplay,
+                                                holder.process);
+        else if (!instanceLock.askHolderToShow())
+            logLine("The running copy could not be asked to show itself.");
         return 0;
+    }
     case InstanceLock::Result::unavailable:
         std::fprintf(stderr, "%s does not start: it %s, so it cannot tell whether another copy uses the same settings.\n",
                      std::string(kAppName).c_str(), instanceLock.failure().c_str());
-        break;
-    }
-
-    processSetup::avoidSessionBusAutolaunch();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromUtf8(kAppName.data(), kAppName.size()));
-    QApplication::setDesktopFileName(QString::fromUtf8(kAppIdentifier.data(), kAppIdentifier.size()));
-    if (locked == InstanceLock::Result::unavailable) {
-        // Started from a desktop's menu, nobody reads standard error.
         problemAlerts::showCannotStart(problemAlerts::languageFor(paths::settingsDir()), paths::settingsDir(),
-                                       instanceLock.failureReason());
+                                       instanceLock.failureProblem());
         return kNoInstanceLock;
     }
     // Whole repaints go out without the main thread waiting for the server to read.
@@ -155,6 +172,17 @@ int PlovaneApp::main(int argc, char** argv)
     // The settings store goes in before anything reads a setting. Writes are coalesced on
     // the main thread and flushed at quit.
     auto defaults = std::make_shared<FileUserDefaults>(paths::settingsDir(), &scheduler);
+    // At every start, not only the first: a home made read-only since, a full disk or a
+    // day file this user may not read would otherwise lose the whole session unseen.
+    const std::string today = DailyStats::storeKey(DailyStats::dateKey(std::chrono::system_clock::now()));
+    if (const FileProblem problem = defaults->problemBeforeSaving(today)) {
+        logError(std::string(kAppName) + " does not start: it could not save its settings and statistics (" +
+                 problem.describe() + ").");
+        problemAlerts::showCannotStart(problemAlerts::languageFor(paths::settingsDir()), paths::settingsDir(), problem);
+        return kNoInstanceLock;
+    }
+    // A day that could not be read when it was booked is added to once it can be.
+    defaults->setCombiner(DailyStats::kKeyPrefix, DailyStats::combined);
     UserDefaults::setStandard(defaults);
 
     static bool exitHandlerRegistered = false;
@@ -162,12 +190,19 @@ int PlovaneApp::main(int argc, char** argv)
         exitHandlerRegistered = std::atexit(saveAtUnexpectedExit) == 0;
 
     int exitCode = 0;
+    bool askedToEnd = false;
     {
         // The system asks us to end: leave the event loop and take the normal termination path.
-        TerminationSignals quitOnSignal([](int) { QApplication::exit(0); });
+        TerminationSignals quitOnSignal([&askedToEnd](int) {
+            askedToEnd = true;
+            QApplication::exit(0);
+        });
         InstanceLockKeeper keepLock(instanceLock);
+        problemAlerts::FailingSaves failingSaves(*defaults);
         LinuxAppServices services(scheduler);
         AppDelegate delegate(services);
+        // Started again from the desktop's menu: the user wants to see us.
+        ShowRequests showRequests(instanceLock, [&delegate] { delegate.showHUD(); });
         saveOnExit() = [&delegate, &defaults] {
             delegate.applicationWillTerminate();
             return saveAll(*defaults);
@@ -176,9 +211,10 @@ int PlovaneApp::main(int argc, char** argv)
         delegate.applicationWillFinishLaunching();
         QTimer::singleShot(0, &app, [&delegate, &defaults] {
             delegate.applicationDidFinishLaunching();
-            // The settings the user chose are gone from view: say so, and where they are.
+            // The settings the user chose are gone from view: say so, and where they are,
+            // in the language the program now shows.
             if (const auto& problem = defaults->settingsFileProblem())
-                problemAlerts::showSettingsFileProblem(problemAlerts::languageFor(defaults->folder()), *problem);
+                problemAlerts::showSettingsFileProblem(AppLanguage::shared().language, *problem);
         });
         exitCode = QApplication::exec();
         saveOnExit() = nullptr;
@@ -187,12 +223,16 @@ int PlovaneApp::main(int argc, char** argv)
 
     // Whatever the store still holds (a toggle of the last half second, today's final
     // seconds) goes to disk now; if it cannot, say so rather than exit as if all was well:
-    // in the log, and where there is a display to the user, who may free space and try again.
+    // in the log, and where there is a display to the user, who may free space and try
+    // again, for a while only when the system asked us to end.
     int saved = saveAll(*defaults);
     saveOnExit() = [&defaults] { return saveAll(*defaults); };
+    std::optional<std::chrono::steady_clock::time_point> answerBy;
+    if (askedToEnd)
+        answerBy = std::chrono::steady_clock::now() + kAnswerWhenAskedToEnd;
     while (saved != 0 && !displayConnectionBroken() &&
-           problemAlerts::askToSaveAgain(AppLanguage::shared().language, *defaults))
-        saved = saveAll(*defaults);
+           problemAlerts::askToSaveAgain(AppLanguage::shared().language, *defaults, answerBy))
+        saved = saveAll(*defaults, Attempt::fromScratch);
     saveOnExit() = nullptr;
     return exitCode != 0 ? exitCode : saved;
 }

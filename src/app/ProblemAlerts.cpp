@@ -1,14 +1,18 @@
 #include "app/ProblemAlerts.h"
 
 #include "app/TerminationSignals.h"
+#include "platform/Log.h"
 #include "platform/qt/AlertBox.h"
 #include "settings/AppLanguage.h"
 #include "settings/Strings.h"
 
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdlib>
 #include <string_view>
+
+#include <sys/stat.h>
 
 namespace plovane::problemAlerts {
 namespace {
@@ -32,13 +36,25 @@ Language fromLocale()
     return Language::zh;
 }
 
-// "Folder: <path>" and "Reason: <words>", each on a line of its own.
+// Two sentences of one paragraph: Chinese runs on without a space.
+std::string sentences(const std::string& first, const std::string& second, Language language)
+{
+    return first + (language == Language::zh ? "" : " ") + second;
+}
+
+// "Folder: <path>" or "File: <path>", and "Reason: <words>", each on a line of its own.
 std::string where(const std::string& label, const std::string& path, const std::string& reason, Language language)
 {
     std::string text = label + path;
     if (!reason.empty())
         text += "\n" + Strings::problemReasonLabel(language) + reason;
     return text;
+}
+
+std::string where(const FileProblem& problem, Language language)
+{
+    return where(problem.folder ? Strings::problemFolderLabel(language) : Strings::problemFileLabel(language),
+                 problem.path, Strings::problemCause(problem.cause, problem.detail, language), language);
 }
 
 std::unique_ptr<QMessageBox> alert(const std::string& title, const std::string& message)
@@ -55,6 +71,28 @@ void addOK(QMessageBox& box, Language language)
     box.setEscapeButton(ok);
 }
 
+// Shows `box` until the user closes it, or the program is asked to end.
+void showUntilClosed(QMessageBox& box)
+{
+    TerminationSignals endNow([&box](int) { box.reject(); });
+    box.exec();
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// What could not be saved, where, why, and what to do about it.
+std::string notSaved(const FileUserDefaults& store, Language language)
+{
+    const bool settings = store.settingsUnsaved();
+    const FileProblem& problem = settings && store.settingsFailure() ? store.settingsFailure() : store.daysFailure();
+    return Strings::problemNotSavedMessage(settings, !store.unsavedDays().empty(), language) +
+           (problem ? "\n" + where(problem, language) : std::string());
+}
+
 } // namespace
 
 Language languageFor(const std::string& settingsFolder)
@@ -65,24 +103,25 @@ Language languageFor(const std::string& settingsFolder)
     return fromLocale();
 }
 
-void showCannotStart(Language language, const std::string& folder, const std::string& reason)
+void showCannotStart(Language language, const std::string& settingsFolder, const FileProblem& problem)
 {
+    // A first start finds no folder, and so nothing that stays in it.
+    const std::string kept = isFolder(settingsFolder) ? Strings::problemCannotStartKept(language)
+                                                      : Strings::problemCannotStartNothingKept(language);
     const auto box = alert(Strings::problemCannotStartTitle(language),
-                           Strings::problemCannotStartMessage(language) + "\n\n" +
-                               where(Strings::problemFolderLabel(language), folder, reason, language) + "\n\n" +
-                               Strings::problemCannotStartKept(language) + "\n\n" +
-                               Strings::problemCannotStartAdvice(language));
+                           Strings::problemCannotStartMessage(language) + "\n\n" + where(problem, language) + "\n\n" +
+                               kept + "\n\n" +
+                               sentences(Strings::problemFix(problem.cause, language),
+                                         Strings::problemCannotStartAdvice(language), language));
     addOK(*box, language);
-    TerminationSignals endNow([&box](int) { box->reject(); });
-    box->exec();
+    showUntilClosed(*box);
 }
 
 void showSettingsFileProblem(Language language, const FileUserDefaults::SettingsFileProblem& problem)
 {
     const bool kept = !problem.keptAs.empty();
     const std::string message =
-        Strings::problemSettingsMessage(language) + "\n\n" +
-        where(Strings::problemFileLabel(language), problem.path, problem.reason, language) + "\n\n" +
+        Strings::problemSettingsMessage(language) + "\n\n" + where(problem.problem, language) + "\n\n" +
         (kept ? Strings::problemSettingsKeptAs(language) + problem.keptAs + "\n\n" +
                     Strings::problemSettingsKeptAdvice(language)
               : Strings::problemSettingsLeftAlone(language) + "\n\n" +
@@ -93,25 +132,84 @@ void showSettingsFileProblem(Language language, const FileUserDefaults::Settings
     box->open();
 }
 
-bool askToSaveAgain(Language language, const FileUserDefaults& store)
+void showRunningElsewhere(Language language, const std::string& display, long process)
 {
-    const bool settings = store.settingsUnsaved();
-    const bool statistics = !store.unsavedDays().empty();
-    const std::string reason = settings && !store.settingsFailure().empty() ? store.settingsFailure()
-                                                                            : store.daysFailure();
+    std::string where;
+    if (!display.empty())
+        where += Strings::problemAlreadyRunningDisplay(language) + display;
+    if (process > 0)
+        where += (where.empty() ? "" : "\n") + Strings::problemAlreadyRunningProcess(language) + std::to_string(process);
+    const auto box = alert(Strings::problemAlreadyRunningTitle(language),
+                           Strings::problemAlreadyRunningMessage(language) + (where.empty() ? "" : "\n\n" + where) +
+                               "\n\n" + Strings::problemAlreadyRunningAdvice(language));
+    addOK(*box, language);
+    showUntilClosed(*box);
+}
+
+bool askToSaveAgain(Language language, const FileUserDefaults& store,
+                    std::optional<std::chrono::steady_clock::time_point> answerBy)
+{
+    const FileProblem& problem =
+        store.settingsUnsaved() && store.settingsFailure() ? store.settingsFailure() : store.daysFailure();
     const auto box = alert(Strings::problemNotSavedTitle(language),
-                           Strings::problemNotSavedMessage(settings, statistics, language) + "\n" +
-                               Strings::problemReasonLabel(language) + reason + "\n\n" +
-                               Strings::problemNotSavedKept(language) + "\n" + store.folder() + "\n\n" +
-                               Strings::problemNotSavedAdvice(language));
+                           notSaved(store, language) + "\n\n" + Strings::problemNotSavedKept(language) + "\n" +
+                               store.folder() + "\n\n" +
+                               sentences(Strings::problemFix(problem.cause, language),
+                                         Strings::problemNotSavedAdvice(language), language));
     QPushButton* again = box->addButton(qs(Strings::problemTryAgain(language)), QMessageBox::AcceptRole);
     QPushButton* quit = box->addButton(qs(Strings::problemQuitAnyway(language)), QMessageBox::RejectRole);
     box->setDefaultButton(again);
     box->setEscapeButton(quit);
+    // The system asked us to end (a logout, a service stop): it waits only so long for us.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, box.get(), [&box] {
+        logLine("Asked to end, and no answer came: quitting without what could not be saved.");
+        box->reject();
+    });
+    if (answerBy) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*answerBy - std::chrono::steady_clock::now());
+        deadline.start(static_cast<int>(std::max<long long>(0, left.count())));
+    }
     // Asked to end meanwhile: nothing more can be done.
     TerminationSignals endNow([&box](int) { box->reject(); });
     box->exec();
     return box->clickedButton() == again;
+}
+
+FailingSaves::FailingSaves(FileUserDefaults& store)
+    : store_(store), failing_(store.savesFailing.connect([this](bool failing) { failing ? show() : close(); }))
+{
+}
+
+FailingSaves::~FailingSaves()
+{
+    failing_.disconnect();
+    close();
+}
+
+void FailingSaves::show()
+{
+    if (box_)
+        return;
+    const Language language = AppLanguage::shared().language;
+    const FileProblem& problem =
+        store_.settingsUnsaved() && store_.settingsFailure() ? store_.settingsFailure() : store_.daysFailure();
+    std::string text = notSaved(store_, language) + "\n\n" + Strings::problemSavingKept(language) + "\n\n" +
+                       Strings::problemFix(problem.cause, language);
+    QMessageBox* box = alert(Strings::problemNotSavedTitle(language), text).release();
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    addOK(*box, language);
+    // Not modal: the ticks, the HUD and the menus go on meanwhile.
+    box->setModal(false);
+    box->show();
+    box_ = box;
+}
+
+void FailingSaves::close()
+{
+    if (box_)
+        box_->close();
 }
 
 } // namespace plovane::problemAlerts

@@ -7,6 +7,7 @@
 
 #include <xcb/xcb.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -14,7 +15,9 @@
 #include <string_view>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace plovane::processSetup {
@@ -60,6 +63,36 @@ bool x11ServerAnswers(const std::string& display)
     return answers;
 }
 
+// The Wayland display Qt's Wayland platform would open.
+std::string waylandDisplay()
+{
+    const std::string named = environment("WAYLAND_DISPLAY");
+    return named.empty() ? "wayland-0" : named;
+}
+
+// Whether a compositor listens on the Wayland display's socket: one that is gone (a
+// terminal multiplexer or an SSH session kept from an earlier login) leaves the name set,
+// and maybe its socket file, with no one behind it.
+bool waylandAnswers(const std::string& name)
+{
+    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    const std::string path = name.starts_with('/') ? name : runtime.empty() ? std::string() : runtime + "/" + name;
+    sockaddr_un address {};
+    if (path.empty() || path.size() >= sizeof address.sun_path)
+        return false;
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, path.size());
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (sock < 0)
+        return false;
+    const bool answers = ::connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(sock);
+    return answers;
+}
+
+// While the QApplication is being made: the exit status when it finds no display to open.
+std::atomic<int> noDisplayStatus{0};
+
 } // namespace
 
 bool preferX11Platform()
@@ -82,7 +115,7 @@ bool preferX11Platform()
                     "taking the keyboard focus; PLOVANE_QPA_PLATFORM=wayland would keep Wayland.");
         return ::setenv("QT_QPA_PLATFORM", "xcb", 1) == 0;
     }
-    if (chosenWayland || !environment("WAYLAND_DISPLAY").empty())
+    if ((chosenWayland || !environment("WAYLAND_DISPLAY").empty()) && waylandAnswers(waylandDisplay()))
         logLine("No X server (Xwayland) answers in this Wayland session: the HUD is an ordinary Wayland window here, "
                 "which the compositor may tile, focus and keep on one workspace; it cannot ask to float above other "
                 "windows, at its own place, or out of the keyboard focus.");
@@ -98,11 +131,16 @@ std::optional<std::string> missingDisplay()
     const std::string display = environment("DISPLAY");
     if (!display.empty() && x11ServerAnswers(display))
         return std::nullopt;
-    if (platform.empty() && !environment("WAYLAND_DISPLAY").empty())
+    const std::string wayland = environment("WAYLAND_DISPLAY");
+    if (platform.empty() && !wayland.empty() && waylandAnswers(wayland))
         return std::nullopt;
     if (!display.empty())
         return "cannot reach the X display " + display +
                " (is the desktop session still running, and may this user open windows on it?)";
+    if (platform.empty() && !wayland.empty())
+        return "cannot reach the Wayland display " + wayland +
+               " and no X display is set (is the desktop session still running? A terminal kept from an earlier "
+               "login may still name one that is gone)";
     return std::string("needs a desktop session: no display is set (DISPLAY or WAYLAND_DISPLAY); "
                        "start it from the desktop, or from a terminal inside the desktop session");
 }
@@ -130,6 +168,14 @@ void qtMessageToLog(QtMsgType type, const QMessageLogContext& context, const QSt
     case QtFatalMsg: {
         // Qt aborts next: what is queued, then this, straight out.
         flushLog();
+        if (const int status = noDisplayStatus.load()) {
+            // No display could be opened after all: our own words and status, not an abort.
+            const char* platform = std::getenv("QT_QPA_PLATFORM");
+            const std::string line = "Plovane does not start: it could not open a display (Qt platform " +
+                                     std::string(platform && *platform ? platform : "chosen by Qt") + ").\n";
+            [[maybe_unused]] auto written = ::write(STDERR_FILENO, line.data(), line.size());
+            ::_exit(status);
+        }
         const std::string line = text + "\n";
         [[maybe_unused]] auto written = ::write(STDERR_FILENO, line.data(), line.size());
         return;
@@ -151,6 +197,11 @@ void qtMessageToLog(QtMsgType type, const QMessageLogContext& context, const QSt
 void routeQtMessagesToLog()
 {
     qInstallMessageHandler(qtMessageToLog);
+}
+
+void endWhenNoDisplayOpens(int status)
+{
+    noDisplayStatus = status;
 }
 
 } // namespace plovane::processSetup

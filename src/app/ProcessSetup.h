@@ -28,9 +28,15 @@ void ignoreBrokenPipes();
 bool preferX11Platform();
 
 // Why no window can be shown, when the platform Qt will pick is X11 (or not chosen) and
-// no X display answers and no Wayland display is named; nothing when one can. Qt itself
-// would abort then, in words of its own. Call after the platform is chosen.
+// no X display answers and no Wayland compositor answers on the display named; nothing
+// when one can. Qt itself would abort then, in words of its own. Call after the platform
+// is chosen.
 std::optional<std::string> missingDisplay();
+
+// From now on, until called with 0: a display Qt cannot open after all (the platform
+// named cannot start, the display goes in the meantime) ends the process with `status`
+// and one line of ours, instead of Qt's abort. For the time the QApplication is made.
+void endWhenNoDisplayOpens(int status);
 
 // Without a session bus (none named, none in the runtime folder), D-Bus would start one
 // of its own for the X display (autolaunch), and that one, and the accessibility

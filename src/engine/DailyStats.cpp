@@ -208,6 +208,22 @@ DailyStats DailyStats::loadToday(const Clock& clock, UserDefaults& store)
     return load(todayKey(clock), store);
 }
 
+nlohmann::json DailyStats::combined(const nlohmann::json& stored, const nlohmann::json& booked)
+{
+    const auto date = booked.is_object() ? booked.find("date") : booked.end();
+    std::vector<std::string> dropped;
+    DailyStats sum = readLeniently(booked, date != booked.end() && date->is_string() ? date->get<std::string>() : "",
+                                   dropped);
+    const DailyStats earlier = readLeniently(stored, sum.date, dropped);
+    for (const auto& [state, seconds] : earlier.stateDurations)
+        book(sum.stateDurations[state], seconds);
+    for (const auto& [bundleID, seconds] : earlier.appDurations)
+        book(sum.appDurations[bundleID], seconds);
+    for (const auto& [bundleID, name] : earlier.appNames)
+        sum.appNames.emplace(bundleID, name);
+    return sum.storedForm().toJson();
+}
+
 void DailyStats::save(UserDefaults& store) const
 {
     store.set(storeKey(date), storedForm().toJson());

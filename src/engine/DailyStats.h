@@ -48,6 +48,10 @@ struct DailyStats {
     // was skipped, the store keeps the original aside and the readable part is saved.
     static DailyStats load(const std::string& date, UserDefaults& store = UserDefaults::standard());
     static DailyStats loadToday(const Clock& clock, UserDefaults& store = UserDefaults::standard());
+    // A stored record that could not be read while the day was booked, and the record
+    // booked meanwhile, as one: the seconds of both added up, each application under the
+    // latest name it had. In stored form, dated as the booked one.
+    static nlohmann::json combined(const nlohmann::json& stored, const nlohmann::json& booked);
     // Writes this record under its own date's key, replacing what was there, in its
     // stored form.
     void save(UserDefaults& store = UserDefaults::standard()) const;

@@ -34,36 +34,46 @@ void syncDirectoryOf(const std::string& path)
 
 } // namespace
 
-bool AtomicFile::write(const std::string& path, std::string_view bytes, std::string& why)
+bool AtomicFile::write(const std::string& path, std::string_view bytes, FileProblem& problem)
 {
+    std::string why;
     const std::optional<std::string> location = storedFileLocation(path, why);
     if (!location) {
-        why = path + ": " + why;
+        problem = {path, FileProblem::Cause::link, why};
         return false;
     }
     const std::string& target = *location;
-    auto fail = [&](const std::string& reason) {
-        why = target + ": " + reason;
+    auto fail = [&](int error) {
+        problem = FileProblem::fromError(target, error);
         return false;
     };
     // A file replaced keeps its permissions; a new one is the user's alone.
     mode_t mode = 0600;
     struct stat existing {};
     if (::lstat(target.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode))
-            return fail("it is not a regular file");
+        if (!S_ISREG(existing.st_mode)) {
+            problem = {target, FileProblem::Cause::notRegularFile, "it is not a regular file"};
+            return false;
+        }
         mode = existing.st_mode & 0777;
     }
     // mkostemp creates the file with O_CREAT | O_EXCL under a name no one could predict,
     // so a link or file planted beside the target is never opened.
     std::string temp = target + ".tmp-XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return fail(std::strerror(errno));
+    if (fd < 0) {
+        // Nothing may be made in the folder (permissions, a read-only mount): that is
+        // where the user must look.
+        const int error = errno;
+        if (error == ENOSPC || error == EDQUOT)
+            return fail(error);
+        problem = FileProblem::fromError(std::filesystem::path(target).parent_path().string(), error, true);
+        return false;
+    }
     auto failAndRemove = [&](int error) {
         ::close(fd);
         ::unlink(temp.c_str());
-        return fail(std::strerror(error));
+        return fail(error);
     };
     if (mode != 0600 && ::fchmod(fd, mode) != 0)
         return failAndRemove(errno);
@@ -84,14 +94,14 @@ bool AtomicFile::write(const std::string& path, std::string_view bytes, std::str
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        return fail(std::strerror(error));
+        return fail(error);
     }
     if (auto& hook = hookSlot())
         hook(temp);
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        return fail(std::strerror(error));
+        return fail(error);
     }
     syncDirectoryOf(target);
     return true;
@@ -152,9 +162,18 @@ std::optional<std::string> storedFileLocation(const std::string& path, std::stri
 StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
 {
     StoredFile file;
-    auto fail = [&](StoredFileStatus status, std::string reason) {
+    auto fail = [&](StoredFileStatus status, std::string reason, int error = 0) {
         file.status = status;
-        file.reason = std::move(reason);
+        if (error != 0) {
+            file.problem = FileProblem::fromError(path, error);
+        } else if (status != StoredFileStatus::missing) {
+            using Cause = FileProblem::Cause;
+            const Cause cause = status == StoredFileStatus::link         ? Cause::link
+                                : status == StoredFileStatus::notRegular ? Cause::notRegularFile
+                                : status == StoredFileStatus::tooLarge   ? Cause::tooLarge
+                                                                         : Cause::other;
+            file.problem = {path, cause, std::move(reason)};
+        }
         file.bytes.clear();
         return file;
     };
@@ -168,7 +187,7 @@ StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
     if (::lstat(location->c_str(), &info) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return fail(StoredFileStatus::missing, {});
-        return fail(StoredFileStatus::unreadable, std::strerror(errno));
+        return fail(StoredFileStatus::unreadable, {}, errno);
     }
     if (S_ISLNK(info.st_mode))
         return fail(StoredFileStatus::link, "it is a symbolic link");
@@ -181,7 +200,7 @@ StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
             return fail(StoredFileStatus::missing, {});
         if (errno == ELOOP)
             return fail(StoredFileStatus::link, "it is a symbolic link");
-        return fail(StoredFileStatus::unreadable, std::strerror(errno));
+        return fail(StoredFileStatus::unreadable, {}, errno);
     }
     // The entry may have been swapped between the look and the open.
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (followed && info.st_uid != ::geteuid())) {
@@ -209,7 +228,7 @@ StoredFile readStoredFile(const std::string& path, std::size_t maxBytes)
                 continue;
             const int error = errno;
             ::close(fd);
-            return fail(StoredFileStatus::unreadable, std::strerror(error));
+            return fail(StoredFileStatus::unreadable, {}, error);
         }
         if (n == 0)
             break;
@@ -236,25 +255,32 @@ bool readWholeFile(const std::string& path, std::string& out)
     return true;
 }
 
-bool makeDirectories(const std::string& path, std::string* why)
+bool makeDirectories(const std::string& path, FileProblem* problem)
 {
-    auto fail = [&](const std::string& reason) {
-        if (why)
-            *why = reason;
+    auto fail = [&](FileProblem found) {
+        if (problem)
+            *problem = std::move(found);
         return false;
+    };
+    const auto fileInTheWay = [&] {
+        return fail({path, FileProblem::Cause::fileForFolder, "it is not a folder", true});
     };
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0)
-        return S_ISDIR(info.st_mode) || fail(path + " is not a folder");
-    if (errno != ENOENT)
-        return fail(path + ": " + std::strerror(errno));
+        return S_ISDIR(info.st_mode) || fileInTheWay();
+    // A file further up (ENOTDIR) is found, and named, on the way up.
+    if (errno != ENOENT && errno != ENOTDIR)
+        return fail(FileProblem::fromError(path, errno, true));
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    if (!parent.empty() && parent.string() != path && !makeDirectories(parent.string(), why))
+    if (!parent.empty() && parent.string() != path && !makeDirectories(parent.string(), problem))
         return false;
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return fail("could not create " + path + ": " + std::strerror(errno));
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        FileProblem failed = FileProblem::fromError(path, errno, true);
+        failed.detail = "could not create it: " + failed.detail;
+        return fail(std::move(failed));
+    }
     if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return fail(path + " is not a folder");
+        return fileInTheWay();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileProblem.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -13,14 +15,14 @@ namespace plovane {
 // instant leaves either the old file or the new one, never a torn one.
 class AtomicFile {
 public:
-    // Returns false (and says why in `why`) when the file could not be written; the old
+    // Returns false (and says why in `problem`) when the file could not be written; the old
     // file, if any, is then untouched. The temporary file is created exclusively under a
     // new name, so nothing planted beside the target (a link, a file of someone else) is
     // ever written through. A target that is the user's own link to a regular file they
     // own is followed: that file is replaced beside itself, keeping its permissions, so
     // the link stays a link. Any other link, and a target that is not a regular file (a
     // FIFO, a folder), is refused rather than replaced.
-    static bool write(const std::string& path, std::string_view bytes, std::string& why);
+    static bool write(const std::string& path, std::string_view bytes, FileProblem& problem);
 
     // Called between the flushed temporary file and the rename; tests use it to stop a
     // write at its most delicate point. An empty function removes the hook.
@@ -40,7 +42,7 @@ enum class StoredFileStatus {
 struct StoredFile {
     StoredFileStatus status{StoredFileStatus::missing};
     std::string bytes;
-    std::string reason;   // why it could not be read, for a log line
+    FileProblem problem;  // why it could not be read
     std::string location; // where the file is: the path read, or the file its link resolves to
 };
 
@@ -60,7 +62,7 @@ bool readWholeFile(const std::string& path, std::string& out);
 
 // Creates a folder and its missing parents, each private to the user (as the base
 // directory rules ask); true when it is a folder afterwards, else false with the reason
-// in `why`.
-bool makeDirectories(const std::string& path, std::string* why = nullptr);
+// in `problem`, which names the folder that could not be made or the file in its way.
+bool makeDirectories(const std::string& path, FileProblem* problem = nullptr);
 
 } // namespace plovane

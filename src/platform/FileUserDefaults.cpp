@@ -3,11 +3,14 @@
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace plovane {
@@ -41,14 +44,17 @@ std::string asideName(const std::string& path)
 // Moves a stored file aside under a new name beside where it really is: for the user's
 // own link, beside the file it leads to, so the link keeps its place. False, with the
 // reason in `why`, when it could not be moved.
-bool moveAside(const std::string& path, std::string& aside, std::string& why)
+bool moveAside(const std::string& path, std::string& aside, FileProblem& why)
 {
-    const std::optional<std::string> location = storedFileLocation(path, why);
-    if (!location)
+    std::string linkReason;
+    const std::optional<std::string> location = storedFileLocation(path, linkReason);
+    if (!location) {
+        why = {path, FileProblem::Cause::link, linkReason};
         return false;
+    }
     aside = asideName(*location);
     if (std::rename(location->c_str(), aside.c_str()) != 0) {
-        why = std::strerror(errno);
+        why = FileProblem::fromError(*location, errno);
         return false;
     }
     return true;
@@ -115,17 +121,22 @@ private:
 };
 
 // Why a file is not written: the old one stays, rather than one no copy would read back.
-std::string tooLargeToReadBack(const std::string& path, std::size_t bound)
+FileProblem tooLargeToReadBack(const std::string& path, std::size_t bound)
 {
-    return path + ": it would take more than " + std::to_string(bound) + " bytes, more than is read back";
+    return {path, FileProblem::Cause::tooLarge,
+            "it would take more than " + std::to_string(bound) + " bytes, more than is read back"};
 }
 
 // Parses text that must be JSON nested no deeper than `maxDepth`; else says why not.
-std::optional<UserDefaults::Value> parseBounded(const std::string& text, int maxDepth, std::string& why)
+std::optional<UserDefaults::Value> parseBounded(const std::string& text, int maxDepth, FileProblem::Cause& cause,
+                                                std::string& why)
 {
     NestingCheck check(maxDepth);
+    cause = FileProblem::Cause::notJson;
     if (!UserDefaults::Value::sax_parse(text, &check, nlohmann::json::input_format_t::json, /*strict=*/true,
                                         /*ignore_comments=*/false)) {
+        if (check.tooDeep())
+            cause = FileProblem::Cause::tooLarge;
         why = check.tooDeep() ? "it is nested more than " + std::to_string(maxDepth) + " levels deep"
                               : "it is not valid JSON";
         return std::nullopt;
@@ -138,6 +149,36 @@ std::optional<UserDefaults::Value> parseBounded(const std::string& text, int max
     return parsed;
 }
 
+// Writes `bytes` bytes to a new file beside `target` (named as a write of it names its
+// temporary file, so a leftover goes at the next start), flushes them to the disk and
+// removes the file: whether a save of that size can be made there now.
+FileProblem probeWrite(const std::string& target, std::size_t bytes)
+{
+    std::string temp = target + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOSPC || error == EDQUOT)
+            return FileProblem::fromError(target, error);
+        return FileProblem::fromError(std::filesystem::path(target).parent_path().string(), error, true);
+    }
+    const std::string block(4096, ' ');
+    int error = 0;
+    for (std::size_t left = bytes; left > 0 && error == 0;) {
+        const ssize_t n = ::write(fd, block.data(), std::min(left, block.size()));
+        if (n < 0 && errno != EINTR)
+            error = errno;
+        else if (n > 0)
+            left -= static_cast<std::size_t>(n);
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    ::unlink(temp.c_str());
+    return error == 0 ? FileProblem{} : FileProblem::fromError(target, error);
+}
+
 } // namespace
 
 FileUserDefaults::FileUserDefaults(std::string folder, Scheduler* coalesceOn, double coalesceSeconds)
@@ -146,27 +187,13 @@ FileUserDefaults::FileUserDefaults(std::string folder, Scheduler* coalesceOn, do
     removeLeftoverTempFiles(folder_);
     removeLeftoverTempFiles(folder_ + "/days");
     Value loaded;
-    SettingsFileProblem problem{mainFilePath(), {}, {}};
-    switch (loadFile(mainFilePath(), kMaxMainFileBytes, loaded, &problem)) {
+    SettingsFileProblem problem;
+    switch (loadMain(loaded, problem)) {
     case Load::value:
-        if (loaded.is_object()) {
-            main_ = std::move(loaded);
-            break;
-        }
-        // Valid JSON of the wrong shape is as unusable as broken JSON: keep it aside.
-        problem.reason = "it is not a settings object";
-        if (std::string why; moveAside(mainFilePath(), problem.keptAs, why)) {
-            logLine("Settings file " + mainFilePath() + " is not a settings object; moved it to " + problem.keptAs +
-                    " and started from defaults.");
-        } else {
-            logLine("Settings file " + mainFilePath() + " is not a settings object and could not be moved aside (" +
-                    why + "); running on defaults and leaving it as it is.");
-            mainLeftAlone_ = true;
-        }
-        settingsProblem_ = std::move(problem);
+        main_ = std::move(loaded);
         break;
     case Load::absent:
-        if (!problem.reason.empty())
+        if (problem.problem)
             settingsProblem_ = std::move(problem);
         break;
     case Load::leftAlone:
@@ -176,19 +203,42 @@ FileUserDefaults::FileUserDefaults(std::string folder, Scheduler* coalesceOn, do
     }
 }
 
+FileUserDefaults::Load FileUserDefaults::loadMain(Value& out, SettingsFileProblem& problem) const
+{
+    const Load load = loadFile(mainFilePath(), kMaxMainFileBytes, out, &problem);
+    if (load != Load::value || out.is_object())
+        return load;
+    // Valid JSON of the wrong shape is as unusable as broken JSON: keep it aside.
+    out = Value::object();
+    problem.problem = {mainFilePath(), FileProblem::Cause::wrongShape, "it is not a settings object"};
+    FileProblem why;
+    if (moveAside(mainFilePath(), problem.keptAs, why)) {
+        logLine("Settings file " + mainFilePath() + " is not a settings object; moved it to " + problem.keptAs +
+                " and started from defaults.");
+        return Load::absent;
+    }
+    logLine("Settings file " + mainFilePath() + " is not a settings object and could not be moved aside (" +
+            why.detail + "); running on defaults and leaving it as it is.");
+    return Load::leftAlone;
+}
+
 FileUserDefaults::~FileUserDefaults()
 {
     pendingFlush_.cancel();
+    retry_.cancel();
+    // The last try: nothing is scheduled again, on a scheduler that may be gone by now.
+    scheduler_ = nullptr;
     flush();
 }
 
 std::optional<UserDefaults::Value> FileUserDefaults::peek(const std::string& folder, const std::string& key)
 {
     const StoredFile file = readStoredFile(folder + "/defaults.json", kMaxMainFileBytes);
+    FileProblem::Cause cause{};
     std::string why;
     if (file.status != StoredFileStatus::ok)
         return std::nullopt;
-    const std::optional<Value> parsed = parseBounded(file.bytes, kMaxNesting, why);
+    const std::optional<Value> parsed = parseBounded(file.bytes, kMaxNesting, cause, why);
     if (!parsed || !parsed->is_object() || !parsed->contains(key))
         return std::nullopt;
     return parsed->at(key);
@@ -217,7 +267,7 @@ FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::
     if (!problem)
         problem = &ignored;
     StoredFile file = readStoredFile(path, maxBytes);
-    std::string why = file.reason;
+    FileProblem why = file.problem;
     if (file.location != path && !file.location.empty()) {
         // Followed to the user's own file: a write cut short leaves its temporary file there.
         const std::filesystem::path location(file.location);
@@ -225,10 +275,11 @@ FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::
     }
     switch (file.status) {
     case StoredFileStatus::ok:
-        if (auto parsed = parseBounded(file.bytes, kMaxNesting, why)) {
+        if (auto parsed = parseBounded(file.bytes, kMaxNesting, why.cause, why.detail)) {
             out = std::move(*parsed);
             return Load::value;
         }
+        why.path = path;
         break;
     case StoredFileStatus::missing:
         return Load::absent;
@@ -236,21 +287,21 @@ FileUserDefaults::Load FileUserDefaults::loadFile(const std::string& path, std::
     case StoredFileStatus::link:
         // Not ours to judge: a file we may not read, or one that leads elsewhere. Writing
         // our defaults over it would destroy what it holds.
-        logLine("Could not read " + path + " (" + why + "); running on defaults and leaving it as it is.");
-        problem->reason = why;
+        logLine("Could not read " + path + " (" + why.detail + "); running on defaults and leaving it as it is.");
+        problem->problem = why;
         return Load::leftAlone;
     case StoredFileStatus::notRegular:
     case StoredFileStatus::tooLarge:
         break;
     }
-    problem->reason = why;
-    std::string moveFailure;
+    problem->problem = why;
+    FileProblem moveFailure;
     if (moveAside(path, problem->keptAs, moveFailure)) {
-        logLine("Could not use " + path + " (" + why + "); moved it to " + problem->keptAs +
+        logLine("Could not use " + path + " (" + why.detail + "); moved it to " + problem->keptAs +
                 " and started from defaults.");
         return Load::absent;
     }
-    logLine("Could not use " + path + " (" + why + ") nor move it aside (" + moveFailure +
+    logLine("Could not use " + path + " (" + why.detail + ") nor move it aside (" + moveFailure.detail +
             "); running on defaults and leaving it as it is.");
     problem->keptAs.clear();
     return Load::leftAlone;
@@ -261,8 +312,9 @@ const UserDefaults::Value& FileUserDefaults::day(const std::string& key) const
     auto it = days_.find(key);
     if (it == days_.end()) {
         Value loaded;
-        if (loadFile(dayFilePath(key), kMaxDayFileBytes, loaded) == Load::leftAlone)
-            daysLeftAlone_.insert(key);
+        SettingsFileProblem problem;
+        if (loadFile(dayFilePath(key), kMaxDayFileBytes, loaded, &problem) == Load::leftAlone)
+            daysLeftAlone_[key] = problem.problem;
         it = days_.emplace(key, std::move(loaded)).first;
     }
     return it->second;
@@ -275,12 +327,13 @@ void FileUserDefaults::keepOriginalAside(const std::string& key, const std::stri
         UserDefaults::keepOriginalAside(key, reason);
         return;
     }
-    std::string aside, why;
+    std::string aside;
+    FileProblem why;
     if (moveAside(path, aside, why)) {
         logLine(reason + "; moved the original " + path + " to " + aside + ".");
     } else {
-        logLine(reason + "; could not move " + path + " aside (" + why + "), so it is left as it is.");
-        daysLeftAlone_.insert(key);
+        logLine(reason + "; could not move " + path + " aside (" + why.detail + "), so it is left as it is.");
+        daysLeftAlone_[key] = why;
     }
 }
 
@@ -308,6 +361,8 @@ void FileUserDefaults::set(const std::string& key, Value value)
     if (dayFilePath(key).empty()) {
         main_[key] = std::move(value);
         mainDirty_ = true;
+        if (mainLeftAlone_)
+            mainKeysSet_.insert(key);
     } else {
         // Look at what is stored first: a file we may not replace must be known as such.
         day(key);
@@ -320,9 +375,12 @@ void FileUserDefaults::set(const std::string& key, Value value)
 void FileUserDefaults::remove(const std::string& key)
 {
     if (dayFilePath(key).empty()) {
-        if (main_.erase(key) == 0)
+        // Over a file left alone, a removal is kept for when it can be read.
+        if (main_.erase(key) == 0 && !mainLeftAlone_)
             return;
         mainDirty_ = true;
+        if (mainLeftAlone_)
+            mainKeysSet_.insert(key);
     } else {
         day(key);
         days_[key] = Value();
@@ -345,13 +403,16 @@ void FileUserDefaults::scheduleFlush()
 bool FileUserDefaults::flush()
 {
     pendingFlush_.cancel();
+    retry_.cancel();
     if (!mainDirty_ && dirtyDays_.empty())
         return true;
-    std::string folderFailure;
+    FileProblem folderFailure;
     const bool folderReady = makeDirectories(folder_, &folderFailure);
-    // A file left alone was reported when it was found; its values stay in memory.
-    if (mainDirty_ && !mainLeftAlone_) {
-        std::string failure = folderFailure;
+    if (mainDirty_ && mainLeftAlone_) {
+        // Reported when it was found; its values stay in memory.
+        settingsFailure_ = settingsProblem_ ? settingsProblem_->problem : FileProblem{};
+    } else if (mainDirty_) {
+        FileProblem failure = folderFailure;
         // Laid out for people to read, unless only the compact form stays within what is read back.
         std::string text = serialize(main_, 2) + "\n";
         if (text.size() > kMaxMainFileBytes)
@@ -361,25 +422,28 @@ bool FileUserDefaults::flush()
         else if (folderReady && AtomicFile::write(mainFilePath(), text, failure))
             mainDirty_ = false;
         noteSave(settingsFailing_, "the settings", !mainDirty_, failure);
-        settingsFailure_ = mainDirty_ ? failure : std::string();
+        settingsFailure_ = mainDirty_ ? failure : FileProblem{};
     }
     bool daysTried = false, daysSaved = true;
-    std::string daysFailure;
+    // The first failed write, else the first file left alone (reported when it was read).
+    FileProblem writeFailure, leftAloneFailure;
     const bool daysReady = folderReady && (dirtyDays_.empty() || makeDirectories(folder_ + "/days", &folderFailure));
     for (auto it = dirtyDays_.begin(); it != dirtyDays_.end();) {
-        if (daysLeftAlone_.contains(*it)) {
+        if (const auto alone = daysLeftAlone_.find(*it); alone != daysLeftAlone_.end()) {
+            if (!leftAloneFailure)
+                leftAloneFailure = alone->second;
             ++it;
             continue;
         }
         daysTried = true;
         const std::string path = dayFilePath(*it);
         const Value& v = days_[*it];
-        std::string failure = folderFailure;
+        FileProblem failure = folderFailure;
         bool written = false;
         if (daysReady && v.is_null()) {
             written = ::unlink(path.c_str()) == 0 || errno == ENOENT;
             if (!written)
-                failure = path + ": " + std::strerror(errno);
+                failure = FileProblem::fromError(path, errno);
         } else if (daysReady) {
             const std::string text = serialize(v) + "\n";
             if (text.size() > kMaxRecordBytes)
@@ -391,25 +455,118 @@ bool FileUserDefaults::flush()
             it = dirtyDays_.erase(it);
         } else {
             if (daysSaved)
-                daysFailure = failure;
+                writeFailure = failure;
             daysSaved = false;
             ++it;
         }
     }
-    if (daysTried) {
-        noteSave(daysFailing_, "the daily statistics", daysSaved, daysFailure);
-        daysFailure_ = daysFailure;
+    if (daysTried)
+        noteSave(daysFailing_, "the daily statistics", daysSaved, writeFailure);
+    daysFailure_ = writeFailure ? writeFailure : leftAloneFailure;
+
+    const bool failing = settingsFailing_ || daysFailing_;
+    if (failing != reportedFailing_) {
+        reportedFailing_ = failing;
+        savesFailing.emit(failing);
     }
+    // A disk with room again, a folder made writable: the next try finds it, also when
+    // nothing new is set meanwhile.
+    if (failing && scheduler_)
+        retry_ = scheduler_->postAfter(kRetrySeconds, [this] { flush(); });
     return !mainDirty_ && dirtyDays_.empty();
 }
 
-void FileUserDefaults::noteSave(bool& failing, const std::string& what, bool saved, const std::string& failure)
+void FileUserDefaults::noteSave(bool& failing, const std::string& what, bool saved, const FileProblem& failure)
 {
     if (saved && failing)
         logLine("Saved " + what + " again.");
     else if (!saved && !failing)
-        logLine("Could not save " + what + " (" + failure + "); keeping them in memory until they can be written.");
+        logLine("Could not save " + what + " (" + failure.describe() +
+                "); keeping them in memory until they can be written.");
     failing = !saved;
+}
+
+FileProblem FileUserDefaults::problemBeforeSaving(const std::string& dayKey)
+{
+    FileProblem problem;
+    if (!makeDirectories(folder_, &problem))
+        return problem;
+    const std::size_t settingsBytes = std::max(serialize(main_, 2).size() + 1, kSaveHeadroomBytes);
+    if ((problem = probeWrite(mainFilePath(), settingsBytes)))
+        return problem;
+    const std::string dayPath = dayFilePath(dayKey);
+    if (dayPath.empty())
+        return {};
+    if (!makeDirectories(folder_ + "/days", &problem))
+        return problem;
+    const Value& stored = day(dayKey);
+    if (const auto alone = daysLeftAlone_.find(dayKey); alone != daysLeftAlone_.end())
+        return alone->second;
+    const std::size_t dayBytes = std::max(stored.is_null() ? 0 : recordBytes(stored), kSaveHeadroomBytes);
+    return probeWrite(dayPath, dayBytes);
+}
+
+void FileUserDefaults::setCombiner(std::string keyPrefix, Combiner combine)
+{
+    combiners_[std::move(keyPrefix)] = std::move(combine);
+}
+
+bool FileUserDefaults::saveAgain()
+{
+    rereadLeftAlone();
+    return flush();
+}
+
+void FileUserDefaults::rereadLeftAlone()
+{
+    if (mainLeftAlone_) {
+        Value stored;
+        SettingsFileProblem problem;
+        const Load load = loadMain(stored, problem);
+        if (load == Load::leftAlone) {
+            settingsProblem_ = std::move(problem);
+        } else {
+            // What the user set meanwhile goes over what the file holds, key by key.
+            if (load == Load::value) {
+                for (const std::string& key : mainKeysSet_) {
+                    if (const auto it = main_.find(key); it != main_.end())
+                        stored[key] = *it;
+                    else
+                        stored.erase(key);
+                }
+                main_ = std::move(stored);
+            }
+            logLine("Read " + mainFilePath() + " again; the settings changed meanwhile go into it.");
+            mainLeftAlone_ = false;
+            mainKeysSet_.clear();
+            mainDirty_ = true;
+        }
+    }
+    for (auto it = daysLeftAlone_.begin(); it != daysLeftAlone_.end();) {
+        const std::string& key = it->first;
+        Value stored;
+        SettingsFileProblem problem;
+        const Load load = loadFile(dayFilePath(key), kMaxDayFileBytes, stored, &problem);
+        if (load == Load::leftAlone) {
+            it->second = problem.problem;
+            ++it;
+            continue;
+        }
+        Value& set = days_[key];
+        if (!dirtyDays_.contains(key)) {
+            set = std::move(stored);
+        } else if (load == Load::value && !set.is_null()) {
+            const auto combiner = std::find_if(combiners_.begin(), combiners_.end(),
+                                               [&](const auto& entry) { return key.starts_with(entry.first); });
+            if (combiner == combiners_.end()) {
+                ++it;
+                continue;
+            }
+            set = combiner->second(stored, set);
+            logLine("Read " + dayFilePath(key) + " again; what was booked meanwhile is added to it.");
+        }
+        it = daysLeftAlone_.erase(it);
+    }
 }
 
 std::vector<std::string> FileUserDefaults::unsavedDays() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileProblem.h"
 #include "settings/AchillesTarget.h"
 #include "settings/DiveState.h"
 #include "settings/Language.h"
@@ -161,17 +162,28 @@ std::string packReasonSeparator(Language lang);
 
 // ---- What the user must act on (StringsProblems.cpp) ----
 // Each alert reads: its message, the folder or file concerned and the reason (a label,
-// then the path or the system's own words), what was kept, and what the user can do.
+// then the path or the cause), what was kept, and what the user can do: the fix for the
+// cause, then what follows it in that alert.
 
 std::string problemFolderLabel(Language lang);
 std::string problemFileLabel(Language lang);
 std::string problemReasonLabel(Language lang);
 std::string problemOK(Language lang);
-// The settings folder cannot be used, so the program does not start.
+// Why a file or folder could not be used; `detail`, the system's own words, stands in
+// for a cause without words of its own.
+std::string problemCause(FileProblem::Cause cause, const std::string& detail, Language lang);
+// What the user can do so that a file or folder of that cause can be written (or read).
+std::string problemFix(FileProblem::Cause cause, Language lang);
+// The settings folder cannot be used, so the program does not start. What was kept: the
+// folder's contents, or nothing when there is no folder yet.
 std::string problemCannotStartTitle(Language lang);
 std::string problemCannotStartMessage(Language lang);
 std::string problemCannotStartKept(Language lang);
+std::string problemCannotStartNothingKept(Language lang);
 std::string problemCannotStartAdvice(Language lang);
+// A save failed while the program runs: it keeps trying (the title is problemNotSavedTitle,
+// the message problemNotSavedMessage).
+std::string problemSavingKept(Language lang);
 // At quit, not everything could be saved; what was saved before is in the folder that
 // follows problemNotSavedKept.
 std::string problemNotSavedTitle(Language lang);
@@ -188,6 +200,12 @@ std::string problemSettingsKeptAs(Language lang);
 std::string problemSettingsKeptAdvice(Language lang);
 std::string problemSettingsLeftAlone(Language lang);
 std::string problemSettingsLeftAloneAdvice(Language lang);
+// A second start while a copy runs in another session: the message, then where it runs.
+std::string problemAlreadyRunningTitle(Language lang);
+std::string problemAlreadyRunningMessage(Language lang);
+std::string problemAlreadyRunningDisplay(Language lang);
+std::string problemAlreadyRunningProcess(Language lang);
+std::string problemAlreadyRunningAdvice(Language lang);
 
 // ---- Secondary windows (StringsWindows.cpp) ----
 // The drain settings window's title is hudMenuDrainSettings.

@@ -1,6 +1,7 @@
 #include "app/AccessibilityBus.h"
 #include "app/InstanceLock.h"
 #include "app/ProcessSetup.h"
+#include "app/ShowRequests.h"
 #include "app/TerminationSignals.h"
 
 #include "TestSupport.h"
@@ -18,7 +19,9 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,6 +125,41 @@ TEST(ProcessSetup, X11WhereverAnXServerAnswersUnlessTheUserChoseAnother)
               0);
 }
 
+// A Wayland display named by a terminal kept from an earlier login, with no compositor
+// behind it and no X server: no display, in our words, rather than Qt's abort.
+TEST(ProcessSetup, AWaylandDisplayNoCompositorAnswersIsNoDisplay)
+{
+    const std::string runtime = test::makeTempDir("rt");
+    const auto bound = [&runtime](const char* name, bool listening) {
+        const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        (runtime + "/" + name).copy(address.sun_path, sizeof address.sun_path - 1);
+        const bool ok = ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                        (!listening || ::listen(sock, 1) == 0);
+        if (!listening)
+            ::close(sock); // the socket file stays, with no one behind it
+        return ok;
+    };
+    ASSERT_TRUE(bound("wayland-gone", false));
+    EXPECT_EQ(inChild([&] {
+                  ::unsetenv("DISPLAY");
+                  ::unsetenv("QT_QPA_PLATFORM");
+                  ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+                  for (const char* name : {"wayland-gone", "wayland-never"}) {
+                      ::setenv("WAYLAND_DISPLAY", name, 1);
+                      const auto why = processSetup::missingDisplay();
+                      if (!why || why->find(name) == std::string::npos)
+                          return 1;
+                  }
+                  if (!bound("wayland-live", true))
+                      return 2;
+                  ::setenv("WAYLAND_DISPLAY", "wayland-live", 1);
+                  return processSetup::missingDisplay() ? 3 : 0;
+              }),
+              0);
+}
+
 TEST(InstanceLock, ASecondCopyOnTheSameSettingsFindsTheLockHeldWhateverItsSession)
 {
     InstanceLock first;
@@ -148,6 +186,32 @@ TEST(InstanceLock, ASecondCopyOnTheSameSettingsFindsTheLockHeldWhateverItsSessio
                   return other.acquire() == InstanceLock::Result::acquired ? 0 : 1;
               }),
               0);
+}
+
+// A second start asks the running copy to show itself; looking whether the lock is held
+// is no such request.
+TEST(InstanceLock, ASecondStartAsksTheRunningCopyToShowItself)
+{
+    int argc = 1;
+    char arg0[] = "show-requests";
+    char* argv[] = {arg0, nullptr};
+    QCoreApplication app(argc, argv);
+    InstanceLock first;
+    ASSERT_EQ(first.acquire(), InstanceLock::Result::acquired);
+    int shown = 0;
+    ShowRequests requests(first, [&shown] { ++shown; });
+    EXPECT_EQ(inChild([] {
+                  InstanceLock second;
+                  if (second.acquire() != InstanceLock::Result::heldByAnother)
+                      return 1;
+                  return second.askHolderToShow() ? 0 : 2;
+              }),
+              0);
+    for (int i = 0; i < 100 && shown == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(shown, 1);
 }
 
 TEST(InstanceLock, TheLockEndsWithItsProcessHoweverItEnds)

@@ -153,6 +153,29 @@ TEST(DailyStats, DamagedStoredDaysKeepWhatCanBeReadAndSetTheOriginalAside)
     EXPECT_EQ(DailyStats::load("2026-03-04", store), DailyStats{.date = "2026-03-04"});
 }
 
+// A day that could not be read while it was booked, once it can: both sets of seconds count.
+TEST(DailyStats, ARecordReadLateIsCombinedWithWhatWasBookedMeanwhile)
+{
+    DailyStats stored{.date = "2026-03-02"};
+    stored.add(100, DiveState::flow, "com.microsoft.VSCode", "Code");
+    stored.add(DailyStats::kMaxDaySeconds, DiveState::resting, "org.gnome.Terminal", "Terminal");
+    DailyStats booked{.date = "2026-03-02"};
+    booked.add(20, DiveState::flow, "com.microsoft.VSCode", "Visual Studio Code");
+    booked.add(5, DiveState::research, "org.mozilla.firefox", "Firefox");
+    const auto combined = DailyStats::fromJson(DailyStats::combined(stored.toJson(), booked.toJson()));
+    ASSERT_TRUE(combined);
+    EXPECT_EQ(combined->date, "2026-03-02");
+    EXPECT_EQ(combined->stateDurations, (std::map<std::string, long long>{
+                                            {"Flow", 120}, {"Research", 5}, {"Resting", DailyStats::kMaxDaySeconds}}));
+    EXPECT_EQ(combined->appDurations.at("com.microsoft.VSCode"), 120);
+    EXPECT_EQ(combined->appNames.at("com.microsoft.VSCode"), "Visual Studio Code");
+    EXPECT_EQ(combined->appNames.at("org.gnome.Terminal"), "Terminal");
+    // Damaged parts of the stored record are left out, not the rest of it.
+    Json damaged = stored.toJson();
+    damaged["stateDurations"]["Flow"] = "lots";
+    EXPECT_EQ(DailyStats::fromJson(DailyStats::combined(damaged, booked.toJson()))->stateDurations.at("Flow"), 20);
+}
+
 TEST(DailyStats, TotalsSaturateAtOneDayInsteadOfOverflowing)
 {
     DailyStats day{.date = "2026-03-02"};

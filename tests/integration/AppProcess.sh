@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The process as the system treats it: a second copy, closed or broken standard streams,
-# a request to end while still starting, and the X server going away under it.
+# no display or one that is gone, a request to end while still starting, and the X server
+# going away under it.
 # Usage: AppProcess.sh <plovane executable> <repository folder>
 source "$(dirname "$0")/AppTestLib.sh"
 
@@ -31,14 +32,51 @@ for session in same other; do
   [ "$second_rc" = 0 ] || fail "the second copy ($session session) ended with $second_rc"
   grep -q "already running in this session" <<<"$second" || fail "the second copy ($session session) did not say why it ended: $second"
 done
-# One from another login session says where the first one runs.
-second="$(cd "$repo" && XDG_SESSION_ID=plovane-test-other timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
-grep -qF "already running in another session (display $DISPLAY, process $app_pid)" <<<"$second" ||
-  fail "the second copy from another login session did not say where the first runs: $second"
+# One from another login session says where the first one runs, on standard error and,
+# since nobody reads that when it was started from a menu, in an alert in the language of
+# the settings.
+first_pid="$app_pid"
+(cd "$repo" && exec env XDG_SESSION_ID=plovane-test-other "$app" 9>&-) 2>"$work/second.log" >/dev/null &
+app_pid=$!
+pids+=("$app_pid")
+w="$(await_window_titled 15 "Plovane Is Already Running")" ||
+  fail "no alert says where the first copy runs: $(cat "$work/second.log")"
+sleep 0.5
+import -window root "$pictures/AppProcess-running-elsewhere-en.png"
+xdotool windowactivate --sync "$w" >/dev/null 2>&1
+xdotool key Return
+wait_exit 10
+[ "$rc" = 0 ] || fail "the second copy from another login session ended with $rc"
+grep -qF "already running in another session (display $DISPLAY, process $first_pid)" "$work/second.log" ||
+  fail "the second copy from another login session did not say where the first runs: $(cat "$work/second.log")"
+app_pid="$first_pid"
 kill -0 "$app_pid" 2>/dev/null || fail "the first copy is gone"
-[ "$(huds)" = 1 ] || fail "$(huds) HUDs are shown"
-stop_plovane
+wait_for_output 5 1 huds || fail "$(huds) HUDs are shown"
 echo "ok: a second copy, in this session or another one on the same home, says it is already running, where, and exits with 0"
+
+# Started again from the menu while its HUD is hidden (Show/Hide in the status menu): the
+# running copy shows its HUD.
+find_icon() {
+  for icon in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do in_tray "$icon" && return 0; done
+  return 1
+}
+if pgrep -x trayer >/dev/null && wait_for 10 find_icon; then
+  known="$(xdotool search --onlyvisible --pid "$app_pid")"
+  eval "$(xdotool getwindowgeometry --shell "$icon")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+  wait_for_menu "$app_pid" $known || fail "the status menu did not open"
+  sleep 0.3
+  xdotool key Down Return # "Show/Hide HUD"
+  wait_for_output 5 0 huds || fail "Show/Hide did not hide the HUD"
+  second="$(cd "$repo" && XDG_SESSION_ID=plovane-test timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
+  second_rc=$?
+  [ "$second_rc" = 0 ] || fail "the second copy ended with $second_rc: $second"
+  wait_for_output 5 1 huds || fail "a second start did not show the hidden HUD: $second"
+  echo "ok: a second start in the same session shows the running copy's hidden HUD"
+else
+  echo "  (no tray on this desktop to hide the HUD from: not started again while hidden)"
+fi
+stop_plovane
 
 # A clean-up removes the lock file, then the whole settings folder, while the program
 # runs: a second copy is still refused, and the lock is taken again where it belongs.
@@ -69,22 +107,31 @@ stop_plovane
 echo "ok: with the lock file or the settings folder removed, a second copy is still refused"
 
 # No display to show a window on: it says so in its own words, with an exit status of its
-# own, not Qt's abort, and writes nothing, not even its lock.
-rm -f "$lock_file"
-for display in none :199; do
-  if [ "$display" = none ]; then
-    out="$(cd "$repo" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$app" 2>&1 9>&-)"
-  else
-    out="$(cd "$repo" && env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:199 timeout 20 "$app" 2>&1 9>&-)"
-  fi
+# own, not Qt's abort, and writes nothing, not even its lock. A Wayland display named by
+# a terminal kept from an earlier login, whose compositor is gone (its socket file left
+# behind, or not), is none either; so is one Qt is told to use and cannot open.
+rm -rf "$settings_dir"
+python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$XDG_RUNTIME_DIR/wayland-gone"
+home_before="$(find "$HOME" | sort)"
+for display in none :199 wayland-gone wayland-never forced-wayland; do
+  case "$display" in
+    none) environment=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM) ;;
+    :199) environment=(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:199) ;;
+    forced-wayland) environment=(env -u DISPLAY QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-gone) ;;
+    *) environment=(env -u DISPLAY -u QT_QPA_PLATFORM WAYLAND_DISPLAY="$display") ;;
+  esac
+  out="$(cd "$repo" && "${environment[@]}" timeout 20 "$app" 2>&1 9>&-)"
   out_rc=$?
   [ "$out_rc" = 5 ] || fail "without a display ($display) plovane ended with $out_rc: $out"
   grep -q "^Plovane does not start: it" <<<"$out" || fail "without a display ($display), no word of ours: $out"
-  grep -qi "Reinstalling\|qt.qpa" <<<"$out" && fail "without a display ($display), Qt's own abort: $out"
-  echo "  no display ($display): $out"
-  [ ! -e "$lock_file" ] || fail "without a display ($display) the lock file was made"
+  grep -q "Reinstalling" <<<"$out" && fail "without a display ($display), Qt's own abort: $out"
+  # Where the program itself can tell, Qt is not even asked.
+  [ "$display" != forced-wayland ] && grep -q "qt.qpa" <<<"$out" && fail "without a display ($display), Qt's own words: $out"
+  echo "  no display ($display): $(head -1 <<<"$out")"
+  [ "$(find "$HOME" | sort)" = "$home_before" ] || fail "without a display ($display) something was written in the home"
 done
-echo "ok: without a display plovane says why and ends with 5"
+mkdir -p "$settings_dir"
+echo "ok: without a display, or with a Wayland display that is gone, plovane says why, ends with 5 and writes nothing"
 
 # Started without a session bus: D-Bus would start one for the display (autolaunch), and
 # the accessibility services with it, all left running after we end. Nothing is started.

@@ -182,33 +182,43 @@ grep -Eq '"quellin.compact_mode": *true' "$work/dotfiles/plovane.json" ||
 rm -f "$settings_dir/defaults.json"
 echo "ok: a setting changed in the program reaches the user's linked file, which stays a link"
 
-# The days folder is a file: the periodic save of today's statistics fails and says so
-# once, while running; the exit status (2) and message name the statistics alone.
+# The days folder becomes a file while the program runs: the periodic save of today's
+# statistics fails and says so at once, in the log and in an alert, and once only. Asked
+# to end by the system (SIGTERM) with nobody there to answer the alert at quit, the
+# program ends by itself within seconds, with the exit status (2) and a message that name
+# the statistics alone.
 : >"$work/app.log"
 write_settings
+start_plovane
 rm -rf "$settings_dir/days"
 echo "not a folder" >"$settings_dir/days"
-start_plovane
-wait_for 20 grep -q "Could not save the daily statistics" "$work/app.log" ||
-  fail "the failing periodic save of today's statistics was not reported while running"
-kill -TERM "$app_pid"
-quit_anyway
-wait_exit 10
+await_window_titled 20 "Plovane Could Not Save" >/dev/null ||
+  fail "no alert says while running that today's statistics could not be saved"
+sleep 0.5
+import -window root "$pictures/AppTermination-saving-en.png"
+grep -q "Could not save the daily statistics" "$work/app.log" ||
+  fail "the failing periodic save of today's statistics was not logged while running"
+stop_timed
 [ "$rc" = 2 ] || fail "exit code $rc, not 2, when only the daily statistics could not be written"
+[ "$ended_ms" -lt 20000 ] || fail "asked to end while a save fails, plovane took ${ended_ms} ms"
 grep -q "Daily statistics of .* could not be written" "$work/app.log" || fail "the exit did not name the statistics"
 grep -q "Settings could not be written" "$work/app.log" && fail "the exit blamed the settings, which were written"
 [ "$(grep -c "Could not save the daily statistics" "$work/app.log")" = 1 ] || fail "the failing save was reported more than once"
 rm -f "$settings_dir/days"
-echo "ok: a file in place of the days folder is reported once while running, and the exit names the statistics"
+echo "ok: a file in place of the days folder is told at once while running; SIGTERM unanswered ends it in ${ended_ms} ms with 2"
 
 # Neither the settings file nor the days folder can be written (a folder and a file in
 # their places) and a setting changes: reported at once, and at the end the exit status
 # (3) and message name both.
 : >"$work/app.log"
 write_settings
+start_plovane
 rm -rf "$settings_dir/days"
 echo "not a folder" >"$settings_dir/days"
-start_plovane
+w="$(await_window_titled 20 "Plovane Could Not Save")" || fail "no alert says while running that a save failed"
+xdotool windowactivate --sync "$w" >/dev/null 2>&1
+xdotool key Return
+wait_for 5 not_viewable "$w" || fail "Return did not close the alert"
 rm -f "$settings_dir/defaults.json"
 mkdir "$settings_dir/defaults.json"
 hud_menu Down 4

@@ -34,6 +34,31 @@ std::vector<std::string> filesIn(const std::string& dir)
     return names;
 }
 
+// A folder of its own under /tmp, which a user who is not root can reach (the test's home
+// may not be); the test removes it.
+std::string reachableTempDir()
+{
+    char pattern[] = "/tmp/plovane-store-XXXXXX";
+    return ::mkdtemp(pattern) ? pattern : "";
+}
+
+// Runs `body` in a child that gives up root, since root reads and writes everything;
+// returns its exit status (-1 when it did not exit).
+template <typename Body>
+int asUser(Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 struct LogCapture {
     std::vector<std::string> lines;
     LogCapture()
@@ -107,9 +132,10 @@ TEST(FileUserDefaults, CorruptMainFileIsMovedAsideReportedOnceAndNotDestroyed)
     EXPECT_EQ(slurp(dir + "/" + names[1]), garbage);
     // What the user is told: where the original went, and why.
     ASSERT_TRUE(problem);
-    EXPECT_EQ(problem->path, dir + "/defaults.json");
+    EXPECT_EQ(problem->problem.path, dir + "/defaults.json");
     EXPECT_EQ(problem->keptAs, dir + "/" + names[1]);
-    EXPECT_EQ(problem->reason, "it is not valid JSON");
+    EXPECT_EQ(problem->problem.cause, FileProblem::Cause::notJson);
+    EXPECT_EQ(problem->problem.detail, "it is not valid JSON");
     FileUserDefaults again(dir);
     EXPECT_TRUE(again.boolForKey("quellin.compact_mode"));
     EXPECT_FALSE(again.settingsFileProblem());
@@ -201,6 +227,8 @@ TEST(FileUserDefaults, FailingSavesAreToldOnceAsTheyStartAndOnceAsTheyWorkAgain)
     FakeClock clock;
     VirtualScheduler sched(clock);
     FileUserDefaults d(dir, &sched, 0.5);
+    std::vector<bool> told;
+    const Connection failing = d.savesFailing.connect([&](bool now) { told.push_back(now); });
     LogCapture log;
     fs::create_directories(dir);
     std::ofstream(dir + "/days") << "not a folder";
@@ -215,17 +243,38 @@ TEST(FileUserDefaults, FailingSavesAreToldOnceAsTheyStartAndOnceAsTheyWorkAgain)
     EXPECT_FALSE(d.flush());
     EXPECT_FALSE(d.settingsUnsaved()); // the settings themselves were written
     EXPECT_EQ(d.unsavedDays(), std::vector<std::string>{"2026-03-02"});
+    EXPECT_EQ(d.daysFailure().cause, FileProblem::Cause::fileForFolder);
+    EXPECT_EQ(d.daysFailure().path, dir + "/days");
     EXPECT_DOUBLE_EQ(FileUserDefaults(dir).doubleForKey("quellin.idle_opacity"), 0.5);
+    EXPECT_EQ(told, std::vector<bool>{true});
 
-    fs::remove(dir + "/days");
+    // Nothing new is set, and the store still tries again until it works.
     d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 6}});
-    sched.advance(10);
-    d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 7}});
-    sched.advance(10);
+    sched.advance(FileUserDefaults::kRetrySeconds * 3);
+    EXPECT_EQ(d.unsavedDays(), std::vector<std::string>{"2026-03-02"});
+    fs::remove(dir + "/days");
+    sched.advance(FileUserDefaults::kRetrySeconds);
     ASSERT_EQ(log.lines.size(), 2u);
     EXPECT_NE(log.lines[1].find("Saved the daily statistics again"), std::string::npos) << log.lines[1];
     EXPECT_TRUE(d.unsavedDays().empty());
-    EXPECT_EQ((*FileUserDefaults(dir).object("dailyStats_2026-03-02"))["n"], 7);
+    EXPECT_EQ((*FileUserDefaults(dir).object("dailyStats_2026-03-02"))["n"], 6);
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    EXPECT_EQ(sched.advance(FileUserDefaults::kRetrySeconds * 3), 0); // and then stops trying
+}
+
+TEST(FileUserDefaults, BeforeSavingWhatWouldFailIsNamedWithItsCause)
+{
+    const std::string dir = test::makeTempDir("before-saving");
+    EXPECT_FALSE(FileUserDefaults(dir).problemBeforeSaving("dailyStats_2026-03-02"));
+    EXPECT_EQ(filesIn(dir), std::vector<std::string>{"days"}); // the folders, and no file left behind
+    EXPECT_TRUE(filesIn(dir + "/days").empty());
+
+    fs::remove(dir + "/days");
+    std::ofstream(dir + "/days") << "not a folder";
+    const FileProblem inTheWay = FileUserDefaults(dir).problemBeforeSaving("dailyStats_2026-03-02");
+    EXPECT_EQ(inTheWay.cause, FileProblem::Cause::fileForFolder);
+    EXPECT_EQ(inTheWay.path, dir + "/days");
+    EXPECT_TRUE(inTheWay.folder);
 }
 
 TEST(FileUserDefaults, NothingIsWrittenThatCannotBeReadBack)
@@ -249,7 +298,7 @@ TEST(FileUserDefaults, NothingIsWrittenThatCannotBeReadBack)
         d.set("dailyStats_2026-03-04", {{"date", "2026-03-04"}, {"pad", std::string(UserDefaults::kMaxRecordBytes, 'p')}});
         EXPECT_FALSE(d.flush());
         EXPECT_EQ(d.unsavedDays(), std::vector<std::string>{"2026-03-04"});
-        EXPECT_NE(d.daysFailure().find("more than is read back"), std::string::npos) << d.daysFailure();
+        EXPECT_NE(d.daysFailure().detail.find("more than is read back"), std::string::npos) << d.daysFailure().detail;
     }
     FileUserDefaults again(dir);
     EXPECT_DOUBLE_EQ(again.doubleForKey("quellin.idle_opacity"), 0.7);
@@ -426,10 +475,8 @@ TEST(FileUserDefaults, TemporaryFilesNeverGoThroughAPlantedLink)
 
 TEST(FileUserDefaults, UnreadableFilesAreReportedOnceAndNeverWrittenOver)
 {
-    // Root reads everything, so the store runs in a child that gives up root.
-    char pattern[] = "/tmp/plovane-unreadable-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
+    const std::string dir = reachableTempDir();
+    ASSERT_FALSE(dir.empty());
     fs::create_directories(dir + "/days");
     std::ofstream(dir + "/defaults.json") << "{\"quellin.idle_opacity\": 0.25}\n";
     std::ofstream(dir + "/days/2026-03-02.json") << "{\"date\": \"2026-03-02\"}\n";
@@ -439,34 +486,98 @@ TEST(FileUserDefaults, UnreadableFilesAreReportedOnceAndNeverWrittenOver)
     fs::permissions(dir, fs::perms::all);
     fs::permissions(dir + "/days", fs::perms::all);
 
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(10);
-        int lines = 0;
-        setLogSink([&](std::string_view) { ++lines; });
-        FileUserDefaults d(dir);
-        if (d.contains("quellin.idle_opacity") || d.object("dailyStats_2026-03-02").has_value())
-            ::_exit(11);
-        d.setDouble("quellin.idle_opacity", 0.9);
-        d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 1}});
-        if (d.doubleForKey("quellin.idle_opacity") != 0.9)
-            ::_exit(12);
-        if (d.flush())
-            ::_exit(13);
-        // Left where it is, which the user is told.
-        if (!d.settingsFileProblem() || !d.settingsFileProblem()->keptAs.empty())
-            ::_exit(15);
-        ::_exit(lines == 2 ? 0 : 14);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(asUser([&] {
+                  int lines = 0;
+                  setLogSink([&](std::string_view) { ++lines; });
+                  FileUserDefaults d(dir);
+                  if (d.contains("quellin.idle_opacity") || d.object("dailyStats_2026-03-02").has_value())
+                      return 11;
+                  d.setDouble("quellin.idle_opacity", 0.9);
+                  d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 1}});
+                  if (d.doubleForKey("quellin.idle_opacity") != 0.9)
+                      return 12;
+                  if (d.flush())
+                      return 13;
+                  // Left where it is, which the user is told.
+                  if (!d.settingsFileProblem() || !d.settingsFileProblem()->keptAs.empty())
+                      return 15;
+                  return lines == 2 ? 0 : 14;
+              }),
+              0);
     EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"days", "defaults.json"}));
     EXPECT_EQ(filesIn(dir + "/days"), (std::vector<std::string>{"2026-03-02.json"}));
     fs::permissions(dir + "/defaults.json", fs::perms::owner_read);
     EXPECT_EQ(slurp(dir + "/defaults.json"), "{\"quellin.idle_opacity\": 0.25}\n");
+    fs::remove_all(dir);
+}
+
+// The user is told why (permission, on which file); once they restore the permissions,
+// trying again reads the files afresh and loses neither what they held nor what was set.
+TEST(FileUserDefaults, UnreadableFilesAreNamedAndTryingAgainReadsThemAfresh)
+{
+    const std::string dir = reachableTempDir();
+    ASSERT_FALSE(dir.empty());
+    fs::create_directories(dir + "/days");
+    std::ofstream(dir + "/defaults.json") << "{\"quellin.idle_opacity\": 0.25, \"quellin.chaos_enabled\": true}\n";
+    std::ofstream(dir + "/days/2026-03-02.json") << "{\"date\": \"2026-03-02\", \"n\": 40}\n";
+    fs::permissions(dir + "/defaults.json", fs::perms::none);
+    fs::permissions(dir + "/days/2026-03-02.json", fs::perms::none);
+    // The child gives up root and owns the files, so it can give their permissions back.
+    if (::geteuid() == 0)
+        for (const std::string& path : {dir, dir + "/days", dir + "/defaults.json", dir + "/days/2026-03-02.json"})
+            ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+
+    EXPECT_EQ(asUser([&] {
+                  setLogSink([](std::string_view) {});
+                  FileUserDefaults d(dir);
+                  d.setCombiner("dailyStats_", [](const UserDefaults::Value& stored, const UserDefaults::Value& set) {
+                      UserDefaults::Value sum = set;
+                      sum["n"] = stored["n"].get<int>() + set["n"].get<int>();
+                      return sum;
+                  });
+                  d.setBool("quellin.compact_mode", true);
+                  d.remove("quellin.chaos_enabled");
+                  d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 2}});
+                  if (d.flush() || d.saveAgain())
+                      return 11;
+                  const FileProblem settings = d.settingsFailure();
+                  const FileProblem day = d.daysFailure();
+                  if (settings.cause != FileProblem::Cause::permission || settings.path != dir + "/defaults.json")
+                      return 12;
+                  if (day.cause != FileProblem::Cause::permission || day.path != dir + "/days/2026-03-02.json")
+                      return 13;
+                  fs::permissions(dir + "/defaults.json", fs::perms::owner_read | fs::perms::owner_write);
+                  fs::permissions(dir + "/days/2026-03-02.json", fs::perms::owner_read | fs::perms::owner_write);
+                  if (!d.saveAgain() || d.settingsFailure() || d.daysFailure())
+                      return 14;
+                  FileUserDefaults again(dir);
+                  if (again.doubleForKey("quellin.idle_opacity") != 0.25 || !again.boolForKey("quellin.compact_mode") ||
+                      again.contains("quellin.chaos_enabled"))
+                      return 15;
+                  return (*again.object("dailyStats_2026-03-02"))["n"] == 42 ? 0 : 16;
+              }),
+              0);
+    fs::remove_all(dir);
+}
+
+// Today's file is one the program may not read: the check before saving names it and why.
+TEST(FileUserDefaults, BeforeSavingADayThatCannotBeReadIsNamed)
+{
+    const std::string dir = reachableTempDir();
+    ASSERT_FALSE(dir.empty());
+    fs::create_directories(dir + "/days");
+    std::ofstream(dir + "/days/2026-03-02.json") << "{\"date\": \"2026-03-02\"}\n";
+    fs::permissions(dir + "/days/2026-03-02.json", fs::perms::none);
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(dir + "/days", fs::perms::all);
+    EXPECT_EQ(asUser([&] {
+                  setLogSink([](std::string_view) {});
+                  FileUserDefaults d(dir);
+                  const FileProblem problem = d.problemBeforeSaving("dailyStats_2026-03-02");
+                  if (problem.cause != FileProblem::Cause::permission || problem.path != dir + "/days/2026-03-02.json")
+                      return 11;
+                  return d.problemBeforeSaving("dailyStats_2026-03-03") ? 12 : 0;
+              }),
+              0);
     fs::remove_all(dir);
 }

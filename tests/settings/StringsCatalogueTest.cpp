@@ -29,7 +29,13 @@ std::vector<SingleText> singleTexts()
             Strings::initialAdvice,    Strings::flowFallback,     Strings::researchFallback, Strings::chaosFallback,
             Strings::hoveringFallback, Strings::restingFallback,  Strings::criticalFallback,
             Strings::welcomeBack,      Strings::permissionNameScreen, Strings::permissionOn, Strings::permissionOff,
-            Strings::permissionDenied, Strings::permissionUnavailable};
+            Strings::permissionDenied, Strings::permissionUnavailable,
+            // What the user must act on.
+            Strings::problemCannotStartMessage, Strings::problemCannotStartKept, Strings::problemCannotStartNothingKept,
+            Strings::problemCannotStartAdvice, Strings::problemSavingKept, Strings::problemNotSavedKept,
+            Strings::problemNotSavedAdvice, Strings::problemSettingsMessage, Strings::problemSettingsLeftAlone,
+            Strings::problemAlreadyRunningTitle, Strings::problemAlreadyRunningMessage,
+            Strings::problemAlreadyRunningDisplay, Strings::problemAlreadyRunningAdvice};
 }
 
 // Every text that depends on a target, for one target.
@@ -206,4 +212,26 @@ TEST(CatalogueLanguages, EveryTextIsInItsOwnLanguage)
         EXPECT_TRUE(hasChinese(zh)) << zh;
         EXPECT_NE(en, zh);
     }
+}
+
+// What an alert says about a file or folder is in the alert's language, for every cause,
+// and a file in a folder's place is not answered with advice about permissions.
+TEST(ProblemTexts, EveryCauseIsToldAndAnsweredInTheAlertsLanguage)
+{
+    using Cause = FileProblem::Cause;
+    const std::vector<Cause> causes{Cause::permission,     Cause::readOnly, Cause::noSpace,    Cause::fileForFolder,
+                                    Cause::notRegularFile, Cause::link,     Cause::notJson,    Cause::wrongShape,
+                                    Cause::tooLarge,       Cause::other};
+    std::set<std::string> fixes;
+    for (const Cause cause : causes) {
+        for (const auto& text : {Strings::problemCause(cause, "Input/output error", kEn), Strings::problemFix(cause, kEn)}) {
+            EXPECT_FALSE(text.empty());
+            EXPECT_FALSE(hasChinese(text)) << text;
+        }
+        EXPECT_TRUE(hasChinese(Strings::problemCause(cause, "Input/output error", kZh)));
+        EXPECT_TRUE(hasChinese(Strings::problemFix(cause, kZh)));
+        fixes.insert(Strings::problemFix(cause, kEn));
+    }
+    EXPECT_NE(Strings::problemFix(Cause::fileForFolder, kEn), Strings::problemFix(Cause::permission, kEn));
+    EXPECT_GE(fixes.size(), 7u);
 }
