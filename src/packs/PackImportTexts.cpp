@@ -1,6 +1,9 @@
 #include "packs/PackImportTexts.h"
 
+#include "platform/FileProblem.h"
 #include "settings/Strings.h"
+
+#include <system_error>
 
 namespace plovane::PackImportTexts {
 namespace {
@@ -48,9 +51,21 @@ std::string refusal(PackVerdict verdict, Language lang)
     return Strings::packUnzipFailed(lang);
 }
 
+// The system's reason in the alert's language where we have words for it (permission, a
+// read-only or full disk, ...); any other error in the system's own words.
+std::string reasonFor(const std::error_code& error, Language lang)
+{
+    if (error.category() != std::generic_category() && error.category() != std::system_category())
+        return error.message();
+    const FileProblem problem = FileProblem::fromError({}, error.value());
+    if (problem.cause == FileProblem::Cause::other)
+        return error.message();
+    return Strings::problemCause(problem.cause, problem.detail, lang);
+}
+
 std::string failure(const PackImportOutcome& outcome, Language lang)
 {
-    const std::string reason = outcome.error.message();
+    const std::string reason = reasonFor(outcome.error, lang);
     // The path is quoted in every step but starting the unzip tool, which names a program.
     const auto quoted = [&](const std::string& start) {
         return start + outcome.path + Strings::packQuotedReasonSeparator(lang) + reason;

@@ -517,7 +517,7 @@ TEST_F(CharacterPackImportTest, FileOperationErrorsShowTheSystemsReason)
     Alert alert = importArchive(test::packArchive("Kiwi", "{}"));
     EXPECT_TRUE(alert.message.starts_with("Could not create the temporary folder “" + temporaryBase + "/file/qn_import_"))
         << alert.message;
-    EXPECT_TRUE(alert.message.ends_with("”: Not a directory")) << alert.message;
+    EXPECT_TRUE(alert.message.ends_with("”: A file is where this folder should be")) << alert.message;
     EXPECT_EQ(current(), "tuffin");
     ::setenv("TMPDIR", temporaryBase.c_str(), 1);
     fs::remove(temporaryBase + "/file");
@@ -571,6 +571,25 @@ TEST_F(CharacterPackImportTest, AFailedCopyLeavesTheInstalledPackAsItWas)
     }
 }
 
+// A Chinese alert gives the system's reason in Chinese where there are words for it, and in
+// the system's own words otherwise.
+TEST(PackImportTexts, AFailureGivesItsReasonInTheAlertsLanguage)
+{
+    PackImportOutcome outcome;
+    outcome.failedStep = PackImportOutcome::Step::copyPack;
+    outcome.path = "/home/u/.local/share/Plovane/Sprites/Kiwi";
+    outcome.error = std::make_error_code(std::errc::permission_denied);
+    const std::string zh = PackImportTexts::message(outcome, Language::zh);
+    EXPECT_TRUE(zh.ends_with("没有权限")) << zh;
+    EXPECT_EQ(zh.find("Permission"), std::string::npos) << zh;
+    EXPECT_TRUE(PackImportTexts::message(outcome, Language::en).ends_with("Permission denied"));
+
+    outcome.error = std::make_error_code(std::errc::no_space_on_device);
+    EXPECT_TRUE(PackImportTexts::message(outcome, Language::zh).ends_with("磁盘空间已满"));
+    outcome.error = std::make_error_code(std::errc::file_too_large);
+    EXPECT_TRUE(PackImportTexts::message(outcome, Language::zh).ends_with("File too large"));
+}
+
 TEST_F(CharacterPackImportTest, CancellingTheDialogDoesNothing)
 {
     desktop.archive.reset();
@@ -606,8 +625,11 @@ TEST_F(CharacterPackImportTest, QuittingDuringAnImportStopsTheToolAndReportsNoth
 // the copy says so, not that the folder is missing.
 TEST(PackInstaller, AMissingPacksFolderThatCannotBeMadeGivesThePermissionItLacks)
 {
-    char pattern[] = "/tmp/plovane-data-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    // Beside the test's own folder, which another user could not reach: in the run's
+    // temporary folder.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/plovane-data-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     const std::string data = pattern;
     fs::create_directories(data + "/source/Kiwi");
     std::ofstream(data + "/source/Kiwi/manifest.json") << "{}";
