@@ -15,9 +15,10 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # goes to $work/terminal.
 outside() { # name command...
   local name="$1"; shift
-  env -u PLOVANE_TEST_RUN script -qec "$(printf '%q ' "$@") >'$work/$name.out' 2>&1" "$work/$name.terminal" \
-    </dev/null >/dev/null 2>&1
+  env -u PLOVANE_TEST_RUN -u PLOVANE_DESKTOP_FONTCONFIG TMPDIR="$work/tmp" \
+    script -qec "$(printf '%q ' "$@") >'$work/$name.out' 2>&1" "$work/$name.terminal" </dev/null >/dev/null 2>&1
 }
+mkdir "$work/tmp"
 
 outside script bash "$script_test" "$app" "$repo"
 rc=$?
@@ -34,6 +35,17 @@ grep -q '^\[  SKIPPED \]' "$work/gtest.out" && ! grep -q '^\[       OK \]' "$wor
   fail "the X11 sensing tests ran outside the test desktop: $(grep '^\[' "$work/gtest.out" | head -5)"
 grep -q "X11SensingTest\..*: skipped: needs the private test desktop; run it there: .* -R 'X11SensingTest\." \
   "$work/gtest.terminal" || fail "nothing said on the terminal why the X11 sensing tests skipped: $(cat "$work/gtest.terminal")"
+
+# Asked to draw with a desktop's fonts that only the test desktop provides.
+PLOVANE_TEST_FONTS=desktop outside fonts "$gtest" --gtest_filter='X11SensingTest.*'
+rc=$?
+[ "$rc" = 77 ] || fail "without the desktop's fonts the tests ended with $rc: $(tail -5 "$work/fonts.out")"
+grep -q "DesktopFonts: skipped: no desktop font configuration" "$work/fonts.terminal" ||
+  fail "nothing said on the terminal why the desktop-font tests skipped: $(cat "$work/fonts.terminal")"
+
+# What the tests made for themselves is gone again, however they ended.
+left="$(find "$work/tmp" -mindepth 1 | head -5)"
+[ -z "$left" ] || fail "tests run outside the test desktop left $left"
 
 [ "$failures" = 0 ] && echo "ok: outside the test desktop the tests skip and say why, also on the terminal"
 exit $((failures > 0))

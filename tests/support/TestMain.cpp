@@ -76,7 +76,16 @@ int main(int argc, char** argv)
         std::perror("mkdtemp");
         return 2;
     }
-    const std::string base = root;
+    // Removed at exit, after the settings that tests leave behind have been flushed by their
+    // destructors (they were made after this was registered), and on every way out of main;
+    // not by a child a test forked that ends through exit().
+    static const std::string base = root;
+    static const pid_t owner = ::getpid();
+    std::atexit([] {
+        std::error_code ec;
+        if (::getpid() == owner)
+            std::filesystem::remove_all(base, ec);
+    });
     for (auto [var, sub] : {std::pair{"HOME", "home"}, {"XDG_CONFIG_HOME", "home/.config"},
                             {"XDG_DATA_HOME", "home/.local/share"}, {"XDG_CACHE_HOME", "home/.cache"},
                             {"XDG_RUNTIME_DIR", "runtime"}}) {
@@ -95,9 +104,5 @@ int main(int argc, char** argv)
     }
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new SkipReasonOnTerminal);
-    const int rc = RUN_ALL_TESTS();
-
-    std::error_code ec;
-    std::filesystem::remove_all(base, ec);
-    return rc;
+    return RUN_ALL_TESTS();
 }
