@@ -1,5 +1,7 @@
 #include "windows/OwnWindowPlacement.h"
 
+#include "platform/qt/X11FramesAtScreenChange.h"
+
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
@@ -35,7 +37,8 @@ bool OwnWindowPlacement::keepsOnScreen(const QWidget& window)
     return !(window.windowType() == Qt::Window && window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
 }
 
-OwnWindowPlacement::OwnWindowPlacement(QObject* parent) : QObject(parent), layout_(currentScreenLayout())
+OwnWindowPlacement::OwnWindowPlacement(QObject* parent)
+    : QObject(parent), layout_(currentScreenLayout()), framesAtChange_(new X11FramesAtScreenChange(this))
 {
     for (QScreen* screen : QGuiApplication::screens())
         follow(screen);
@@ -49,23 +52,28 @@ OwnWindowPlacement::OwnWindowPlacement(QObject* parent) : QObject(parent), layou
 void OwnWindowPlacement::follow(QScreen* screen)
 {
     connect(screen, &QScreen::geometryChanged, this, &OwnWindowPlacement::screensChanging);
+    // A window manager tells the room its panels take once it has seen the new screens.
+    connect(screen, &QScreen::availableGeometryChanged, this, &OwnWindowPlacement::screensChanging);
 }
 
 void OwnWindowPlacement::screensChanging()
 {
     if (!frames_.isEmpty())
         return;
-    // Taken as the change is announced: a window manager that moves windows in its own way
-    // once the screens change does so after this, and what it does must not be the start.
+    // Where the windows stood before the change began: a window manager that moves windows
+    // in its own way once the screens change may have done so before we hear of the
+    // change, and what it did must not be the start.
     for (QWidget* window : QApplication::topLevelWidgets())
         if (keepsOnScreen(*window))
-            frames_.append({window, window->frameGeometry()});
+            frames_.append({window, framesAtChange_->frameOf(*window).value_or(window->frameGeometry())});
     // One change comes as several announcements (a screen added, another removed): place
     // once they are all in.
-    if (!frames_.isEmpty())
+    if (!frames_.isEmpty()) {
         QTimer::singleShot(0, this, &OwnWindowPlacement::placeWindows);
-    else
+    } else {
         layout_ = currentScreenLayout();
+        framesAtChange_->changeHandled();
+    }
 }
 
 void OwnWindowPlacement::placeWindows()
@@ -74,15 +82,15 @@ void OwnWindowPlacement::placeWindows()
     for (const Frame& was : std::exchange(frames_, {})) {
         if (!was.window || !was.window->isVisible())
             continue;
-        // Where the window manager has already put it whole on a screen, it stays.
-        const QRect current = was.window->frameGeometry();
-        if (wholeOnScreens(current, now))
-            continue;
+        // Where nothing asks for a move, whatever the window manager did stands.
         const QRect placed = placedOnScreens(was.frame, layout_, now);
-        if (placed.topLeft() != current.topLeft())
+        if (placed != was.frame && placed.topLeft() != was.window->frameGeometry().topLeft()) {
             was.window->move(placed.topLeft());
+            framesAtChange_->placed(*was.window);
+        }
     }
     layout_ = now;
+    framesAtChange_->changeHandled();
 }
 
 } // namespace plovane

@@ -12,12 +12,15 @@ class QScreen;
 
 namespace plovane {
 
+class X11FramesAtScreenChange;
+
 // Keeps our open windows (the HUD, the secondary windows, dialogs) whole on a screen that
 // exists whenever the screens change: a screen shrinking or growing, a monitor plugged in or
-// taken away. A window no longer whole on a screen goes to its own screen, or the nearest
-// one left, keeping its distances to that screen's nearer edges where it fits; the rest stay
-// where they are. Menus and tool tips, which close anyway, and windows other programs hold
-// (the status icon inside an XEmbed tray) are left alone.
+// taken away, panels taking more room. A window goes to its own screen, or the nearest one
+// left, keeping its distances to that screen's nearer edges where the screen shrank, and
+// within what panels leave free; windows on screens that did not change stay where they
+// are. Menus and tool tips, which close anyway, and windows other programs hold (the status
+// icon inside an XEmbed tray) are left alone.
 class OwnWindowPlacement final : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +38,9 @@ private:
 
     // The screens as they were when the windows were last placed.
     ScreenLayout layout_;
+    // Where the windows stood as the change began, told apart from where their window
+    // manager moved them on hearing of it.
+    X11FramesAtScreenChange* framesAtChange_{nullptr};
     struct Frame {
         QPointer<QWidget> window;
         QRect frame;

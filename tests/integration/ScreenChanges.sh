@@ -3,6 +3,8 @@
 # (up to 3840x1080) under a stacking window manager:
 #   - the screen shrinks from 1920x1080 to 1280x720: the HUD stays whole at its own place,
 #     40 from the left and 120 above the bottom;
+#   - with a dock along the bottom, it shrinks on to 1024x600: the HUD keeps
+#     those distances, as after one shrink, clear of the dock;
 #   - moved by the user to the bottom right, then the screen shrinks to 800x600: it stays
 #     whole at the same distances to the right and bottom edges;
 #   - Drain Settings open, the screen shrinks to 1024x600: both are whole on it;
@@ -13,7 +15,7 @@
 wm="${3:-openbox}" resize="$4"
 if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY: run inside scripts/test-desktop.sh"; exit 77; fi
 command -v "$wm" >/dev/null || { echo "missing $wm"; exit 77; }
-for tool in xrandr trayer; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 77; }; done
+for tool in xrandr trayer xterm; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 77; }; done
 source "$2/scripts/xvfb-lib.sh"
 XVFB_SCREEN=3840x1080x24 start_xvfb 141 190 || { echo "FAIL: no free X display"; exit 1; }
 screen_pid=$xvfb_pid
@@ -77,6 +79,34 @@ resize_to 1280 720
 wait_for 5 at "$hud" 40 380 || fail "after a shrink to 1280x720 the HUD is not at its own place (40, 380): $(where "$hud")"
 shot 1280x720
 echo "ok: shrunk to 1280x720, the HUD is whole at its own place"
+
+# A dock of 40 px along the bottom.
+work_area() { xprop -root _NET_WORKAREA | sed -n 's/.*= \([0-9]*\), \([0-9]*\), \([0-9]*\), \([0-9]*\).*/\1 \2 \3 \4/p'; }
+within_work_area() { # window
+  local ax ay aw ah
+  frame_geometry "$1"
+  read -r ax ay aw ah < <(work_area)
+  [ "$FX" -ge "$ax" ] && [ "$FY" -ge "$ay" ] && [ $((FX + FW)) -le $((ax + aw)) ] && [ $((FY + FH)) -le $((ay + ah)) ]
+}
+# The dock: a window that reserves the room, as a panel does (a strut counts from the
+# screen's edge, so the room follows the screen as it changes).
+xterm 9>&- -title PlovaneDock -geometry 100x2+0+0 -e sleep 600 &
+dock_pid=$!
+pids=("$dock_pid" "${pids[@]}")
+wait_for 10 xdotool search --onlyvisible --name '^PlovaneDock$' || fail "the dock did not map"
+xprop -id "$(xdotool search --onlyvisible --name '^PlovaneDock$' | head -1)" -f _NET_WM_STRUT_PARTIAL 32c \
+  -set _NET_WM_STRUT_PARTIAL "0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 0, 3839"
+wait_for_output 10 "0 0 1280 680" work_area || fail "the dock took no room: work area $(work_area)"
+resize_to 1024 600
+wait_for_output 10 "0 0 1024 560" work_area || fail "the dock did not follow the screen: work area $(work_area)"
+wait_for 5 at "$hud" 40 260 ||
+  fail "after a shrink on to 1024x600 the HUD is not 40 from the left and 120 above the bottom (40, 260): $(where "$hud")"
+within_work_area "$hud" || fail "after a shrink to 1024x600 the HUD covers the dock: $(where "$hud"), work area $(work_area)"
+shot dock-1024x600
+echo "ok: with a dock, shrunk on to 1024x600, the HUD keeps its distances to the edges and clear of the dock"
+kill "$dock_pid"
+wait_for_output 10 "0 0 1024 600" work_area || fail "the dock's room stayed after it went: work area $(work_area)"
+resize_to 1280 720
 
 xdotool windowmove "$hud" $((1280 - W - 30)) $((720 - H - 20))
 wait_for 5 at "$hud" $((1280 - W - 30)) $((720 - H - 20)) || fail "the HUD could not be moved: $(where "$hud")"

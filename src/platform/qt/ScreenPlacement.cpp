@@ -60,6 +60,16 @@ int within(int start, int length, int spanStart, int spanLength)
     return std::clamp(start, spanStart, spanStart + spanLength - length);
 }
 
+// What panels leave free of a screen; the whole screen where that is not known.
+QRect workArea(const ScreenArea& screen) { return screen.available.isEmpty() ? screen.geometry : screen.available; }
+
+// Moved in as far as needed to lie within `area` (its top left corner where it is larger).
+QRect movedWithin(const QRect& frame, const QRect& area)
+{
+    return {within(frame.x(), frame.width(), area.x(), area.width()),
+            within(frame.y(), frame.height(), area.y(), area.height()), frame.width(), frame.height()};
+}
+
 } // namespace
 
 ScreenLayout currentScreenLayout()
@@ -77,30 +87,42 @@ bool wholeOnScreens(const QRect& frame, const ScreenLayout& layout)
 
 QRect placedOnScreens(const QRect& frame, const ScreenLayout& before, const ScreenLayout& now)
 {
-    if (wholeOnScreens(frame, now))
-        return frame;
     const ScreenArea* was = screenFor(frame, before);
-    const ScreenArea* target = nullptr;
-    if (was) {
-        const auto same = std::find_if(now.cbegin(), now.cend(), [was](const ScreenArea& s) { return s.name == was->name; });
-        target = same != now.cend() ? &*same : screenFor(was->geometry, now);
-    } else {
-        target = screenFor(frame, now);
-    }
+    if (!was)
+        return wholeOnScreens(frame, now) ? frame : movedOnScreens(frame, now);
+    const auto same = std::find_if(now.cbegin(), now.cend(), [was](const ScreenArea& s) { return s.name == was->name; });
+    const ScreenArea* target = same != now.cend() ? &*same : screenFor(was->geometry, now);
     if (!target)
         return frame;
-
-    QRect placed = frame;
-    if (was) {
-        const QRect& from = was->geometry;
-        const QRect& to = target->geometry;
-        placed.moveTo(anchored(frame.x(), frame.width(), from.x(), from.width(), to.x(), to.width()),
-                      anchored(frame.y(), frame.height(), from.y(), from.height(), to.y(), to.height()));
+    const QRect& from = was->geometry;
+    const QRect& to = target->geometry;
+    const QRect area = workArea(*target);
+    if (same != now.cend() && from == to) {
+        // Its screen is as it was. A window clear of the panels stays clear of them when
+        // they grow; the rest keep their place where the user left them.
+        if (workArea(*was).contains(frame) && !area.contains(frame))
+            return movedWithin(frame, area);
+        return frame;
     }
-    const QRect area = target->available.isEmpty() ? target->geometry : target->available;
-    placed.moveTo(within(placed.x(), placed.width(), area.x(), area.width()),
-                  within(placed.y(), placed.height(), area.y(), area.height()));
-    return placed;
+    // Its screen changed or went. Along an axis where the screen shrank (and on another
+    // screen along both) the window keeps its distance to the nearer edge, so successive
+    // changes put it where one change to the same screen would; along one that did not,
+    // it keeps its place on the screen.
+    const bool sameScreen = same != now.cend();
+    QRect placed = frame;
+    placed.moveTo(sameScreen && to.width() >= from.width()
+                      ? to.x() + frame.x() - from.x()
+                      : anchored(frame.x(), frame.width(), from.x(), from.width(), to.x(), to.width()),
+                  sameScreen && to.height() >= from.height()
+                      ? to.y() + frame.y() - from.y()
+                      : anchored(frame.y(), frame.height(), from.y(), from.height(), to.y(), to.height()));
+    return movedWithin(placed, area);
+}
+
+QRect movedOnScreens(const QRect& frame, const ScreenLayout& layout)
+{
+    const ScreenArea* screen = screenFor(frame, layout);
+    return screen ? movedWithin(frame, workArea(*screen)) : frame;
 }
 
 } // namespace plovane

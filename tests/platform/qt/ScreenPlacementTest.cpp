@@ -67,3 +67,31 @@ TEST(ScreenPlacement, PlacedWindowsKeepClearOfPanels)
     // Without a memory of the screens (never placed before), it goes onto the nearest one.
     EXPECT_EQ(placedOnScreens(QRect(2000, 900, kW, kH), {}, small), QRect(1280 - kW, 680 - kH, kW, kH));
 }
+
+TEST(ScreenPlacement, SuccessiveShrinksEndWhereOneWould)
+{
+    const ScreenLayout big{screen("screen", {0, 0, 2560, 1440})};
+    const ScreenLayout mid{screen("screen", {0, 0, 1280, 720})};
+    // The last one with a dock along the bottom.
+    const ScreenLayout small{screen("screen", {0, 0, 1024, 600}, {0, 0, 1024, 560})};
+    const QRect home(40, 1440 - 120 - kH, kW, kH);
+    const QRect direct = placedOnScreens(home, big, small);
+    EXPECT_EQ(direct, QRect(40, 600 - 120 - kH, kW, kH));
+    const QRect onMid = placedOnScreens(home, big, mid);
+    EXPECT_EQ(onMid, QRect(40, 720 - 120 - kH, kW, kH));
+    // Whole on the smaller screen, and even clear of its dock, it still keeps its distances.
+    EXPECT_EQ(placedOnScreens(onMid, mid, small), direct);
+    EXPECT_EQ(placedOnScreens(onMid, mid, {screen("screen", {0, 0, 1024, 600})}), direct);
+}
+
+TEST(ScreenPlacement, WindowsClearOfPanelsStayClearOfThemAndTheRestStay)
+{
+    const ScreenLayout free{screen("screen", {0, 0, 1280, 720})};
+    const ScreenLayout docked{screen("screen", {0, 0, 1280, 720}, {0, 0, 1280, 680})};
+    const QRect bottom(40, 720 - kH, kW, kH);
+    // A panel appearing under a window moves it up; one the user put over a panel stays.
+    EXPECT_EQ(placedOnScreens(bottom, free, docked), QRect(40, 680 - kH, kW, kH));
+    EXPECT_EQ(placedOnScreens(bottom, docked, docked), bottom);
+    // A drag that ends half off the screen ends whole, clear of the panel, where it was let go.
+    EXPECT_EQ(movedOnScreens(QRect(1219, 569, kW, kH), docked), QRect(1280 - kW, 680 - kH, kW, kH));
+}
