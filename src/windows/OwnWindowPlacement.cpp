@@ -10,6 +10,22 @@
 
 namespace plovane {
 
+namespace {
+
+void closeOpenMenus()
+{
+    // Each close takes the innermost open popup; a bound keeps one that refuses to close
+    // from holding us here.
+    for (int i = 0; i < 16; ++i) {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup)
+            return;
+        popup->close();
+    }
+}
+
+} // namespace
+
 void OwnWindowPlacement::install()
 {
     auto* app = QGuiApplication::instance();
@@ -44,20 +60,22 @@ OwnWindowPlacement::OwnWindowPlacement(QObject* parent)
         follow(screen);
     connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
         follow(screen);
-        screensChanging();
+        screensChanging(Change::screens);
     });
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &OwnWindowPlacement::screensChanging);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { screensChanging(Change::screens); });
 }
 
 void OwnWindowPlacement::follow(QScreen* screen)
 {
-    connect(screen, &QScreen::geometryChanged, this, &OwnWindowPlacement::screensChanging);
+    connect(screen, &QScreen::geometryChanged, this, [this] { screensChanging(Change::screens); });
     // A window manager tells the room its panels take once it has seen the new screens.
-    connect(screen, &QScreen::availableGeometryChanged, this, &OwnWindowPlacement::screensChanging);
+    connect(screen, &QScreen::availableGeometryChanged, this, [this] { screensChanging(Change::panels); });
 }
 
-void OwnWindowPlacement::screensChanging()
+void OwnWindowPlacement::screensChanging(Change change)
 {
+    if (change == Change::screens)
+        closeOpenMenus();
     if (!frames_.isEmpty())
         return;
     // Where the windows stood before the change began: a window manager that moves windows

@@ -19,8 +19,9 @@ class X11FramesAtScreenChange;
 // taken away, panels taking more room. A window goes to its own screen, or the nearest one
 // left, keeping its distances to that screen's nearer edges where the screen shrank, and
 // within what panels leave free; windows on screens that did not change stay where they
-// are. Menus and tool tips, which close anyway, and windows other programs hold (the status
-// icon inside an XEmbed tray) are left alone.
+// are. Open menus close, as they would be left where no screen is. Tool tips, which close
+// anyway, and windows other programs hold (the status icon inside an XEmbed tray) are left
+// alone.
 class OwnWindowPlacement final : public QObject {
     Q_OBJECT
 public:
@@ -31,9 +32,11 @@ public:
     static bool keepsOnScreen(const QWidget& window);
 
 private:
+    enum class Change { screens, panels };
+
     explicit OwnWindowPlacement(QObject* parent);
     void follow(QScreen* screen);
-    void screensChanging();
+    void screensChanging(Change change);
     void placeWindows();
 
     // The screens as they were when the windows were last placed.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The HUD and our windows when the screen changes under them, on a screen of their own
-# (up to 3840x1080) under a stacking window manager:
+# (up to 3840x1440) under a stacking window manager:
 #   - the screen shrinks from 1920x1080 to 1280x720: the HUD stays whole at its own place,
 #     40 from the left and 120 above the bottom;
 #   - with a dock along the bottom, it shrinks on to 1024x600: the HUD keeps
@@ -10,14 +10,16 @@
 #   - Drain Settings open, the screen shrinks to 1024x600: both are whole on it;
 #   - two monitors side by side, the HUD and Drain Settings on the right one, which is
 #     taken away and the screen shrinks to the left one: both are whole on the left one;
-#   - hidden from the status menu, the screen shrinks, shown again: whole on the screen.
+#   - hidden from the status menu, the screen shrinks, shown again: whole on the screen;
+#   - the pet's menu open near the bottom right of 2560x1440, the screen shrinks to
+#     1024x600: the menu closes.
 # Usage: ScreenChanges.sh <plovane executable> <repository folder> <openbox|xfwm4> <plovane_screen_size>
 wm="${3:-openbox}" resize="$4"
 if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY: run inside scripts/test-desktop.sh"; exit 77; fi
 command -v "$wm" >/dev/null || { echo "missing $wm"; exit 77; }
 for tool in xrandr trayer xterm; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 77; }; done
 source "$2/scripts/xvfb-lib.sh"
-XVFB_SCREEN=3840x1080x24 start_xvfb 141 190 || { echo "FAIL: no free X display"; exit 1; }
+XVFB_SCREEN=3840x1440x24 start_xvfb 141 190 || { echo "FAIL: no free X display"; exit 1; }
 screen_pid=$xvfb_pid
 source "$(dirname "$0")/AppTestLib.sh"
 pids+=("$screen_pid")
@@ -182,6 +184,21 @@ wait_for 5 at "$hud" $((1280 - W - 30)) $((720 - H - 20)) ||
   fail "shown again after a shrink while hidden, the HUD is not 30 from the right and 20 from the bottom: $(where "$hud")"
 shot shown-again
 echo "ok: hidden, shrunk to 1280x720 and shown again, the HUD is whole at the same distances to the edges"
+
+# Near the bottom right of a large screen, with the pet's menu open.
+at_bottom_right() { # width height
+  resize_to "$1" "$2"
+  xdotool windowmove "$hud" $(($1 - W - 30)) $(($2 - H - 20))
+  wait_for 5 at "$hud" $(($1 - W - 30)) $(($2 - H - 20)) || fail "the HUD could not be moved: $(where "$hud")"
+  eval "$(xdotool getwindowgeometry --shell "$hud")"; X=$X Y=$Y
+}
+at_bottom_right 2560 1440
+open_hud_menu
+resize_to 1024 600
+wait_for 5 not_viewable "$menu" || fail "after a shrink to 1024x600 the pet's menu is still open: $(where "$menu")"
+wait_for 5 whole_on_screen "$hud" || fail "after a shrink to 1024x600 the HUD is not whole on the screen: $(where "$hud")"
+shot menu-closed
+echo "ok: the pet's menu open, shrunk from 2560x1440 to 1024x600, the menu closes"
 
 eval "$(xdotool getwindowgeometry --shell "$hud")"; X=$X Y=$Y
 hud_menu Up 1
