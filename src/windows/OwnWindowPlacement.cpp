@@ -1,5 +1,6 @@
 #include "windows/OwnWindowPlacement.h"
 
+#include "platform/qt/PointerPlace.h"
 #include "platform/qt/X11FramesAtScreenChange.h"
 
 #include <QApplication>
@@ -11,6 +12,9 @@
 namespace plovane {
 
 namespace {
+
+// How often a drag that outlived a screen change is asked whether it ended.
+constexpr int kDragPollMs = 100;
 
 void closeOpenMenus()
 {
@@ -63,6 +67,8 @@ OwnWindowPlacement::OwnWindowPlacement(QObject* parent)
         screensChanging(Change::screens);
     });
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] { screensChanging(Change::screens); });
+    dragEnd_.setInterval(kDragPollMs);
+    connect(&dragEnd_, &QTimer::timeout, this, &OwnWindowPlacement::checkDragEnded);
 }
 
 void OwnWindowPlacement::follow(QScreen* screen)
@@ -97,9 +103,12 @@ void OwnWindowPlacement::screensChanging(Change change)
 void OwnWindowPlacement::placeWindows()
 {
     const ScreenLayout now = currentScreenLayout();
+    const bool held = pointerButtonHeld();
     for (const Frame& was : std::exchange(frames_, {})) {
         if (!was.window || !was.window->isVisible())
             continue;
+        if (held && !dragged_.contains(was.window))
+            dragged_.append(was.window);
         // Where nothing asks for a move, whatever the window manager did stands.
         const QRect placed = placedOnScreens(was.frame, layout_, now);
         if (placed != was.frame && placed.topLeft() != was.window->frameGeometry().topLeft()) {
@@ -109,6 +118,28 @@ void OwnWindowPlacement::placeWindows()
     }
     layout_ = now;
     framesAtChange_->changeHandled();
+    if (!dragged_.isEmpty() && !dragEnd_.isActive()) {
+        released_ = false;
+        dragEnd_.start();
+    }
+}
+
+void OwnWindowPlacement::checkDragEnded()
+{
+    // Looked at one poll after the button went up, once the last move has come in.
+    if (!released_) {
+        released_ = !pointerButtonHeld();
+        return;
+    }
+    dragEnd_.stop();
+    const ScreenLayout now = currentScreenLayout();
+    for (const QPointer<QWidget>& window : std::exchange(dragged_, {})) {
+        if (!window || !window->isVisible())
+            continue;
+        const QRect frame = window->frameGeometry();
+        if (!wholeOnScreens(frame, now))
+            window->move(movedOnScreens(frame, now).topLeft());
+    }
 }
 
 } // namespace plovane

@@ -12,7 +12,9 @@
 #     taken away and the screen shrinks to the left one: both are whole on the left one;
 #   - hidden from the status menu, the screen shrinks, shown again: whole on the screen;
 #   - the pet's menu open near the bottom right of 2560x1440, the screen shrinks to
-#     1024x600: the menu closes.
+#     1024x600: the menu closes;
+#   - the HUD dragged on 2560x1440, the screen shrinks to 1280x720 before the button is let
+#     go: the HUD is whole on the screen where it was let go.
 # Usage: ScreenChanges.sh <plovane executable> <repository folder> <openbox|xfwm4> <plovane_screen_size>
 wm="${3:-openbox}" resize="$4"
 if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY: run inside scripts/test-desktop.sh"; exit 77; fi
@@ -199,6 +201,21 @@ wait_for 5 not_viewable "$menu" || fail "after a shrink to 1024x600 the pet's me
 wait_for 5 whole_on_screen "$hud" || fail "after a shrink to 1024x600 the HUD is not whole on the screen: $(where "$hud")"
 shot menu-closed
 echo "ok: the pet's menu open, shrunk from 2560x1440 to 1024x600, the menu closes"
+
+# Dragged by its card, and the screen shrinks before the button is let go.
+at_bottom_right 2560 1440
+xdotool mousemove $((X + 40)) $((Y + 98)) mousedown 1
+sleep 0.3
+xdotool mousemove --sync $((X - 60)) $((Y + 48))
+wait_for 5 sh -c "! xwininfo -id $hud | grep -q 'Absolute upper-left X: *$X\$'" || fail "the HUD did not follow the drag: $(where "$hud")"
+resize_to 1280 720
+sleep 0.3
+xdotool mousemove --sync 1270 710
+sleep 0.3
+xdotool mouseup 1
+wait_for 5 whole_on_screen "$hud" || fail "after a shrink during a drag the HUD is not whole on the screen: $(where "$hud")"
+shot dragged
+echo "ok: shrunk from 2560x1440 to 1280x720 while the HUD was dragged, it is whole on the screen"
 
 eval "$(xdotool getwindowgeometry --shell "$hud")"; X=$X Y=$Y
 hud_menu Up 1

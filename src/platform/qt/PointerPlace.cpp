@@ -8,6 +8,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace plovane {
@@ -31,6 +32,21 @@ std::optional<QPoint> pointerPlace()
     }
     std::free(reply);
     return place;
+}
+
+bool pointerButtonHeld()
+{
+    xcb_connection_t* x = toolkitX11Connection();
+    const xcb_screen_t* screen = x ? xcb_setup_roots_iterator(xcb_get_setup(x)).data : nullptr;
+    if (!screen)
+        return QGuiApplication::mouseButtons() != Qt::NoButton;
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(x, xcb_query_pointer(x, screen->root), nullptr);
+    if (!reply)
+        return false;
+    constexpr std::uint16_t kButtons = XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3;
+    const bool held = (reply->mask & kButtons) != 0;
+    std::free(reply);
+    return held;
 }
 
 } // namespace plovane

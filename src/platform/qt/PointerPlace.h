@@ -11,4 +11,8 @@ namespace plovane {
 // Xwayland, where the X server keeps the last place it saw. Without X11, QCursor::pos().
 std::optional<QPoint> pointerPlace();
 
+// Whether a pointer button is down, also while another program holds the pointer (a
+// window manager moving a window). Without X11, as far as the toolkit has seen.
+bool pointerButtonHeld();
+
 } // namespace plovane
