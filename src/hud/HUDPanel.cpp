@@ -1,5 +1,6 @@
 #include "hud/HUDPanel.h"
 
+#include "platform/qt/X11KeptOnTop.h"
 #include "platform/qt/X11WindowHints.h"
 
 #include <QMouseEvent>
@@ -23,6 +24,8 @@ HUDPanel::HUDPanel(QWidget* parent)
     // Closing is not the user's to do: the panel is hidden and shown by the app.
     setAttribute(Qt::WA_QuitOnClose, false);
     setFocusPolicy(Qt::NoFocus);
+    // Out of a tiling manager's hands, it must stay above the windows the manager brings in.
+    new X11KeptOnTop(*this);
 }
 
 void HUDPanel::orderFrontRegardless()
@@ -30,9 +33,10 @@ void HUDPanel::orderFrontRegardless()
     if (!isVisible()) {
         // Tiling managers focus a window on a click or when the pointer enters it, and place
         // it by their own rules; out of their hands the panel stands where it asks and the
-        // focus stays where the user left it.
-        if (!windowHandle() && windowManagerOverridesPanelHints())
-            setWindowFlag(Qt::X11BypassWindowManagerHint);
+        // focus stays where the user left it. Asked at each show: the manager may have changed.
+        const bool unmanaged = windowManagerOverridesPanelHints();
+        if (unmanaged != windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
+            setWindowFlag(Qt::X11BypassWindowManagerHint, unmanaged);
         // The window manager reads these when the window is mapped, so they go first.
         winId();
         refuseKeyboardFocus(*this);
@@ -54,8 +58,20 @@ void HUDPanel::orderFrontRegardless()
 
 void HUDPanel::windowManagerTookOver()
 {
-    if (!isVisible() || windowFlags().testFlag(Qt::X11BypassWindowManagerHint))
+    if (!isVisible())
         return;
+    if (windowManagerOverridesPanelHints() != windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
+        // The new manager wants the other treatment, which a window takes as it is mapped.
+        const QPoint place = pos();
+        hide();
+        move(place);
+        orderFrontRegardless();
+        return;
+    }
+    if (windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
+        raise();
+        return;
+    }
     refuseKeyboardFocus(*this);
     leaveWindowGroup(*windowHandle());
     restateSkipTaskbarAndSticky(*this);

@@ -17,7 +17,8 @@ public:
     // Shows (or raises) the panel without activating it.
     void orderFrontRegardless();
     // A new window manager took over the screen while the panel was shown: it is told
-    // again what it was told at the first show.
+    // again what it was told at the first show, and mapped again in or out of the
+    // manager's hands where the new one needs the other treatment.
     void windowManagerTookOver();
 
 protected:

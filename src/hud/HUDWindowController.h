@@ -41,7 +41,9 @@ public:
     void toggle();
     bool isVisible() const;
     // A new window manager took over the screen: the shown panel asks it again for its
-    // place on every desktop, above the rest and out of the taskbar.
+    // place on every desktop, above the rest and out of the taskbar, or leaves its hands
+    // where it focuses and places windows by rules of its own (a tiling manager), and
+    // comes back into a manager's hands after such a one.
     void windowManagerTookOver();
 
     // Moves the panel's top-left corner to `point` (screen coordinates) and makes that

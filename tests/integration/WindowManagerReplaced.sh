@@ -2,10 +2,13 @@
 # The HUD when a new window manager takes over the screen, on a screen of its own: started
 # under openbox, then xfwm4 --replace, openbox --replace, and openbox killed and xfwm4
 # started after it (a crash and a restart). After each the HUD is shown on every desktop,
-# above other windows, out of the taskbar and without the focus.
+# above other windows, out of the taskbar and without the focus. Then i3 replaces xfwm4:
+# the HUD leaves the window manager's hands and keeps its place, and the pointer resting
+# on it or a click on it leaves the keys with the user's terminal; openbox replacing i3
+# takes it back into a manager's hands, set up as at its first show.
 # Usage: WindowManagerReplaced.sh <plovane executable> <repository folder>
 if [ -z "${DISPLAY:-}" ]; then echo "no DISPLAY: run inside scripts/test-desktop.sh"; exit 77; fi
-for wm in openbox xfwm4; do command -v "$wm" >/dev/null || { echo "missing $wm"; exit 77; }; done
+for wm in openbox xfwm4 i3 xterm; do command -v "$wm" >/dev/null || { echo "missing $wm"; exit 77; }; done
 source "$2/scripts/xvfb-lib.sh"
 start_xvfb 141 190 || { echo "FAIL: no free X display"; exit 1; }
 screen_pid=$xvfb_pid
@@ -80,6 +83,54 @@ kill -9 "$wm_pid"
 wait_for 10 sh -c "! xwininfo -id $check >/dev/null 2>&1" || fail "openbox's windows stayed after it was killed"
 start_wm xfwm4 --compositor=off --sm-client-disable
 check_taken_over Xfwm4 "openbox crashed and xfwm4 started"
+
+# i3 focuses a window on a click or as the pointer enters it, whatever the window asks.
+typed="$work/typed"
+: >"$typed"
+xterm 9>&- -title PlovaneUserTerminal -geometry 80x20+500+40 -e sh -c "cat >'$typed'" &
+pids+=($!)
+lands() { # word: typed with Return into whatever has the keys, true when it reached the terminal
+  xdotool type --delay 30 "$1"$'\n'
+  wait_for 3 grep -q "$1" "$typed"
+}
+wait_for 10 xdotool search --onlyvisible --name '^PlovaneUserTerminal$' || fail "the user's terminal did not map"
+xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^PlovaneUserTerminal$' | head -1)" >/dev/null 2>&1
+lands beforei3 || fail "the user's terminal does not take what is typed"
+place="$(xwininfo -id "$hud" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x "," y}')"
+mkdir -p "$work/i3-home/.config/i3"
+cp /etc/i3/config "$work/i3-home/.config/i3/config"
+HOME="$work/i3-home" XDG_CONFIG_HOME="$work/i3-home/.config" start_wm i3 --replace
+wait_for 20 wm_is i3 || fail "i3 did not take over (window manager: $(wm_name))"
+hud_unmanaged() {
+  hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1)"
+  [ -n "$hud" ] && viewable && xwininfo -id "$hud" | grep -q 'Override Redirect State: yes' &&
+    [ "$(parent_of "$hud")" = "$root" ]
+}
+holds hud_unmanaged || fail "under i3 the HUD is still in the window manager's hands: $(describe)"
+now_at="$(xwininfo -id "$hud" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x "," y}')"
+[ "$now_at" = "$place" ] || fail "under i3 the HUD stands at $now_at, not at its place $place"
+# The user goes back to their terminal under the new manager.
+xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^PlovaneUserTerminal$' | head -1)" >/dev/null 2>&1
+lands afteri3 || fail "after i3 took over, what was typed did not reach the terminal"
+eval "$(xdotool getwindowgeometry --shell "$hud")"
+xdotool mousemove $((X + WIDTH - 90)) $((Y + 100))
+sleep 1.5
+lands afterrest || fail "under i3, with the pointer resting on the pet, what was typed did not reach the terminal"
+xdotool mousemove $((X + 40)) $((Y + 98)) click 1
+sleep 1
+lands afterclick || fail "under i3, after a click on the HUD, what was typed did not reach the terminal"
+import -window root "$pictures/$pictures_tag-i3.png" 2>/dev/null
+echo "ok: i3 replaced xfwm4, the HUD is out of its hands at its place and leaves the keys with the user's terminal"
+
+old_parent="$root"
+start_wm openbox --config-file "$xvfb_lib_dir/openbox-rc.xml" --replace
+wait_for 20 wm_is Openbox || fail "openbox did not take over from i3 (window manager: $(wm_name))"
+hud_managed() {
+  hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1)"
+  [ -n "$hud" ] && xwininfo -id "$hud" | grep -q 'Override Redirect State: no'
+}
+wait_for 10 hud_managed || fail "after i3 the HUD is not back in a window manager's hands: $(describe)"
+check_taken_over Openbox "i3 replaced by openbox"
 
 kill -TERM "$app_pid"
 wait_exit 10

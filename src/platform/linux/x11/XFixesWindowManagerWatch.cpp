@@ -13,6 +13,13 @@
 
 namespace plovane {
 
+namespace {
+
+// A manager that never names itself is announced after this long all the same.
+constexpr int kNameWaitMs = 3000;
+
+} // namespace
+
 std::unique_ptr<XFixesWindowManagerWatch> XFixesWindowManagerWatch::open()
 {
     // A connection of its own, which carries nothing but these events.
@@ -60,8 +67,20 @@ XFixesWindowManagerWatch::XFixesWindowManagerWatch(std::shared_ptr<XcbConnection
         const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
         if (leaving_ != XCB_WINDOW_NONE && e.window == leaving_) {
             leaving_ = XCB_WINDOW_NONE;
-            tookOver.emit();
+            waitForName();
         }
+    });
+    propertyNotifies_ = connection_->onEvent(XCB_PROPERTY_NOTIFY, [this](const xcb_generic_event_t& event) {
+        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (awaitingName_ && e.window == connection_->root() &&
+            e.atom == connection_->ewmh()._NET_SUPPORTING_WM_CHECK && named())
+            announce();
+    });
+    nameDeadline_.setSingleShot(true);
+    nameDeadline_.setInterval(kNameWaitMs);
+    connect(&nameDeadline_, &QTimer::timeout, this, [this] {
+        if (awaitingName_)
+            announce();
     });
     xcb_xfixes_select_selection_input(c, connection_->root(), selection_,
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
@@ -115,6 +134,48 @@ void XFixesWindowManagerWatch::waitForGoneOrAnnounce(std::uint32_t previous)
         std::free(gone);
     }
     leaving_ = XCB_WINDOW_NONE;
+    waitForName();
+}
+
+void XFixesWindowManagerWatch::waitForName()
+{
+    // The root's property changes are heard only meanwhile: they come with every change of
+    // the active window.
+    awaitingName_ = true;
+    auto* c = connection_->connection();
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(c, connection_->root(), XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    if (named())
+        announce();
+    else
+        nameDeadline_.start();
+}
+
+bool XFixesWindowManagerWatch::named() const
+{
+    // The window the root names names itself too while its manager runs; the one of a
+    // manager that went is gone with it.
+    auto& ewmh = connection_->ewmh();
+    xcb_window_t onRoot = XCB_WINDOW_NONE;
+    xcb_window_t onItself = XCB_WINDOW_NONE;
+    if (!xcb_ewmh_get_supporting_wm_check_reply(&ewmh, xcb_ewmh_get_supporting_wm_check(&ewmh, connection_->root()),
+                                                &onRoot, nullptr) ||
+        onRoot == XCB_WINDOW_NONE)
+        return false;
+    return xcb_ewmh_get_supporting_wm_check_reply(&ewmh, xcb_ewmh_get_supporting_wm_check(&ewmh, onRoot), &onItself,
+                                                  nullptr) &&
+           onItself == onRoot;
+}
+
+void XFixesWindowManagerWatch::announce()
+{
+    awaitingName_ = false;
+    nameDeadline_.stop();
+    auto* c = connection_->connection();
+    const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(c, connection_->root(), XCB_CW_EVENT_MASK, &none);
+    xcb_flush(c);
     tookOver.emit();
 }
 
