@@ -14,6 +14,10 @@ namespace {
 
 bool floatsByItself(const QWindow& w) { return w.flags().testFlag(Qt::WindowStaysOnTopHint); }
 
+// Out of the window manager's hands (the HUD under a tiling manager), so above every window
+// it stacks.
+bool unmanaged(const QWindow& w) { return w.flags().testFlag(Qt::X11BypassWindowManagerHint); }
+
 bool isPassing(const QWindow& w)
 {
     const Qt::WindowType type = w.type();
@@ -43,7 +47,9 @@ QList<QWindow*> OwnWindowStacking::windowsOverHud(QWindow* focus)
 {
     QList<QWindow*> out;
     for (QWindow* w = focus; w && !out.contains(w); w = w->transientParent()) {
-        if (!w->isTopLevel() || isPassing(*w) || floatsByItself(*w) ||
+        // Nor those out of the window manager's hands: the status icon takes the focus
+        // inside an XEmbed tray's window.
+        if (!w->isTopLevel() || isPassing(*w) || floatsByItself(*w) || unmanaged(*w) ||
             w->flags().testFlag(Qt::WindowDoesNotAcceptFocus))
             continue;
         out.append(w);
@@ -65,7 +71,11 @@ void OwnWindowStacking::focusChanged(QWindow* focus)
             if (!floatsByItself(*w) || isPassing(*w) ||
                 std::any_of(lowered_.cbegin(), lowered_.cend(), [w](const QPointer<QWindow>& l) { return l == w; }))
                 continue;
-            setKeptAbove(*w, false);
+            // One no window manager stacks can only step out of sight.
+            if (unmanaged(*w))
+                keepOutOfSight(*w, true);
+            else
+                setKeptAbove(*w, false);
             lowered_.append(w);
         }
         windowManagerActive_->setFollowing(true);
@@ -82,7 +92,10 @@ void OwnWindowStacking::focusChanged(QWindow* focus)
     for (const QPointer<QWindow>& w : std::exchange(lowered_, {})) {
         if (!w)
             continue;
-        setKeptAbove(*w, true);
+        if (unmanaged(*w))
+            keepOutOfSight(*w, false);
+        else
+            setKeptAbove(*w, true);
         if (w->isVisible())
             w->raise();
     }

@@ -16,6 +16,8 @@ class X11ActiveWindowWatch;
 // above the HUD; once the user moves to another application or the window goes, they
 // float again above everything. Our windows never leave the ordinary layer, so the window
 // manager orders them with the user's like any other: none stays above other applications.
+// A floating window out of the window manager's hands (the HUD under a tiling manager),
+// which no managed window can cover, steps out of sight instead meanwhile.
 class OwnWindowStacking final : public QObject {
     Q_OBJECT
 public:
@@ -23,8 +25,8 @@ public:
     static void install();
 
     // The windows to stand above the HUD while `focus` is active: it and the windows it
-    // is transient for, leaving out pop-ups, tool tips, windows that never take the focus
-    // and those that float above others by themselves.
+    // is transient for, leaving out pop-ups, tool tips, windows that never take the focus,
+    // those that float above others by themselves and those no window manager handles.
     static QList<QWindow*> windowsOverHud(QWindow* focus);
 
 private:

@@ -27,6 +27,9 @@ TEST(OwnWindowStacking, ActiveWindowAndItsOwnersOverTheHudNotFloatingOrMenus)
     EXPECT_TRUE(OwnWindowStacking::windowsOverHud(&hud).isEmpty()) << "it floats by itself";
     EXPECT_EQ(OwnWindowStacking::windowsOverHud(&menu), QList<QWindow*>{&report}) << "a menu only passes";
     EXPECT_TRUE(OwnWindowStacking::windowsOverHud(nullptr).isEmpty()) << "the user went to another application";
+    QWindow statusIcon;
+    statusIcon.setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    EXPECT_TRUE(OwnWindowStacking::windowsOverHud(&statusIcon).isEmpty()) << "it takes the focus inside the tray";
 }
 
 TEST(OwnWindowStacking, TheProgramIconIsBuiltIn)

@@ -271,6 +271,18 @@ void setKeptAbove(QWindow& window, bool above)
     xcb_flush(c);
 }
 
+void keepOutOfSight(QWindow& window, bool out)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c || !window.isVisible() || !window.flags().testFlag(Qt::X11BypassWindowManagerHint))
+        return;
+    if (out)
+        xcb_unmap_window(c, wid);
+    else
+        xcb_map_window(c, wid);
+    xcb_flush(c);
+}
+
 void typeAsPopupMenu(QWindow& window)
 {
     const auto [c, wid] = x11Window(window);

@@ -44,6 +44,12 @@ void typeAsPopupMenu(QWindow& window);
 
 // Stacking of our own windows against the floating HUD.
 
+// Takes a shown window that no window manager handles off the screen, or puts it back,
+// while the toolkit goes on counting it as shown: no window manager can stack another
+// window above it (the compositors that run Xwayland for wlroots draw such windows over
+// all others). Does nothing for a managed or hidden window, or off X11.
+void keepOutOfSight(QWindow& window, bool out);
+
 // Puts a top-level window into the window manager's "above" layer, or takes it out again
 // (the HUD steps down from it while the user works in a window of ours). A mapped window
 // asks the window manager; an unmapped one has the property edited. Does nothing off X11.

@@ -8,13 +8,15 @@
 #   - after ten hide-and-show cycles the HUD is still at 40,460, and was never booked as
 #     the front application,
 #   - on sway, with QT_QPA_PLATFORM=wayland in the user's environment (as many sway users
-#     have it), the HUD is an X11 window all the same, and the log says so.
+#     have it), the HUD is an X11 window all the same, and the log says so,
+#   - on sway at 800x600, an alert of ours (settings that could not be read) is drawn
+#     whole, nothing of the HUD over it.
 # Usage: TilingEndToEnd.sh sway|i3 <plovane> <repository> <gallery folder> <pointer>
 set -uo pipefail
 session="$1" app="$2" repo="$3" gallery="$4" pointer="$5"
 
 source "$(dirname "$0")/WaylandTest.sh" tiling "$@"
-for tool in xdotool xwininfo xterm lxqt-panel gdbus import; do
+for tool in xdotool xwininfo xterm lxqt-panel gdbus import compare; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 mkdir -p "$gallery"
@@ -169,3 +171,47 @@ day="$settings_dir/days/$(date +%F).json"
 booked="$(tr -d ' \n' <"$day" | grep -o "\"appDurations\":{[^}]*}")"
 [[ "$booked" == *'"org.plovane.Plovane"'* ]] && fail "the HUD was booked as the front application: $booked"
 echo "ok: the day file books no time to Plovane itself ($booked)"
+
+[ "$session" = sway ] || exit 0
+# sway draws windows no manager handles over all others: an alert of ours on a screen small
+# enough for the HUD to lie over it must be drawn whole all the same.
+command -v grim >/dev/null || { echo "skipped: grim is not installed, the alert over the HUD is not looked at"; exit 0; }
+swaymsg -q output HEADLESS-1 resolution 800x600 || fail "the output could not be set to 800x600"
+echo 'not settings' >"$settings_dir/defaults.json"
+(cd "$repo" && exec "$app" 9>&-) >>"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+# Ours, shown and typed as a dialog (the first-run window comes up beside it).
+alert_shown() {
+  local w
+  for w in $(xdotool search --all --onlyvisible --pid "$app_pid" --name . 2>/dev/null); do
+    xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DIALOG && alert="$w" && return 0
+  done
+  return 1
+}
+wayland_wait 20 alert_shown || fail "no alert about the unreadable settings"
+hud="$(xdotool search --all --pid "$app_pid" --name '^Plovane HUD$' | head -1)"
+sleep 2
+geometry() { # window: its X Y W H
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}'
+}
+read -r AX AY AW AH < <(geometry "$alert")
+read -r HX HY HW HH < <(geometry "$hud")
+[ $((HX < AX + AW && AX < HX + HW && HY < AY + AH && AY < HY + HH)) = 1 ] ||
+  fail "the HUD ($HW x $HH at $HX,$HY) does not lie where the alert ($AW x $AH at $AX,$AY) is: nothing to see here"
+# The alert as the compositor shows it, against the alert's own picture.
+covered() {
+  grim -g "$AX,$AY ${AW}x$AH" "$work/alert-shown.png" 2>/dev/null &&
+    import -window "$alert" "$work/alert-own.png" 2>/dev/null || return 0
+  differing="$(compare -metric AE -fuzz 10% "$work/alert-shown.png" "$work/alert-own.png" null: 2>&1)"
+  [ "${differing%% *}" -gt $((AW * AH / 100)) ]
+}
+for _ in $(seq 1 10); do covered || break; sleep 0.5; done
+if covered; then
+  grim "$gallery/tiling-$session-alert-failure.png" 2>/dev/null
+  cp "$work/alert-shown.png" "$work/alert-own.png" "$gallery/" 2>/dev/null
+  fail "the alert is drawn with the HUD over it: $differing of its $((AW * AH)) pixels differ from its own picture"
+fi
+grim "$gallery/tiling-$session-alert.png" 2>/dev/null
+echo "ok: at 800x600 the alert about the unreadable settings is drawn whole, nothing of the HUD over it"
