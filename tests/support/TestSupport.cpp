@@ -37,6 +37,12 @@ bool desktopFonts()
     return fonts && std::string(fonts) == "desktop";
 }
 
+bool pinnedFonts()
+{
+    const char* fonts = std::getenv("PLOVANE_TEST_FONTS");
+    return insideTestDesktop() && !(fonts && *fonts);
+}
+
 bool insideTestDesktop()
 {
     const char* run = std::getenv("PLOVANE_TEST_RUN");

@@ -14,6 +14,9 @@ std::string testName(std::string text);
 // desktop brings) rather than the pinned ones: exact sizes then vary, what must hold on
 // every desktop does not.
 bool desktopFonts();
+// Whether the text is drawn with the pinned faces only, so exact sizes hold: inside the
+// private test desktop, unless a run there asks for other fonts.
+bool pinnedFonts();
 // Whether this runs inside the private test desktop (scripts/test-desktop.sh marks it).
 bool insideTestDesktop();
 // Why a test that drives a desktop (its focus, input, session bus) cannot run here: empty
