@@ -1,7 +1,6 @@
 #include "windows/OwnWindowPlacement.h"
 
 #include "platform/qt/PointerPlace.h"
-#include "platform/qt/X11FramesAtScreenChange.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -57,8 +56,7 @@ bool OwnWindowPlacement::keepsOnScreen(const QWidget& window)
     return !(window.windowType() == Qt::Window && window.windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
 }
 
-OwnWindowPlacement::OwnWindowPlacement(QObject* parent)
-    : QObject(parent), layout_(currentScreenLayout()), framesAtChange_(new X11FramesAtScreenChange(this))
+OwnWindowPlacement::OwnWindowPlacement(QObject* parent) : QObject(parent), layout_(currentScreenLayout())
 {
     for (QScreen* screen : QGuiApplication::screens())
         follow(screen);
@@ -84,20 +82,17 @@ void OwnWindowPlacement::screensChanging(Change change)
         closeOpenMenus();
     if (!frames_.isEmpty())
         return;
-    // Where the windows stood before the change began: a window manager that moves windows
-    // in its own way once the screens change may have done so before we hear of the
-    // change, and what it did must not be the start.
+    // Taken as the change is announced: a window manager that moves windows in its own way
+    // once the screens change does so after this, and what it does must not be the start.
     for (QWidget* window : QApplication::topLevelWidgets())
         if (keepsOnScreen(*window))
-            frames_.append({window, framesAtChange_->frameOf(*window).value_or(window->frameGeometry())});
+            frames_.append({window, window->frameGeometry()});
     // One change comes as several announcements (a screen added, another removed): place
     // once they are all in.
-    if (!frames_.isEmpty()) {
+    if (!frames_.isEmpty())
         QTimer::singleShot(0, this, &OwnWindowPlacement::placeWindows);
-    } else {
+    else
         layout_ = currentScreenLayout();
-        framesAtChange_->changeHandled();
-    }
 }
 
 void OwnWindowPlacement::placeWindows()
@@ -111,13 +106,10 @@ void OwnWindowPlacement::placeWindows()
             dragged_.append(was.window);
         // Where nothing asks for a move, whatever the window manager did stands.
         const QRect placed = placedOnScreens(was.frame, layout_, now);
-        if (placed != was.frame && placed.topLeft() != was.window->frameGeometry().topLeft()) {
+        if (placed != was.frame && placed.topLeft() != was.window->frameGeometry().topLeft())
             was.window->move(placed.topLeft());
-            framesAtChange_->placed(*was.window);
-        }
     }
     layout_ = now;
-    framesAtChange_->changeHandled();
     if (!dragged_.isEmpty() && !dragEnd_.isActive()) {
         released_ = false;
         dragEnd_.start();

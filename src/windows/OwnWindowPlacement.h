@@ -13,8 +13,6 @@ class QScreen;
 
 namespace plovane {
 
-class X11FramesAtScreenChange;
-
 // Keeps our open windows (the HUD, the secondary windows, dialogs) whole on a screen that
 // exists whenever the screens change: a screen shrinking or growing, a monitor plugged in or
 // taken away, panels taking more room. A window goes to its own screen, or the nearest one
@@ -44,9 +42,6 @@ private:
 
     // The screens as they were when the windows were last placed.
     ScreenLayout layout_;
-    // Where the windows stood as the change began, told apart from where their window
-    // manager moved them on hearing of it.
-    X11FramesAtScreenChange* framesAtChange_{nullptr};
     struct Frame {
         QPointer<QWidget> window;
         QRect frame;
