@@ -1,5 +1,6 @@
 #include "status/MenuDismissal.h"
 
+#include "platform/qt/OpenPopups.h"
 #include "platform/qt/PointerPlace.h"
 #include "platform/qt/X11Connection.h"
 
@@ -73,14 +74,7 @@ MenuDismissal::~MenuDismissal()
 
 void MenuDismissal::closeAll()
 {
-    // Each close takes the innermost open menu; a bound keeps a menu that refuses to close
-    // from holding us here.
-    for (int i = 0; i < 16; ++i) {
-        QWidget* popup = QApplication::activePopupWidget();
-        if (!popup)
-            return;
-        popup->close();
-    }
+    closeOpenPopups();
 }
 
 void MenuDismissal::frontApplicationChanged()

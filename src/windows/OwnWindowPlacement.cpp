@@ -1,5 +1,6 @@
 #include "windows/OwnWindowPlacement.h"
 
+#include "platform/qt/OpenPopups.h"
 #include "platform/qt/PointerPlace.h"
 
 #include <QApplication>
@@ -14,18 +15,6 @@ namespace {
 
 // How often a drag that outlived a screen change is asked whether it ended.
 constexpr int kDragPollMs = 100;
-
-void closeOpenMenus()
-{
-    // Each close takes the innermost open popup; a bound keeps one that refuses to close
-    // from holding us here.
-    for (int i = 0; i < 16; ++i) {
-        QWidget* popup = QApplication::activePopupWidget();
-        if (!popup)
-            return;
-        popup->close();
-    }
-}
 
 } // namespace
 
@@ -79,7 +68,7 @@ void OwnWindowPlacement::follow(QScreen* screen)
 void OwnWindowPlacement::screensChanging(Change change)
 {
     if (change == Change::screens)
-        closeOpenMenus();
+        closeOpenPopups();
     if (!frames_.isEmpty())
         return;
     // Taken as the change is announced: a window manager that moves windows in its own way

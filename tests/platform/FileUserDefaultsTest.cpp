@@ -523,9 +523,10 @@ TEST(FileUserDefaults, UnreadableFilesAreNamedAndTryingAgainReadsThemAfresh)
     fs::permissions(dir + "/defaults.json", fs::perms::none);
     fs::permissions(dir + "/days/2026-03-02.json", fs::perms::none);
     // The child gives up root and owns the files, so it can give their permissions back.
-    if (::geteuid() == 0)
+    if (::geteuid() == 0) {
         for (const std::string& path : {dir, dir + "/days", dir + "/defaults.json", dir + "/days/2026-03-02.json"})
             ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
 
     EXPECT_EQ(asUser([&] {
                   setLogSink([](std::string_view) {});
