@@ -1,5 +1,5 @@
 // Sleep and wake from PrepareForSleep, sent by a stand-in for logind that owns its name
-// on a private bus connection.
+// on a bus connection of its own.
 #include "platform/linux/session/LogindSleepMonitor.h"
 #include "TestSupport.h"
 
@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
@@ -21,18 +22,35 @@ int argc = 1;
 char arg0[] = "logind-sleep-test";
 char* argv[] = {arg0, nullptr};
 
+const QString kLogind = QStringLiteral("org.freedesktop.login1");
+
+QDBusMessage prepareForSleep(bool start)
+{
+    auto signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
+                                             QStringLiteral("org.freedesktop.login1.Manager"),
+                                             QStringLiteral("PrepareForSleep"));
+    signal << start;
+    return signal;
+}
+
+// Sends the signal and waits for an answer from the bus that comes after it: by then the
+// bus has passed the signal on, so whatever anyone sends next arrives after it.
+void sendThrough(QDBusConnection& bus, bool start)
+{
+    ASSERT_TRUE(bus.send(prepareForSleep(start)));
+    ASSERT_TRUE(bus.interface()->isServiceRegistered(kLogind).isValid());
+}
+
 TEST(LogindSleepMonitorTest, PrepareForSleepBecomesWillSleepAndDidWakeOnMain)
 {
     PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     QCoreApplication app(argc, argv);
 
-    // The stand-in: a second connection that owns logind's name.
-    QDBusConnection fake = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-logind"));
-    ASSERT_TRUE(fake.isConnected());
-    ASSERT_TRUE(fake.registerService(QStringLiteral("org.freedesktop.login1")))
-        << "another test owns the name; these tests must not run at the same time";
+    QDBusConnection logind = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("logind"));
+    ASSERT_TRUE(logind.isConnected());
+    ASSERT_TRUE(logind.registerService(kLogind)) << "another test owns the name; these tests must not run at once";
 
-    LogindSleepMonitor monitor{QDBusConnection::sessionBus()};
+    LogindSleepMonitor monitor{QDBusConnection::SessionBus};
     ASSERT_TRUE(monitor.subscribed());
     std::vector<std::string> seen;
     bool allOnMain = true;
@@ -45,41 +63,72 @@ TEST(LogindSleepMonitorTest, PrepareForSleepBecomesWillSleepAndDidWakeOnMain)
         seen.push_back("wake");
         allOnMain = allOnMain && std::this_thread::get_id() == mainThread;
     });
+    const auto waitFor = [&](size_t count) {
+        QElapsedTimer timer;
+        timer.start();
+        while (seen.size() < count && timer.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    };
 
-    for (bool start : {true, false}) {
-        auto signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
-                                                 QStringLiteral("org.freedesktop.login1.Manager"),
-                                                 QStringLiteral("PrepareForSleep"));
-        signal << start;
-        ASSERT_TRUE(fake.send(signal));
-    }
     // Someone else saying the same words is not logind.
-    auto impostor = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
-                                               QStringLiteral("org.freedesktop.login1.Manager"),
-                                               QStringLiteral("PrepareForSleep"));
-    impostor << true;
-    QDBusConnection::sessionBus().send(impostor);
+    QDBusConnection impostor = QDBusConnection::sessionBus();
+    sendThrough(impostor, true);
 
-    QElapsedTimer timer;
-    timer.start();
-    while (seen.size() < 2 && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    // Let a stray third delivery show up if there is one.
-    const auto settle = timer.elapsed() + 200;
-    while (timer.elapsed() < settle)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-
-    EXPECT_EQ(seen, (std::vector<std::string>{"sleep", "wake"}));
+    // Sleeps and wakes from the moment the program starts: the first before its event loop
+    // first runs, the rest just as it does. A connection that holds back what arrives until
+    // the loop runs can let those overtake the first. To have them arrive at that moment,
+    // Qt's D-Bus thread (where a connection's bus interface lives) is held twice for a
+    // moment while the rest are sent and the loop starts.
+    const auto holdBusThread = [&](int ms) {
+        QMetaObject::invokeMethod(
+            logind.interface(), [ms] { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
+            Qt::QueuedConnection);
+    };
+    constexpr int count = 20;
+    logind.send(prepareForSleep(true));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    holdBusThread(30);
+    for (int i = 1; i < count; ++i)
+        logind.send(prepareForSleep(i % 2 == 0));
+    holdBusThread(100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    waitFor(count);
+    std::vector<std::string> expected;
+    for (int i = 0; i < count / 2; ++i)
+        expected.insert(expected.end(), {"sleep", "wake"});
+    EXPECT_EQ(seen, expected);
     EXPECT_TRUE(allOnMain);
-    fake.unregisterService(QStringLiteral("org.freedesktop.login1"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake-logind"));
+
+    // logind restarted: the new owner is heard, the old one no longer.
+    logind.unregisterService(kLogind);
+    QDBusConnection restarted = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("restarted"));
+    ASSERT_TRUE(restarted.registerService(kLogind));
+    sendThrough(logind, true);
+    sendThrough(restarted, true);
+    sendThrough(restarted, false);
+    seen.clear();
+    waitFor(2);
+    EXPECT_EQ(seen, (std::vector<std::string>{"sleep", "wake"}));
+
+    restarted.unregisterService(kLogind);
+    QDBusConnection::disconnectFromBus(QStringLiteral("restarted"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
 }
 
 TEST(LogindSleepMonitorTest, WithoutABusNothingIsSubscribed)
 {
-    QCoreApplication app(argc, argv);
-    LogindSleepMonitor monitor{QDBusConnection(QStringLiteral("not-connected"))};
-    EXPECT_FALSE(monitor.subscribed());
+    const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    const std::string saved = address ? address : "";
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/plovane-test-system-bus", 1);
+    {
+        QCoreApplication app(argc, argv);
+        LogindSleepMonitor monitor{QDBusConnection::SystemBus};
+        EXPECT_FALSE(monitor.subscribed());
+    }
+    if (address)
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", saved.c_str(), 1);
+    else
+        ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
 }
 
 } // namespace
