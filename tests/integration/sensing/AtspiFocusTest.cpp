@@ -10,8 +10,12 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -97,6 +101,103 @@ TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
     window.reset();
     EXPECT_TRUE(pumpUntil([&] { return source->focusedApplication() == nullptr; }));
     EXPECT_FALSE(monitor.snapshot("org.example.Probe").accessibilityTrusted);
+}
+
+// An application that shows, takes the focus and only then joins the accessibility bus,
+// as one whose accessibility comes up late does: it tells no one of that focus. Its window
+// holds a focused field. It answers from a thread of its own, as another process would.
+class LateApplication final : public QDBusVirtualObject {
+public:
+    struct Ref {
+        QString bus;
+        QDBusObjectPath path;
+    };
+    static const QString& base()
+    {
+        static const QString path = QStringLiteral("/org/a11y/atspi/accessible");
+        return path;
+    }
+    static QDBusObjectPath node(const char* name) { return QDBusObjectPath(base() + '/' + QLatin1String(name)); }
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        const QString name = message.path().section(QLatin1Char('/'), -1);
+        QDBusMessage reply = message.createReply();
+        if (message.member() == QLatin1String("GetChildren")) {
+            QList<Ref> children;
+            if (name == QLatin1String("root"))
+                children = {{connection.baseService(), node("window")}};
+            else if (name == QLatin1String("window"))
+                children = {{connection.baseService(), node("field")}};
+            reply << QVariant::fromValue(children);
+        } else if (message.member() == QLatin1String("GetState")) {
+            constexpr uint active = 1u << 1, focused = 1u << 12, showing = 1u << 25;
+            const uint bits = name == QLatin1String("window") ? active | showing
+                              : name == QLatin1String("field") ? focused | showing
+                                                                : 0u;
+            reply << QVariant::fromValue(QList<uint>{bits, 0u});
+        } else {
+            return false;
+        }
+        return connection.send(reply);
+    }
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const LateApplication::Ref& ref)
+{
+    argument.beginStructure();
+    argument << ref.bus << ref.path;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, LateApplication::Ref& ref)
+{
+    argument.beginStructure();
+    argument >> ref.bus >> ref.path;
+    argument.endStructure();
+    return argument;
+}
+
+} // namespace
+} // namespace plovane
+
+Q_DECLARE_METATYPE(plovane::LateApplication::Ref)
+
+namespace plovane {
+namespace {
+
+TEST_F(AtspiFocusTest, FindsTheFocusOfAnApplicationThatJoinsTheBusFocused)
+{
+    qDBusRegisterMetaType<LateApplication::Ref>();
+    qDBusRegisterMetaType<QList<LateApplication::Ref>>();
+    auto source = AtspiAccessibilitySource::connectToSession(QDBusConnection::sessionBus());
+    ASSERT_NE(source, nullptr);
+
+    auto ask = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                              QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
+    const QString address = QDBusConnection::sessionBus().call(ask).arguments().value(0).toString();
+    QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("late-application"));
+    LateApplication application;
+    QThread thread;
+    application.moveToThread(&thread);
+    ASSERT_TRUE(bus.registerVirtualObject(LateApplication::base(), &application, QDBusConnection::SubPath));
+    thread.start();
+    auto embed = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.atspi.Registry"),
+                                                QStringLiteral("/org/a11y/atspi/accessible/root"),
+                                                QStringLiteral("org.a11y.atspi.Socket"), QStringLiteral("Embed"));
+    embed << QVariant::fromValue(LateApplication::Ref{bus.baseService(), LateApplication::node("root")});
+    EXPECT_EQ(bus.call(embed).type(), QDBusMessage::ReplyMessage);
+
+    const AtspiRef field{bus.baseService(), LateApplication::node("field").path()};
+    EXPECT_TRUE(pumpUntil([&] { return source->focusedObject() == field; }))
+        << "the focus of the application that joined was not found";
+    EXPECT_NE(source->focusedApplication(), nullptr);
+
+    QDBusConnection::disconnectFromBus(QStringLiteral("late-application"));
+    thread.quit();
+    thread.wait();
 }
 
 TEST_F(AtspiFocusTest, FindsTheFocusThatWasThereBeforeItListened)

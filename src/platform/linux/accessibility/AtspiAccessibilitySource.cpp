@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 #include <vector>
 
 namespace plovane {
@@ -47,6 +48,23 @@ constexpr int kActivationSettleMs = 100;
 bool isNullPath(const QString& path)
 {
     return path.isEmpty() || path == QLatin1String("/org/a11y/atspi/null");
+}
+
+// An accessible's (bus, path) reference, as properties and events carry it; its bus is
+// `bus` when it names none. Nothing for the null object.
+std::optional<AtspiRef> refFrom(const QVariant& value, const QString& bus)
+{
+    if (!value.canConvert<QDBusArgument>())
+        return std::nullopt;
+    const auto argument = value.value<QDBusArgument>();
+    QString named;
+    QDBusObjectPath path;
+    argument.beginStructure();
+    argument >> named >> path;
+    argument.endStructure();
+    if (isNullPath(path.path()))
+        return std::nullopt;
+    return AtspiRef{named.isEmpty() ? bus : named, path.path()};
 }
 
 // Calls into one accessible application. After a timeout or a vanished peer every
@@ -90,17 +108,9 @@ public:
     std::optional<AtspiRef> parent(const AtspiRef& ref)
     {
         auto value = property(ref, kAccessible, QStringLiteral("Parent"));
-        if (!value || !value->canConvert<QDBusArgument>())
+        if (!value)
             return std::nullopt;
-        const auto argument = value->value<QDBusArgument>();
-        QString bus;
-        QDBusObjectPath path;
-        argument.beginStructure();
-        argument >> bus >> path;
-        argument.endStructure();
-        if (isNullPath(path.path()))
-            return std::nullopt;
-        return AtspiRef{bus.isEmpty() ? ref.bus : bus, path.path()};
+        return refFrom(*value, ref.bus);
     }
 
     std::vector<AtspiRef> children(const AtspiRef& ref)
@@ -439,6 +449,22 @@ std::optional<AtspiRef> focusUnder(AtspiCaller& caller, const AtspiRef& window, 
     return focusBySearch(caller, window, budgetMs);
 }
 
+// The focused object in the active window of `app`, and that window; nothing when none of
+// its windows is active or the focus is not found in time.
+std::optional<std::pair<AtspiRef, AtspiRef>> focusInActiveWindow(AtspiCaller& caller, const AtspiRef& app,
+                                                                 qint64 budgetMs)
+{
+    for (const auto& window : caller.children(app)) {
+        if (!(caller.states(window) & (1u << kStateActive)))
+            continue;
+        if (const auto found = focusUnder(caller, window, budgetMs))
+            return std::pair{*found, window};
+    }
+    return std::nullopt;
+}
+
+const QString kRegistry = QStringLiteral("org.a11y.atspi.Registry");
+const QString kRegistryRoot = QStringLiteral("/org/a11y/atspi/accessible/root");
 const QString kA11yBusService = QStringLiteral("org.a11y.Bus");
 const QString kA11yBusPath = QStringLiteral("/org/a11y/bus");
 
@@ -503,6 +529,9 @@ void AtspiAccessibilitySource::subscribe()
         a11y_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Window"),
                       QString::fromLatin1(deactivate), this, SLOT(onWindowDeactivated(QDBusMessage)));
 
+    // The registry tells of each application that joins the bus.
+    a11y_.connect(kRegistry, kRegistryRoot, QStringLiteral("org.a11y.atspi.Event.Object"),
+                  QStringLiteral("ChildrenChanged"), this, SLOT(onApplicationJoined(QDBusMessage)));
     // An application that quits takes its focus with it.
     a11y_.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                   QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
@@ -531,24 +560,41 @@ void AtspiAccessibilitySource::discoverFocus()
 {
     // Focus events only tell of changes; what had focus before we listened is looked up
     // once: the active window of each application, then its focused object below it.
-    const AtspiRef root{QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/accessible/root")};
     AtspiCaller registry{a11y_};
-    for (const auto& app : registry.children(root)) {
+    for (const auto& app : registry.children(AtspiRef{kRegistry, kRegistryRoot})) {
         if (app.bus == a11y_.baseService())
             continue;
         AtspiCaller caller{a11y_}; // a hung application only costs its own calls
-        for (const auto& window : caller.children(app)) {
-            if (!(caller.states(window) & (1u << kStateActive)))
-                continue;
-            if (const auto found = focusUnder(caller, window, kFocusSearchBudgetMs)) {
-                if (!focused_)
-                    focused_ = found;
-                if (!activeWindow_)
-                    activeWindow_ = window;
-                return;
-            }
+        if (const auto found = focusInActiveWindow(caller, app, kFocusSearchBudgetMs)) {
+            if (!focused_)
+                focused_ = found->first;
+            if (!activeWindow_)
+                activeWindow_ = found->second;
+            return;
         }
     }
+}
+
+void AtspiAccessibilitySource::onApplicationJoined(const QDBusMessage& message)
+{
+    const auto args = message.arguments();
+    if (args.size() < 4 || args.at(0).toString() != QLatin1String("add"))
+        return;
+    const auto app = refFrom(qvariant_cast<QDBusVariant>(args.at(3)).variant(), QString());
+    if (!app || app->bus.isEmpty() || app->bus == a11y_.baseService())
+        return;
+    // An application can join with its window already active: a Qt one once its event
+    // loop runs, GTK 4 once its window is first active. The focus it took before then was
+    // told to no one; unless it speaks up now, look it up.
+    QTimer::singleShot(kActivationSettleMs, this, [this, app = *app, events = focusEvents_] {
+        if (focusEvents_ != events)
+            return;
+        AtspiCaller caller{a11y_};
+        if (const auto found = focusInActiveWindow(caller, app, kActivationSearchBudgetMs)) {
+            focused_ = found->first;
+            activeWindow_ = found->second;
+        }
+    });
 }
 
 void AtspiAccessibilitySource::onStateChanged(const QDBusMessage& message)

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void onStateChanged(const QDBusMessage& message);
     void onWindowActivated(const QDBusMessage& message);
     void onWindowDeactivated(const QDBusMessage& message);
+    void onApplicationJoined(const QDBusMessage& message);
     void onNameOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
     void onStatusChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
     void onEventRegistrationFailed(const QDBusError& error, const QDBusMessage& call);
