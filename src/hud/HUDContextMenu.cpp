@@ -15,7 +15,7 @@ HUDContextMenu::HUDContextMenu(HUDMenuActions actions) : actions_(std::move(acti
         actions_.quit = [] { QCoreApplication::quit(); };
 }
 
-void HUDContextMenu::exec(const hud::MenuInputs& inputs, QPoint globalPos, QWidget* parent) const
+bool HUDContextMenu::exec(const hud::MenuInputs& inputs, QPoint globalPos, QWidget* parent) const
 {
     QMenu menu(parent);
     // Typed as a popup menu, compositors that run X11 windows unmanaged (wlroots) do not
@@ -36,7 +36,7 @@ void HUDContextMenu::exec(const hud::MenuInputs& inputs, QPoint globalPos, QWidg
                 run();
         });
     }
-    menu.exec(globalPos);
+    return menu.exec(globalPos) != nullptr;
 }
 
 } // namespace plovane

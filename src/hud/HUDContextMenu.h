@@ -16,8 +16,9 @@ public:
     // Empty callbacks do nothing, except an empty `quit`, which ends the event loop.
     explicit HUDContextMenu(HUDMenuActions actions);
 
-    // Runs the menu at `globalPos`; returns when it closes.
-    void exec(const hud::MenuInputs& inputs, QPoint globalPos, QWidget* parent = nullptr) const;
+    // Runs the menu at `globalPos`; returns when it closes, telling whether an item was
+    // chosen.
+    bool exec(const hud::MenuInputs& inputs, QPoint globalPos, QWidget* parent = nullptr) const;
 
     const HUDMenuActions& actions() const { return actions_; }
 

@@ -12,6 +12,8 @@
 #include "settings/Strings.h"
 
 #include <QBackingStore>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -27,6 +29,9 @@ constexpr int kHoverCheckInterval = 250;
 
 // Decorative loops (the critical blink) need no more frames than this.
 constexpr double kLoopFrameRate = 30.0;
+// How soon after it opened a menu closed by the application's losing the keyboard counts as
+// closed by news that came late (see showContextMenu).
+constexpr qint64 kLateDeactivationMs = 1000;
 
 } // namespace
 
@@ -420,9 +425,27 @@ void HUDView::updateSeen()
 
 void HUDView::showContextMenu(QPoint globalPos)
 {
-    menu_.exec({appLanguage_.language.get(), engine_.state.get(), hudSettings_.chaosEnabled.get(),
-                hudSettings_.compactMode.get(), hudSettings_.knockHintEnabled.get()},
-               globalPos);
+    const auto run = [&] {
+        return menu_.exec({appLanguage_.language.get(), engine_.state.get(), hudSettings_.chaosEnabled.get(),
+                           hudSettings_.compactMode.get(), hudSettings_.knockHintEnabled.get()},
+                          globalPos);
+    };
+    // Qt closes every open menu when it hears that the application lost the keyboard, and
+    // it hears that a moment after the user left a window of ours (longer on a busy
+    // machine). A right click on the pet in that moment opened a menu that went at once:
+    // open it again, now that nothing is left to hear.
+    const bool wasActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    bool deactivated = false;
+    const auto watch = connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+                               [&deactivated](Qt::ApplicationState state) {
+                                   deactivated = deactivated || state != Qt::ApplicationActive;
+                               });
+    QElapsedTimer open;
+    open.start();
+    const bool chosen = run();
+    disconnect(watch);
+    if (!chosen && wasActive && deactivated && open.elapsed() < kLateDeactivationMs)
+        run();
     // However the menu closed, the pointer may be far from the pet by now.
     checkHoverAgainstPointer();
 }

@@ -1,6 +1,6 @@
 // The HUD panel on a real X server with a window manager (the test desktop): where it
 // maps, what it asks of the window manager, and that clicking the pet leaves the user's
-// window active. Skipped outside the private test desktop.
+// window active and opens a menu that stays. Skipped outside the private test desktop.
 
 #include "HUDTestRig.h"
 #include "TestSupport.h"
@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QTimer>
 #include <QGuiApplication>
 #include <QProcess>
@@ -25,9 +26,11 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <thread>
 #include <utility>
 
 using namespace plovane;
@@ -172,6 +175,49 @@ TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheManagerKeepsItOffTheTaskbar)
     ASSERT_TRUE(waitFor([&] { return panel.windowHandle()->isExposed(); }));
     EXPECT_TRUE(waitFor([&] { return has(skipTaskbar) && onAllDesktops(); }));
     EXPECT_EQ(panel.frameGeometry(), before);
+
+    // The user goes from our window to another program's and right-clicks the pet at once,
+    // on a busy machine: the menu takes a moment to come up, and the toolkit hears that
+    // the program lost the keyboard only after it has. The menu stays all the same.
+    QProcess other;
+    other.start("xmessage", {"-title", "PlovaneOther", "-geometry", "+700+400", "another program"});
+    QProcess search;
+    search.start("xdotool", {"search", "--sync", "--name", "^PlovaneOther$"});
+    ASSERT_TRUE(search.waitForFinished(10000));
+    const QString otherId = QString::fromLatin1(search.readAllStandardOutput()).section('\n', 0, 0);
+    ASSERT_FALSE(otherId.isEmpty()) << "xmessage did not show";
+    work.activateWindow();
+    ASSERT_TRUE(waitFor([&] { return activeWindow() == workId; }));
+    const QPoint petNow = panel.mapToGlobal(hud.view().spriteFrameRect().center().toPoint());
+    QProcess::execute("xdotool", {"windowactivate", "--sync", otherId});
+    QProcess::execute("xdotool", {"mousemove", QString::number(petNow.x()), QString::number(petNow.y()), "click", "3"});
+    struct Busy : QObject {
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && qobject_cast<QMenu*>(watched))
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            return false;
+        }
+    } busy;
+    qApp->installEventFilter(&busy);
+    bool stayed = false;
+    QElapsedTimer openFor;
+    QTimer look;
+    look.setInterval(50);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup) {
+            openFor.invalidate();
+        } else if (!openFor.isValid()) {
+            openFor.start();
+        } else if (openFor.elapsed() > 500) {
+            stayed = true;
+            popup->close();
+        }
+    });
+    look.start();
+    EXPECT_TRUE(waitFor([&] { return stayed; }, 10000)) << "the menu went as the program lost the keyboard";
+    qApp->removeEventFilter(&busy);
 }
 
 TEST(HUDDesktop, TheXConnectionTakesAWholeBobbingFrameWithoutWaiting)
