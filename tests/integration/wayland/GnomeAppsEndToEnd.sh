@@ -4,8 +4,9 @@
 # has them:
 #   - gedit (GTK 3) has the focus and the user has been away for 40 s when Plovane starts:
 #     the first tick reads at least 40 s without input, with gedit as the front application;
-#   - gedit closes and GNOME Text Editor (GTK 4, whose window events differ from GTK 3's)
-#     gets the focus and is typed into: it is the front application and is booked.
+#   - GNOME Text Editor (GTK 4, whose window events differ from GTK 3's) opens and gedit
+#     closes; the editor has the focus and is typed into: it is the front application and
+#     is booked.
 # Usage: GnomeAppsEndToEnd.sh mutter|gnome-shell <plovane> <repository> <typer>
 set -uo pipefail
 session="$1" app="$2" repo="$3" typer="$4"
@@ -26,13 +27,18 @@ wayland_accessibility_bus
 pids+=($!)
 
 wayland_user_home
-export XDG_SESSION_TYPE=wayland GSETTINGS_BACKEND=memory
-unset QT_QPA_PLATFORM
+# The editors and Plovane start as in a GNOME session, whatever the caller's desktop set:
+# GTK on the accessibility bus (GTK_A11Y keeps GTK 4 off it, NO_AT_BRIDGE GTK 3, and
+# AT_SPI_BUS_ADDRESS sends both to another), and no launch token of the caller's that an
+# editor would present as its own (it decides whether the window gets the focus).
+export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME GSETTINGS_BACKEND=memory
+unset QT_QPA_PLATFORM GTK_A11Y NO_AT_BRIDGE AT_SPI_BUS_ADDRESS DESKTOP_STARTUP_ID XDG_ACTIVATION_TOKEN
 
-# The title of an application's first window on the accessibility bus.
 a11y="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress |
   sed "s/^('//; s/',)$//")"
-window_title() { # application name
+# An application's first window on the accessibility bus, as "bus path"; fails until the
+# window is shown (GTK joins the bus with its first window).
+app_window() { # application name
   local entry bus path window
   for entry in $(gdbus call --address "$a11y" --dest org.a11y.atspi.Registry \
     --object-path /org/a11y/atspi/accessible/root --method org.a11y.atspi.Accessible.GetChildren |
@@ -42,26 +48,36 @@ window_title() { # application name
       org.a11y.atspi.Accessible Name 2>/dev/null | grep -q "'$1'" || continue
     window="$(gdbus call --address "$a11y" --dest "$bus" --object-path "$path" \
       --method org.a11y.atspi.Accessible.GetChildren | grep -oE "(objectpath )?'/[^']*'" | head -1 | cut -d"'" -f2)"
-    [ -n "$window" ] && gdbus call --address "$a11y" --dest "$bus" --object-path "$window" \
-      --method org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name
+    [ -n "$window" ] && echo "$bus $window"
     return
   done
+  return 1
+}
+window_title() { # application name
+  local window
+  window="$(app_window "$1")" &&
+    gdbus call --address "$a11y" --dest "${window% *}" --object-path "${window#* }" \
+      --method org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name
+}
+# Whether the application's window is the active one: it has the keyboard.
+window_active() { # application name
+  local window states
+  window="$(app_window "$1")" || return 1
+  states="$(gdbus call --address "$a11y" --dest "${window% *}" --object-path "${window#* }" \
+    --method org.a11y.atspi.Accessible.GetState | sed -n 's/^(\[uint32 \([0-9]*\).*/\1/p')"
+  (( ${states:-0} & 2 )) # the "active" state
 }
 
 gedit_changed() { window_title gedit | grep -q "'\\*notes"; }
-gte_open() { window_title gnome-text-editor | grep -q "'"; }
+typed_into_gedit() { wayland_type "hello" && wayland_wait 2 gedit_changed; }
 
 GDK_BACKEND=wayland gedit "$work/notes.txt" >"$work/gedit.log" 2>&1 9>&- &
 gedit_pid=$!
 pids+=("$gedit_pid")
-# gedit has the keyboard once what is typed marks its document changed ("*notes.txt").
-typed=""
-for _ in $(seq 1 20); do
-  sleep 0.5
-  wayland_type "hello"
-  wayland_wait 2 gedit_changed && { typed=1; break; }
-done
-[ -n "$typed" ] || fail "gedit never took what was typed (title: $(window_title gedit))"
+# gedit has the keyboard once its window is active, and what is typed then marks its
+# document changed ("*notes.txt").
+wayland_wait 20 window_active gedit || fail "gedit's window did not come up active (title: $(window_title gedit))"
+wayland_wait 15 typed_into_gedit || fail "gedit never took what was typed (title: $(window_title gedit))"
 
 # Away for 40 s, then Plovane starts.
 sleep 41
@@ -77,16 +93,17 @@ awk -v v="$(echo "$first" | awk '{print $5}')" 'BEGIN {exit !(v >= 40)}' ||
 [[ "$first" == *'front org.gnome.gedit "'* ]] || fail "gedit, focused before the start, is not the front application on the first tick"
 echo "ok: started after 41 s away, the first tick reads $(echo "$first" | awk '{print $5}') s, front org.gnome.gedit"
 
-# GNOME Text Editor opens behind gedit (mutter gives a window started without an activation
-# token no focus); gedit closes, and the editor gets the focus and is typed into. (GTK 4
-# joins the accessibility bus once its window is first active.)
+# GNOME Text Editor (GTK 4) opens while gedit has the focus, and gedit closes: the editor,
+# given the focus on opening or at the latest once gedit is gone, is typed into.
 GDK_BACKEND=wayland gnome-text-editor --standalone "$work/other.txt" >"$work/gte.log" 2>&1 9>&- &
-pids+=($!)
-sleep 3
+gte_pid=$!
+pids+=("$gte_pid")
+wayland_wait 20 app_window gnome-text-editor ||
+  fail "GNOME Text Editor's window did not come up on the accessibility bus" \
+    "($(process_ended "$gte_pid" && echo "the editor ended" || echo "the editor runs"))"
 kill "$gedit_pid"
-wayland_wait 10 sh -c "! kill -0 $gedit_pid" || fail "gedit did not close"
-wayland_wait 15 gte_open || fail "GNOME Text Editor did not come up on the accessibility bus"
-sleep 1
+wayland_wait 10 process_ended "$gedit_pid" || fail "gedit did not close"
+wayland_wait 10 window_active gnome-text-editor || fail "GNOME Text Editor's window was not active once gedit closed"
 from=$(( $(ticks | wc -l) + 1 ))
 wayland_type_every_second t 10
 readings="$(ticks | tail -n +"$from")"
@@ -95,8 +112,7 @@ echo "$readings" | grep -q 'front org.gnome.TextEditor "' ||
 echo "ok: GNOME Text Editor is the front application on $(echo "$readings" | grep -c 'front org.gnome.TextEditor "') of $(echo "$readings" | wc -l) ticks after gedit closed"
 
 kill -TERM "$app_pid"
-for _ in $(seq 1 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "plovane still running 10 s after SIGTERM"
+wayland_wait 10 process_ended "$app_pid" || fail "plovane still running 10 s after SIGTERM"
 day="$settings_dir/days/$(date +%F).json"
 [ -s "$day" ] || fail "no day file"
 booked="$(tr -d ' \n' <"$day" | grep -o "\"appDurations\":{[^}]*}")"
