@@ -36,17 +36,20 @@ unset QT_QPA_PLATFORM GTK_A11Y NO_AT_BRIDGE AT_SPI_BUS_ADDRESS DESKTOP_STARTUP_I
 
 a11y="$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress |
   sed "s/^('//; s/',)$//")"
+# A call on the accessibility bus that gives up after 5 s, so a busy bus cannot hold a wait
+# past its time.
+a11y_call() { gdbus call --timeout 5 --address "$a11y" "$@"; }
 # An application's first window on the accessibility bus, as "bus path"; fails until the
 # window is shown (GTK joins the bus with its first window).
 app_window() { # application name
   local entry bus path window
-  for entry in $(gdbus call --address "$a11y" --dest org.a11y.atspi.Registry \
+  for entry in $(a11y_call --dest org.a11y.atspi.Registry \
     --object-path /org/a11y/atspi/accessible/root --method org.a11y.atspi.Accessible.GetChildren |
     grep -oE "\(':[0-9.]+', (objectpath )?'[^']*'\)" | tr -d "()'" | sed 's/, \(objectpath \)\{0,1\}/|/'); do
     bus="${entry%%|*}" path="${entry#*|}"
-    gdbus call --address "$a11y" --dest "$bus" --object-path "$path" --method org.freedesktop.DBus.Properties.Get \
+    a11y_call --dest "$bus" --object-path "$path" --method org.freedesktop.DBus.Properties.Get \
       org.a11y.atspi.Accessible Name 2>/dev/null | grep -q "'$1'" || continue
-    window="$(gdbus call --address "$a11y" --dest "$bus" --object-path "$path" \
+    window="$(a11y_call --dest "$bus" --object-path "$path" \
       --method org.a11y.atspi.Accessible.GetChildren | grep -oE "(objectpath )?'/[^']*'" | head -1 | cut -d"'" -f2)"
     [ -n "$window" ] && echo "$bus $window"
     return
@@ -56,14 +59,14 @@ app_window() { # application name
 window_title() { # application name
   local window
   window="$(app_window "$1")" &&
-    gdbus call --address "$a11y" --dest "${window% *}" --object-path "${window#* }" \
+    a11y_call --dest "${window% *}" --object-path "${window#* }" \
       --method org.freedesktop.DBus.Properties.Get org.a11y.atspi.Accessible Name
 }
 # Whether the application's window is the active one: it has the keyboard.
 window_active() { # application name
   local window states
   window="$(app_window "$1")" || return 1
-  states="$(gdbus call --address "$a11y" --dest "${window% *}" --object-path "${window#* }" \
+  states="$(a11y_call --dest "${window% *}" --object-path "${window#* }" \
     --method org.a11y.atspi.Accessible.GetState | sed -n 's/^(\[uint32 \([0-9]*\).*/\1/p')"
   (( ${states:-0} & 2 )) # the "active" state
 }
@@ -78,6 +81,7 @@ pids+=("$gedit_pid")
 # document changed ("*notes.txt").
 wayland_wait 20 window_active gedit || fail "gedit's window did not come up active (title: $(window_title gedit))"
 wayland_wait 15 typed_into_gedit || fail "gedit never took what was typed (title: $(window_title gedit))"
+echo "ok: gedit's window is active and takes what is typed"
 
 # Away for 40 s, then Plovane starts.
 sleep 41
@@ -104,6 +108,7 @@ wayland_wait 20 app_window gnome-text-editor ||
 kill "$gedit_pid"
 wayland_wait 10 process_ended "$gedit_pid" || fail "gedit did not close"
 wayland_wait 10 window_active gnome-text-editor || fail "GNOME Text Editor's window was not active once gedit closed"
+echo "ok: GNOME Text Editor's window is active with gedit closed"
 from=$(( $(ticks | wc -l) + 1 ))
 wayland_type_every_second t 10
 readings="$(ticks | tail -n +"$from")"
