@@ -139,7 +139,7 @@ echo "ok: without a display, or with a Wayland display that is gone, plovane say
 autolaunched() {
   local p
   for p in $(pgrep -u "$(id -u)" -f 'dbus-launch|dbus-daemon|at-spi'); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "HOME=$HOME" && echo "$p"
+    grep -qxF "HOME=$HOME" <<<"$(tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null)" && echo "$p"
   done
 }
 write_settings

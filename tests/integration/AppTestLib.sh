@@ -87,7 +87,8 @@ wait_for_free_knock_port() {
 # Whether the port is free or held by a program that is not this test's (ours have its HOME).
 knock_port_not_ours() {
   knock_port_find || return 0
-  ! { [ -n "$knock_port_pid" ] && tr '\0' '\n' <"/proc/$knock_port_pid/environ" 2>/dev/null | grep -qxF "HOME=$HOME"; }
+  ! { [ -n "$knock_port_pid" ] &&
+    grep -qxF "HOME=$HOME" <<<"$(tr '\0' '\n' <"/proc/$knock_port_pid/environ" 2>/dev/null)"; }
 }
 
 start_plovane() {

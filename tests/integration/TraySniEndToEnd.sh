@@ -155,8 +155,8 @@ click_item() { # label
 has_item() { [ -n "$(item_id "$1")" ]; }
 
 # Plain items only: the opacity row is a submenu of steps, the current one checked.
-layout | grep -q "'label': <'Idle Opacity  40%'>" || fail "no opacity steps: $(layout | head -c 800)"
-layout | grep -qP "'label': <'40%'>, 'toggle-state': <1>" || fail "the current opacity step is not checked"
+grep -q "'label': <'Idle Opacity  40%'>" <<<"$(layout)" || fail "no opacity steps: $(layout | head -c 800)"
+grep -qP "'label': <'40%'>, 'toggle-state': <1>" <<<"$(layout)" || fail "the current opacity step is not checked"
 has_item "Retinal Fatigue" || fail "the health targets are not one-line items"
 echo "ok: the exported menu has the opacity steps and one-line targets"
 

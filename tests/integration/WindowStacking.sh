@@ -43,7 +43,7 @@ frame_of() {
   for _ in 1 2 3 4 5 6; do
     parent="$(xwininfo -children -id "$w" 2>/dev/null | awk '/Parent window id/ {print $4}')"
     [ -z "$parent" ] || [ "$((parent))" = 0 ] && break
-    xwininfo -root -children 2>/dev/null | grep -q "^ *$parent " && { echo "$parent"; return; }
+    grep -q "^ *$parent " <<<"$(xwininfo -root -children 2>/dev/null)" && { echo "$parent"; return; }
     w="$parent"
   done
   hex "$1"
@@ -107,7 +107,7 @@ expect_fixed_window_actions() { # window, name
   actions="$(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS)"
   case "$actions" in *MAXIMIZE* | *RESIZE*) fail "[$lang] $2 offers: $actions" ;; esac
   [ "$wm" != openbox ] && case "$actions" in *MINIMIZE*) fail "[$lang] $2 offers: $actions" ;; esac
-  echo "$actions" | grep -q _NET_WM_ACTION_CLOSE || fail "[$lang] $2 cannot be closed: $actions"
+  grep -q _NET_WM_ACTION_CLOSE <<<"$actions" || fail "[$lang] $2 cannot be closed: $actions"
 }
 expect_icon() { # window, name
   xprop -id "$1" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) = ' || fail "[$lang] $2 carries no _NET_WM_ICON"

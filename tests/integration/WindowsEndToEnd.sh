@@ -14,8 +14,8 @@ visible_window() { xdotool search --all --onlyvisible --pid "$app_pid" --name "^
 size_of() { eval "$(xdotool getwindowgeometry --shell "$1")"; echo "${WIDTH}x${HEIGHT}"; }
 expect_fixed_size() { # window, WxH
   local hints; hints="$(xprop -id "$1" WM_NORMAL_HINTS)"
-  echo "$hints" | grep -q "program specified minimum size: ${2/x/ by }" &&
-    echo "$hints" | grep -q "program specified maximum size: ${2/x/ by }" ||
+  grep -q "program specified minimum size: ${2/x/ by }" <<<"$hints" &&
+    grep -q "program specified maximum size: ${2/x/ by }" <<<"$hints" ||
     fail "window $1 is resizable: $hints"
 }
 stored() { grep -o "\"$1\": *[^,}]*" "$settings_dir/defaults.json" 2>/dev/null | sed 's/.*: *//'; }

@@ -112,7 +112,7 @@ echo "ok: GNOME Text Editor's window is active with gedit closed"
 from=$(( $(ticks | wc -l) + 1 ))
 wayland_type_every_second t 10
 readings="$(ticks | tail -n +"$from")"
-echo "$readings" | grep -q 'front org.gnome.TextEditor "' ||
+grep -q 'front org.gnome.TextEditor "' <<<"$readings" ||
   fail "GNOME Text Editor is never the front application while typed into: $(echo "$readings" | tail -1)"
 echo "ok: GNOME Text Editor is the front application on $(echo "$readings" | grep -c 'front org.gnome.TextEditor "') of $(echo "$readings" | wc -l) ticks after gedit closed"
 

@@ -62,7 +62,8 @@ sleep 1
 lands afterhud || fail "what the user typed after the HUD appeared did not reach their window"
 if [ "$session" = sway ]; then
   # Left unmanaged, the HUD is drawn on every workspace and never focused.
-  xwininfo -id "$hud" | grep -q 'Override Redirect State: yes' && ! swaymsg -t get_tree | grep -q '"name": "Plovane HUD"' ||
+  xwininfo -id "$hud" | grep -q 'Override Redirect State: yes' &&
+    ! grep -q '"name": "Plovane HUD"' <<<"$(swaymsg -t get_tree)" ||
     fail "sway manages the HUD, which then stays on one workspace"
 fi
 echo "ok: the HUD is an X11 panel, on every workspace, and the native client kept the focus"
@@ -87,7 +88,8 @@ readings="$(tail -n +"$from" <(grep 'debug: tick:' "$work/app.log") | head -8)"
 [ "$(echo "$readings" | wc -l)" -ge 8 ] || fail "fewer than 8 ticks while typing"
 echo "$readings" | awk '{if ($5 + 0 >= 2) bad = bad " " $5} END {exit bad != ""}' ||
   fail "\"no input\" reached two seconds while the user typed: $(echo "$readings" | awk '{printf "%s ", $5}')"
-echo "$readings" | grep -q "front $client_id \"" || fail "the native client is not the front application: $(echo "$readings" | tail -1)"
+grep -q "front $client_id \"" <<<"$readings" ||
+  fail "the native client is not the front application: $(echo "$readings" | tail -1)"
 echo "ok: typing into the native client keeps \"no input\" at $(echo "$readings" | awk '{printf "%s ", $5}')s, front $client_id"
 
 # Nothing typed: the reading follows the compositor's idle clock.
