@@ -110,7 +110,7 @@ expect_fixed_window_actions() { # window, name
   grep -q _NET_WM_ACTION_CLOSE <<<"$actions" || fail "[$lang] $2 cannot be closed: $actions"
 }
 expect_icon() { # window, name
-  xprop -id "$1" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL) = ' || fail "[$lang] $2 carries no _NET_WM_ICON"
+  grep -q '_NET_WM_ICON(CARDINAL) = ' <<<"$(xprop -id "$1" _NET_WM_ICON)" || fail "[$lang] $2 carries no _NET_WM_ICON"
 }
 # As the user does, by the window manager's key (a key pressed while the window manager is
 # still busy with the activation may not reach it: pressed again then).
