@@ -94,7 +94,7 @@ within_work_area() { # window
 }
 # The dock: a window that reserves the room, as a panel does (a strut counts from the
 # screen's edge, so the room follows the screen as it changes).
-xterm 9>&- -title PlovaneDock -geometry 100x2+0+0 -e sleep 600 &
+xterm 9>&- -title PlovaneDock -geometry 100x2+0+0 -e sleep 600 >/dev/null 2>&1 &
 dock_pid=$!
 pids=("$dock_pid" "${pids[@]}")
 wait_for 10 xdotool search --onlyvisible --name '^PlovaneDock$' || fail "the dock did not map"

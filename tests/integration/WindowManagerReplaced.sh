@@ -87,7 +87,7 @@ check_taken_over Xfwm4 "openbox crashed and xfwm4 started"
 # i3 focuses a window on a click or as the pointer enters it, whatever the window asks.
 typed="$work/typed"
 : >"$typed"
-xterm 9>&- -title PlovaneUserTerminal -geometry 80x20+500+40 -e sh -c "cat >'$typed'" &
+xterm 9>&- -title PlovaneUserTerminal -geometry 80x20+500+40 -e sh -c "cat >'$typed'" >/dev/null 2>&1 &
 pids+=($!)
 lands() { # word: typed with Return into whatever has the keys, true when it reached the terminal
   xdotool type --delay 30 "$1"$'\n'
