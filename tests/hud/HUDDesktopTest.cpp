@@ -181,11 +181,16 @@ TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheManagerKeepsItOffTheTaskbar)
     // the program lost the keyboard only after it has. The menu stays all the same.
     QProcess other;
     other.start("xmessage", {"-title", "PlovaneOther", "-geometry", "+700+400", "another program"});
-    QProcess search;
-    search.start("xdotool", {"search", "--sync", "--name", "^PlovaneOther$"});
-    ASSERT_TRUE(search.waitForFinished(10000));
-    const QString otherId = QString::fromLatin1(search.readAllStandardOutput()).section('\n', 0, 0);
-    ASSERT_FALSE(otherId.isEmpty()) << "xmessage did not show";
+    // Looked for until it shows: a search gives up when a window of a test running beside
+    // this one goes while it walks the tree.
+    QString otherId;
+    ASSERT_TRUE(waitFor([&] {
+        QProcess search;
+        search.start("xdotool", {"search", "--name", "^PlovaneOther$"});
+        search.waitForFinished(5000);
+        otherId = QString::fromLatin1(search.readAllStandardOutput()).section('\n', 0, 0);
+        return !otherId.isEmpty();
+    }, 10000)) << "xmessage did not show";
     work.activateWindow();
     ASSERT_TRUE(waitFor([&] { return activeWindow() == workId; }));
     const QPoint petNow = panel.mapToGlobal(hud.view().spriteFrameRect().center().toPoint());

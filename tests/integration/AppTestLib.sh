@@ -129,8 +129,14 @@ open_hud_menu() {
   local known
   known="$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null)"
   xdotool mousemove $(( X + ${PLOVANE_E2E_SPRITE_X:-$(( W - 90 ))} )) $(( Y + ${PLOVANE_E2E_SPRITE_Y:-100} )) click 3
-  wait_for_menu "$app_pid" $known || fail "a right click on the pet opened no menu ($(xdotool getmouselocation)," \
-    "active window $(xdotool getactivewindow 2>/dev/null))"
+  if ! wait_for_menu "$app_pid" $known; then
+    # Seen on a machine running two whole suites and more, while a window of ours was
+    # active: the user clicks again, and the test says so.
+    echo "note: a right click on the pet opened no menu ($(xdotool getmouselocation)," \
+      "active window $(xdotool getactivewindow 2>/dev/null)); clicking again"
+    xdotool click 3
+    wait_for_menu "$app_pid" $known || fail "two right clicks on the pet opened no menu"
+  fi
   sleep 0.3 # it takes the keyboard just after it maps
 }
 # Picks the item `count` steps down the HUD's menu (separators are skipped; "Up" from the
