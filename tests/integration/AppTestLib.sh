@@ -61,7 +61,7 @@ output_is() { [ "$("${@:2}" 2>/dev/null)" = "$1" ]; }
 
 # The application the user works in: it has the focus and must keep it.
 start_focus_probe() {
-  xmessage 9>&- -title PlovaneFocusProbe -geometry +700+80 "the user's application" &
+  xmessage 9>&- -title PlovaneFocusProbe -geometry +700+80 "the user's application" 2>/dev/null &
   pids+=($!)
   wait_for 10 xdotool search --name '^PlovaneFocusProbe$' || fail "probe window did not map"
   probe="$(xdotool search --name '^PlovaneFocusProbe$' | head -1)"

@@ -180,7 +180,7 @@ JSON
   echo "ok: [$1] the typed path was imported and the success alert, above the HUD, dismissed"
 
   # Afterwards the HUD floats above the windows of other programs as before.
-  xmessage 9>&- -title PlovaneOtherWindow -geometry "+$((X + 20))+$((Y + 20))" "another program" &
+  xmessage 9>&- -title PlovaneOtherWindow -geometry "+$((X + 20))+$((Y + 20))" "another program" 2>/dev/null &
   pids+=($!)
   wait_for 10 window_named PlovaneOtherWindow || fail "[$1] the other window did not map"
   xdotool windowactivate --sync "$(window_named PlovaneOtherWindow)" >/dev/null 2>&1

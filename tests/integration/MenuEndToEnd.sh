@@ -11,7 +11,7 @@ printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_set
   >"$settings_dir/defaults.json"
 start_focus_probe
 # A second application, which takes the keyboard while a menu is open.
-xmessage 9>&- -title PlovaneOtherWindow -geometry +700+300 "another application" &
+xmessage 9>&- -title PlovaneOtherWindow -geometry +700+300 "another application" 2>/dev/null &
 pids+=($!)
 wait_for 10 xdotool search --name '^PlovaneOtherWindow$' || fail "the second window did not map"
 other="$(xdotool search --name '^PlovaneOtherWindow$' | head -1)"
