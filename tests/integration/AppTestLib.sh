@@ -38,10 +38,24 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "FAIL: $*"
+  describe_desktop
   echo "--- plovane log"; cat "$work/app.log" 2>/dev/null
   import -window root "$pictures/$(basename "$0" .sh)-failure.png" 2>/dev/null &&
     echo "screenshot: $pictures/$(basename "$0" .sh)-failure.png"
   exit 1
+}
+
+# What the user would have seen at a failure: the active window and which of ours are
+# shown (a menu left open, a window that never came forward).
+describe_desktop() {
+  local active w
+  active="$(xdotool getactivewindow 2>/dev/null)"
+  echo "--- desktop: active window ${active:-none} \"$(xdotool getwindowname "${active:-0}" 2>/dev/null)\""
+  [ -n "${app_pid:-}" ] || return 0
+  for w in $(xdotool search --all --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    echo "ours: $w \"$(xdotool getwindowname "$w" 2>/dev/null)\"" \
+      "$(xwininfo -id "$w" 2>/dev/null | awk '/-geometry/ {print $2}')"
+  done
 }
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
