@@ -48,6 +48,12 @@ bool isInput(QEvent::Type type)
     }
 }
 
+bool isMenuWindow(const QObject* watched)
+{
+    return watched->isWidgetType() && qobject_cast<const QMenu*>(watched) &&
+           static_cast<const QWidget*>(watched)->isWindow();
+}
+
 } // namespace
 
 MenuDismissal::MenuDismissal(IdleReading compositorIdle) : compositorIdle_(std::move(compositorIdle))
@@ -87,9 +93,13 @@ bool MenuDismissal::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::Show) {
-        if (!open_ && watched->isWidgetType() && qobject_cast<QMenu*>(watched) &&
-            static_cast<QWidget*>(watched)->isWindow())
+        if (!open_ && isMenuWindow(watched))
             menuOpened();
+    } else if (type == QEvent::Hide) {
+        // Known as closed at once, not at the next look: a menu opened just after (the
+        // pet's menu opened again) is a new one, with its own moment of grace.
+        if (open_ && isMenuWindow(watched) && !QApplication::activePopupWidget())
+            menuClosed();
     } else if (open_ && isInput(type)) {
         sinceOurInput_.restart();
     }
@@ -105,11 +115,16 @@ void MenuDismissal::menuOpened()
     check_.start();
 }
 
+void MenuDismissal::menuClosed()
+{
+    open_ = false;
+    check_.stop();
+}
+
 void MenuDismissal::check()
 {
     if (!QApplication::activePopupWidget()) {
-        open_ = false;
-        check_.stop();
+        menuClosed();
         return;
     }
     // The keyboard focus went to a window not ours.

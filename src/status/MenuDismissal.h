@@ -36,6 +36,7 @@ public:
 
 private:
     void menuOpened();
+    void menuClosed();
     void check();
     std::uint32_t activeWindow() const;
     bool isOurs(std::uint32_t window) const;

@@ -50,6 +50,18 @@ TEST(MenuDismissal, AFrontApplicationChangeClosesMenusOpenForMoreThanATick)
     dismissal.frontApplicationChanged();
     EXPECT_FALSE(open.anyOpen());
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    // A menu opened right after one closed (before the next look) is new: a change sampled
+    // as it opens happened before it did, however long the last one was open.
+    OpenMenus first;
+    wait(1300);
+    MenuDismissal::closeAll();
+    OpenMenus second;
+    dismissal.frontApplicationChanged();
+    EXPECT_TRUE(second.menu.isVisible()) << "closed by a change from before it opened";
+    wait(1300);
+    dismissal.frontApplicationChanged();
+    EXPECT_FALSE(second.anyOpen());
 }
 
 TEST(MenuDismissal, InputTheCompositorSawAndWeDidNotClosesMenus)
