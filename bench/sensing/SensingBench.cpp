@@ -186,7 +186,7 @@ public:
         while (::poll(&p, 1, 15000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
             id.push_back(c);
         ::close(out[0]);
-        if (id.empty() || std::system(("xdotool windowactivate --sync " + id + " >/dev/null 2>&1").c_str()) != 0)
+        if (id.empty() || std::system(("timeout 20 xdotool windowactivate --sync " + id + " >/dev/null 2>&1").c_str()) != 0)
             return;
         QElapsedTimer timer;
         timer.start();

@@ -194,7 +194,7 @@ TEST(HUDDesktop, PanelMapsInPlaceWithoutFocusAndTheManagerKeepsItOffTheTaskbar)
     work.activateWindow();
     ASSERT_TRUE(waitFor([&] { return activeWindow() == workId; }));
     const QPoint petNow = panel.mapToGlobal(hud.view().spriteFrameRect().center().toPoint());
-    QProcess::execute("xdotool", {"windowactivate", "--sync", otherId});
+    QProcess::execute("timeout", {"20", "xdotool", "windowactivate", "--sync", otherId});
     QProcess::execute("xdotool", {"mousemove", QString::number(petNow.x()), QString::number(petNow.y()), "click", "3"});
     struct Busy : QObject {
         bool eventFilter(QObject* watched, QEvent* event) override

@@ -34,7 +34,7 @@ answer_alert() {
   w="$(await_window_titled 20 "$1")" || fail "no alert \"$1\""
   sleep 0.5
   import -window root "$pictures/AppAlerts-$2.png"
-  xdotool windowactivate --sync "$w" >/dev/null 2>&1
+  activate_window "$w"
   wait_for 5 active "$w" || fail "the alert \"$1\" does not have the focus"
   xdotool key "$3"
 }
@@ -119,7 +119,7 @@ pids+=("$app_pid")
 answer_alert "无法读取设置" settings-left-alone-zh Return
 # Running on defaults, it asks its first-run questions: "稍后再说" (later) is a change to save.
 setup="$(await_window_titled 20 "首次功能配置")" || fail "no first-run window on default settings"
-xdotool windowactivate --sync "$setup" >/dev/null 2>&1
+activate_window "$setup"
 eval "$(xwininfo -id "$setup" | awk '/Absolute upper-left X/ {print "SX=" $4} /Absolute upper-left Y/ {print "SY=" $4}
   /Height:/ {print "SH=" $2}')"
 xdotool mousemove $((SX + 60)) $((SY + SH - 33)) click 1
@@ -192,7 +192,7 @@ before="$(ticks)"
 sleep 3
 import -window root "$pictures/AppAlerts-saving-full-disk-zh.png"
 [ "$(ticks)" -ge $((before + 2)) ] || fail "the ticks stopped while the alert was up ($before, then $(ticks))"
-xdotool windowactivate --sync "$w" >/dev/null 2>&1
+activate_window "$w"
 xdotool key Return
 wait_for 5 gone "Plovane 无法保存" || fail "the alert did not close"
 kill -TERM "$app_pid"

@@ -43,7 +43,7 @@ w="$(await_window_titled 15 "Plovane Is Already Running")" ||
   fail "no alert says where the first copy runs: $(cat "$work/second.log")"
 sleep 0.5
 import -window root "$pictures/AppProcess-running-elsewhere-en.png"
-xdotool windowactivate --sync "$w" >/dev/null 2>&1
+activate_window "$w"
 xdotool key Return
 wait_exit 10
 [ "$rc" = 0 ] || fail "the second copy from another login session ended with $rc"
@@ -164,7 +164,8 @@ ln -s "$work/planted" "$lock_file"
 app_pid=$!
 pids+=("$app_pid")
 wait_for 15 xdotool search --onlyvisible --name '^Plovane Cannot Start$' || fail "no alert says why plovane does not start"
-xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^Plovane Cannot Start$' | head -1)" key Escape
+activate_window "$(xdotool search --onlyvisible --name '^Plovane Cannot Start$' | head -1)"
+xdotool key Escape
 wait_exit 10
 refused="$(cat "$work/refused.log")"
 [ "$rc" = 4 ] || fail "with a link planted at the lock, plovane ended with $rc: $refused"

@@ -16,7 +16,7 @@ trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; sleep 1; cleanup' E
 quit_anyway() {
   local w
   w="$(await_window_titled 20 'Plovane Could Not Save')" || fail "no alert says what could not be saved"
-  xdotool windowactivate --sync "$w" >/dev/null 2>&1
+  activate_window "$w"
   xdotool key Escape
   wait_for 5 not_viewable "$w" || fail "Escape did not close the alert"
 }
@@ -216,7 +216,7 @@ start_plovane
 rm -rf "$settings_dir/days"
 echo "not a folder" >"$settings_dir/days"
 w="$(await_window_titled 20 "Plovane Could Not Save")" || fail "no alert says while running that a save failed"
-xdotool windowactivate --sync "$w" >/dev/null 2>&1
+activate_window "$w"
 xdotool key Return
 wait_for 5 not_viewable "$w" || fail "Return did not close the alert"
 rm -f "$settings_dir/defaults.json"

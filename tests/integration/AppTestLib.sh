@@ -79,13 +79,29 @@ start_focus_probe() {
   pids+=($!)
   wait_for 10 xdotool search --name '^PlovaneFocusProbe$' || fail "probe window did not map"
   probe="$(xdotool search --name '^PlovaneFocusProbe$' | head -1)"
-  xdotool windowactivate --sync "$probe" >/dev/null 2>&1
+  activate_window "$probe"
   wait_for_output 5 "$probe" xdotool getactivewindow || fail "probe window is not active"
+}
+# Asks the window manager to make a window active, as the user clicks it, and waits by the
+# clock until it is (xdotool's --sync waits for ever on a manager that never does). Asked
+# again each second meanwhile: a manager that is starting up may drop the first request.
+activate_window() { # window id
+  activate_asked_us=0
+  wait_for 5 window_made_active "$1"
+}
+window_made_active() {
+  [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+  wait_now
+  if (( wait_now_us - activate_asked_us >= 1000000 )); then
+    xdotool windowactivate "$1" >/dev/null 2>&1
+    activate_asked_us=$wait_now_us
+  fi
+  return 1
 }
 # The user goes back to their application from a window of ours: the HUD, stepped down
 # meanwhile, floats above everything again.
 back_to_probe() {
-  xdotool windowactivate --sync "$probe" >/dev/null 2>&1
+  activate_window "$probe"
   wait_for 5 hud_floats || fail "the HUD does not float above the user's application: $(xprop -id "$hud" _NET_WM_STATE)"
 }
 hud_floats() { xprop -id "$hud" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_ABOVE; }

@@ -60,7 +60,7 @@ stacked_above() { # a b
 }
 press_ok() { # alert title
   local alert; alert="$(window_named "$1")"
-  xdotool windowactivate --sync "$alert" >/dev/null 2>&1
+  activate_window "$alert"
   xdotool key Return
   wait_for 5 bash -c "! xdotool search --onlyvisible --name '^$1\$'" || fail "OK did not close the alert"
 }
@@ -150,7 +150,7 @@ JSON
   open_status_menu_item import
   wait_for 10 window_named "$2" || fail "[$1] the file dialog \"$2\" did not open"
   local dialog; dialog="$(window_named "$2")"
-  xdotool windowactivate --sync "$dialog" >/dev/null 2>&1
+  activate_window "$dialog"
   sleep 0.5
   stacked_above "$dialog" "$hud" || fail "[$1] the file dialog is below the HUD"
   import -window root "$pictures/pack-dialog-$1.png" 2>/dev/null
@@ -165,7 +165,7 @@ JSON
   [ -z "$(ls -A "$TMPDIR")" ] || fail "[$1] the refused file was imported: $(ls -A "$TMPDIR")"
   echo "ok: [$1] the dialog, above the HUD, refuses a typed path to a text file and stays open"
 
-  xdotool windowactivate --sync "$dialog" >/dev/null 2>&1
+  activate_window "$dialog"
   xdotool key ctrl+a
   xdotool type --delay 15 "$4"
   xdotool key Return
@@ -183,7 +183,7 @@ JSON
   xmessage 9>&- -title PlovaneOtherWindow -geometry "+$((X + 20))+$((Y + 20))" "another program" 2>/dev/null &
   pids+=($!)
   wait_for 10 window_named PlovaneOtherWindow || fail "[$1] the other window did not map"
-  xdotool windowactivate --sync "$(window_named PlovaneOtherWindow)" >/dev/null 2>&1
+  activate_window "$(window_named PlovaneOtherWindow)"
   sleep 0.3
   stacked_above "$hud" "$(window_named PlovaneOtherWindow)" || fail "[$1] the HUD is no longer above other windows"
   kill "${pids[-1]}"
@@ -231,7 +231,7 @@ accessible_names_escaped() {
 import_through_dialog() { # chooser title, archive, alert title
   open_status_menu_item import
   wait_for 10 window_named "$1" || fail "the file dialog \"$1\" did not open"
-  xdotool windowactivate --sync "$(window_named "$1")" >/dev/null 2>&1
+  activate_window "$(window_named "$1")"
   sleep 0.5
   xdotool key ctrl+a
   xdotool type --delay 15 "$2"
@@ -290,7 +290,7 @@ import_over_the_editor() {
 JSON
   start_plovane
   # The user types in the editor; nothing of ours is active.
-  xdotool windowactivate --sync "$editor" >/dev/null 2>&1
+  activate_window "$editor"
   xdotool type --delay 20 "notes in $1"
   wait_for 5 active_is "$editor" || fail "[$desktop $1] the editor did not take the keyboard"
 

@@ -15,7 +15,7 @@ xmessage 9>&- -title PlovaneOtherWindow -geometry +700+300 "another application"
 pids+=($!)
 wait_for 10 xdotool search --name '^PlovaneOtherWindow$' || fail "the second window did not map"
 other="$(xdotool search --name '^PlovaneOtherWindow$' | head -1)"
-xdotool windowactivate --sync "$probe" >/dev/null 2>&1
+activate_window "$probe"
 start_plovane
 pet_x=$((X + ${PLOVANE_E2E_SPRITE_X:-$((W - 90))})) pet_y=$((Y + ${PLOVANE_E2E_SPRITE_Y:-100}))
 away() { xdotool mousemove 1270 790; }

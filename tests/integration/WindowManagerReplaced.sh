@@ -94,7 +94,7 @@ lands() { # word: typed with Return into whatever has the keys, true when it rea
   wait_for 3 grep -q "$1" "$typed"
 }
 wait_for 10 xdotool search --onlyvisible --name '^PlovaneUserTerminal$' || fail "the user's terminal did not map"
-xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^PlovaneUserTerminal$' | head -1)" >/dev/null 2>&1
+activate_window "$(xdotool search --onlyvisible --name '^PlovaneUserTerminal$' | head -1)"
 lands beforei3 || fail "the user's terminal does not take what is typed"
 place="$(xwininfo -id "$hud" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x "," y}')"
 mkdir -p "$work/i3-home/.config/i3"
@@ -110,7 +110,7 @@ holds hud_unmanaged || fail "under i3 the HUD is still in the window manager's h
 now_at="$(xwininfo -id "$hud" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x "," y}')"
 [ "$now_at" = "$place" ] || fail "under i3 the HUD stands at $now_at, not at its place $place"
 # The user goes back to their terminal under the new manager.
-xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^PlovaneUserTerminal$' | head -1)" >/dev/null 2>&1
+activate_window "$(xdotool search --onlyvisible --name '^PlovaneUserTerminal$' | head -1)"
 lands afteri3 || fail "after i3 took over, what was typed did not reach the terminal"
 eval "$(xdotool getwindowgeometry --shell "$hud")"
 xdotool mousemove $((X + WIDTH - 90)) $((Y + 100))

@@ -116,7 +116,7 @@ expect_icon() { # window, name
 # still busy with the activation may not reach it: pressed again then).
 close_window() { # window
   for _ in 1 2 3; do
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1
+    activate_window "$1"
     sleep 0.3
     xdotool key --clearmodifiers alt+F4
     wait_for 2 not_viewable "$1" && return 0
@@ -174,7 +174,7 @@ for lang in zh en; do
   fi
   # Full opacity: the pet's colours are what the pictures look for.
   printf '{"quellin.has_shown_welcome": true, "quellin.idle_opacity": 1.0, "tessivar.language": "%s"}\n' "$lang" >"$settings_dir/defaults.json"
-  xdotool windowactivate --sync "$user" >/dev/null 2>&1
+  activate_window "$user"
   start_plovane
   expect_icon "$hud" HUD
 
@@ -185,7 +185,7 @@ for lang in zh en; do
   expect_fixed_window_actions "$setup" "the setup"
   expect_icon "$setup" "the setup"
   import -window root "$pictures/stacking-$pictures_tag-$lang-setup.png" 2>/dev/null
-  xdotool windowactivate --sync "$user" >/dev/null 2>&1
+  activate_window "$user"
   wait_for 5 active_is "$user" || fail "[$lang] the xterm did not take the focus from the setup"
   wait_for 5 stacked_above "$user" "$setup" || fail "[$lang] the setup stays above the user's window"
   has_above_state "$setup" && fail "[$lang] the setup is kept above other windows"

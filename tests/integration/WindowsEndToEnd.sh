@@ -44,7 +44,7 @@ done
 echo "ok: a first launch shows the setup, 540x360 and fixed, above the HUD"
 
 # Continue has the keyboard focus: press it.
-xdotool windowactivate --sync "$setup" >/dev/null 2>&1
+activate_window "$setup"
 wait_for 5 active_is "$setup" || fail "setup window did not take the focus"
 xdotool key space
 wait_for 5 no_window "$setup_title" || fail "Continue did not close the setup"

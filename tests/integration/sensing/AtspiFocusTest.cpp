@@ -62,7 +62,7 @@ TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
     auto window = std::make_unique<test::ChildProcess>(std::vector<std::string>{PLOVANE_ACCESSIBLE_WINDOW});
     const auto id = window->readLine();
     ASSERT_TRUE(id);
-    ASSERT_EQ(std::system(("xdotool windowactivate --sync " + *id + " >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(std::system(("timeout 20 xdotool windowactivate --sync " + *id + " >/dev/null 2>&1").c_str()), 0);
     ASSERT_TRUE(pumpUntil([&] { return source->focusedApplication() != nullptr; }))
         << "no focus event arrived from the accessible window";
 
@@ -206,7 +206,7 @@ TEST_F(AtspiFocusTest, FindsTheFocusThatWasThereBeforeItListened)
     test::ChildProcess window({PLOVANE_ACCESSIBLE_WINDOW, "--crowd"});
     const auto id = window.readLine();
     ASSERT_TRUE(id);
-    ASSERT_EQ(std::system(("xdotool windowactivate --sync " + *id + " >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(std::system(("timeout 20 xdotool windowactivate --sync " + *id + " >/dev/null 2>&1").c_str()), 0);
     // The window joins the bus a moment after it shows, and then tells of no focus it
     // already has: start afresh until it is there, each time looking only at start.
     std::unique_ptr<AtspiAccessibilitySource> source;

@@ -55,7 +55,7 @@ protected:
     {
         const auto id = static_cast<xcb_window_t>(std::stoul(windowId));
         for (int attempt = 0; attempt < 3; ++attempt) {
-            const std::string command = "xdotool windowactivate --sync " + windowId + " >/dev/null 2>&1";
+            const std::string command = "timeout 20 xdotool windowactivate --sync " + windowId + " >/dev/null 2>&1";
             if (std::system(command.c_str()) != 0)
                 continue;
             for (int i = 0; i < 200; ++i) {
