@@ -79,9 +79,9 @@ start_focus_probe() {
   pids+=($!)
   wait_for 10 xdotool search --name '^PlovaneFocusProbe$' || fail "probe window did not map"
   probe="$(xdotool search --name '^PlovaneFocusProbe$' | head -1)"
-  activate_window "$probe"
-  wait_for_output 5 "$probe" xdotool getactivewindow || fail "probe window is not active"
+  activate_window "$probe" || fail "probe window is not active"
 }
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; } # window id
 # Asks the window manager to make a window active, as the user clicks it, and waits by the
 # clock until it is (xdotool's --sync waits for ever on a manager that never does). Asked
 # again each second meanwhile: a manager that is starting up may drop the first request.
@@ -90,7 +90,7 @@ activate_window() { # window id
   wait_for 5 window_made_active "$1"
 }
 window_made_active() {
-  [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+  active_is "$1" && return 0
   wait_now
   if (( wait_now_us - activate_asked_us >= 1000000 )); then
     xdotool windowactivate "$1" >/dev/null 2>&1

@@ -276,7 +276,6 @@ start_desktop_session() { # GNOME | KDE | XFCE
   wait_for 20 editor_found || fail "gedit did not open: $(cat "$work/gedit.log")"
 }
 editor_found() { editor="$(xdotool search --onlyvisible --class '^gedit$' | tail -1)" && [ -n "$editor" ]; }
-active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # In front of the user's editor and of the HUD, and the active window.
 in_front() { active_is "$1" && stacked_above "$1" "$editor" && stacked_above "$1" "$hud"; }
 stacking_names() {
