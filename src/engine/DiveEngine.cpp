@@ -34,6 +34,20 @@ bool isWorkState(DiveState s)
     return s == DiveState::flow || s == DiveState::research || s == DiveState::chaos;
 }
 
+// Adds `seconds` to `carry` and takes out the whole seconds it now holds. Ticks come on a
+// one-second beat, some a hair under a second apart: truncating each one alone would drop
+// those, where the carried fraction adds them up to the time that really passed.
+long long takeWholeSeconds(double& carry, double seconds)
+{
+    // Fractions that add up to a whole second in decimal may fall a hair short of it in
+    // binary: within a microsecond counts as there.
+    constexpr double kRoundingSlack = 1e-6;
+    carry += seconds;
+    const auto whole = static_cast<long long>(carry + kRoundingSlack);
+    carry -= static_cast<double>(whole);
+    return whole;
+}
+
 } // namespace
 
 DiveEngine::DiveEngine(DiveConfig config, std::unique_ptr<GlobalInputMonitor> inputMonitor,
@@ -126,8 +140,7 @@ void DiveEngine::tick()
     updateTriviaAdvice(now);
     applyStateEntryAdviceIfNeeded(now);
 
-    trackDailyStats(std::max<long long>(1, static_cast<long long>(dt)), state.get(), activeBundleID.get(),
-                    activeAppName.get());
+    trackDailyStats(takeWholeSeconds(bookingCarry_, dt), state.get(), activeBundleID.get(), activeAppName.get());
 
     const bool warn = (didSwitch && overloaded && state.get() != DiveState::critical) ||
                       state.get() == DiveState::chaos;
@@ -147,7 +160,7 @@ void DiveEngine::logTick(const InputSnapshot& input, const ActiveAppSnapshot& ap
     std::snprintf(numbers, sizeof numbers, "no input %.1f s%s, switches %d in 60 s", input.noInputSeconds,
                   kind.c_str(), switches60s.get());
     char gauges[64];
-    std::snprintf(gauges, sizeof gauges, "o2 %.1f, depth %.1f", o2.get(), depth.get());
+    std::snprintf(gauges, sizeof gauges, "o2 %.1f, depth %.1f, shift %lld", o2.get(), depth.get(), focusSeconds.get());
     logDebug(std::string("tick: ") + numbers + ", front " + app.bundleID + " \"" + app.name + "\"" +
              (isMusicPlaying.get() ? ", music running" : "") + ", ide " + ide.summary + " -> " +
              std::string(rawValue(state.get())) + ", " + gauges);
@@ -299,8 +312,7 @@ void DiveEngine::updateStats(double deltaSeconds)
     const double minutes = deltaSeconds / 60;
     const DiveState current = state.get();
     if (isWorkState(current)) {
-        const auto whole = static_cast<long long>(deltaSeconds);
-        if (whole != 0)
+        if (const long long whole = takeWholeSeconds(focusCarry_, deltaSeconds); whole != 0)
             focusSeconds.set(focusSeconds.get() + whole);
     }
 
@@ -350,6 +362,7 @@ void DiveEngine::resetAfterLongIdle()
     o2.set(100);
     depth.set(0);
     focusSeconds.setIfChanged(0);
+    focusCarry_ = 0;
     manualHovering_ = false;
     highInputStartedAt_.reset();
     nitrogenEnteredAt_.reset();
@@ -400,7 +413,7 @@ void DiveEngine::applySleepRecovery(double duration)
     preciseO2_ += (100 / std::max(kMinRestMinutes, tuning_.restMinutes)) * minutes;
     preciseDepth_ = std::max(0.0, preciseDepth_ - config_.depthRecoverRestingPerMinute * minutes);
     publishGauges();
-    trackDailyStats(static_cast<long long>(duration), DiveState::resting, kUnknownBundleID, "Sleep");
+    trackDailyStats(takeWholeSeconds(bookingCarry_, duration), DiveState::resting, kUnknownBundleID, "Sleep");
 }
 
 // ---- Advice ----

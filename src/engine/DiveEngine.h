@@ -163,6 +163,9 @@ private:
     long long criticalAdviceIndex_{0};
     long long restingAdviceIndex_{0};
     long long statsSaveCounter_{0};
+    // What the shift clock and the day's booking have not yet counted: less than a second.
+    double focusCarry_{0};
+    double bookingCarry_{0};
     std::vector<Connection> workspaceObservers_;
     std::optional<TimePoint> sleepStartedAt_;
 

@@ -27,7 +27,7 @@ TEST(ScriptedDay, WorkResearchDistractionIdleRestExhaustionGapAndSleep)
     double o2 = 100;
     double depth = 0;
 
-    // 09:00 Twenty minutes in the editor (the first tick books 1 s and integrates none).
+    // 09:00 Twenty minutes in the editor (the first tick, at once, books and integrates nothing).
     rig.scheduler.runPending();
     rig.run(1200);
     o2 -= 1200 * kFlow;
@@ -144,18 +144,18 @@ TEST(ScriptedDay, WorkResearchDistractionIdleRestExhaustionGapAndSleep)
 
     const auto day1 = rig.stored("2026-03-02");
     ASSERT_TRUE(day1);
-    EXPECT_EQ(day1->stateDurations, (std::map<std::string, long long>{{"Flow", 1201 + 60 + 3 + 60 + 2261},
+    EXPECT_EQ(day1->stateDurations, (std::map<std::string, long long>{{"Flow", 1200 + 60 + 3 + 60 + 2261},
                                                                       {"Research", 601},
                                                                       {"Chaos", 60},
                                                                       {"Hovering", 600 + 600},
                                                                       {"Resting", 330 + 600 + asleepBeforeMidnight},
                                                                       {"Critical", 225}}));
     EXPECT_EQ(day1->appDurations, (std::map<std::string, long long>{
-                                      {kCode, 1201 + 60 + 600 + 330 + 2486 + 600 + 600},
+                                      {kCode, 1200 + 60 + 600 + 330 + 2486 + 600 + 600},
                                       {kFirefox, 601},
                                       {kChat, 123}}));
     EXPECT_EQ(day1->appNames.at(kChat), "WeChat");
-    EXPECT_EQ(day1->totalTrackedSeconds(), 6601 + asleepBeforeMidnight);
+    EXPECT_EQ(day1->totalTrackedSeconds(), 6600 + asleepBeforeMidnight);
     ASSERT_EQ(day1->topApps().size(), 3u);
     EXPECT_EQ(day1->topApps().front().bundleID, kCode);
 

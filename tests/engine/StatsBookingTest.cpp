@@ -25,8 +25,8 @@ struct Running : RunningEngine {
 
 TEST(StatsBooking, SavesAfterEveryTenBookedSeconds)
 {
-    Running r; // the first tick booked 1 s
-    r.run(8);
+    Running r; // the first tick, at once, booked nothing
+    r.run(9);
     EXPECT_EQ(savesOf(r, kToday), 0);
     r.run(1);
     EXPECT_EQ(savesOf(r, kToday), 1);
@@ -47,10 +47,10 @@ TEST(StatsBooking, SavesAfterEveryTenBookedSeconds)
 TEST(StatsBooking, StopSavesWhatWasBookedSinceTheLastSave)
 {
     Running r;
-    r.run(12); // 13 s booked, 10 of them saved
+    r.run(12); // 12 s booked, 10 of them saved
     ASSERT_EQ(r.stored(kToday)->totalTrackedSeconds(), 10);
     r.e.stop();
-    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), 13);
+    EXPECT_EQ(r.stored(kToday)->totalTrackedSeconds(), 12);
     EXPECT_EQ(r.stored(kToday)->appNames.at(kCode), "Code");
 
     r.defaults->clearWrites();
@@ -60,7 +60,7 @@ TEST(StatsBooking, StopSavesWhatWasBookedSinceTheLastSave)
     // A relaunch the same day resumes every second.
     r.engine.reset();
     DiveEngine& again = r.makeEngine();
-    EXPECT_EQ(again.dailyStats->totalTrackedSeconds(), 13);
+    EXPECT_EQ(again.dailyStats->totalTrackedSeconds(), 12);
 }
 
 TEST(StatsBooking, FirstBookingAfterMidnightSavesYesterdayUnderItsOwnKey)
@@ -95,7 +95,7 @@ TEST(StatsBooking, ClockSetBackToAStoredDayContinuesThatDay)
     rig.front(kCode, "Code");
     DiveEngine& e = rig.startEngine();
     rig.scheduler.runPending();
-    rig.run(14); // 15 s today
+    rig.run(15); // 15 s today
 
     e.stop();
     rig.clock.advance(-86400); // the user sets the date back a day
@@ -107,7 +107,7 @@ TEST(StatsBooking, ClockSetBackToAStoredDayContinuesThatDay)
     EXPECT_EQ(rig.stored(kToday)->totalTrackedSeconds(), 15);
 
     e.stop();
-    EXPECT_EQ(rig.stored("2026-03-01")->totalTrackedSeconds(), 5000 + 21);
+    EXPECT_EQ(rig.stored("2026-03-01")->totalTrackedSeconds(), 5000 + 20);
 }
 
 TEST(StatsBooking, CorruptStoredDayLoadsEmptyAndIsReplacedAtTheNextSave)
@@ -120,7 +120,7 @@ TEST(StatsBooking, CorruptStoredDayLoadsEmptyAndIsReplacedAtTheNextSave)
     DiveEngine& e = rig.startEngine();
     EXPECT_EQ(e.dailyStats.get(), DailyStats{.date = kToday});
     rig.scheduler.runPending();
-    rig.run(9);
+    rig.run(10);
     const auto replaced = rig.stored(kToday);
     ASSERT_TRUE(replaced);
     EXPECT_EQ(replaced->stateDurations.at("Flow"), 10);
@@ -144,8 +144,9 @@ TEST(StatsBooking, SleepAcrossMidnightBooksEachDaysPartToThatDay)
 
 TEST(StatsBooking, GapAcrossMidnightIsSplitBetweenTheTwoDays)
 {
-    Running r; // 09:00, 1 s booked
-    r.jump(kSecondsToMidnight - 300);
+    Running r; // 09:00
+    r.run(1);
+    r.jump(kSecondsToMidnight - 301);
     r.run(0); // 23:55 after a long gap: a fresh start, nothing booked
     ASSERT_EQ(r.e.dailyStats->totalTrackedSeconds(), 1);
     r.jump(600); // the machine stalls ten minutes, across midnight
@@ -164,7 +165,7 @@ TEST(StatsBooking, WeekendSleepBooksEachDayItSpansAndNoDayMoreThanItHolds)
     stored.save(*rig.defaults);
     rig.front(kCode, "Code");
     DiveEngine& e = rig.startEngine();
-    rig.scheduler.runPending(); // 09:00 on the 2nd, 1 s
+    rig.scheduler.runPending(); // 09:00 on the 2nd
     rig.jump(kSecondsToMidnight - 6 * 3600);
     rig.run(0);           // 18:00, after a long gap: nothing booked
     rig.sleep();
@@ -184,7 +185,7 @@ TEST(StatsBooking, WeekendSleepBooksEachDayItSpansAndNoDayMoreThanItHolds)
 TEST(StatsBooking, DayChangeFollowsATimeZoneChangedWhileRunning)
 {
     Running r; // 09:00 UTC on the 2nd
-    r.run(4);
+    r.run(5);
     ::setenv("TZ", "GMT-16", 1); // the user lands sixteen hours east: 01:00 on the 3rd
     r.run(5);
     ::setenv("TZ", "UTC", 1);
@@ -198,7 +199,7 @@ TEST(StatsBooking, UnknownFrontmostBooksTheStateOnly)
     rig.noFront();
     DiveEngine& e = rig.startEngine();
     rig.scheduler.runPending();
-    rig.run(4);
+    rig.run(5);
     EXPECT_EQ(e.dailyStats->totalTrackedSeconds(), 5);
     EXPECT_TRUE(e.dailyStats->appDurations.empty());
     EXPECT_TRUE(e.dailyStats->appNames.empty());
