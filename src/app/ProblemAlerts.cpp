@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -84,13 +86,47 @@ bool isFolder(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// What could not be saved, where, why, and what to do about it.
+// Why what is unsaved could not be written: the settings' problem first, then the daily
+// records', each file or folder once.
+std::vector<FileProblem> unsavedProblems(const FileUserDefaults& store)
+{
+    std::vector<FileProblem> problems;
+    const auto add = [&problems](const FileProblem& problem) {
+        if (problem && std::none_of(problems.begin(), problems.end(),
+                                    [&problem](const FileProblem& p) { return p.path == problem.path; }))
+            problems.push_back(problem);
+    };
+    if (store.settingsUnsaved())
+        add(store.settingsFailure());
+    if (!store.unsavedDays().empty())
+        add(store.daysFailure());
+    return problems;
+}
+
+// What could not be saved, and each file or folder that failed, with why.
 std::string notSaved(const FileUserDefaults& store, Language language)
 {
-    const bool settings = store.settingsUnsaved();
-    const FileProblem& problem = settings && store.settingsFailure() ? store.settingsFailure() : store.daysFailure();
-    return Strings::problemNotSavedMessage(settings, !store.unsavedDays().empty(), language) +
-           (problem ? "\n" + where(problem, language) : std::string());
+    std::string text = Strings::problemNotSavedMessage(store.settingsUnsaved(), !store.unsavedDays().empty(), language);
+    for (const FileProblem& problem : unsavedProblems(store))
+        text += "\n" + where(problem, language);
+    return text;
+}
+
+// What to do about it: the advice for each cause, once.
+std::string fixFor(const FileUserDefaults& store, Language language)
+{
+    std::vector<FileProblem::Cause> causes;
+    for (const FileProblem& problem : unsavedProblems(store))
+        if (std::find(causes.begin(), causes.end(), problem.cause) == causes.end())
+            causes.push_back(problem.cause);
+    if (causes.empty())
+        causes.push_back(FileProblem::Cause::none);
+    std::string text;
+    for (const FileProblem::Cause cause : causes) {
+        const std::string fix = Strings::problemFix(cause, language);
+        text = text.empty() ? fix : sentences(text, fix, language);
+    }
+    return text;
 }
 
 } // namespace
@@ -109,8 +145,9 @@ void showCannotStart(Language language, const std::string& settingsFolder, const
     const std::string kept = isFolder(settingsFolder) ? Strings::problemCannotStartKept(language)
                                                       : Strings::problemCannotStartNothingKept(language);
     const auto box = alert(Strings::problemCannotStartTitle(language),
-                           Strings::problemCannotStartMessage(language) + "\n\n" + where(problem, language) + "\n\n" +
-                               kept + "\n\n" +
+                           (problem.folder ? Strings::problemCannotStartMessage(language)
+                                           : Strings::problemCannotStartFileMessage(language)) +
+                               "\n\n" + where(problem, language) + "\n\n" + kept + "\n\n" +
                                sentences(Strings::problemFix(problem.cause, language),
                                          Strings::problemCannotStartAdvice(language), language));
     addOK(*box, language);
@@ -149,13 +186,10 @@ void showRunningElsewhere(Language language, const std::string& display, long pr
 bool askToSaveAgain(Language language, const FileUserDefaults& store,
                     std::optional<std::chrono::steady_clock::time_point> answerBy)
 {
-    const FileProblem& problem =
-        store.settingsUnsaved() && store.settingsFailure() ? store.settingsFailure() : store.daysFailure();
     const auto box = alert(Strings::problemNotSavedTitle(language),
                            notSaved(store, language) + "\n\n" + Strings::problemNotSavedKept(language) + "\n" +
                                store.folder() + "\n\n" +
-                               sentences(Strings::problemFix(problem.cause, language),
-                                         Strings::problemNotSavedAdvice(language), language));
+                               sentences(fixFor(store, language), Strings::problemNotSavedAdvice(language), language));
     QPushButton* again = box->addButton(qs(Strings::problemTryAgain(language)), QMessageBox::AcceptRole);
     QPushButton* quit = box->addButton(qs(Strings::problemQuitAnyway(language)), QMessageBox::RejectRole);
     box->setDefaultButton(again);
@@ -190,13 +224,14 @@ FailingSaves::~FailingSaves()
 
 void FailingSaves::show()
 {
-    if (box_)
-        return;
     const Language language = AppLanguage::shared().language;
-    const FileProblem& problem =
-        store_.settingsUnsaved() && store_.settingsFailure() ? store_.settingsFailure() : store_.daysFailure();
-    std::string text = notSaved(store_, language) + "\n\n" + Strings::problemSavingKept(language) + "\n\n" +
-                       Strings::problemFix(problem.cause, language);
+    const std::string text = notSaved(store_, language) + "\n\n" + Strings::problemSavingKept(language) + "\n\n" +
+                             fixFor(store_, language);
+    // Another part failed while the alert about the first is still up: it names both.
+    if (box_ && box_->isVisible()) {
+        box_->setInformativeText(breakableText(qs(text)));
+        return;
+    }
     QMessageBox* box = alert(Strings::problemNotSavedTitle(language), text).release();
     box->setAttribute(Qt::WA_DeleteOnClose);
     addOK(*box, language);

@@ -47,7 +47,8 @@ bool askToSaveAgain(Language language, const FileUserDefaults& store,
 
 // Says so the moment the store's saves start to fail while the program runs, in a window
 // that holds up nothing (the store keeps trying), and takes it away once everything is
-// saved again, or when this goes.
+// saved again, or when this goes. Each part that starts to fail is told once: in a new
+// window when the user closed the last, else in the open one, which then names both.
 class FailingSaves final {
 public:
     explicit FailingSaves(FileUserDefaults& store);

@@ -408,6 +408,8 @@ bool FileUserDefaults::flush()
         return true;
     FileProblem folderFailure;
     const bool folderReady = makeDirectories(folder_, &folderFailure);
+    // A part that was saving and now fails: told even while another part still fails.
+    bool newFailure = false;
     if (mainDirty_ && mainLeftAlone_) {
         // Reported when it was found; its values stay in memory.
         settingsFailure_ = settingsProblem_ ? settingsProblem_->problem : FileProblem{};
@@ -421,7 +423,7 @@ bool FileUserDefaults::flush()
             failure = tooLargeToReadBack(mainFilePath(), kMaxMainFileBytes);
         else if (folderReady && AtomicFile::write(mainFilePath(), text, failure))
             mainDirty_ = false;
-        noteSave(settingsFailing_, "the settings", !mainDirty_, failure);
+        newFailure |= noteSave(settingsFailing_, "the settings", !mainDirty_, failure);
         settingsFailure_ = mainDirty_ ? failure : FileProblem{};
     }
     bool daysTried = false, daysSaved = true;
@@ -461,11 +463,11 @@ bool FileUserDefaults::flush()
         }
     }
     if (daysTried)
-        noteSave(daysFailing_, "the daily statistics", daysSaved, writeFailure);
+        newFailure |= noteSave(daysFailing_, "the daily statistics", daysSaved, writeFailure);
     daysFailure_ = writeFailure ? writeFailure : leftAloneFailure;
 
     const bool failing = settingsFailing_ || daysFailing_;
-    if (failing != reportedFailing_) {
+    if (newFailure || failing != reportedFailing_) {
         reportedFailing_ = failing;
         savesFailing.emit(failing);
     }
@@ -476,14 +478,16 @@ bool FileUserDefaults::flush()
     return !mainDirty_ && dirtyDays_.empty();
 }
 
-void FileUserDefaults::noteSave(bool& failing, const std::string& what, bool saved, const FileProblem& failure)
+bool FileUserDefaults::noteSave(bool& failing, const std::string& what, bool saved, const FileProblem& failure)
 {
+    const bool startsFailing = !saved && !failing;
     if (saved && failing)
         logLine("Saved " + what + " again.");
-    else if (!saved && !failing)
+    else if (startsFailing)
         logLine("Could not save " + what + " (" + failure.describe() +
                 "); keeping them in memory until they can be written.");
     failing = !saved;
+    return startsFailing;
 }
 
 FileProblem FileUserDefaults::problemBeforeSaving(const std::string& dayKey)

@@ -89,8 +89,10 @@ public:
     using Combiner = std::function<Value(const Value& stored, const Value& set)>;
     void setCombiner(std::string keyPrefix, Combiner combine);
 
-    // Emitted with true when saving starts to fail (not for a file left alone, which was
-    // reported when it was read), and with false once everything is written again.
+    // Emitted with true each time a part that was saved (the settings, the daily records)
+    // starts to fail, also while the other one fails already, but not at every try of one
+    // that keeps failing, nor for a file left alone (reported when it was read); with false
+    // once everything is written again.
     Signal<bool> savesFailing;
 
     const std::string& folder() const { return folder_; }
@@ -118,8 +120,9 @@ private:
     void scheduleFlush();
     // Reads the files left alone again; the ones that can now be read take what was set.
     void rereadLeftAlone();
-    // Reports a save of `what` that failed (with `failure`) or worked, when that changes.
-    void noteSave(bool& failing, const std::string& what, bool saved, const FileProblem& failure);
+    // Reports a save of `what` that failed (with `failure`) or worked, when that changes;
+    // true when it starts to fail.
+    bool noteSave(bool& failing, const std::string& what, bool saved, const FileProblem& failure);
 
     std::string folder_;
     Scheduler* scheduler_;

@@ -248,18 +248,34 @@ TEST(FileUserDefaults, FailingSavesAreToldOnceAsTheyStartAndOnceAsTheyWorkAgain)
     EXPECT_DOUBLE_EQ(FileUserDefaults(dir).doubleForKey("quellin.idle_opacity"), 0.5);
     EXPECT_EQ(told, std::vector<bool>{true});
 
+    // The settings start failing too while the days still fail: that is news, told once.
+    fs::remove(dir + "/defaults.json");
+    fs::create_directory(dir + "/defaults.json");
+    d.setDouble("quellin.idle_opacity", 0.8);
+    sched.advance(FileUserDefaults::kRetrySeconds * 3);
+    EXPECT_TRUE(d.settingsUnsaved());
+    EXPECT_EQ(told, (std::vector<bool>{true, true}));
+    fs::remove(dir + "/defaults.json");
+
     // Nothing new is set, and the store still tries again until it works.
     d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 6}});
     sched.advance(FileUserDefaults::kRetrySeconds * 3);
     EXPECT_EQ(d.unsavedDays(), std::vector<std::string>{"2026-03-02"});
     fs::remove(dir + "/days");
     sched.advance(FileUserDefaults::kRetrySeconds);
-    ASSERT_EQ(log.lines.size(), 2u);
-    EXPECT_NE(log.lines[1].find("Saved the daily statistics again"), std::string::npos) << log.lines[1];
+    EXPECT_NE(log.lines.back().find("Saved the daily statistics again"), std::string::npos) << log.lines.back();
     EXPECT_TRUE(d.unsavedDays().empty());
+    EXPECT_FALSE(d.settingsUnsaved());
     EXPECT_EQ((*FileUserDefaults(dir).object("dailyStats_2026-03-02"))["n"], 6);
-    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    EXPECT_EQ(told, (std::vector<bool>{true, true, false}));
     EXPECT_EQ(sched.advance(FileUserDefaults::kRetrySeconds * 3), 0); // and then stops trying
+
+    // Saved once, a part that fails again is told again.
+    fs::remove_all(dir + "/days");
+    std::ofstream(dir + "/days") << "not a folder";
+    d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 7}});
+    sched.advance(1);
+    EXPECT_EQ(told, (std::vector<bool>{true, true, false, true}));
 }
 
 TEST(FileUserDefaults, BeforeSavingWhatWouldFailIsNamedWithItsCause)
@@ -377,6 +393,26 @@ TEST(FileUserDefaults, SpecialAndOversizedFilesAreSetAsideWithoutBlocking)
     FileUserDefaults huge(big);
     huge.setDouble("quellin.idle_opacity", 0.7);
     EXPECT_LT(fs::file_size(huge.mainFilePath()), 1000u);
+}
+
+// A file made unreadable while the program runs (its day was read already) is written back
+// as one its owner may read at the next start, keeping the rest of its permissions.
+TEST(FileUserDefaults, FilesWrittenBackStayTheirOwnersToReadAndWrite)
+{
+    const std::string dir = test::makeTempDir("modes");
+    FileUserDefaults d(dir);
+    d.setBool("quellin.compact_mode", true);
+    d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 1}});
+    ASSERT_TRUE(d.flush());
+    const std::string day = d.dayFilePath("dailyStats_2026-03-02");
+    fs::permissions(day, fs::perms::none);
+    fs::permissions(d.mainFilePath(), fs::perms::owner_read | fs::perms::group_read);
+    d.setBool("quellin.compact_mode", false);
+    d.set("dailyStats_2026-03-02", {{"date", "2026-03-02"}, {"n", 2}});
+    ASSERT_TRUE(d.flush());
+    EXPECT_EQ(fs::status(day).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(d.mainFilePath()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST(FileUserDefaults, TheUsersOwnLinksAreFollowedAndStayLinks)
