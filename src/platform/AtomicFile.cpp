@@ -55,7 +55,8 @@ bool AtomicFile::write(const std::string& path, std::string_view bytes, FileProb
             problem = {target, FileProblem::Cause::notRegularFile, "it is not a regular file"};
             return false;
         }
-        mode = existing.st_mode & 0777;
+        // Never one its owner may not read back or write again, whatever was done to the old one.
+        mode = (existing.st_mode & 0777) | S_IRUSR | S_IWUSR;
     }
     // mkostemp creates the file with O_CREAT | O_EXCL under a name no one could predict,
     // so a link or file planted beside the target is never opened.
