@@ -174,10 +174,11 @@ std::string problemOK(Language lang);
 std::string problemCause(FileProblem::Cause cause, const std::string& detail, Language lang);
 // What the user can do so that a file or folder of that cause can be written (or read).
 std::string problemFix(FileProblem::Cause cause, Language lang);
-// The settings folder cannot be used, so the program does not start. What was kept: the
-// folder's contents, or nothing when there is no folder yet.
+// The settings folder, or a file in it, cannot be used, so the program does not start.
+// What was kept: the folder's contents, or nothing when there is no folder yet.
 std::string problemCannotStartTitle(Language lang);
 std::string problemCannotStartMessage(Language lang);
+std::string problemCannotStartFileMessage(Language lang);
 std::string problemCannotStartKept(Language lang);
 std::string problemCannotStartNothingKept(Language lang);
 std::string problemCannotStartAdvice(Language lang);

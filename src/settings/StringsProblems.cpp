@@ -109,6 +109,13 @@ std::string Strings::problemCannotStartMessage(Language lang)
                 lang);
 }
 
+std::string Strings::problemCannotStartFileMessage(Language lang)
+{
+    return pick({"Plovane could not use one of its files, so it did not start.",
+                 "Plovane 无法使用它的一个文件，因此没有启动。"},
+                lang);
+}
+
 std::string Strings::problemCannotStartKept(Language lang)
 {
     return pick({"Nothing was changed: your settings and daily statistics stay in that folder as they were.",

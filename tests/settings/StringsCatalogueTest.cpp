@@ -31,8 +31,8 @@ std::vector<SingleText> singleTexts()
             Strings::welcomeBack,      Strings::permissionNameScreen, Strings::permissionOn, Strings::permissionOff,
             Strings::permissionDenied, Strings::permissionUnavailable,
             // What the user must act on.
-            Strings::problemCannotStartMessage, Strings::problemCannotStartKept, Strings::problemCannotStartNothingKept,
-            Strings::problemCannotStartAdvice, Strings::problemSavingKept, Strings::problemNotSavedKept,
+            Strings::problemCannotStartMessage, Strings::problemCannotStartFileMessage, Strings::problemCannotStartKept,
+            Strings::problemCannotStartNothingKept, Strings::problemCannotStartAdvice, Strings::problemSavingKept, Strings::problemNotSavedKept,
             Strings::problemNotSavedAdvice, Strings::problemSettingsMessage, Strings::problemSettingsLeftAlone,
             Strings::problemAlreadyRunningTitle, Strings::problemAlreadyRunningMessage,
             Strings::problemAlreadyRunningDisplay, Strings::problemAlreadyRunningAdvice};
