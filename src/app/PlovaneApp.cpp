@@ -48,11 +48,12 @@ std::function<int()>& saveOnExit()
 }
 
 // How the program ends when not everything reached the disk: the status names what was
-// lost (the two may add up to 3), the log says where.
+// lost (the two may add up to 3), the log says where. A copy that does not start (another
+// runs, or nothing could be saved) and one without a display have statuses of their own.
 enum ExitStatus : int {
     kSettingsNotSaved = 1,
     kStatisticsNotSaved = 2,
-    kNoInstanceLock = 4,
+    kDidNotStart = 4,
     kNoDisplay = 5,
 };
 
@@ -154,14 +155,14 @@ int PlovaneApp::main(int argc, char** argv)
                                                 holder.process);
         else if (!instanceLock.askHolderToShow())
             logLine("The running copy could not be asked to show itself.");
-        return 0;
+        return kDidNotStart;
     }
     case InstanceLock::Result::unavailable:
         std::fprintf(stderr, "%s does not start: it %s, so it cannot tell whether another copy uses the same settings.\n",
                      std::string(kAppName).c_str(), instanceLock.failure().c_str());
         problemAlerts::showCannotStart(problemAlerts::languageFor(paths::settingsDir()), paths::settingsDir(),
                                        instanceLock.failureProblem());
-        return kNoInstanceLock;
+        return kDidNotStart;
     }
     // Whole repaints go out without the main thread waiting for the server to read.
     widenX11SendBuffer();
@@ -179,7 +180,7 @@ int PlovaneApp::main(int argc, char** argv)
         logError(std::string(kAppName) + " does not start: it could not save its settings and statistics (" +
                  problem.describe() + ").");
         problemAlerts::showCannotStart(problemAlerts::languageFor(paths::settingsDir()), paths::settingsDir(), problem);
-        return kNoInstanceLock;
+        return kDidNotStart;
     }
     // A day that could not be read when it was booked is added to once it can be.
     defaults->setCombiner(DailyStats::kKeyPrefix, DailyStats::combined);

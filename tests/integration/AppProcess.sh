@@ -29,7 +29,7 @@ for session in same other; do
     second="$(cd "$repo" && env -u XDG_RUNTIME_DIR TMPDIR="$work" timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
   fi
   second_rc=$?
-  [ "$second_rc" = 0 ] || fail "the second copy ($session session) ended with $second_rc"
+  [ "$second_rc" = 4 ] || fail "the second copy ($session session) ended with $second_rc, not 4"
   grep -q "already running in this session" <<<"$second" || fail "the second copy ($session session) did not say why it ended: $second"
 done
 # One from another login session says where the first one runs, on standard error and,
@@ -46,13 +46,13 @@ import -window root "$pictures/AppProcess-running-elsewhere-en.png"
 activate_window "$w"
 xdotool key Return
 wait_exit 10
-[ "$rc" = 0 ] || fail "the second copy from another login session ended with $rc"
+[ "$rc" = 4 ] || fail "the second copy from another login session ended with $rc, not 4"
 grep -qF "already running in another session (display $DISPLAY, process $first_pid)" "$work/second.log" ||
   fail "the second copy from another login session did not say where the first runs: $(cat "$work/second.log")"
 app_pid="$first_pid"
 kill -0 "$app_pid" 2>/dev/null || fail "the first copy is gone"
 wait_for_output 5 1 huds || fail "$(huds) HUDs are shown"
-echo "ok: a second copy, in this session or another one on the same home, says it is already running, where, and exits with 0"
+echo "ok: a second copy, in this session or another one on the same home, says it is already running, where, and exits with 4"
 
 # Started again from the menu while its HUD is hidden (Show/Hide in the status menu): the
 # running copy shows its HUD.
@@ -70,7 +70,7 @@ if pgrep -x trayer >/dev/null && wait_for 10 find_icon; then
   wait_for_output 5 0 huds || fail "Show/Hide did not hide the HUD"
   second="$(cd "$repo" && XDG_SESSION_ID=plovane-test timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
   second_rc=$?
-  [ "$second_rc" = 0 ] || fail "the second copy ended with $second_rc: $second"
+  [ "$second_rc" = 4 ] || fail "the second copy ended with $second_rc: $second"
   wait_for_output 5 1 huds || fail "a second start did not show the hidden HUD: $second"
   echo "ok: a second start in the same session shows the running copy's hidden HUD"
 else
@@ -86,7 +86,7 @@ for removed in "the lock file" "the settings folder"; do
   if [ "$removed" = "the lock file" ]; then rm -f "$lock_file"; else rm -rf "$settings_dir"; fi
   second="$(cd "$repo" && timeout 20 "$app" 2>&1 >/dev/null 9>&-)"
   second_rc=$?
-  { [ "$second_rc" = 0 ] && grep -q "already running" <<<"$second"; } ||
+  { [ "$second_rc" = 4 ] && grep -q "already running" <<<"$second"; } ||
     fail "with $removed removed, a second copy ended with $second_rc: $second"
   [ "$(huds)" = 1 ] || fail "with $removed removed, $(huds) HUDs are shown"
   wait_for 10 holds_lock "$app_pid" || fail "with $removed removed, the lock was not taken again"
@@ -97,7 +97,7 @@ if unshare --net true 2>/dev/null; then
   rm -rf "$settings_dir"
   second="$(cd "$repo" && timeout 10 unshare --net "$app" 2>&1 >/dev/null 9>&-)"
   second_rc=$?
-  { [ "$second_rc" = 0 ] && grep -q "already running" <<<"$second"; } ||
+  { [ "$second_rc" = 4 ] && grep -q "already running" <<<"$second"; } ||
     fail "right after the settings folder was removed, a second copy in another network ended with $second_rc: $second"
   [ "$(huds)" = 1 ] || fail "with the settings folder removed, $(huds) HUDs are shown"
 else
