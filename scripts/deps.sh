@@ -79,15 +79,33 @@ done
 # npm fetches the pixel font; Node.js may bring its own.
 if ! command -v npm >/dev/null 2>&1; then missing+=(npm); fi
 
+# wrap INDENT WORD...: the words as lines of at most 80 columns, each beginning with INDENT.
+# A fresh machine misses some seventy packages: on one line they were a thousand columns.
+wrap() {
+  local indent="$1" line="" word
+  shift
+  for word in "$@"; do
+    if [ -n "$line" ] && [ $((${#line} + 1 + ${#word})) -gt 80 ]; then
+      printf '%s\n' "$line"
+      line=""
+    fi
+    line="${line:-$indent}${line:+ }$word"
+  done
+  [ -z "$line" ] || printf '%s\n' "$line"
+}
+
 if [ "${#missing[@]}" -gt 0 ]; then
   if [ -n "$SUDO" ] && ! command -v sudo >/dev/null 2>&1; then
-    echo "deps: these Debian packages are missing: ${missing[*]}" >&2
-    echo "deps: installing them needs root, and sudo is not installed: run this script as root" >&2
-    echo "deps: (su -c 'bash scripts/deps.sh'), or let root install them, then run it again" >&2
+    {
+      echo "deps: these ${#missing[@]} Debian packages are missing:"
+      wrap "  " "${missing[@]}"
+      echo "deps: installing them needs root, and sudo is not installed: run this as root"
+      echo "deps: (su -c 'bash scripts/deps.sh'), or let root install them, and run it again"
+    } >&2
     exit 2
   fi
-  echo "deps: installing ${#missing[@]} Debian packages and what they need (a few minutes on a fresh machine," \
-    "quietly): ${missing[*]}"
+  echo "deps: installing ${#missing[@]} Debian packages and what they need (a few minutes, quietly):"
+  wrap "  " "${missing[@]}"
   # Another apt run on this machine holds the lock for a while: wait for it.
   apt=(apt-get -o DPkg::Lock::Timeout=600)
   $SUDO "${apt[@]}" update -qq

@@ -53,6 +53,27 @@ stop_marked_processes() {
   done
 }
 
+# X servers make /tmp/.X11-unix where the machine has none. A run that finds none makes it
+# itself, with a mark inside, and the run that ends last removes it again once nothing but
+# the mark is left in it: never a folder the machine had, nor one with a socket in it.
+x11_dir=/tmp/.X11-unix
+x11_mark=.made-by-plovane-tests
+x11_dir_by_tests=""
+make_x11_dir() {
+  mkdir -m 1777 "$x11_dir" 2>/dev/null && : >"$x11_dir/$x11_mark"
+  [ -e "$x11_dir/$x11_mark" ] && x11_dir_by_tests=1
+}
+remove_x11_dir_if_made_by_tests() {
+  # Also when the mark went meanwhile: a run that ended as ours began took the folder, and
+  # our X server made it again.
+  [ -n "$x11_dir_by_tests" ] || [ -e "$x11_dir/$x11_mark" ] || return 0
+  [ -d "$x11_dir" ] && [ -z "$(find "$x11_dir" -mindepth 1 -maxdepth 1 ! -name "$x11_mark" -print -quit)" ] ||
+    return 0
+  rm -f "$x11_dir/$x11_mark" 2>/dev/null || return 0
+  # A socket that came in meanwhile keeps it, marked again for the run that ends last.
+  rmdir "$x11_dir" 2>/dev/null || { [ -d "$x11_dir" ] && : >"$x11_dir/$x11_mark"; }
+}
+
 pids=()
 cleanup() {
   for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[$i]}" 2>/dev/null; done
@@ -60,6 +81,7 @@ cleanup() {
   wait 2>/dev/null
   stop_marked_processes
   rm -rf "$run_tmp"
+  remove_x11_dir_if_made_by_tests
 }
 trap cleanup EXIT
 
@@ -77,6 +99,7 @@ case "${PLOVANE_TEST_FONTS:-}" in
   machine) if [ -n "$machine_fonts" ]; then export FONTCONFIG_FILE="$machine_fonts"; else unset FONTCONFIG_FILE; fi ;;
 esac
 
+make_x11_dir
 start_xvfb 91 140 || { echo "test-desktop: no free X display" >&2; exit 1; }
 pids+=("$xvfb_pid")
 
