@@ -54,7 +54,9 @@ cleanup() {
   done
   wait 2>/dev/null
   for lock in /tmp/.X*-lock; do
-    owner="$(tr -dc 0-9 <"$lock" 2>/dev/null)"
+    # With no lock at all the pattern stays as it is; a lock may also go as it is read.
+    [ -e "$lock" ] || continue
+    owner="$(tr -dc 0-9 2>/dev/null <"$lock")"
     [ -n "$owner" ] && [[ " ${pids[*]} " == *" $owner "* ]] && process_ended "$owner" || continue
     lock="${lock#/tmp/.X}"
     rm -f "/tmp/.X$lock" "/tmp/.X11-unix/X${lock%-lock}"
