@@ -102,9 +102,13 @@ echo "ok: started after 41 s away, the first tick reads $(echo "$first" | awk '{
 GDK_BACKEND=wayland gnome-text-editor --standalone "$work/other.txt" >"$work/gte.log" 2>&1 9>&- &
 gte_pid=$!
 pids+=("$gte_pid")
+wait_now; gte_start=$wait_now_us
 wayland_wait 20 app_window gnome-text-editor ||
   fail "GNOME Text Editor's window did not come up on the accessibility bus" \
     "($(process_ended "$gte_pid" && echo "the editor ended" || echo "the editor runs"))"
+wait_now
+echo "ok: GNOME Text Editor's window is on the accessibility bus after" \
+  "$(( (wait_now_us - gte_start) / 1000000 )).$(( (wait_now_us - gte_start) / 100000 % 10 )) s"
 kill "$gedit_pid"
 wayland_wait 10 process_ended "$gedit_pid" || fail "gedit did not close"
 wayland_wait 10 window_active gnome-text-editor || fail "GNOME Text Editor's window was not active once gedit closed"
