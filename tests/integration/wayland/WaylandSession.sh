@@ -159,8 +159,9 @@ succeeds_or_ends() { # pid command...
   kill -0 "$pid" 2>/dev/null && return 1
   wayland_ended=1
 }
-# Skips when the compositor (the last pid started) exited before `what` came up, fails when
-# it runs without it or died of a signal.
+# Skips when the compositor (the last pid started) ended before `what` came up, as one that
+# cannot run here does (an exit, or an abort on what it lacks); fails when it runs without
+# it, or crashed (a fault: SIGILL, SIGBUS, SIGFPE or SIGSEGV).
 wayland_started() { # name log seconds what command...
   local name="$1" log="$2" seconds="$3" what="$4"; shift 4
   wayland_compositor_pid="${pids[-1]}"
@@ -168,7 +169,7 @@ wayland_started() { # name log seconds what command...
   case $? in
     1) fail "$name started but $what did not come up: $(tail -5 "$log")" ;;
     2) wayland_compositor_ended
-       [[ "$wayland_compositor_end" == *" died "* ]] && fail "$what did not come up: $(tail -3 "$log")"
+       [[ "$wayland_compositor_end" =~ \ died\ \(signal\ (4|7|8|11)\) ]] && fail "$what did not come up: $(tail -3 "$log")"
        wayland_skip "$name cannot start here: $(tail -3 "$log")" ;;
   esac
 }
