@@ -27,7 +27,32 @@
 # $wayland_gnome_extension_dir.
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/wait-lib.sh"
-wayland_wait() { wait_until "$@"; } # seconds, command...
+# Waits as wait_until does, but gives up as soon as the compositor has ended: nothing it
+# took with it comes up again.
+wayland_wait() { # seconds, command...
+  local seconds="$1"; shift
+  wait_until "$seconds" succeeds_or_compositor_ended "$@" && ! wayland_compositor_ended
+}
+succeeds_or_compositor_ended() { "$@" || wayland_compositor_ended; }
+
+# The compositor's pid, once started. wayland_compositor_ended succeeds once it has ended,
+# and sets wayland_compositor_end to how ("gnome-shell died (signal 11)").
+wayland_compositor_pid=""
+wayland_compositor_end=""
+wayland_compositor_ended() {
+  [ -n "$wayland_compositor_end" ] && return 0
+  [ -n "$wayland_compositor_pid" ] && process_ended "$wayland_compositor_pid" || return 1
+  local status
+  wait "$wayland_compositor_pid" 2>/dev/null
+  status=$?
+  if ((status == 127)); then # not this shell's child (a subshell asks): how is not known
+    wayland_compositor_end="$wayland_kind has ended"
+  elif ((status > 128)); then
+    wayland_compositor_end="$wayland_kind died (signal $((status - 128)))"
+  else
+    wayland_compositor_end="$wayland_kind exited with $status"
+  fi
+}
 
 wayland_skip() { echo "skipped: $*"; exit 77; }
 
@@ -134,15 +159,47 @@ succeeds_or_ends() { # pid command...
   kill -0 "$pid" 2>/dev/null && return 1
   wayland_ended=1
 }
-# Skips when the compositor ended before `what` came up, fails when it runs without it.
+# Skips when the compositor (the last pid started) ended before `what` came up, as one that
+# cannot run here does (an exit, or an abort on what it lacks); fails when it runs without
+# it, or crashed (a fault: SIGILL, SIGBUS, SIGFPE or SIGSEGV).
 wayland_started() { # name log seconds what command...
   local name="$1" log="$2" seconds="$3" what="$4"; shift 4
-  wayland_wait_while_running "${pids[-1]}" "$seconds" "$@"
+  wayland_compositor_pid="${pids[-1]}"
+  wayland_wait_while_running "$wayland_compositor_pid" "$seconds" "$@"
   case $? in
     1) fail "$name started but $what did not come up: $(tail -5 "$log")" ;;
-    2) wayland_skip "$name cannot start here: $(tail -3 "$log")" ;;
+    2) wayland_compositor_ended
+       [[ "$wayland_compositor_end" =~ \ died\ \(signal\ (4|7|8|11)\) ]] && fail "$what did not come up: $(tail -3 "$log")"
+       wayland_skip "$name cannot start here: $(tail -3 "$log")" ;;
   esac
 }
+
+# After a compositor's death: the backtrace of the core it left in $wayland_core_dir, which
+# is kept with the backtrace in $PLOVANE_TEST_KEEP_DIR (the test's output folder) when set.
+wayland_post_mortem() {
+  [ -n "${wayland_core_dir:-}" ] && [[ "$wayland_compositor_end" == *" died "* ]] || return 0
+  local core keep="${PLOVANE_TEST_KEEP_DIR:-}" program
+  core="$(ls -t "$wayland_core_dir"/core* 2>/dev/null | head -1)"
+  if [ -z "$core" ]; then
+    echo "--- no core of $wayland_kind (the system's core pattern: $(cat /proc/sys/kernel/core_pattern))"
+    return 0
+  fi
+  program="$(command -v "$wayland_kind")"
+  if command -v gdb >/dev/null; then
+    echo "--- $wayland_kind's backtrace"
+    gdb -batch -nx -iex 'set debuginfod enabled off' -ex bt -ex 'echo \n--- every thread\n' \
+      -ex 'thread apply all bt' "$program" "$core" 2>&1 | grep -Ev '^(\[New LWP|warning: Can.t open file|$)' \
+      >"$wayland_core_dir/backtrace.txt"
+    sed '/^--- every thread/q' "$wayland_core_dir/backtrace.txt" | grep -E '^(#|Program terminated|Core was)' | uniq
+  else
+    echo "--- no gdb to read $wayland_kind's core (Debian: gdb)"
+  fi
+  [ -n "$keep" ] || return 0
+  rm -rf "$keep" && mkdir -p "$keep" && mv "$core" "$keep"/ || return 0
+  mv "$wayland_core_dir"/backtrace.txt "$keep"/ 2>/dev/null
+  echo "--- what it left is kept in $keep"
+}
+
 
 # sway refuses to run as root: there it runs as nobody, in a runtime folder that user owns,
 # and lets root's clients onto its Xwayland.
@@ -221,6 +278,16 @@ wayland_start_mutter() {
     --object-path /org/gnome/Mutter/IdleMonitor/Core || fail "mutter: no idle monitor on the session bus"
 }
 
+# The shell itself, in a subshell of its own that becomes it: its pid is the shell's.
+gnome_shell_process() { # folder user
+  local dir="$1" user="$2"
+  cd "$dir/home" && ulimit -S -c "$(ulimit -H -c)" &&
+    exec "${wayland_clean_env[@]}" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" GSETTINGS_BACKEND=keyfile \
+      DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SYSTEM_BUS_ADDRESS" \
+      setpriv --reuid="$user" --regid="$user" --clear-groups \
+      gnome-shell --wayland --headless --virtual-monitor "${wayland_monitor:-1280x800}"
+}
+
 # GNOME Shell refuses to run as root: it runs as nobody, with buses that let root's clients
 # in, and a system bus of its own (it asks logind and others there at start).
 wayland_start_gnome_shell() {
@@ -258,10 +325,10 @@ wayland_start_gnome_shell() {
   [ -z "${wayland_gnome_extension_dir:-}" ] ||
     cp -r "$wayland_gnome_extension_dir"/. "$dir/home/.local/share/gnome-shell/extensions/"
   chown -R "$user:$user" "$dir/home"
-  "${wayland_clean_env[@]}" HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" GSETTINGS_BACKEND=keyfile \
-    DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SYSTEM_BUS_ADDRESS" \
-    setpriv --reuid=$user --regid=$user --clear-groups \
-    gnome-shell --wayland --headless --virtual-monitor "${wayland_monitor:-1280x800}" >"$work/gnome-shell.log" 2>&1 9>&- &
+  # A shell that crashes leaves its core in the folder it works in, its home, as the
+  # system's core pattern names a plain file by default: for the backtrace in the failure.
+  wayland_core_dir="$dir/home"
+  gnome_shell_process "$dir" $user >"$work/gnome-shell.log" 2>&1 9>&- &
   pids+=($!)
   wayland_started gnome-shell "$work/gnome-shell.log" 40 "its Xwayland" \
     grep -q 'Using public X11 display' "$work/gnome-shell.log"

@@ -18,7 +18,7 @@ if [ -n "${wayland_own_tmp:-}" ] && [ -z "${PLOVANE_OWN_TMP:-}" ]; then
     exit 77
   fi
   wayland_keep=""
-  for path in "${BASH_SOURCE[1]}" "$@" "${TMPDIR:-}" "${FONTCONFIG_FILE:-}"; do
+  for path in "${BASH_SOURCE[1]}" "$@" "${TMPDIR:-}" "${FONTCONFIG_FILE:-}" "${PLOVANE_TEST_KEEP_DIR:-}"; do
     path="$(realpath -m "$path" 2>/dev/null)"
     [[ "$path" == /tmp/?* ]] || continue
     path="${path#/tmp/}" path="${path%%/*}"
@@ -54,7 +54,9 @@ cleanup() {
   done
   wait 2>/dev/null
   for lock in /tmp/.X*-lock; do
-    owner="$(tr -dc 0-9 <"$lock" 2>/dev/null)"
+    # With no lock at all the pattern stays as it is; a lock may also go as it is read.
+    [ -e "$lock" ] || continue
+    owner="$(tr -dc 0-9 2>/dev/null <"$lock")"
     [ -n "$owner" ] && [[ " ${pids[*]} " == *" $owner "* ]] && process_ended "$owner" || continue
     lock="${lock#/tmp/.X}"
     rm -f "/tmp/.X$lock" "/tmp/.X11-unix/X${lock%-lock}"
@@ -63,13 +65,17 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() {
-  echo "FAIL (${session:-$wayland_test_name}): $*"
+  local why="$*" log
+  # A compositor that has died took the session's windows with it: that is the failure.
+  declare -F wayland_compositor_ended >/dev/null && wayland_compositor_ended &&
+    why="$wayland_compositor_end; the test then found: $why"
+  echo "FAIL (${session:-$wayland_test_name}): $why"
   echo "--- plovane log (last 30 lines)"; tail -30 "$work/app.log" 2>/dev/null
-  local log
   for log in "$work"/*.log; do
     [ "$log" != "$work/app.log" ] && [ -s "$log" ] &&
       { echo "--- $(basename "$log") (last 10 lines)"; tail -10 "$log"; }
   done
+  declare -F wayland_post_mortem >/dev/null && wayland_post_mortem
   exit 1
 }
 # CTest stops a test at its limit without a word: shortly before, the test fails itself
