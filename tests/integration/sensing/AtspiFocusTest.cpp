@@ -1,6 +1,7 @@
 // The focus context read over AT-SPI from a real accessible Qt window on the test
 // desktop's accessibility bus.
 #include "ChildProcess.h"
+#include "LateApplication.h"
 #include "TestSupport.h"
 #include "platform/linux/accessibility/AtspiAccessibilitySource.h"
 #include "platform/linux/accessibility/LinuxPermissionProbe.h"
@@ -10,18 +11,17 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QDBusVirtualObject>
 #include <QElapsedTimer>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+
+#include <unistd.h>
 
 namespace plovane {
 namespace {
@@ -103,101 +103,44 @@ TEST_F(AtspiFocusTest, ReadsTheFocusedLineEditOfAnAccessibleWindow)
     EXPECT_FALSE(monitor.snapshot("org.example.Probe").accessibilityTrusted);
 }
 
-// An application that shows, takes the focus and only then joins the accessibility bus,
-// as one whose accessibility comes up late does: it tells no one of that focus. Its window
-// holds a focused field. It answers from a thread of its own, as another process would.
-class LateApplication final : public QDBusVirtualObject {
-public:
-    struct Ref {
-        QString bus;
-        QDBusObjectPath path;
-    };
-    static const QString& base()
-    {
-        static const QString path = QStringLiteral("/org/a11y/atspi/accessible");
-        return path;
-    }
-    static QDBusObjectPath node(const char* name) { return QDBusObjectPath(base() + '/' + QLatin1String(name)); }
-
-    QString introspect(const QString&) const override { return {}; }
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
-    {
-        const QString name = message.path().section(QLatin1Char('/'), -1);
-        QDBusMessage reply = message.createReply();
-        if (message.member() == QLatin1String("GetChildren")) {
-            QList<Ref> children;
-            if (name == QLatin1String("root"))
-                children = {{connection.baseService(), node("window")}};
-            else if (name == QLatin1String("window"))
-                children = {{connection.baseService(), node("field")}};
-            reply << QVariant::fromValue(children);
-        } else if (message.member() == QLatin1String("GetState")) {
-            constexpr uint active = 1u << 1, focused = 1u << 12, showing = 1u << 25;
-            const uint bits = name == QLatin1String("window") ? active | showing
-                              : name == QLatin1String("field") ? focused | showing
-                                                                : 0u;
-            reply << QVariant::fromValue(QList<uint>{bits, 0u});
-        } else {
-            return false;
-        }
-        return connection.send(reply);
-    }
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const LateApplication::Ref& ref)
-{
-    argument.beginStructure();
-    argument << ref.bus << ref.path;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, LateApplication::Ref& ref)
-{
-    argument.beginStructure();
-    argument >> ref.bus >> ref.path;
-    argument.endStructure();
-    return argument;
-}
-
-} // namespace
-} // namespace plovane
-
-Q_DECLARE_METATYPE(plovane::LateApplication::Ref)
-
-namespace plovane {
-namespace {
-
+// An application (a process of its own) that joins the bus with its focus already set.
 TEST_F(AtspiFocusTest, FindsTheFocusOfAnApplicationThatJoinsTheBusFocused)
 {
-    qDBusRegisterMetaType<LateApplication::Ref>();
-    qDBusRegisterMetaType<QList<LateApplication::Ref>>();
     auto source = AtspiAccessibilitySource::connectToSession(QDBusConnection::sessionBus());
     ASSERT_NE(source, nullptr);
+    test::ChildProcess application({PLOVANE_LATE_APPLICATION});
+    const auto bus = application.readLine();
+    ASSERT_TRUE(bus) << "the late application did not join the bus";
 
-    auto ask = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                              QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
-    const QString address = QDBusConnection::sessionBus().call(ask).arguments().value(0).toString();
-    QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("late-application"));
-    LateApplication application;
-    QThread thread;
-    application.moveToThread(&thread);
-    ASSERT_TRUE(bus.registerVirtualObject(LateApplication::base(), &application, QDBusConnection::SubPath));
-    thread.start();
-    auto embed = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.atspi.Registry"),
-                                                QStringLiteral("/org/a11y/atspi/accessible/root"),
-                                                QStringLiteral("org.a11y.atspi.Socket"), QStringLiteral("Embed"));
-    embed << QVariant::fromValue(LateApplication::Ref{bus.baseService(), LateApplication::node("root")});
-    EXPECT_EQ(bus.call(embed).type(), QDBusMessage::ReplyMessage);
-
-    const AtspiRef field{bus.baseService(), LateApplication::node("field").path()};
+    const AtspiRef field{QString::fromStdString(*bus), test::LateApplication::node("field").path()};
     EXPECT_TRUE(pumpUntil([&] { return source->focusedObject() == field; }))
         << "the focus of the application that joined was not found";
     EXPECT_NE(source->focusedApplication(), nullptr);
+}
 
-    QDBusConnection::disconnectFromBus(QStringLiteral("late-application"));
-    thread.quit();
-    thread.wait();
+// The toolkit's own accessibility bridge joins the bus as an application of this process
+// and answers on this thread: the source never calls it, where a blocking call would only
+// wait out its time.
+TEST_F(AtspiFocusTest, NeverCallsIntoItsOwnProcess)
+{
+    auto source = AtspiAccessibilitySource::connectToSession(QDBusConnection::sessionBus());
+    ASSERT_NE(source, nullptr);
+    QDBusConnection bus = QDBusConnection::connectToBus(test::accessibilityBusAddress(), QStringLiteral("own-bridge"));
+    test::LateApplication application; // on this thread, as the toolkit's bridge is
+    ASSERT_TRUE(application.join(bus));
+    // Joined, and then its window is active: past the looks either would bring.
+    pumpUntil([] { return false; }, 3000);
+
+    for (const QString& caller : application.callers) {
+        auto pid = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                  QStringLiteral("/org/freedesktop/DBus"),
+                                                  QStringLiteral("org.freedesktop.DBus"),
+                                                  QStringLiteral("GetConnectionUnixProcessID"));
+        pid.setArguments({caller});
+        EXPECT_NE(bus.call(pid).arguments().value(0).toUInt(), static_cast<uint>(::getpid()))
+            << "the source called into its own process (" << caller.toStdString() << ")";
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("own-bridge"));
 }
 
 TEST_F(AtspiFocusTest, FindsTheFocusThatWasThereBeforeItListened)

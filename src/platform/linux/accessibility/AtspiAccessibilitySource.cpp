@@ -18,6 +18,8 @@
 #include <utility>
 #include <vector>
 
+#include <unistd.h>
+
 namespace plovane {
 
 namespace {
@@ -562,7 +564,7 @@ void AtspiAccessibilitySource::discoverFocus()
     // once: the active window of each application, then its focused object below it.
     AtspiCaller registry{a11y_};
     for (const auto& app : registry.children(AtspiRef{kRegistry, kRegistryRoot})) {
-        if (app.bus == a11y_.baseService())
+        if (isOwnConnection(app.bus))
             continue;
         AtspiCaller caller{a11y_}; // a hung application only costs its own calls
         if (const auto found = focusInActiveWindow(caller, app, kFocusSearchBudgetMs)) {
@@ -581,7 +583,7 @@ void AtspiAccessibilitySource::onApplicationJoined(const QDBusMessage& message)
     if (args.size() < 4 || args.at(0).toString() != QLatin1String("add"))
         return;
     const auto app = refFrom(qvariant_cast<QDBusVariant>(args.at(3)).variant(), QString());
-    if (!app || app->bus.isEmpty() || app->bus == a11y_.baseService())
+    if (!app || app->bus.isEmpty() || isOwnConnection(app->bus))
         return;
     // An application can join with its window already active: a Qt one once its event
     // loop runs, GTK 4 once its window is first active. The focus it took before then was
@@ -622,8 +624,12 @@ void AtspiAccessibilitySource::onWindowActivated(const QDBusMessage& message)
     QTimer::singleShot(kActivationSettleMs, this, [this, window, events = focusEvents_] {
         if (activeWindow_ != window || focusEvents_ != events)
             return;
+        // Our own windows are not searched: the toolkit's bridge would answer on this thread.
         AtspiCaller caller{a11y_};
-        if (auto found = focusUnder(caller, window, kActivationSearchBudgetMs))
+        std::optional<AtspiRef> found;
+        if (!isOwnConnection(window.bus))
+            found = focusUnder(caller, window, kActivationSearchBudgetMs);
+        if (found)
             focused_ = found;
         else if (!focused_ || focused_->bus != window.bus)
             focused_ = window; // the application is known even where its focus is not
@@ -660,21 +666,35 @@ std::optional<int> AtspiAccessibilitySource::focusedApplicationPid()
 {
     if (!focused_ || deactivatedBus_ == focused_->bus)
         return std::nullopt;
-    if (auto it = pids_.constFind(focused_->bus); it != pids_.constEnd())
+    return pidOf(focused_->bus);
+}
+
+std::optional<int> AtspiAccessibilitySource::pidOf(const QString& bus)
+{
+    if (auto it = pids_.constFind(bus); it != pids_.constEnd())
         return *it;
+    // The bus itself answers this, never an application.
     auto request = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
                                                   QStringLiteral("/org/freedesktop/DBus"),
                                                   QStringLiteral("org.freedesktop.DBus"),
                                                   QStringLiteral("GetConnectionUnixProcessID"));
-    request.setArguments({focused_->bus});
+    request.setArguments({bus});
     const QDBusMessage reply = a11y_.call(request, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return std::nullopt;
     const int pid = static_cast<int>(reply.arguments().constFirst().toUInt());
     if (pid <= 0)
         return std::nullopt;
-    pids_.insert(focused_->bus, pid);
+    pids_.insert(bus, pid);
     return pid;
+}
+
+bool AtspiAccessibilitySource::isOwnConnection(const QString& bus)
+{
+    if (bus == a11y_.baseService())
+        return true;
+    const auto pid = pidOf(bus);
+    return pid && *pid == static_cast<int>(::getpid());
 }
 
 void AtspiAccessibilitySource::onStatusChanged(const QString& interface, const QVariantMap& changed,

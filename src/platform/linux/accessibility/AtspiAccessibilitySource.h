@@ -61,6 +61,11 @@ private:
     void subscribe();
     void discoverFocus();
     bool readIsEnabled();
+    // The process behind an application's bus name, from the bus; nothing when it cannot tell.
+    std::optional<int> pidOf(const QString& bus);
+    // Whether `bus` is a connection of this process: ours, or the toolkit's own
+    // accessibility bridge, which cannot answer a blocking call from this thread.
+    bool isOwnConnection(const QString& bus);
 
     QDBusConnection session_;
     QDBusConnection a11y_;
