@@ -3,16 +3,15 @@
 // With --crowd, the two sit below a thousand hidden labels and a few hundred shown ones,
 // as an application's menus, pages and panels crowd its tree. Prints its window id once
 // shown, then lives until its standard input closes.
+#include "RunUntilStdinCloses.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSocketNotifier>
 #include <QVBoxLayout>
 #include <QWidget>
-
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -55,11 +54,5 @@ int main(int argc, char** argv)
     std::printf("%llu\n", static_cast<unsigned long long>(window.winId()));
     std::fflush(stdout);
 
-    QSocketNotifier stdinWatch(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&stdinWatch, &QSocketNotifier::activated, &app, [&] {
-        char buffer[64];
-        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
-            app.quit();
-    });
-    return app.exec();
+    return plovane::test::runUntilStdinCloses(app);
 }
