@@ -28,7 +28,7 @@ printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_set
 xdotool mousemove 900 300 >/dev/null 2>&1 || true
 (while sleep 10; do xdotool key shift >/dev/null 2>&1; done) &
 typist=$!
-trap 'kill $typist 2>/dev/null; kill $pid 2>/dev/null; rm -rf "$home"' EXIT
+trap 'kill $typist $pid 2>/dev/null || true; rm -rf "$home"' EXIT
 
 cd "$here"
 "$app" >"$home/app.log" 2>&1 &

@@ -27,7 +27,7 @@ mkdir -p "$XDG_CONFIG_HOME/plovane"
 printf '{"quellin.has_shown_welcome": true, "quellin.has_completed_first_run_setup": true, "tessivar.language": "en"}\n' \
   >"$XDG_CONFIG_HOME/plovane/defaults.json"
 pids=()
-trap 'for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$home"' EXIT
+trap 'for p in ${pids[@]+"${pids[@]}"}; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$home"' EXIT
 
 # The user's terminal, typed into (the work set knows xterm: flow).
 xterm -title shift-clock-terminal -geometry 80x20+700+100 -xrm 'XTerm*allowSendEvents: true' \
