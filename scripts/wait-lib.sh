@@ -55,3 +55,16 @@ holds_for() { # seconds, command...
     sleep "$wait_interval"
   done
 }
+
+# xwininfo and import given an empty window id wait for a click on a window: a test that
+# lost its window must fail at once, not wait for a click that never comes.
+xwininfo() { window_id_given "$@" && command xwininfo "$@"; }
+import() { window_id_given "$@" && command import "$@"; }
+window_id_given() { # arguments of xwininfo or import
+  while (($#)); do
+    case "$1" in
+      -id | -window) [ -n "${2:-}" ] || { echo "${FUNCNAME[1]}: no window given" >&2; return 1; } ;;
+    esac
+    shift
+  done
+}

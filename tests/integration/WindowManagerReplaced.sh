@@ -43,7 +43,11 @@ set_up() { # the HUD as at its first show
 holds() { # command...
   wait_for 10 "$@" && holds_for 1 "$@"
 }
-describe() { echo "$(xwininfo -id "$hud" | grep 'Map State'), $(xprop -id "$hud" _NET_WM_DESKTOP), $(states)"; }
+describe() {
+  # xwininfo without a window waits for a click on one.
+  [ -n "$hud" ] || { echo "no HUD is shown (window manager: $(wm_name))"; return; }
+  echo "$(xwininfo -id "$hud" | grep -E 'Map State|Override'), parent $(parent_of "$hud"), $(xprop -id "$hud" _NET_WM_DESKTOP), $(states) (window manager: $(wm_name))"
+}
 
 # After a take-over by `name`: once it has framed the HUD, the HUD is set up as at its
 # first show, also on another desktop.
@@ -102,11 +106,12 @@ cp /etc/i3/config "$work/i3-home/.config/i3/config"
 HOME="$work/i3-home" XDG_CONFIG_HOME="$work/i3-home/.config" start_wm i3 --replace
 wait_for 20 wm_is i3 || fail "i3 did not take over (window manager: $(wm_name))"
 hud_unmanaged() {
-  hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1)"
-  [ -n "$hud" ] && viewable && xwininfo -id "$hud" | grep -q 'Override Redirect State: yes' &&
+  local shown
+  shown="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1)"
+  [ -n "$shown" ] && hud="$shown" && viewable && xwininfo -id "$hud" | grep -q 'Override Redirect State: yes' &&
     [ "$(parent_of "$hud")" = "$root" ]
 }
-holds hud_unmanaged || fail "under i3 the HUD is still in the window manager's hands: $(describe)"
+holds hud_unmanaged || fail "under i3 the HUD is not shown out of the window manager's hands: $(describe)"
 now_at="$(xwininfo -id "$hud" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x "," y}')"
 [ "$now_at" = "$place" ] || fail "under i3 the HUD stands at $now_at, not at its place $place"
 # The user goes back to their terminal under the new manager.
@@ -126,8 +131,9 @@ old_parent="$root"
 start_wm openbox --config-file "$xvfb_lib_dir/openbox-rc.xml" --replace
 wait_for 20 wm_is Openbox || fail "openbox did not take over from i3 (window manager: $(wm_name))"
 hud_managed() {
-  hud="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1)"
-  [ -n "$hud" ] && xwininfo -id "$hud" | grep -q 'Override Redirect State: no'
+  local shown
+  shown="$(xdotool search --all --onlyvisible --pid "$app_pid" --name '^Plovane HUD$' 2>/dev/null | head -1)"
+  [ -n "$shown" ] && hud="$shown" && xwininfo -id "$hud" | grep -q 'Override Redirect State: no'
 }
 wait_for 10 hud_managed || fail "after i3 the HUD is not back in a window manager's hands: $(describe)"
 check_taken_over Openbox "i3 replaced by openbox"
