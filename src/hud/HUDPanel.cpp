@@ -66,6 +66,7 @@ void HUDPanel::windowManagerTookOver()
         hide();
         move(place);
         orderFrontRegardless();
+        confirmShown(place, 4);
         return;
     }
     if (windowFlags().testFlag(Qt::X11BypassWindowManagerHint)) {
@@ -77,6 +78,22 @@ void HUDPanel::windowManagerTookOver()
     restateSkipTaskbarAndSticky(*this);
     withdrawAttentionRequest(*this);
     raise();
+}
+
+void HUDPanel::confirmShown(QPoint place, int checksLeft)
+{
+    // A manager still taking over the windows it found at its start may take the panel
+    // over after all and, seeing it leave, give it back unmapped.
+    QTimer::singleShot(500, this, [this, place, checksLeft] {
+        if (!isVisible() || !windowHandle())
+            return;
+        if (mapAgainIfLost(*windowHandle())) {
+            move(place);
+            raise();
+        }
+        if (checksLeft > 1)
+            confirmShown(place, checksLeft - 1);
+    });
 }
 
 void HUDPanel::mousePressEvent(QMouseEvent* event)

@@ -27,6 +27,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Checks a few times that the panel, out of the new manager's hands, stays on screen.
+    void confirmShown(QPoint place, int checksLeft);
+
     // Set while we move the window ourselves (when the window manager cannot).
     bool dragging_{false};
     QPoint dragOffset_;

@@ -9,6 +9,7 @@
 #include "hud/HUDWindowController.h"
 #include "platform/qt/X11Connection.h"
 #include "platform/qt/X11SendBuffer.h"
+#include "platform/qt/X11WindowHints.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -527,4 +528,46 @@ TEST(HUDDesktop, ANewTipIsCrossFadedInTheServerAndEndsAsARepaintWould)
     rig.finishAnimations();
     checkFade("Bananas are berries, but strawberries are not.",
               [&] { return view.compactLabelRect().toAlignedRect().adjusted(-2, -2, 2, 2); }, false, false);
+}
+
+namespace {
+
+bool mapped(xcb_window_t w)
+{
+    auto* attributes = xcb_get_window_attributes_reply(x11(), xcb_get_window_attributes(x11(), w), nullptr);
+    const bool viewable = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
+    free(attributes);
+    return viewable;
+}
+
+} // namespace
+
+TEST(HUDDesktop, AnUnmanagedWindowAManagerUnmappedIsMappedAgainButNotOneTakenOutOfSight)
+{
+    PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
+    HUDRig rig;
+    QWidget panel(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+    panel.resize(120, 80);
+    panel.show();
+    const auto wid = static_cast<xcb_window_t>(panel.winId());
+    ASSERT_TRUE(waitFor([&] { return mapped(wid); }));
+    QWindow& window = *panel.windowHandle();
+    EXPECT_FALSE(mapAgainIfLost(window)) << "a window on screen was taken for lost";
+
+    // A window manager that took it over at its start and gave it back unmapped.
+    xcb_unmap_window(x11(), wid);
+    xcb_flush(x11());
+    ASSERT_TRUE(waitFor([&] { return !mapped(wid); }));
+    ASSERT_TRUE(panel.isVisible());
+    EXPECT_TRUE(mapAgainIfLost(window));
+    EXPECT_TRUE(waitFor([&] { return mapped(wid); }));
+
+    // Taken out of sight on purpose, it stays so until it is put back.
+    keepOutOfSight(window, true);
+    ASSERT_TRUE(waitFor([&] { return !mapped(wid); }));
+    EXPECT_FALSE(mapAgainIfLost(window));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    EXPECT_FALSE(mapped(wid));
+    keepOutOfSight(window, false);
+    EXPECT_TRUE(waitFor([&] { return mapped(wid); }));
 }

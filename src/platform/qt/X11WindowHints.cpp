@@ -234,6 +234,9 @@ std::pair<xcb_connection_t*, xcb_window_t> x11Window(QWindow& window)
     return {c, c ? static_cast<xcb_window_t>(window.winId()) : xcb_window_t{XCB_WINDOW_NONE}};
 }
 
+// Marks a window we took off the screen on purpose.
+constexpr const char* kKeptOutOfSight = "plovaneKeptOutOfSight";
+
 } // namespace
 
 void setKeptAbove(QWindow& window, bool above)
@@ -276,11 +279,28 @@ void keepOutOfSight(QWindow& window, bool out)
     const auto [c, wid] = x11Window(window);
     if (!c || !window.isVisible() || !window.flags().testFlag(Qt::X11BypassWindowManagerHint))
         return;
+    window.setProperty(kKeptOutOfSight, out);
     if (out)
         xcb_unmap_window(c, wid);
     else
         xcb_map_window(c, wid);
     xcb_flush(c);
+}
+
+bool mapAgainIfLost(QWindow& window)
+{
+    const auto [c, wid] = x11Window(window);
+    if (!c || !window.isVisible() || !window.flags().testFlag(Qt::X11BypassWindowManagerHint) ||
+        window.property(kKeptOutOfSight).toBool())
+        return false;
+    auto* attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, wid), nullptr);
+    const bool lost = attributes && attributes->map_state == XCB_MAP_STATE_UNMAPPED;
+    std::free(attributes);
+    if (lost) {
+        xcb_map_window(c, wid);
+        xcb_flush(c);
+    }
+    return lost;
 }
 
 void typeAsPopupMenu(QWindow& window)

@@ -50,6 +50,12 @@ void typeAsPopupMenu(QWindow& window);
 // all others). Does nothing for a managed or hidden window, or off X11.
 void keepOutOfSight(QWindow& window, bool out);
 
+// Maps again a shown window that no window manager handles when the X server has it
+// unmapped though it was not taken out of sight: a manager that was still taking over the
+// windows it found as the window left its hands can give it back unmapped. True when it
+// was. Does nothing for a managed or hidden window, or off X11.
+bool mapAgainIfLost(QWindow& window);
+
 // Puts a top-level window into the window manager's "above" layer, or takes it out again
 // (the HUD steps down from it while the user works in a window of ours). A mapped window
 // asks the window manager; an unmapped one has the property edited. Does nothing off X11.
