@@ -542,7 +542,7 @@ bool mapped(xcb_window_t w)
 
 } // namespace
 
-TEST(HUDDesktop, AnUnmanagedWindowAManagerUnmappedIsMappedAgainButNotOneTakenOutOfSight)
+TEST(HUDDesktop, AnUnmanagedWindowLostToAManagerIsMappedAgain)
 {
     PLOVANE_SKIP_OUTSIDE_TEST_DESKTOP();
     HUDRig rig;
